@@ -1,0 +1,15 @@
+# Project-wide strictness: every target we own builds warning-free.
+add_library(velmora_warnings INTERFACE)
+target_compile_options(velmora_warnings INTERFACE
+  -Wall -Wextra -Werror -Wshadow -Wnon-virtual-dtor -Wno-missing-field-initializers)
+
+# Adds a gtest executable and registers its cases with ctest.
+function(velmora_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main velmora_warnings)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_RENDER_DRIVER=software;VELMORA_TEST_OUT=${CMAKE_BINARY_DIR}/test-out")
+endfunction()
