@@ -1,0 +1,171 @@
+// Reading and writing config.txt.
+#include "app/Config.h"
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace velmora {
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::optional<std::int32_t> ParseIntegerLine(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool neg = false;
+  if (i < s.size() && (s[i] == '-' || s[i] == '+')) neg = s[i++] == '-';
+
+  bool hex = false;
+  if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= s.size()) return std::nullopt;
+
+  std::uint64_t mag = 0;
+  for (; i < s.size(); ++i) {
+    int v = hex ? HexValue(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
+    if (v < 0) return std::nullopt;
+    mag = mag * (hex ? 16 : 10) + static_cast<std::uint64_t>(v);
+    if (mag > 0xFFFFFFFFull) return std::nullopt;
+  }
+  if (hex) {
+    auto u = static_cast<std::uint32_t>(mag);
+    if (neg) u = 0u - u;
+    return static_cast<std::int32_t>(u);
+  }
+  if (neg) {
+    if (mag > 2147483648ull) return std::nullopt;
+    return static_cast<std::int32_t>(-static_cast<std::int64_t>(mag));
+  }
+  if (mag > 2147483647ull) return std::nullopt;
+  return static_cast<std::int32_t>(mag);
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t p = 0;
+  while (p < text.size()) {
+    std::size_t start = p;
+    while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
+    lines.push_back(text.substr(start, p - start));
+    if (p < text.size() && text[p] == '\r') ++p;
+    if (p < text.size() && text[p] == '\n') ++p;
+  }
+  return lines;
+}
+
+std::optional<WindowConfig> ParseConfig(std::string_view text) {
+  auto lines = SplitLines(text);
+  if (lines.size() < 5) return std::nullopt;
+  WindowConfig c;
+  auto left = ParseIntegerLine(lines[0]);
+  auto top = ParseIntegerLine(lines[1]);
+  auto width = ParseIntegerLine(lines[2]);
+  auto page = ParseIntegerLine(lines[3]);
+  if (!left || !top || !width || !page) return std::nullopt;
+  c.left = *left;
+  c.top = *top;
+  c.width = *width;
+  c.pageMode = *page;
+  std::string_view t = lines[4];
+  while (!t.empty() && static_cast<unsigned char>(t.back()) <= 32) t.remove_suffix(1);
+  c.transport = std::string(t);
+  return c;
+}
+
+std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path) {
+  constexpr std::size_t kMaxBytes = 1 << 20;
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string text;
+  std::size_t lineEnds = 0;
+  char buf[4096];
+  for (;;) {
+    ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    text.append(buf, static_cast<std::size_t>(n));
+    for (ssize_t i = 0; i < n; ++i) lineEnds += (buf[i] == '\r' || buf[i] == '\n');
+    // Ten line-end bytes hold at least five complete lines; the rest of the
+    // file is ignored anyway.
+    if (lineEnds >= 10 || text.size() >= kMaxBytes) break;
+  }
+  ::close(fd);
+  if (text.size() > kMaxBytes) text.resize(kMaxBytes);
+  return ParseConfig(text);
+}
+
+std::string FormatConfig(const WindowConfig& c) {
+  std::string out;
+  for (std::int32_t v : {c.left, c.top, c.width, c.pageMode}) {
+    out += std::to_string(v);
+    out += "\r\n";
+  }
+  out += c.transport;
+  out += "\r\n";
+  return out;
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    ssize_t n = ::write(fd, data.data(), data.size());
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+bool WriteViaTemporary(const std::filesystem::path& path, std::string_view data) {
+  std::filesystem::path tmp = path;
+  tmp += ".tmp";
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(tmp.c_str());
+  return ok;
+}
+
+}  // namespace
+
+bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c) {
+  const std::string data = FormatConfig(c);
+  if (WriteViaTemporary(path, data)) return true;
+  // No temporary file possible (e.g. a directory we may write files in but
+  // not create new ones): two direct attempts, as a plain rewrite would.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) continue;
+    bool ok = WriteAll(fd, data);
+    ::close(fd);
+    return ok;
+  }
+  return false;
+}
+
+}  // namespace velmora

@@ -1,0 +1,54 @@
+// config.txt: the five lines that remember where the user put the window,
+// which page was shown and which transport the exporter uses.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+struct WindowConfig {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t pageMode = 0;
+  std::string transport;
+};
+
+// The fallback when the file is missing or any line is unusable: centred,
+// 1024 x 600, page 1, "tcp".
+inline constexpr std::int32_t kFallbackWidth = 1024;
+inline constexpr std::int32_t kFallbackHeight = 600;
+inline constexpr std::string_view kFallbackTransport = "tcp";
+
+// An integer line: optional leading spaces, optional sign, then decimal
+// digits or hexadecimal digits after "$", "x", "X", "0x" or "0X"; nothing
+// may follow. The value must fit 32 bits (hexadecimal up to FFFFFFFF, read
+// as a two's-complement 32-bit value).
+std::optional<std::int32_t> ParseIntegerLine(std::string_view line);
+
+// Splits text into lines at CR LF, LF or CR; a line end at the very end does
+// not start another line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// All five lines or nothing.
+std::optional<WindowConfig> ParseConfig(std::string_view text);
+
+// Reads the file; only its first five lines matter, so at most 1 MiB is read.
+// Missing, unreadable, a directory, too short or invalid: nullopt.
+std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path);
+
+// The five lines, each ended by CR LF.
+std::string FormatConfig(const WindowConfig& c);
+
+// Writes the file so that a crash or a full disk never leaves it truncated:
+// a temporary file beside it is written, flushed and renamed over it. When
+// that cannot be done, the file is opened directly (two attempts) and
+// written. Returns false when nothing could be written; never throws.
+bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c);
+
+}  // namespace velmora
