@@ -1,0 +1,54 @@
+// Run statistics for --stats: frame times and receive-to-present latency,
+// kept in fixed histograms so a long run costs no memory growth.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <ostream>
+
+namespace velmora {
+
+// Millisecond histogram with 0.1 ms resolution up to 10 s; longer samples
+// land in the last bucket.
+class MsHistogram {
+ public:
+  void Add(double ms);
+  // p in [0, 1]; 0 when empty.
+  double Percentile(double p) const;
+  std::uint64_t Count() const { return count_; }
+
+ private:
+  static constexpr int kBuckets = 100000;
+  std::array<std::uint32_t, kBuckets> buckets_{};
+  std::uint64_t count_ = 0;
+};
+
+class RunStats {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  void FrameDrawn(double drawMs) { frames_.Add(drawMs); ++frameCount_; }
+  // A message left the parser; only applied ones wait to be shown.
+  void MessageHandled(Clock::time_point received, bool ok);
+  // A frame was presented: every applied message since the last one is now on screen.
+  void Presented(Clock::time_point now);
+
+  void Print(std::ostream& out, double wallSeconds) const;
+
+  std::uint64_t frames() const { return frameCount_; }
+  std::uint64_t applied() const { return applied_; }
+  std::uint64_t rejected() const { return rejected_; }
+
+ private:
+  MsHistogram frames_;
+  MsHistogram latency_;
+  std::uint64_t frameCount_ = 0;
+  std::uint64_t applied_ = 0;
+  std::uint64_t rejected_ = 0;
+  static constexpr int kPending = 1024;
+  std::array<Clock::time_point, kPending> pending_{};
+  int pendingCount_ = 0;
+};
+
+}  // namespace velmora
