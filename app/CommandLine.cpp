@@ -1,0 +1,143 @@
+// Hand-written option parser: a handful of options, clear errors.
+#include "app/CommandLine.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace velmora {
+
+namespace {
+
+template <class T>
+bool ParseNumber(std::string_view s, T& out) {
+  if (s.empty()) return false;
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+  return ec == std::errc() && p == s.data() + s.size();
+}
+
+}  // namespace
+
+std::string UsageText() {
+  return
+      "Usage: velmora [OPTIONS]\n"
+      "\n"
+      "Shows a fighter's multi-function display fed by a simulator's telemetry\n"
+      "(UDP port 20083 or TCP port 20081; config.txt in the working directory\n"
+      "chooses the transport and remembers the window's place and width).\n"
+      "\n"
+      "Options:\n"
+      "  --headless                 no window: render off-screen (message boxes go to stderr)\n"
+      "  --frames N                 quit after N frames, writing config.txt as a close does\n"
+      "  --screenshot FILE          write the back buffer as PNG after the last frame\n"
+      "  --screenshot-interval SEC  also write FILE every SEC seconds (atomically)\n"
+      "  --feed FILE                hand FILE's bytes to the display as one UDP datagram\n"
+      "                             right after start-up\n"
+      "  --page 1|2                 page after start-up: 1 flight, 2 tactical\n"
+      "  --stats                    print frame and latency figures on exit\n"
+      "  --udp-port N               UDP port (default 20083)\n"
+      "  --tcp-port N               TCP port (default 20081)\n"
+      "  --borderless               window without border (place and width from config.txt)\n"
+      "  --version                  print the version and exit\n"
+      "  --help                     print this help and exit\n"
+      "\n"
+      "Keys: F1 flight page, F2 tactical page. Clicks on the two labelled bezel\n"
+      "buttons select the pages too.\n";
+}
+
+ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
+  ParseOutcome r;
+  Options& o = r.options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string_view a = args[i];
+    std::string_view value;
+    bool hasValue = false;
+    if (auto eq = a.find('='); a.starts_with("--") && eq != std::string_view::npos) {
+      value = a.substr(eq + 1);
+      a = a.substr(0, eq);
+      hasValue = true;
+    }
+    auto takeValue = [&](std::string_view& out) {
+      if (hasValue) {
+        out = value;
+        return true;
+      }
+      if (i + 1 >= args.size()) {
+        r.error = std::string(a) + " needs a value";
+        return false;
+      }
+      out = args[++i];
+      return true;
+    };
+    auto flag = [&](bool& f) {
+      if (hasValue) {
+        r.error = std::string(a) + " takes no value";
+        return false;
+      }
+      f = true;
+      return true;
+    };
+    std::string_view v;
+    if (a == "--help" || a == "-h") {
+      if (!flag(o.help)) return r;
+    } else if (a == "--version") {
+      if (!flag(o.version)) return r;
+    } else if (a == "--headless") {
+      if (!flag(o.headless)) return r;
+    } else if (a == "--stats") {
+      if (!flag(o.stats)) return r;
+    } else if (a == "--borderless") {
+      if (!flag(o.borderless)) return r;
+    } else if (a == "--frames") {
+      long n = 0;
+      if (!takeValue(v)) return r;
+      if (!ParseNumber(v, n) || n < 1) {
+        r.error = "--frames needs a whole number of at least 1, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.frames = n;
+    } else if (a == "--screenshot") {
+      if (!takeValue(v)) return r;
+      if (v.empty()) {
+        r.error = "--screenshot needs a file name";
+        return r;
+      }
+      o.screenshot = std::string(v);
+    } else if (a == "--screenshot-interval") {
+      if (!takeValue(v)) return r;
+      double s = 0;
+      if (!ParseNumber(v, s) || !std::isfinite(s) || s <= 0) {
+        r.error = "--screenshot-interval needs a positive number of seconds, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.screenshotInterval = s;
+    } else if (a == "--feed") {
+      if (!takeValue(v)) return r;
+      o.feed = std::string(v);
+    } else if (a == "--page") {
+      if (!takeValue(v)) return r;
+      int p = 0;
+      if (!ParseNumber(v, p) || (p != 1 && p != 2)) {
+        r.error = "--page needs 1 (flight) or 2 (tactical), not '" + std::string(v) + "'";
+        return r;
+      }
+      o.page = p;
+    } else if (a == "--udp-port" || a == "--tcp-port") {
+      if (!takeValue(v)) return r;
+      unsigned port = 0;
+      if (!ParseNumber(v, port) || port < 1 || port > 65535) {
+        r.error = std::string(a) + " needs a port number from 1 to 65535, not '" + std::string(v) + "'";
+        return r;
+      }
+      (a == "--udp-port" ? o.udpPort : o.tcpPort) = static_cast<std::uint16_t>(port);
+    } else {
+      r.error = "unknown option '" + std::string(args[i]) + "' (see --help)";
+      return r;
+    }
+  }
+  if (o.screenshotInterval > 0 && o.screenshot.empty()) {
+    r.error = "--screenshot-interval needs --screenshot FILE";
+  }
+  return r;
+}
+
+}  // namespace velmora

@@ -1,0 +1,39 @@
+// Command-line options of the display.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+struct Options {
+  bool headless = false;
+  std::optional<long> frames;            // quit after N frames
+  std::string screenshot;                // PNG of the back buffer
+  double screenshotInterval = 0;         // seconds; 0 = only after the last frame
+  std::string feed;                      // file handed over as one datagram after start-up
+  std::optional<int> page;               // page after start-up (1 or 2)
+  bool stats = false;
+  std::uint16_t udpPort = 20083;
+  std::uint16_t tcpPort = 20081;
+  bool borderless = false;
+  bool help = false;
+  bool version = false;
+};
+
+struct ParseOutcome {
+  Options options;
+  std::string error;  // empty when the command line was fine
+};
+
+ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args);
+
+// The text of --help.
+std::string UsageText();
+
+inline constexpr std::string_view kVersionText = "Velmora 1.1.1.21";
+
+}  // namespace velmora

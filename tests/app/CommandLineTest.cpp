@@ -1,0 +1,55 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace velmora {
+namespace {
+
+ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a); }
+
+TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
+  auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
+                  "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
+                  "--borderless"});
+  ASSERT_EQ(r.error, "");
+  const Options& o = r.options;
+  EXPECT_TRUE(o.headless);
+  EXPECT_EQ(o.frames, 5);
+  EXPECT_EQ(o.screenshot, "x.png");
+  EXPECT_EQ(o.screenshotInterval, 0.5);
+  EXPECT_EQ(o.feed, "f.txt");
+  EXPECT_EQ(o.page, 2);
+  EXPECT_TRUE(o.stats);
+  EXPECT_EQ(o.udpPort, 30083);
+  EXPECT_EQ(o.tcpPort, 30081);
+  EXPECT_TRUE(o.borderless);
+}
+
+TEST(CommandLine, DefaultsKeepTheUsualPorts) {
+  auto r = Parse({});
+  EXPECT_EQ(r.error, "");
+  EXPECT_EQ(r.options.udpPort, 20083);
+  EXPECT_EQ(r.options.tcpPort, 20081);
+  EXPECT_FALSE(r.options.frames);
+}
+
+TEST(CommandLine, RejectsBadInputWithAClearMessage) {
+  struct Case { std::vector<std::string_view> args; const char* needle; } cases[] = {
+      {{"--frames"}, "needs a value"},
+      {{"--frames", "0"}, "at least 1"},
+      {{"--frames", "3x"}, "'3x'"},
+      {{"--page", "3"}, "1 (flight) or 2"},
+      {{"--udp-port", "70000"}, "1 to 65535"},
+      {{"--screenshot-interval", "-1", "--screenshot", "a.png"}, "positive"},
+      {{"--screenshot-interval", "1"}, "needs --screenshot"},
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"--stats=yes"}, "takes no value"},
+  };
+  for (const auto& c : cases) {
+    auto r = ParseCommandLine(c.args);
+    EXPECT_NE(r.error.find(c.needle), std::string::npos) << r.error;
+  }
+}
+
+}  // namespace
+}  // namespace velmora
