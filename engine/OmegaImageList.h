@@ -1,0 +1,142 @@
+// The artwork: named pictures turned into power-of-two textures (picture in
+// the top-left texels, transparent black margin) and drawn as textured quads
+// that may be cut into tiles, scaled, rotated about a pivot and mirrored.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/OmegaRenderer.h"
+#include "engine/RenderDevice.h"
+
+namespace velmora {
+
+class TOmegaScreen;
+class TOmegaImageList;
+
+class TImageListItem {
+ public:
+  explicit TImageListItem(TOmegaImageList* owner = nullptr);
+  ~TImageListItem();
+  TImageListItem(const TImageListItem&) = delete;
+  TImageListItem& operator=(const TImageListItem&) = delete;
+
+  std::string Name;
+  std::int32_t TransparentColor = 0;  // a TColor (0x00BBGGRR)
+  bool Transparent = false;
+  std::string Filepath;  // loaded at LoadTextures when not empty
+
+  // The picture as PNG or BMP bytes; decoded by the device at LoadTextures.
+  // The size is read from the header at once; tiles become the whole picture.
+  void SetPicture(std::vector<std::uint8_t> encoded);
+  // The picture as already decoded pixels (R G B A, top-down).
+  void SetPicturePixels(int width, int height, std::vector<std::uint8_t> rgba);
+  bool HasPicture() const { return !encoded_.empty() || !pixels_.empty(); }
+  void ClearPicture();
+
+  int TileWidth() const { return tileWidth_; }
+  int TileHeight() const { return tileHeight_; }
+  void SetTileWidth(int value);   // 0 = the picture width
+  void SetTileHeight(int value);  // 0 = the picture height
+
+  int PictureWidth() const { return pictureWidth_; }
+  int PictureHeight() const { return pictureHeight_; }
+  int TextureWidth() const { return textureWidth_; }
+  int TextureHeight() const { return textureHeight_; }
+  int PatternRows() const { return rows_; }
+  int PatternColumns() const { return columns_; }
+  int PatternCount() const { return rows_ * columns_; }
+
+  TextureId Texture() const { return texture_; }
+  TOmegaRenderer* Renderer() const { return renderer_; }
+  RenderDevice* Device() const { return device_; }
+
+  // Decoded picture kept for device resets and per-pixel collision
+  // (width × height × 4 bytes); empty until the texture was created.
+  const std::vector<std::uint8_t>& Pixels() const { return pixels_; }
+  // Alpha of picture pixel (x, y); 0 outside the picture or without pixels.
+  std::uint8_t AlphaAt(int x, int y) const;
+
+  void DrawImage(int x, int y, float angle, float centerX, float centerY, float scaleX, float scaleY,
+                 std::uint32_t color1, std::uint32_t color2, std::uint32_t color3, std::uint32_t color4,
+                 bool mirrorY, bool mirrorX, int patternIndex, int blendMode);
+  // Corners: (x, y) top-left, (x1, y1) top-right, (x2, y2) bottom-right,
+  // (x3, y3) bottom-left.
+  void DrawQuad(float x, float y, float x1, float y1, float x2, float y2, float x3, float y3, float angle,
+                float centerX, float centerY, float scaleX, float scaleY, std::uint32_t color1,
+                std::uint32_t color2, std::uint32_t color3, std::uint32_t color4, bool mirrorY, bool mirrorX,
+                int patternIndex, int blendMode);
+
+  // Texture creation for this item (the image list's LoadTextures step).
+  // False after the "Error creating texture" box.
+  bool LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer);
+  void ReleaseTexture(bool release);
+
+  // Smallest power of two, at least 2, that holds n.
+  static int TextureSize(int n);
+  // Width and height from PNG or BMP header bytes; false when unknown.
+  static bool PeekImageSize(std::span<const std::uint8_t> bytes, int& width, int& height);
+
+ private:
+  void SetPictureSize(int width, int height);
+  void RecountPatterns();
+
+  TOmegaImageList* owner_ = nullptr;
+  std::vector<std::uint8_t> encoded_;
+  std::vector<std::uint8_t> pixels_;
+  bool pixelsDecoded_ = false;  // pixels_ holds the decoded picture
+  int tileWidth_ = 1, tileHeight_ = 1;
+  int rows_ = 0, columns_ = 0;
+  int pictureWidth_ = 1, pictureHeight_ = 1;
+  int textureWidth_ = 2, textureHeight_ = 2;
+  TextureId texture_ = 0;
+  RenderDevice* device_ = nullptr;
+  TOmegaRenderer* renderer_ = nullptr;
+};
+
+class TImageListCollection {
+ public:
+  explicit TImageListCollection(TOmegaImageList* owner = nullptr) : owner_(owner) {}
+  TImageListItem& Add();
+  // First item whose Name equals name exactly (case-sensitive); null if none.
+  TImageListItem* Find(std::string_view name) const;
+  TImageListItem& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  int Count() const { return static_cast<int>(items_.size()); }
+  void Clear() { items_.clear(); }
+
+ private:
+  TOmegaImageList* owner_;
+  std::vector<std::unique_ptr<TImageListItem>> items_;
+};
+
+class TOmegaImageList {
+ public:
+  explicit TOmegaImageList(TOmegaScreen* screen = nullptr);
+  ~TOmegaImageList();
+  TOmegaImageList(const TOmegaImageList&) = delete;
+  TOmegaImageList& operator=(const TOmegaImageList&) = delete;
+
+  TImageListCollection ImageList{this};
+
+  TOmegaScreen* OmegaScreen() const { return screen_; }
+  void SetOmegaScreen(TOmegaScreen* screen);
+
+  // Creates the texture of every item that has none and binds the renderer.
+  void LoadTextures();
+  // Drops each item's device and renderer references; with release also
+  // its texture.
+  void ReleaseTextures(bool release);
+
+  TOmegaRenderer& Renderer() { return renderer_; }
+
+ private:
+  friend class TOmegaScreen;  // clears screen_ when the screen goes first
+  TOmegaScreen* screen_ = nullptr;
+  TOmegaRenderer renderer_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,30 @@
+// The scratch quad shared by every item of an image list: four vertex
+// records and the texture coordinates last given, overwritten by each draw.
+#pragma once
+
+#include "engine/RenderDevice.h"
+
+namespace velmora {
+
+class TOmegaScreen;
+
+struct TexCoord {
+  float u = 0, v = 0;
+};
+
+class TOmegaRenderer {
+ public:
+  // Binds to the screen and resets to a white, unmirrored quad (0,0)-(100,100).
+  void Bind(TOmegaScreen* screen);
+  void Unbind();
+  TOmegaScreen* Screen() const { return screen_; }
+
+  bool MirrorX = false, MirrorY = false;
+  TexCoord T[4];
+  TVertex V[4];
+
+ private:
+  TOmegaScreen* screen_ = nullptr;
+};
+
+}  // namespace velmora

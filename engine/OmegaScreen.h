@@ -1,0 +1,158 @@
+// The render screen: owns the binding to the drawing device, the 1024 × 650
+// back buffer, the frame bracket, the global colour and transform applied to
+// every submitted quad, and the colour value helpers used by all instruments.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "engine/RenderDevice.h"
+
+namespace velmora {
+
+class TOmegaImageList;
+class TOmegaFont;
+class TOmegaBitmapFont;
+
+// Alpha bits 24..31, red 16..23, green 8..15, blue 0..7.
+std::uint32_t MakeColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha);
+// A 0x00BBGGRR colour becomes opaque 0xFFRRGGBB; values from 0x01000000 up
+// (system colours, colours already carrying alpha) are returned unchanged.
+std::uint32_t ColorToARGB(std::int32_t color);
+// The colour resolved to plain RGB, red and blue exchanged, alpha given.
+std::uint32_t ColorToARGBAlpha(std::int32_t color, std::uint8_t alpha);
+
+enum class TPoolType { plManaged, plDefault };
+enum class TRenderMode { rmHardware, rmReference, rmSoftware };
+enum class TPrimitiveType { TriangleFan, LineStrip };
+
+// Fatal messages of device start-up (kept verbatim, line breaks included).
+inline constexpr std::string_view kMsgNoDirect3D =
+    "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is correctly "
+    "installed on your\nsystem.  Also make sure that this program\nwas compiled with header files that match\n"
+    "the installed DirectX DLLs.";
+inline constexpr std::string_view kMsgNoDevice = "Could not find any compatible Direct3D\ndevices.";
+inline constexpr std::string_view kMsgNoMemory = "Not enough memory.";
+inline constexpr std::string_view kMsgNoVideoMemory = "Not enough video memory.";
+inline constexpr std::string_view kMsgGeneric = "Generic application error.";
+inline constexpr std::string_view kMsgWillExit = "This application will now exit.";
+
+class TOmegaScreen {
+ public:
+  static constexpr int kVertexBufferRecords = 32768;
+
+  // Sets the process-wide decimal separator to "." and the defaults below.
+  explicit TOmegaScreen(RenderDevice* device = nullptr);
+  ~TOmegaScreen();
+  TOmegaScreen(const TOmegaScreen&) = delete;
+  TOmegaScreen& operator=(const TOmegaScreen&) = delete;
+
+  // ---- properties (constructor values) ----
+  TPoolType Pool = TPoolType::plManaged;
+  float ScaleX = 1.0f, ScaleY = 1.0f;
+  int CenterX = 0, CenterY = 0;
+  int OffsetX = 0, OffsetY = 0;
+  float Rotation = 0.0f;
+  bool ShowMouseCursor = true;
+  TRenderMode RenderMode = TRenderMode::rmHardware;
+  int Width = 800, Height = 600;
+  bool ZBuffer = true;
+  bool FullScreen = false;
+  bool VSYNC = false;
+  bool BackBufferAccess = false;
+  int BBCount = 0;
+
+  std::uint8_t Red() const { return red_; }
+  std::uint8_t Green() const { return green_; }
+  std::uint8_t Blue() const { return blue_; }
+  std::uint8_t Alpha() const { return alpha_; }
+  void SetRed(std::uint8_t v);
+  void SetGreen(std::uint8_t v);
+  void SetBlue(std::uint8_t v);
+  void SetAlpha(std::uint8_t v);
+  std::uint32_t ScreenColor() const { return color_; }
+
+  int bpp() const { return bpp_; }
+  void Setbpp(int value);  // keeps 32, anything else becomes 16
+  unsigned Frequency() const { return frequency_; }
+  void SetFrequency(unsigned hz);  // only the standard refresh rates, else 0
+
+  std::function<void()> OnCreate, OnDestroy, OnInit, OnUnInit;
+
+  // The device bound to the target window (non-owning).
+  void SetWindow(RenderDevice* device);
+  RenderDevice* Device() const { return device_; }
+
+  // Creates the back buffer on the device; 0 on success. Failures take the
+  // fatal path (message boxes, then RequestExit(1)) and return non-zero.
+  int Initialize();
+  void Finalize();
+
+  bool Initialized() const { return initialized_; }
+  bool DeviceReady() const { return deviceReady_; }
+  bool InScene() const { return inScene_; }
+  // The back-buffer size the last device creation asked for.
+  const DeviceParams& Params() const { return params_; }
+
+  // ---- frame bracket ----
+  void Clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha);
+  void BeginScene();
+  void SetTextureFilter(bool linear);
+  void EndScene();
+  // 0 on success, 1 without device, else the device's failure code.
+  int ResetDevice();
+
+  // Rectangle clears straight into the back buffer (inclusive corners).
+  void DrawRect(int x1, int y1, int x2, int y2, bool filled, int thickness, std::uint8_t red,
+                std::uint8_t green, std::uint8_t blue);
+  void SetBlendMode(int mode);
+  int BlendMode() const { return blendMode_; }
+
+  // Applies screen colour and transform to the records in place and copies
+  // them to the start of the vertex buffer. False (nothing uploaded) when the
+  // count does not fit or there is no ready device.
+  bool SubmitVertices(TVertex* vertices, int count);
+  // Draws primitiveCount primitives from startVertex of the vertex buffer.
+  void DrawPrimitive(TPrimitiveType type, int startVertex, int primitiveCount);
+
+  // ---- components that own device resources ----
+  void Register(TOmegaImageList* list);
+  void Register(TOmegaFont* font);
+  void Register(TOmegaBitmapFont* font);
+  void Unregister(TOmegaImageList* list);
+  void Unregister(TOmegaFont* font);
+  void Unregister(TOmegaBitmapFont* font);
+  void InitComponents();
+  void ReleaseComponents(bool releaseTextures = false);
+
+  // Shows the fatal message and the exit notice, then RequestExit(1).
+  void FatalError(std::string_view message);
+
+  // Blend factors of a mode number (unlisted numbers behave like 0).
+  static void BlendFactors(int mode, BlendFactor& src, BlendFactor& dst);
+  static bool IsStandardMode(int width, int height);
+
+ private:
+  DeviceParams BuildParams();
+  void SetDefaultStates();
+  void RepackColor();
+
+  RenderDevice* device_ = nullptr;
+  std::uint8_t red_ = 255, green_ = 255, blue_ = 255, alpha_ = 255;
+  std::uint32_t color_ = 0xFFFFFFFFu;
+  int bpp_ = 16;
+  unsigned frequency_ = 0;
+  DeviceParams params_;
+  int blendMode_ = 0;
+  BlendFactor src_ = BlendFactor::SrcAlpha, dst_ = BlendFactor::InvSrcAlpha;
+  bool linearFilter_ = false;
+  bool initialized_ = false, deviceReady_ = false, inScene_ = false, haveBuffer_ = false;
+  std::vector<TVertex> buffer_;
+  std::vector<TOmegaImageList*> imageLists_;
+  std::vector<TOmegaFont*> fonts_;
+  std::vector<TOmegaBitmapFont*> bitmapFonts_;
+};
+
+}  // namespace velmora

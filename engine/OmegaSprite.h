@@ -1,0 +1,149 @@
+// Sprites: placed instances of image-list items (position, tile, pivot,
+// angle, scale, corner colours, mirroring, blend mode) and the sprite engine
+// that owns them, keeps them ordered by Z and applies the world offset.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/OmegaScreen.h"
+
+namespace velmora {
+
+class TImageListItem;
+class TOmegaSprite;
+
+struct TRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  bool operator==(const TRect&) const = default;
+};
+
+// The engine's rounding of positions: 2.5 → 3, −2.5 → −3, 2.49996 → 3.
+int RoundCoord(float v);
+
+class TSprite {
+ public:
+  // Registers with the engine, which owns the sprite from then on and frees
+  // it when it is destroyed (or delete it yourself: it unregisters).
+  explicit TSprite(TOmegaSprite* engine);
+  virtual ~TSprite();
+  TSprite(const TSprite&) = delete;
+  TSprite& operator=(const TSprite&) = delete;
+
+  TOmegaSprite* Engine() const { return engine_; }
+
+  // ---- plain fields ----
+  bool Visible = true;
+  bool Fixed = false;  // True: not moved by the engine's world offset
+  int BlendMode = 0;   // −1 leaves the current mode
+  bool MirrorX = false, MirrorY = false;
+  float CenterX = 0, CenterY = 0;  // pivot as a fraction of the tile
+  std::uint32_t Color1 = 0xFFFFFFFFu, Color2 = 0xFFFFFFFFu, Color3 = 0xFFFFFFFFu, Color4 = 0xFFFFFFFFu;
+  bool CollisionEnabled = false;
+  bool CollisionPrecise = false;
+  bool CollisionForcePrecise = false;
+  float Angle = 0;  // degrees, clockwise on the screen
+  float ScaleX = 1.0f, ScaleY = 1.0f;
+  float OffsetX = 0, OffsetY = 0;  // added to X, Y when drawing only
+
+  // ---- properties with setters ----
+  const std::string& Name() const { return name_; }
+  virtual void SetName(const std::string& name);
+  float X() const { return x_; }
+  float Y() const { return y_; }
+  virtual void SetX(float x);
+  virtual void SetY(float y);
+  int Z() const { return z_; }
+  virtual void SetZ(int z);
+  TImageListItem* Image() const { return image_; }
+  virtual void SetImage(TImageListItem* image);
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  virtual void SetWidth(int w);
+  virtual void SetHeight(int h);
+  int Red() const { return red_; }
+  int Green() const { return green_; }
+  int Blue() const { return blue_; }
+  int Alpha() const { return alpha_; }
+  // 0..255, else std::out_of_range("Range check error").
+  virtual void SetRed(int v);
+  virtual void SetGreen(int v);
+  virtual void SetBlue(int v);
+  virtual void SetAlpha(int v);
+  int PatternIndex() const { return patternIndex_; }
+  virtual void SetPatternIndex(int index);
+
+  // ---- derived state ----
+  // Top-right, bottom-right, bottom-left corners of the unrotated rectangle.
+  float X1() const { return x1_; }
+  float Y1() const { return y1_; }
+  float X2() const { return x2_; }
+  float Y2() const { return y2_; }
+  float X3() const { return x3_; }
+  float Y3() const { return y3_; }
+  int PatternSourceX() const { return patternSrcX_; }
+  int PatternSourceY() const { return patternSrcY_; }
+  float CenterPointX() const { return centerPtX_; }
+  float CenterPointY() const { return centerPtY_; }
+  const TRect& BoundsRect() const { return bounds_; }
+  bool IsDead() const { return dead_; }
+
+  virtual void GetPatternRect(TRect& rect) const;
+  virtual void Assign(const TSprite& other);
+  virtual void Collision(TSprite& other);
+  virtual void Dead();
+  virtual void DoCollision(TSprite& other, int x, int y);
+  virtual void DoMove();
+  virtual void Draw();
+
+ private:
+  void UpdateGeometry();
+
+  TOmegaSprite* engine_;
+  std::string name_;
+  float x_ = 0, y_ = 0;
+  float x1_ = 10, y1_ = 0, x2_ = 10, y2_ = 10, x3_ = 0, y3_ = 10;
+  int patternSrcX_ = 0, patternSrcY_ = 0;
+  int patternIndex_ = 0;
+  float centerPtX_ = 5, centerPtY_ = 5;
+  int z_ = 0;
+  int red_ = 255, green_ = 255, blue_ = 255, alpha_ = 255;
+  TImageListItem* image_ = nullptr;
+  int width_ = 10, height_ = 10;
+  TRect bounds_{0, 0, 10, 10};
+  bool dead_ = false;
+};
+
+class TOmegaSprite {
+ public:
+  TOmegaSprite() = default;
+  // Frees the sprites from the last in the list to the first.
+  ~TOmegaSprite();
+  TOmegaSprite(const TOmegaSprite&) = delete;
+  TOmegaSprite& operator=(const TOmegaSprite&) = delete;
+
+  // Drawing area; all four 0 switches it off.
+  int DrawAreaX1 = 0, DrawAreaY1 = 0, DrawAreaX2 = 0, DrawAreaY2 = 0;
+  // Subtracted from the position of every sprite that is not Fixed.
+  float WorldX = 0, WorldY = 0;
+
+  // Same as new TSprite(this).
+  TSprite* CreateSprite();
+
+  // Ordered by ascending Z; equal Z: the later inserted first.
+  const std::vector<TSprite*>& Sprites() const { return list_; }
+  const std::vector<TSprite*>& DeadSprites() const { return dead_; }
+  int Count() const { return static_cast<int>(list_.size()); }
+
+ private:
+  friend class TSprite;
+  void Insert(TSprite* sprite);
+  void Remove(TSprite* sprite);
+
+  std::vector<TSprite*> list_;
+  std::vector<TSprite*> dead_;
+  bool destroying_ = false;
+};
+
+}  // namespace velmora

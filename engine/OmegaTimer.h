@@ -1,0 +1,81 @@
+// The frame timer: calls OnTimer at most MaxFPS and, with TargetFPS set, at
+// TargetFPS times a second, counts frames per second and flags sustained
+// slow frames. The main loop calls Idle() on idle passes (or WindowTimer()
+// in lossy mode) and sleeps TimeUntilNextTick() in between.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace velmora {
+
+struct TimerClock {
+  std::int64_t frequency = 0;          // counts per second
+  std::function<std::int64_t()> now;   // current count
+  // The process's monotonic clock in nanoseconds.
+  static TimerClock Steady();
+};
+
+class TOmegaTimer {
+ public:
+  explicit TOmegaTimer(TimerClock clock = TimerClock::Steady());
+
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool value);
+  int TargetFPS() const { return targetFPS_; }
+  void SetTargetFPS(int value);
+  int MinFPS() const { return minFPS_; }
+  void SetMinFPS(int value);
+  int MaxFPS() const { return maxFPS_; }
+  void SetMaxFPS(int value);
+  int FPSWarningFrames() const { return fpsWarningFrames_; }
+  void SetFPSWarningFrames(int value);
+  bool LossyMode() const { return lossyMode_; }
+  void SetLossyMode(bool value);
+  // Exceptions thrown by the handler reach the caller of Idle/WindowTimer;
+  // the frame does not count and the next pass tries again.
+  void SetOnTimer(std::function<void()> handler);
+
+  int FrameRate() const { return frameRate_; }
+  float Delta() const { return delta_; }
+  float ElapsedTime() const { return elapsedTime_; }
+  bool FPSWarning() const { return fpsWarning_; }
+
+  // Normal mode: one idle pass (ticks when a frame is due).
+  void Idle();
+  // Lossy mode: the window timer fired.
+  void WindowTimer();
+  // Whether the idle hook or the window timer is armed.
+  bool IdleHookInstalled() const { return idleArmed_; }
+  bool WindowTimerArmed() const { return windowTimerArmed_; }
+  int IntervalMs() const { return intervalMs_; }
+  // Calls Idle() or WindowTimer() as the mode and the time ask.
+  void Poll();
+
+  // Seconds until a pass would tick: 0 when due now, negative when the timer
+  // cannot tick (disabled, no handler).
+  double TimeUntilNextTick() const;
+
+  std::int64_t CountsPerFrame(int which) const;  // 0 target, 1 min, 2 max
+  std::int64_t Frequency() const { return clock_.frequency; }
+
+ private:
+  void Rearm();
+  void Fire(std::int64_t now, std::int64_t elapsed);
+
+  TimerClock clock_;
+  bool enabled_ = false;
+  int targetFPS_ = 0, minFPS_ = 10, maxFPS_ = 120, fpsWarningFrames_ = 10;
+  bool lossyMode_ = false;
+  std::function<void()> onTimer_;
+  std::int64_t lastTick_ = 0, windowStart_ = 0, lossyDue_ = 0;
+  int frameCount_ = 0, frameRate_ = 0;
+  float delta_ = 0, elapsedTime_ = 0;
+  int slowFrames_ = 0;
+  bool fpsWarning_ = false;
+  std::int64_t cpfTarget_ = 0, cpfMin_ = 0, cpfMax_ = 0;
+  int intervalMs_ = 0;
+  bool idleArmed_ = false, windowTimerArmed_ = false;
+};
+
+}  // namespace velmora

@@ -1,0 +1,78 @@
+// The SDL2 back end: a render-target texture as the back buffer (Width ×
+// Height, 1024 × 650 for the program), presented stretched into the window's
+// client area; textured fans through SDL_RenderGeometry; text through
+// SDL_ttf with faces resolved by fontconfig and an LRU of rasterised strings.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/RenderDevice.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+
+namespace velmora {
+
+struct SdlDeviceOptions {
+  bool software = false;            // only the software renderer
+  std::size_t textCacheSize = 256;  // rasterised strings kept
+};
+
+class SdlRenderDevice : public RenderDevice {
+ public:
+  explicit SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options = SdlDeviceOptions());
+  ~SdlRenderDevice() override;
+  SdlRenderDevice(const SdlRenderDevice&) = delete;
+  SdlRenderDevice& operator=(const SdlRenderDevice&) = delete;
+
+  // Forwarded by the application's event loop.
+  void NotifyTargetsReset();  // SDL_RENDER_TARGETS_RESET
+  void NotifyDeviceReset();   // SDL_RENDER_DEVICE_RESET
+
+  // Writes the back buffer as PNG (temporary file, then rename).
+  bool SaveScreenshot(const std::string& path);
+  // The back buffer as 0xAARRGGBB words, row by row.
+  bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height);
+
+  SDL_Renderer* Renderer() const;
+  bool IsSoftware() const;
+  // Face file that fontconfig picked for a face name (empty when none).
+  static std::string ResolveFace(const std::string& face, bool bold, bool italic);
+  // Strings rasterised so far (cache misses) — tests check the cache.
+  std::size_t TextRasterisations() const;
+
+  // ---- RenderDevice ----
+  DeviceStatus Open(const DeviceParams& params) override;
+  void Close() override;
+  int Width() const override;
+  int Height() const override;
+  DeviceState CooperativeLevel() override;
+  DeviceStatus Reset(const DeviceParams& params) override;
+  bool ResetLosesTextures() const override;
+  void Clear(std::uint32_t argb) override;
+  void ClearRect(const IntRect& rect, std::uint32_t argb) override;
+  void BeginScene() override;
+  void EndScene() override;
+  TextureId CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
+                          std::string_view debugName) override;
+  void ReleaseTexture(TextureId texture) override;
+  void BindTexture(TextureId texture) override;
+  void SetBlend(BlendFactor src, BlendFactor dst) override;
+  void SetTextureFilter(bool linear) override;
+  void DrawFan(const TVertex* vertices, int count) override;
+  void DrawLineStrip(const TVertex* vertices, int count) override;
+  FontId CreateFont(const FontDesc& desc) override;
+  void ReleaseFont(FontId font) override;
+  void DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) override;
+  bool DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) override;
+  void ShowCursor(bool show) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace velmora
