@@ -1,0 +1,101 @@
+// Telemetry scanner: turns the exporter's text ("numbers, each followed by a
+// space, closed by $") into the flight data record, plus the per-connection
+// framing that makes a TCP byte stream look like a sequence of such texts.
+// Pure code: no I/O, no threads, no allocation per field.
+#pragma once
+
+#include "link/FlightData.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+namespace velmora {
+
+struct TelemetryError {
+  enum Kind { Range, Conversion } kind;
+  std::string message;  // without a trailing "."; the error box appends it
+};
+
+// Message positions 1..40 are converted; 1..33 reach the record.
+inline constexpr int kTelemetryPositions = 40;
+inline constexpr int kRecordPositions = 33;
+
+// A field text longer than this is quoted shortened, followed by "...", so an
+// exporter gone wrong cannot produce an unbounded error box or stderr line.
+inline constexpr std::size_t kQuotedFieldLimit = 64;
+
+// Converts one field (raw bytes, "," read as ".") by the exporter's number
+// syntax: optional sign, digits, optional separator and digits (at least one
+// digit or the separator), optional e/E with optional sign and digits (none
+// counts as 0). Returns false for bad syntax or a magnitude beyond a double.
+bool ParseTelemetryNumber(std::string_view field, double& out);
+
+// Scans one text into the record. Positions the text does not fill keep the
+// record's previous values; on an error the fields completed before it have
+// been applied. The radar altitude plausibility rule runs whenever at least
+// one byte was consumed.
+std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec);
+
+// UDP entry: keeps a copy of the datagram in rec.LastDatagramText and scans it.
+std::optional<TelemetryError> UDPServerUDPRead(FlightData& rec, std::string_view payload);
+
+// Per-connection framing of a TCP byte stream. Every complete message (up to
+// and including its "$") is scanned in arrival order, whatever the read
+// boundaries were; line ends and other bytes 0..32 in front of a message are
+// dropped; bytes after the last "$" wait for the next chunk.
+class TcpStreamFramer {
+ public:
+  // A tail longer than this without "$" is discarded with a range error, and
+  // the rest of that broken message (up to its "$") is skipped.
+  static constexpr std::size_t kMaxPending = 65536;
+
+  // One per scanned message (scanned = true, error or nullptr) and one per
+  // discarded overlong tail (scanned = false, with its error).
+  struct Outcome {
+    const TelemetryError* error;
+    bool scanned;
+  };
+
+  // Calls onError(const TelemetryError&) for each error, in stream order.
+  template <class F>
+  void Feed(std::string_view chunk, FlightData& rec, F&& onError) {
+    FeedEach(chunk, rec, [&onError](const Outcome& o) {
+      if (o.error) onError(*o.error);
+    });
+  }
+
+  // Calls onOutcome(const Outcome&) for every message and every discard.
+  template <class F>
+  void FeedEach(std::string_view chunk, FlightData& rec, F&& onOutcome) {
+    using Fn = std::remove_reference_t<F>;
+    FeedImpl(chunk, rec,
+             [](void* ctx, const Outcome& o) { (*static_cast<Fn*>(ctx))(o); },
+             const_cast<void*>(static_cast<const void*>(&onOutcome)));
+  }
+
+  std::size_t PendingBytes() const { return pending_.size(); }
+
+  // The peer closed: whatever was pending is dropped without a report.
+  void Reset();
+
+ private:
+  using Sink = void (*)(void*, const Outcome&);
+  void FeedImpl(std::string_view chunk, FlightData& rec, Sink sink, void* ctx);
+  void ScanOne(std::string_view message, FlightData& rec, Sink sink, void* ctx);
+
+  std::string pending_;
+  bool skipping_ = false;
+};
+
+// TCP entry: one chunk read from a connection, through that connection's framer.
+template <class F>
+void ServerSocket1ClientRead(FlightData& rec, TcpStreamFramer& framer, std::string_view chunk,
+                             F&& onError) {
+  framer.Feed(chunk, rec, std::forward<F>(onError));
+}
+
+}  // namespace velmora
