@@ -1,0 +1,329 @@
+// UDP and TCP telemetry listeners on one Asio network thread.
+#include "link/Listeners.h"
+
+#include "link/FlightData.h"
+#include "link/Handover.h"
+#include "link/Telemetry.h"
+
+#include <asio.hpp>
+
+#include <array>
+#include <atomic>
+#include <future>
+#include <list>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+using asio::ip::tcp;
+using asio::ip::udp;
+using Clock = std::chrono::steady_clock;
+
+std::string SocketError(const std::error_code& ec, const char* api) {
+  return "Windows socket error: " + ec.message() + " (" + std::to_string(ec.value()) + "), on API '" +
+         api + "'";
+}
+
+template <class Endpoint>
+std::string PeerText(const Endpoint& ep) {
+  return ep.address().to_string() + ":" + std::to_string(ep.port());
+}
+
+// A datagram larger than this cannot be telemetry; the receive buffer is big
+// enough for any UDP payload so an oversized datagram is seen, and dropped, whole.
+constexpr std::size_t kUdpReceiveBuffer = 65536;
+constexpr std::size_t kTcpReadBuffer = 16384;
+
+}  // namespace
+
+struct TelemetryListeners::Impl {
+  struct Connection {
+    explicit Connection(tcp::socket s) : socket(std::move(s)) {}
+    tcp::socket socket;
+    TcpStreamFramer framer;
+    std::array<char, kTcpReadBuffer> buffer;
+    std::string peer;
+  };
+  using ConnectionPtr = std::shared_ptr<Connection>;
+
+  Impl(FlightData& r, HandoverQueue& q, ListenerConfig c, ListenerHooks h)
+      : rec(r), queue(q), cfg(c), hooks(std::move(h)), udpBuffer(kUdpReceiveBuffer) {
+    netThread = std::thread([this] {
+      try {
+        ctx.run();
+      } catch (...) {
+        // Every handler catches its own failures; nothing should get here.
+      }
+      netDone = true;
+    });
+  }
+
+  // Runs fn on the network thread and waits for it. While waiting, the main
+  // thread keeps running hand-overs, so a network thread blocked in one can
+  // finish it and get to fn.
+  template <class F>
+  void RunOnNet(F fn) {
+    std::promise<void> done;
+    auto finished = done.get_future();
+    asio::post(ctx, [&] {
+      try {
+        fn();
+        done.set_value();
+      } catch (...) {
+        done.set_exception(std::current_exception());
+      }
+    });
+    while (finished.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+      queue.RunPending();
+      queue.WaitForWork(std::chrono::milliseconds(1));
+    }
+    finished.get();
+  }
+
+  void HandOver(std::function<void()> job) {
+    try {
+      queue.RunOnMain(std::move(job));
+    } catch (...) {
+      // A failing hook must not stop reception.
+    }
+  }
+
+  // ---- UDP (network thread) ----
+  void OpenUdp() {
+    std::error_code ec;
+    udpSocket.open(udp::v4(), ec);
+    if (!ec) udpSocket.bind(udp::endpoint(asio::ip::address_v4::any(), cfg.udpPort), ec);
+    if (ec) {
+      std::error_code ignored;
+      udpSocket.close(ignored);
+      if (ec == asio::error::address_in_use)
+        throw ListenerOpenError("Could not bind socket. Address and port are already in use.");
+      throw ListenerOpenError("Socket Error # " + std::to_string(ec.value()) + "\n" + ec.message());
+    }
+    udpSocket.set_option(asio::socket_base::broadcast(false), ec);
+    udpPort = udpSocket.local_endpoint(ec).port();
+    ++udpGeneration;
+    udpOpen = true;
+    ReceiveDatagram(udpGeneration);
+  }
+
+  void CloseUdp() {
+    if (!udpOpen) return;
+    udpOpen = false;
+    ++udpGeneration;
+    std::error_code ignored;
+    udpSocket.close(ignored);
+    udpPort = 0;
+  }
+
+  void ReceiveDatagram(unsigned generation) {
+    udpSocket.async_receive_from(asio::buffer(udpBuffer), udpSender,
+                           [this, generation](const std::error_code& ec, std::size_t n) {
+                             if (generation != udpGeneration || !udpOpen) return;
+                             // Errors and oversized datagrams are dropped; reception goes on.
+                             if (!ec && n <= kMaxDatagram) {
+                               const auto received = Clock::now();
+                               const std::string_view payload(udpBuffer.data(), n);
+                               HandOver([this, payload, received] {
+                                 const bool ok = !UDPServerUDPRead(rec, payload);
+                                 if (hooks.onMessage) hooks.onMessage(received, ok);
+                               });
+                               if (generation != udpGeneration || !udpOpen) return;
+                             }
+                             ReceiveDatagram(generation);
+                           });
+  }
+
+  // ---- TCP (network thread) ----
+  void OpenTcp() {
+    std::error_code ec;
+    acceptor.open(tcp::v4(), ec);
+    if (ec) throw ListenerOpenError("Can't create new socket");
+    // Lets a restarted display bind while old connections linger in
+    // TIME_WAIT; on Linux it still refuses a port another listener holds.
+    acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+    acceptor.bind(tcp::endpoint(asio::ip::address_v4::any(), cfg.tcpPort), ec);
+    const char* api = "bind";
+    if (!ec) {
+      api = "listen";
+      acceptor.listen(kListenBacklog, ec);
+    }
+    if (ec) {
+      std::error_code ignored;
+      acceptor.close(ignored);
+      throw ListenerOpenError(SocketError(ec, api));
+    }
+    tcpPort = acceptor.local_endpoint(ec).port();
+    ++tcpGeneration;
+    tcpOpen = true;
+    Accept(tcpGeneration);
+  }
+
+  void CloseTcp() {
+    if (!tcpOpen) return;
+    tcpOpen = false;
+    ++tcpGeneration;
+    std::error_code ignored;
+    for (auto& c : connections) c->socket.close(ignored);
+    connections.clear();
+    connectionCount = 0;
+    acceptor.close(ignored);
+    retryTimer.cancel();
+    tcpPort = 0;
+  }
+
+  void Accept(unsigned generation) {
+    acceptor.async_accept([this, generation](const std::error_code& ec, tcp::socket socket) {
+      if (generation != tcpGeneration || !tcpOpen) return;
+      if (ec) {
+        // Out of descriptors and the like: try again shortly rather than spin.
+        retryTimer.expires_after(std::chrono::milliseconds(100));
+        retryTimer.async_wait([this, generation](const std::error_code& timerEc) {
+          if (!timerEc && generation == tcpGeneration && tcpOpen) Accept(generation);
+        });
+        return;
+      }
+      if (connections.size() >= kMaxConnections) {
+        std::error_code ignored;
+        socket.close(ignored);
+      } else {
+        auto c = std::make_shared<Connection>(std::move(socket));
+        std::error_code peerEc;
+        c->peer = PeerText(c->socket.remote_endpoint(peerEc));
+        connections.push_back(c);
+        connectionCount = connections.size();
+        Read(c, generation);
+      }
+      Accept(generation);
+    });
+  }
+
+  void Drop(const ConnectionPtr& c) {
+    std::error_code ignored;
+    c->socket.close(ignored);
+    connections.remove(c);
+    connectionCount = connections.size();
+  }
+
+  void ReportTcp(std::string message, const std::string& peer) {
+    HandOver([this, &message, &peer] {
+      if (hooks.onTcpError) hooks.onTcpError(message, peer);
+    });
+  }
+
+  void Read(const ConnectionPtr& c, unsigned generation) {
+    c->socket.async_read_some(asio::buffer(c->buffer), [this, c, generation](const std::error_code& ec,
+                                                                             std::size_t n) {
+      if (generation != tcpGeneration || !tcpOpen || !c->socket.is_open()) return;
+      if (ec == asio::error::eof) {
+        Drop(c);  // a clean close leaves no trace; any unfinished tail is dropped
+        return;
+      }
+      if (ec == asio::error::connection_reset) {
+        Drop(c);
+        ReportTcp("Asynchronous socket error " + std::to_string(ec.value()), c->peer);
+        return;
+      }
+      if (ec == asio::error::operation_aborted) return;
+      if (ec) {
+        Drop(c);
+        ReportTcp(SocketError(ec, "recv"), c->peer);
+        return;
+      }
+      const auto received = Clock::now();
+      const std::string_view chunk(c->buffer.data(), n);
+      HandOver([this, &c, chunk, received] {
+        c->framer.FeedEach(chunk, rec, [&](const TcpStreamFramer::Outcome& o) {
+          if (o.scanned && hooks.onMessage) hooks.onMessage(received, o.error == nullptr);
+          if (o.error && hooks.onTcpError) hooks.onTcpError(o.error->message, c->peer);
+        });
+      });
+      if (generation != tcpGeneration || !tcpOpen || !c->socket.is_open()) return;
+      Read(c, generation);
+    });
+  }
+
+  FlightData& rec;
+  HandoverQueue& queue;
+  ListenerConfig cfg;
+  ListenerHooks hooks;
+
+  asio::io_context ctx;
+  asio::executor_work_guard<asio::io_context::executor_type> work{ctx.get_executor()};
+
+  udp::socket udpSocket{ctx};
+  udp::endpoint udpSender;
+  std::vector<char> udpBuffer;
+  unsigned udpGeneration = 0;
+
+  tcp::acceptor acceptor{ctx};
+  asio::steady_timer retryTimer{ctx};
+  std::list<ConnectionPtr> connections;
+  unsigned tcpGeneration = 0;
+
+  // Written on the network thread, read by the main thread.
+  std::atomic<bool> udpOpen{false};
+  std::atomic<bool> tcpOpen{false};
+  std::atomic<std::uint16_t> udpPort{0};
+  std::atomic<std::uint16_t> tcpPort{0};
+  std::atomic<std::size_t> connectionCount{0};
+  std::atomic<bool> netDone{false};
+
+  std::thread netThread;
+};
+
+TelemetryListeners::TelemetryListeners(FlightData& rec, HandoverQueue& queue, ListenerConfig cfg,
+                                       ListenerHooks hooks)
+    : impl_(std::make_unique<Impl>(rec, queue, cfg, std::move(hooks))) {}
+
+TelemetryListeners::~TelemetryListeners() {
+  Impl& d = *impl_;
+  try {
+    d.RunOnNet([&d] {
+      d.CloseUdp();
+      d.CloseTcp();
+    });
+  } catch (...) {
+  }
+  d.work.reset();
+  d.ctx.stop();
+  // The network thread may be inside a hand-over: keep serving them until it ends.
+  while (!d.netDone) {
+    d.queue.RunPending();
+    d.queue.WaitForWork(std::chrono::milliseconds(1));
+  }
+  d.netThread.join();
+}
+
+void TelemetryListeners::Open() {
+  SetUdpActive(true);
+  try {
+    SetTcpActive(true);
+  } catch (...) {
+    SetUdpActive(false);
+    throw;
+  }
+}
+
+void TelemetryListeners::SetUdpActive(bool active) {
+  if (active == UdpActive()) return;
+  Impl& d = *impl_;
+  d.RunOnNet([&d, active] { active ? d.OpenUdp() : d.CloseUdp(); });
+}
+
+void TelemetryListeners::SetTcpActive(bool active) {
+  if (active == TcpActive()) return;
+  Impl& d = *impl_;
+  d.RunOnNet([&d, active] { active ? d.OpenTcp() : d.CloseTcp(); });
+}
+
+bool TelemetryListeners::UdpActive() const { return impl_->udpOpen; }
+bool TelemetryListeners::TcpActive() const { return impl_->tcpOpen; }
+std::uint16_t TelemetryListeners::UdpPort() const { return impl_->udpPort; }
+std::uint16_t TelemetryListeners::TcpPort() const { return impl_->tcpPort; }
+std::size_t TelemetryListeners::TcpConnectionCount() const { return impl_->connectionCount; }
+
+}  // namespace velmora

@@ -1,0 +1,332 @@
+#include "link/Listeners.h"
+
+#include "link/FlightData.h"
+#include "link/Handover.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Plain POSIX client sockets on loopback.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+  ~Fd() { Close(); }
+  int get() const { return fd_; }
+  void Close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+
+ private:
+  int fd_;
+};
+
+sockaddr_in Loopback(std::uint16_t port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(port);
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  return a;
+}
+
+void SendDatagram(std::uint16_t port, const std::string& payload) {
+  Fd s(::socket(AF_INET, SOCK_DGRAM, 0));
+  const auto a = Loopback(port);
+  ASSERT_EQ(::sendto(s.get(), payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a),
+            static_cast<ssize_t>(payload.size()));
+}
+
+Fd Connect(std::uint16_t port) {
+  Fd s(::socket(AF_INET, SOCK_STREAM, 0));
+  const auto a = Loopback(port);
+  if (::connect(s.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) return Fd();
+  return s;
+}
+
+void Send(const Fd& s, const std::string& text) {
+  ASSERT_EQ(::send(s.get(), text.data(), text.size(), MSG_NOSIGNAL), static_cast<ssize_t>(text.size()));
+}
+
+// Binds a socket of the given type on an ephemeral port, so a listener can be
+// pointed at a port that is taken.
+Fd Occupy(int type, std::uint16_t& port) {
+  Fd s(::socket(AF_INET, type, 0));
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_ANY);
+  EXPECT_EQ(::bind(s.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+  if (type == SOCK_STREAM) {
+    EXPECT_EQ(::listen(s.get(), 5), 0);
+  }
+  socklen_t len = sizeof a;
+  ::getsockname(s.get(), reinterpret_cast<sockaddr*>(&a), &len);
+  port = ntohs(a.sin_port);
+  return s;
+}
+
+// Aborts the test program if a step hangs, so a deadlock fails fast.
+class Watchdog {
+ public:
+  explicit Watchdog(std::chrono::seconds limit)
+      : thread_([this, limit] {
+          const auto end = std::chrono::steady_clock::now() + limit;
+          while (!done_) {
+            if (std::chrono::steady_clock::now() > end) {
+              std::fprintf(stderr, "watchdog: listener test hung\n");
+              std::abort();
+            }
+            std::this_thread::sleep_for(10ms);
+          }
+        }) {}
+  ~Watchdog() {
+    done_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+class ListenersTest : public ::testing::Test {
+ protected:
+  ListenersTest() : queue([] {}) { ApplyStartupValues(rec); }
+
+  void Start(ListenerConfig cfg = {0, 0}) {
+    ListenerHooks hooks;
+    hooks.onMessage = [this](std::chrono::steady_clock::time_point, bool ok) { results.push_back(ok); };
+    hooks.onTcpError = [this](const std::string& message, const std::string& peer) {
+      errors.push_back(message);
+      peers.push_back(peer);
+    };
+    listeners = std::make_unique<TelemetryListeners>(rec, queue, cfg, hooks);
+    listeners->Open();
+  }
+
+  // Plays the main loop until pred() holds or the time is up.
+  template <class F>
+  bool PumpUntil(F pred, std::chrono::milliseconds limit = 3000ms) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+      if (std::chrono::steady_clock::now() > end) return false;
+      queue.WaitForWork(2ms);
+      queue.RunPending();
+    }
+    return true;
+  }
+  void PumpFor(std::chrono::milliseconds d) { PumpUntil([] { return false; }, d); }
+
+  Watchdog watchdog{30s};
+  FlightData rec;
+  HandoverQueue queue;
+  std::vector<bool> results;
+  std::vector<std::string> errors, peers;
+  std::unique_ptr<TelemetryListeners> listeners;
+};
+
+TEST_F(ListenersTest, OpensBothOnFreePorts) {
+  Start();
+  EXPECT_TRUE(listeners->UdpActive());
+  EXPECT_TRUE(listeners->TcpActive());
+  EXPECT_NE(listeners->UdpPort(), 0);
+  EXPECT_NE(listeners->TcpPort(), 0);
+}
+
+TEST_F(ListenersTest, OversizedDatagramIsDroppedWholeAndTheNextApplied) {
+  Start();
+  const auto port = listeners->UdpPort();
+  std::string atLimit = "9 $";
+  atLimit.resize(TelemetryListeners::kMaxDatagram, 'x');  // bytes after "$" are ignored
+  std::string over = "5 $";
+  over.resize(9000, 'x');
+  SendDatagram(port, over);
+  SendDatagram(port, "7 8 $\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 1; }));
+  EXPECT_EQ(rec.Altitude, 7);
+  EXPECT_EQ(rec.LastDatagramText, "7 8 $\r\n");
+  SendDatagram(port, atLimit + "y");
+  SendDatagram(port, atLimit);
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 2; }));
+  EXPECT_EQ(rec.Altitude, 9);
+  EXPECT_EQ(rec.LastDatagramText.size(), TelemetryListeners::kMaxDatagram);
+}
+
+TEST_F(ListenersTest, UdpParserErrorsAreSilentAndReceptionGoesOn) {
+  Start();
+  SendDatagram(listeners->UdpPort(), "3 x $");
+  SendDatagram(listeners->UdpPort(), "4 $");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 2; }));
+  EXPECT_EQ(results, (std::vector<bool>{false, true}));
+  EXPECT_EQ(rec.Altitude, 4);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ListenersTest, TwoTcpClientsAtOnceWithSplitMessages) {
+  Start();
+  Fd a = Connect(listeners->TcpPort());
+  Fd b = Connect(listeners->TcpPort());
+  ASSERT_GE(a.get(), 0);
+  ASSERT_GE(b.get(), 0);
+  ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 2; }));
+  Send(a, "10 2");
+  PumpFor(50ms);
+  Send(b, "1 2 3 $\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 1; }));
+  EXPECT_EQ(rec.LeftEngineRpm, 3);
+  Send(a, "0 $\r\n5 6 $\r\n");  // the rest of a's message, and one more in the same write
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 3; }));
+  EXPECT_EQ(rec.Altitude, 5);
+  EXPECT_EQ(rec.IndicatedAirspeed, 6);
+  EXPECT_EQ(results, (std::vector<bool>{true, true, true}));
+  EXPECT_TRUE(errors.empty());
+  a.Close();  // a clean close leaves no trace
+  ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 1; }));
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ListenersTest, TcpParserErrorIsReportedAndTheConnectionStays) {
+  Start();
+  Fd a = Connect(listeners->TcpPort());
+  Send(a, "1 nan $\r\n");
+  ASSERT_TRUE(PumpUntil([&] { return errors.size() == 1; }));
+  EXPECT_EQ(errors[0], "'nan' is not a valid floating point value");
+  EXPECT_EQ(peers[0].rfind("127.0.0.1:", 0), 0u) << peers[0];
+  Send(a, "2 $");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 2; }));
+  EXPECT_EQ(rec.Altitude, 2);
+  EXPECT_EQ(listeners->TcpConnectionCount(), 1u);
+}
+
+TEST_F(ListenersTest, ResetConnectionIsReportedWithItsCode) {
+  Start();
+  Fd a = Connect(listeners->TcpPort());
+  ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 1; }));
+  linger hard{1, 0};  // closing with linger 0 sends a reset
+  ASSERT_EQ(::setsockopt(a.get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard), 0);
+  a.Close();
+  ASSERT_TRUE(PumpUntil([&] { return errors.size() == 1; }));
+  EXPECT_EQ(errors[0], "Asynchronous socket error " + std::to_string(ECONNRESET));
+  EXPECT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 0; }));
+}
+
+TEST_F(ListenersTest, SixtyFifthConnectionIsClosedAtOnce) {
+  Start();
+  std::vector<Fd> clients;
+  for (std::size_t i = 0; i < TelemetryListeners::kMaxConnections; ++i) {
+    clients.push_back(Connect(listeners->TcpPort()));
+    ASSERT_GE(clients.back().get(), 0);
+  }
+  ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 64; }));
+  Fd extra = Connect(listeners->TcpPort());
+  ASSERT_GE(extra.get(), 0);
+  pollfd p{extra.get(), POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 3000), 1);
+  char c;
+  EXPECT_LE(::recv(extra.get(), &c, 1, 0), 0);  // end of stream (or reset)
+  EXPECT_EQ(listeners->TcpConnectionCount(), 64u);
+  // The earlier ones still work.
+  Send(clients[63], "42 $");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 1; }));
+  EXPECT_EQ(rec.Altitude, 42);
+}
+
+TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
+  std::uint16_t udpTaken = 0, tcpTaken = 0;
+  Fd udpHolder = Occupy(SOCK_DGRAM, udpTaken);
+  Fd tcpHolder = Occupy(SOCK_STREAM, tcpTaken);
+  struct Case {
+    ListenerConfig cfg;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {{udpTaken, 0}, "Could not bind socket. Address and port are already in use."},
+      {{0, tcpTaken}, "Windows socket error: Address already in use (" + std::to_string(EADDRINUSE) +
+                          "), on API 'bind'"},
+  };
+  for (const auto& c : cases) {
+    TelemetryListeners l(rec, queue, c.cfg, {});
+    try {
+      l.Open();
+      ADD_FAILURE() << "opened on a taken port";
+    } catch (const ListenerOpenError& e) {
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+    EXPECT_FALSE(l.UdpActive());  // whatever opened first is closed again
+    EXPECT_FALSE(l.TcpActive());
+  }
+}
+
+TEST_F(ListenersTest, SecondDisplayOnTheSamePortsFailsForBoth) {
+  Start();
+  for (const ListenerConfig cfg : {ListenerConfig{listeners->UdpPort(), 0}, ListenerConfig{0, listeners->TcpPort()}}) {
+    TelemetryListeners second(rec, queue, cfg, {});
+    EXPECT_THROW(second.Open(), ListenerOpenError) << cfg.udpPort << " " << cfg.tcpPort;
+  }
+  EXPECT_TRUE(listeners->TcpActive());
+}
+
+TEST_F(ListenersTest, InactiveListenersDoNotReceive) {
+  Start();
+  const auto udpPort = listeners->UdpPort();
+  const auto tcpPort = listeners->TcpPort();
+  Fd a = Connect(tcpPort);
+  ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 1; }));
+  listeners->SetUdpActive(false);
+  listeners->SetUdpActive(false);  // same value: nothing happens
+  listeners->SetTcpActive(false);
+  EXPECT_EQ(listeners->UdpPort(), 0);
+  EXPECT_EQ(listeners->TcpConnectionCount(), 0u);
+  SendDatagram(udpPort, "1 $");
+  EXPECT_LT(Connect(tcpPort).get(), 0);  // refused
+  PumpFor(100ms);
+  EXPECT_TRUE(results.empty());
+  listeners->SetUdpActive(true);
+  SendDatagram(listeners->UdpPort(), "2 $");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 1; }));
+  EXPECT_EQ(rec.Altitude, 2);
+}
+
+TEST_F(ListenersTest, ClosingWhileAHandOverIsPendingDoesNotHang) {
+  Start();
+  SendDatagram(listeners->UdpPort(), "11 $");
+  ASSERT_TRUE(queue.WaitForWork(3000ms));  // the network thread now waits for us
+  const auto start = std::chrono::steady_clock::now();
+  listeners->SetUdpActive(false);
+  EXPECT_EQ(rec.Altitude, 11);  // the pending datagram was served while closing
+  Fd a = Connect(listeners->TcpPort());
+  Send(a, "12 $");
+  ASSERT_TRUE(queue.WaitForWork(3000ms));
+  listeners.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+  EXPECT_EQ(rec.Altitude, 12);
+}
+
+TEST_F(ListenersTest, ShutDownQueueReleasesTheNetworkThread) {
+  Start();
+  SendDatagram(listeners->UdpPort(), "13 $");
+  ASSERT_TRUE(queue.WaitForWork(3000ms));
+  queue.Shutdown();  // the application is going away: pending work is dropped
+  listeners.reset();
+  EXPECT_EQ(rec.Altitude, 0);
+  EXPECT_TRUE(results.empty());
+}
+
+}  // namespace
+}  // namespace velmora
