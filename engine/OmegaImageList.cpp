@@ -1,0 +1,327 @@
+// Image list: pictures to power-of-two textures and the quad arithmetic of
+// every instrument drawn from them.
+#include "engine/OmegaImageList.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "engine/MessageBox.h"
+#include "engine/OmegaScreen.h"
+
+namespace velmora {
+
+// ---------------------------------------------------------------- item
+
+TImageListItem::TImageListItem(TOmegaImageList* owner) : owner_(owner) {}
+
+TImageListItem::~TImageListItem() { ReleaseTexture(true); }
+
+int TImageListItem::TextureSize(int n) {
+  int size = 2;
+  while (size < n && size < (1 << 30)) size <<= 1;
+  return size;
+}
+
+bool TImageListItem::PeekImageSize(std::span<const std::uint8_t> b, int& width, int& height) {
+  static constexpr std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  auto be32 = [&](std::size_t at) {
+    return static_cast<std::uint32_t>(b[at]) << 24 | static_cast<std::uint32_t>(b[at + 1]) << 16 |
+           static_cast<std::uint32_t>(b[at + 2]) << 8 | b[at + 3];
+  };
+  auto le32 = [&](std::size_t at) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
+                                     static_cast<std::uint32_t>(b[at + 2]) << 16 |
+                                     static_cast<std::uint32_t>(b[at + 3]) << 24);
+  };
+  if (b.size() >= 24 && std::memcmp(b.data(), kPng, 8) == 0 && std::memcmp(b.data() + 12, "IHDR", 4) == 0) {
+    const std::uint32_t w = be32(16), h = be32(20);
+    if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+  }
+  if (b.size() >= 26 && b[0] == 'B' && b[1] == 'M') {
+    const std::int32_t headerSize = le32(14);
+    std::int64_t w = 0, h = 0;
+    if (headerSize == 12) {  // OS/2 core header: 16-bit sizes
+      w = b[18] | b[19] << 8;
+      h = b[20] | b[21] << 8;
+    } else {
+      w = le32(18);
+      h = le32(22);
+    }
+    h = h < 0 ? -h : h;  // negative height: rows stored top-down
+    if (w <= 0 || h <= 0 || w > 0x7FFFFFFF || h > 0x7FFFFFFF) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+  }
+  return false;
+}
+
+void TImageListItem::SetPictureSize(int width, int height) {
+  pictureWidth_ = std::max(width, 1);
+  pictureHeight_ = std::max(height, 1);
+  tileWidth_ = std::max(width, 0);
+  tileHeight_ = std::max(height, 0);
+  textureWidth_ = TextureSize(width);
+  textureHeight_ = TextureSize(height);
+  RecountPatterns();
+}
+
+void TImageListItem::RecountPatterns() {
+  columns_ = tileWidth_ > 0 ? pictureWidth_ / tileWidth_ : 0;
+  rows_ = tileHeight_ > 0 ? pictureHeight_ / tileHeight_ : 0;
+}
+
+void TImageListItem::SetPicture(std::vector<std::uint8_t> encoded) {
+  int w = 0, h = 0;
+  if (!PeekImageSize(encoded, w, h)) w = h = 0;
+  encoded_ = std::move(encoded);
+  pixels_.clear();
+  pixelsDecoded_ = false;
+  SetPictureSize(w, h);
+}
+
+void TImageListItem::SetPicturePixels(int width, int height, std::vector<std::uint8_t> rgba) {
+  encoded_.clear();
+  const bool ok = width > 0 && height > 0 &&
+                  rgba.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+  pixels_ = ok ? std::move(rgba) : std::vector<std::uint8_t>{};
+  pixelsDecoded_ = ok;
+  SetPictureSize(ok ? width : 0, ok ? height : 0);
+}
+
+void TImageListItem::ClearPicture() {
+  encoded_.clear();
+  pixels_.clear();
+  pixelsDecoded_ = false;
+}
+
+void TImageListItem::SetTileWidth(int value) {
+  tileWidth_ = value < 1 ? pictureWidth_ : value;
+  RecountPatterns();
+}
+
+void TImageListItem::SetTileHeight(int value) {
+  tileHeight_ = value < 1 ? pictureHeight_ : value;
+  RecountPatterns();
+}
+
+std::uint8_t TImageListItem::AlphaAt(int x, int y) const {
+  if (pixels_.empty() || x < 0 || y < 0 || x >= pictureWidth_ || y >= pictureHeight_) return 0;
+  return pixels_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(pictureWidth_) + static_cast<std::size_t>(x)) * 4 + 3];
+}
+
+bool TImageListItem::LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer) {
+  // Trimmed file path: a picture file replaces the stored picture.
+  std::string path = Filepath;
+  path.erase(0, path.find_first_not_of(" \t\r\n"));
+  path.erase(path.find_last_not_of(" \t\r\n") + 1);
+  if (!path.empty()) {
+    std::ifstream in(path, std::ios::binary);
+    if (in) SetPicture(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+  }
+  if (!HasPicture() || !screen || !screen->Device()) return true;
+  device_ = screen->Device();
+  renderer_ = renderer;
+  if (tileHeight_ < 1) tileHeight_ = pictureHeight_;
+  if (tileWidth_ < 1) tileWidth_ = pictureWidth_;
+
+  if (texture_ == 0) {
+    bool ok = true;
+    if (!pixelsDecoded_) {
+      DecodedImage img;
+      ok = device_->DecodeImage(encoded_, img) && img.width > 0 && img.height > 0 &&
+           img.rgba.size() == static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height) * 4;
+      if (ok) {
+        if (img.width != pictureWidth_ || img.height != pictureHeight_) {
+          // The header lied about the size: trust the decoder, whole picture as tile.
+          SetPictureSize(img.width, img.height);
+        }
+        pixels_ = std::move(img.rgba);
+        pixelsDecoded_ = true;
+        encoded_.clear();
+        encoded_.shrink_to_fit();
+      }
+    }
+    if (ok) {
+      // Picture in the top-left texels, transparent black margin.
+      const int tw = TextureSize(pictureWidth_), th = TextureSize(pictureHeight_);
+      std::vector<std::uint8_t> tex(static_cast<std::size_t>(tw) * static_cast<std::size_t>(th) * 4, 0);
+      const std::size_t row = static_cast<std::size_t>(pictureWidth_) * 4;
+      for (int y = 0; y < pictureHeight_; ++y)
+        std::memcpy(tex.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw) * 4,
+                    pixels_.data() + static_cast<std::size_t>(y) * row, row);
+      if (Transparent) {
+        // Texels of exactly the opaque key colour become transparent black.
+        const std::uint32_t key = ColorToARGBAlpha(TransparentColor, 255);
+        const std::uint8_t kr = (key >> 16) & 0xFF, kg = (key >> 8) & 0xFF, kb = key & 0xFF;
+        for (std::size_t i = 0; i < tex.size(); i += 4)
+          if (tex[i] == kr && tex[i + 1] == kg && tex[i + 2] == kb && tex[i + 3] == 255)
+            std::memset(&tex[i], 0, 4);
+      }
+      texture_ = device_->CreateTexture(tex, tw, th, Name);
+      ok = texture_ != 0;
+    }
+    if (!ok) {
+      ShowMessageBox("Error", "Error creating texture " + Name, BoxIcon::Error);
+      RequestTerminate();
+      return false;
+    }
+  }
+  textureWidth_ = std::max(TextureSize(pictureWidth_), 2);
+  textureHeight_ = std::max(TextureSize(pictureHeight_), 2);
+  RecountPatterns();
+  if (!path.empty()) encoded_.clear();  // the decoded pixels stay for resets
+  return true;
+}
+
+void TImageListItem::ReleaseTexture(bool release) {
+  if (release && texture_ != 0 && device_) device_->ReleaseTexture(texture_);
+  if (release) texture_ = 0;
+  device_ = nullptr;
+  renderer_ = nullptr;
+}
+
+void TImageListItem::DrawImage(int x, int y, float angle, float centerX, float centerY, float scaleX, float scaleY,
+                               std::uint32_t color1, std::uint32_t color2, std::uint32_t color3,
+                               std::uint32_t color4, bool mirrorY, bool mirrorX, int patternIndex,
+                               int blendMode) {
+  const float fx = static_cast<float>(x), fy = static_cast<float>(y);
+  const float r = fx + static_cast<float>(tileWidth_), b = fy + static_cast<float>(tileHeight_);
+  DrawQuad(fx, fy, r, fy, r, b, fx, b, angle, centerX, centerY, scaleX, scaleY, color1, color2, color3, color4,
+           mirrorY, mirrorX, patternIndex, blendMode);
+}
+
+void TImageListItem::DrawQuad(float x, float y, float x1, float y1, float x2, float y2, float x3, float y3,
+                              float angle, float centerX, float centerY, float scaleX, float scaleY,
+                              std::uint32_t color1, std::uint32_t color2, std::uint32_t color3,
+                              std::uint32_t color4, bool mirrorY, bool mirrorX, int patternIndex,
+                              int blendMode) {
+  TOmegaRenderer* rq = renderer_;
+  if (!rq || !rq->Screen() || !device_) return;
+  TOmegaScreen& screen = *rq->Screen();
+  if (scaleY == 0) scaleY = 1;
+  if (scaleX == 0) scaleX = 1;
+  if (blendMode != -1) screen.SetBlendMode(blendMode);
+
+  TVertex* v = rq->V;
+  v[0].color = color1;
+  v[1].color = color2;
+  v[2].color = color3;
+  v[3].color = color4;
+
+  const float tw = static_cast<float>(textureWidth_), th = static_cast<float>(textureHeight_);
+  float w, h;
+  if (patternIndex == -1) {
+    w = static_cast<float>(pictureWidth_);
+    h = static_cast<float>(pictureHeight_);
+    const float u = w / tw, vv = h / th;
+    rq->T[0] = {0, 0};
+    rq->T[1] = {u, 0};
+    rq->T[2] = {u, vv};
+    rq->T[3] = {0, vv};
+  } else {
+    const int count = PatternCount();
+    if (patternIndex >= count) patternIndex = count - 1;
+    // A tile larger than the picture leaves no whole pattern; draw the first.
+    if (patternIndex < 0 || columns_ <= 0) patternIndex = 0;
+    const int col = columns_ > 0 ? patternIndex % columns_ : 0;
+    const int row = columns_ > 0 ? patternIndex / columns_ : 0;
+    w = static_cast<float>(tileWidth_);
+    h = static_cast<float>(tileHeight_);
+    const float left = static_cast<float>(col) * w / tw, right = (static_cast<float>(col) * w + w) / tw;
+    const float top = static_cast<float>(row) * h / th, bottom = (static_cast<float>(row) * h + h) / th;
+    rq->T[0] = {left, top};
+    rq->T[1] = {right, top};
+    rq->T[2] = {right, bottom};
+    rq->T[3] = {left, bottom};
+  }
+
+  // Which corner takes which texture pair under mirroring.
+  static constexpr int kMirror[4][4] = {
+      {0, 1, 2, 3},  // none
+      {1, 0, 3, 2},  // left and right exchanged
+      {3, 2, 1, 0},  // top and bottom exchanged
+      {2, 3, 0, 1},  // both
+  };
+  rq->MirrorX = mirrorX;
+  rq->MirrorY = mirrorY;
+  const int* map = kMirror[(mirrorX ? 1 : 0) + (mirrorY ? 2 : 0)];
+  for (int i = 0; i < 4; ++i) {
+    v[i].u = rq->T[map[i]].u;
+    v[i].v = rq->T[map[i]].v;
+  }
+
+  device_->BindTexture(texture_);
+
+  // Only the left and top edges move by half a pixel, so that texel centres
+  // land on pixel centres for an unrotated tile.
+  v[0].x = x - 0.5f;
+  v[0].y = y - 0.5f;
+  v[1].x = x1;
+  v[1].y = y1 - 0.5f;
+  v[2].x = x2;
+  v[2].y = y2;
+  v[3].x = x3 - 0.5f;
+  v[3].y = y3;
+
+  const double px = static_cast<double>(x) + static_cast<double>(centerX) * w;
+  const double py = static_cast<double>(y) + static_cast<double>(centerY) * h;
+  const double theta = static_cast<double>(angle) * M_PI / 180.0;
+  const double c = std::cos(theta), s = std::sin(theta);
+  for (int i = 0; i < 4; ++i) {
+    const double dx = v[i].x - px, dy = v[i].y - py;
+    v[i].x = static_cast<float>(px + scaleX * c * dx - scaleY * s * dy);
+    v[i].y = static_cast<float>(py + scaleX * s * dx + scaleY * c * dy);
+    v[i].z = 0;
+    v[i].rhw = 1;
+  }
+  if (screen.SubmitVertices(v, 4)) screen.DrawPrimitive(TPrimitiveType::TriangleFan, 0, 2);
+}
+
+// ---------------------------------------------------------------- collection
+
+TImageListItem& TImageListCollection::Add() {
+  items_.push_back(std::make_unique<TImageListItem>(owner_));
+  return *items_.back();
+}
+
+TImageListItem* TImageListCollection::Find(std::string_view name) const {
+  for (const auto& item : items_)
+    if (item->Name == name) return item.get();
+  return nullptr;
+}
+
+// ---------------------------------------------------------------- list
+
+TOmegaImageList::TOmegaImageList(TOmegaScreen* screen) { SetOmegaScreen(screen); }
+
+TOmegaImageList::~TOmegaImageList() {
+  ReleaseTextures(true);
+  if (screen_) screen_->Unregister(this);
+}
+
+void TOmegaImageList::SetOmegaScreen(TOmegaScreen* screen) {
+  if (screen == screen_) return;
+  if (screen_) screen_->Unregister(this);
+  screen_ = screen;
+  if (screen_) screen_->Register(this);
+}
+
+void TOmegaImageList::LoadTextures() {
+  if (!screen_ || !screen_->Device()) return;
+  renderer_.Bind(screen_);
+  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).LoadTexture(screen_, &renderer_);
+}
+
+void TOmegaImageList::ReleaseTextures(bool release) {
+  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).ReleaseTexture(release);
+  renderer_.Unbind();
+}
+
+}  // namespace velmora

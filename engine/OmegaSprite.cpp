@@ -1,0 +1,281 @@
+// Sprites and the sprite engine.
+#include "engine/OmegaSprite.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "engine/MessageBox.h"
+#include "engine/OmegaImageList.h"
+
+namespace velmora {
+
+int RoundCoord(float v) {
+  // Rounding at four decimals first makes values a hair below .5 (2.49996)
+  // go up like the .5 itself.
+  const double shifted = v >= 0 ? static_cast<double>(v) + 0.5 : static_cast<double>(v) - 0.5;
+  const double r = std::nearbyint(shifted * 10000.0) / 10000.0;
+  return static_cast<int>(std::trunc(r));
+}
+
+// ---------------------------------------------------------------- TSprite
+
+TSprite::TSprite(TOmegaSprite* engine) : engine_(engine) {
+  if (engine_) engine_->Insert(this);
+}
+
+TSprite::~TSprite() {
+  if (engine_) engine_->Remove(this);
+}
+
+void TSprite::UpdateGeometry() {
+  const float w = static_cast<float>(width_), h = static_cast<float>(height_);
+  x1_ = x_ + w;
+  y1_ = y_;
+  x2_ = x_ + w;
+  y2_ = y_ + h;
+  x3_ = x_;
+  y3_ = y_ + h;
+  bounds_.Left = RoundCoord(x_);
+  bounds_.Top = RoundCoord(y_);
+  bounds_.Right = bounds_.Left + width_;
+  bounds_.Bottom = bounds_.Top + height_;
+  centerPtX_ = x_ + w / 2;
+  centerPtY_ = y_ + h / 2;
+}
+
+void TSprite::SetName(const std::string& name) { name_ = name; }
+
+void TSprite::SetX(float x) {
+  x_ = x;
+  UpdateGeometry();
+}
+
+void TSprite::SetY(float y) {
+  y_ = y;
+  UpdateGeometry();
+}
+
+void TSprite::SetZ(int z) {
+  if (z == z_) return;
+  z_ = z;
+  if (engine_) {
+    engine_->Remove(this);
+    engine_->Insert(this);
+  }
+}
+
+void TSprite::SetImage(TImageListItem* image) {
+  image_ = image;
+  if (image_) {
+    width_ = image_->TileWidth();
+    height_ = image_->TileHeight();
+    bounds_.Right = bounds_.Left + width_;
+    bounds_.Bottom = bounds_.Top + height_;
+  }
+  SetX(x_);
+  SetY(y_);
+}
+
+void TSprite::SetWidth(int w) {
+  width_ = w;
+  bounds_.Right = bounds_.Left + w;
+}
+
+void TSprite::SetHeight(int h) {
+  height_ = h;
+  bounds_.Bottom = bounds_.Top + h;
+}
+
+namespace {
+int CheckByte(int v) {
+  if (v < 0 || v > 255) throw std::out_of_range("Range check error");
+  return v;
+}
+}  // namespace
+
+void TSprite::SetRed(int v) {
+  red_ = CheckByte(v);
+  Color1 = Color2 = Color3 = Color4 = MakeColor(static_cast<std::uint8_t>(red_), static_cast<std::uint8_t>(green_),
+                                                static_cast<std::uint8_t>(blue_), static_cast<std::uint8_t>(alpha_));
+}
+
+void TSprite::SetGreen(int v) {
+  green_ = CheckByte(v);
+  SetRed(red_);
+}
+
+void TSprite::SetBlue(int v) {
+  blue_ = CheckByte(v);
+  SetRed(red_);
+}
+
+void TSprite::SetAlpha(int v) {
+  alpha_ = CheckByte(v);
+  SetRed(red_);
+}
+
+void TSprite::SetPatternIndex(int index) {
+  if (image_) {
+    const int count = image_->PatternCount();
+    if (index > count) index = count;
+  }
+  patternIndex_ = index;
+  if (image_ && image_->PatternColumns() > 0) {
+    const int cols = image_->PatternColumns();
+    patternSrcX_ = (index % cols) * image_->TileWidth();
+    patternSrcY_ = (index / cols) * image_->TileHeight();
+  } else {
+    patternSrcX_ = patternSrcY_ = 0;
+  }
+}
+
+void TSprite::GetPatternRect(TRect& rect) const {
+  rect = TRect{};
+  if (!image_) return;
+  const int count = image_->PatternCount();
+  const int cols = image_->PatternColumns();
+  int index = patternIndex_;
+  if (index >= count) index = count - 1;
+  if (index < 0) index = 0;
+  const int col = cols > 0 ? index % cols : 0, row = cols > 0 ? index / cols : 0;
+  rect.Left = col * image_->TileWidth();
+  rect.Top = row * image_->TileHeight();
+  rect.Right = rect.Left + image_->TileWidth();
+  rect.Bottom = rect.Top + image_->TileHeight();
+}
+
+void TSprite::Assign(const TSprite& o) {
+  name_ = o.name_;
+  x_ = o.x_;
+  y_ = o.y_;
+  x1_ = o.x1_;
+  y1_ = o.y1_;
+  x2_ = o.x2_;
+  y2_ = o.y2_;
+  x3_ = o.x3_;
+  y3_ = o.y3_;
+  SetZ(o.z_);
+  red_ = o.red_;
+  green_ = o.green_;
+  blue_ = o.blue_;
+  alpha_ = o.alpha_;
+  Color1 = o.Color1;
+  Color2 = o.Color2;
+  Color3 = o.Color3;
+  Color4 = o.Color4;
+  patternIndex_ = o.patternIndex_;
+  patternSrcX_ = o.patternSrcX_;
+  patternSrcY_ = o.patternSrcY_;
+  CollisionEnabled = o.CollisionEnabled;
+  CollisionPrecise = o.CollisionPrecise;
+  CollisionForcePrecise = o.CollisionForcePrecise;
+  Angle = o.Angle;
+  image_ = o.image_;
+  width_ = o.width_;
+  height_ = o.height_;
+  bounds_ = o.bounds_;
+  ScaleX = o.ScaleX;
+  ScaleY = o.ScaleY;
+  OffsetX = o.OffsetX;
+  OffsetY = o.OffsetY;
+  CenterX = o.CenterX;
+  CenterY = o.CenterY;
+  centerPtX_ = o.centerPtX_;
+  centerPtY_ = o.centerPtY_;
+  MirrorX = o.MirrorX;
+  MirrorY = o.MirrorY;
+  BlendMode = o.BlendMode;
+  Visible = o.Visible;
+  Fixed = o.Fixed;
+}
+
+void TSprite::Collision(TSprite& other) {
+  if (&other == this || !CollisionEnabled || !other.CollisionEnabled || dead_ || other.dead_) return;
+  const TRect& a = bounds_;
+  const TRect& b = other.bounds_;
+  const int left = std::max(a.Left, b.Left), right = std::min(a.Right, b.Right);
+  const int top = std::max(a.Top, b.Top), bottom = std::min(a.Bottom, b.Bottom);
+  if (left >= right || top >= bottom) return;
+  const bool precise = (CollisionPrecise && other.CollisionPrecise) || CollisionForcePrecise ||
+                       other.CollisionForcePrecise;
+  if (!precise) {
+    DoCollision(other, 0, 0);
+    other.DoCollision(*this, 0, 0);
+    return;
+  }
+  if (!image_ || !other.image_) return;
+  // Opaque pixels of both current tiles at the same screen pixel.
+  TRect pa, pb;
+  GetPatternRect(pa);
+  other.GetPatternRect(pb);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      const int ax = x - a.Left, ay = y - a.Top, bx = x - b.Left, by = y - b.Top;
+      if (image_->AlphaAt(pa.Left + ax, pa.Top + ay) != 0 &&
+          other.image_->AlphaAt(pb.Left + bx, pb.Top + by) != 0) {
+        DoCollision(other, ax, ay);
+        other.DoCollision(*this, bx, by);
+        return;
+      }
+    }
+  }
+}
+
+void TSprite::Dead() {
+  if (dead_) return;
+  dead_ = true;
+  if (engine_) engine_->dead_.push_back(this);
+}
+
+void TSprite::DoCollision(TSprite&, int, int) {}
+void TSprite::DoMove() {}
+
+void TSprite::Draw() {
+  if (!Visible || !image_) return;
+  if (!image_->Renderer()) {
+    ShowMessageBox("Error", "No OmegaImageList assigned to sprite!", BoxIcon::Error);
+    return;
+  }
+  int x = RoundCoord(x_ + OffsetX), y = RoundCoord(y_ + OffsetY);
+  if (!Fixed && engine_) {
+    x = RoundCoord(static_cast<float>(x) - engine_->WorldX);
+    y = RoundCoord(static_cast<float>(y) - engine_->WorldY);
+  }
+  if (engine_ && (engine_->DrawAreaX1 != 0 || engine_->DrawAreaY1 != 0 || engine_->DrawAreaX2 != 0 ||
+                  engine_->DrawAreaY2 != 0)) {
+    if (x + width_ < engine_->DrawAreaX1 || x > engine_->DrawAreaX2) return;
+    if (y + height_ < engine_->DrawAreaY1 || y > engine_->DrawAreaY2) return;
+  }
+  image_->DrawImage(x, y, Angle, CenterX, CenterY, ScaleX, ScaleY, Color1, Color2, Color3, Color4, MirrorY, MirrorX,
+                    patternIndex_, BlendMode);
+}
+
+// ---------------------------------------------------------------- engine
+
+TOmegaSprite::~TOmegaSprite() {
+  destroying_ = true;
+  while (!list_.empty()) delete list_.back();
+  dead_.clear();
+}
+
+TSprite* TOmegaSprite::CreateSprite() { return new TSprite(this); }
+
+void TOmegaSprite::Insert(TSprite* sprite) {
+  int low = 0, high = static_cast<int>(list_.size()) - 1;
+  while (low <= high) {
+    const int middle = (low + high) / 2;
+    if (list_[static_cast<std::size_t>(middle)]->Z() < sprite->Z())
+      low = middle + 1;
+    else
+      high = middle - 1;
+  }
+  list_.insert(list_.begin() + low, sprite);
+}
+
+void TOmegaSprite::Remove(TSprite* sprite) {
+  if (auto it = std::find(list_.begin(), list_.end(), sprite); it != list_.end()) list_.erase(it);
+  dead_.erase(std::remove(dead_.begin(), dead_.end(), sprite), dead_.end());
+}
+
+}  // namespace velmora
