@@ -1,0 +1,520 @@
+// SDL2 back end of the render seam.
+//
+// Coordinates: engine vertices follow the convention that pixel (i, j) has
+// its centre at (i, j); SDL puts it at (i + 0.5, j + 0.5). Every triangle
+// vertex is moved by half a pixel on the way in so both rasterise the same
+// pixels (a tile drawn at X − 0.5 .. X + W covers exactly columns X .. X+W−1).
+//
+// Fonts: the engine asks for a character height (the em height, the text
+// cell without internal leading). SDL_ttf at 72 dpi takes its point size as
+// the em height in pixels, so the point size passed is the character height
+// itself; the rendered surface is ascent + descent high, which is the text
+// cell, so its top-left is placed at (x, y).
+#include "engine/SdlRenderDevice.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+#include <SDL_ttf.h>
+#include <fontconfig/fontconfig.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <list>
+#include <map>
+#include <unordered_map>
+
+namespace velmora {
+
+namespace {
+
+SDL_BlendFactor ToSdl(BlendFactor f) {
+  switch (f) {
+    case BlendFactor::Zero: return SDL_BLENDFACTOR_ZERO;
+    case BlendFactor::One: return SDL_BLENDFACTOR_ONE;
+    case BlendFactor::SrcColor: return SDL_BLENDFACTOR_SRC_COLOR;
+    case BlendFactor::InvSrcColor: return SDL_BLENDFACTOR_ONE_MINUS_SRC_COLOR;
+    case BlendFactor::SrcAlpha: return SDL_BLENDFACTOR_SRC_ALPHA;
+    case BlendFactor::InvSrcAlpha: return SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA;
+    case BlendFactor::DestColor: return SDL_BLENDFACTOR_DST_COLOR;
+    case BlendFactor::InvDestColor: return SDL_BLENDFACTOR_ONE_MINUS_DST_COLOR;
+    case BlendFactor::DestAlpha: return SDL_BLENDFACTOR_DST_ALPHA;
+    case BlendFactor::InvDestAlpha: return SDL_BLENDFACTOR_ONE_MINUS_DST_ALPHA;
+  }
+  return SDL_BLENDFACTOR_ONE;
+}
+
+SDL_Color ToColor(std::uint32_t argb) {
+  return SDL_Color{static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8), static_cast<Uint8>(argb),
+                   static_cast<Uint8>(argb >> 24)};
+}
+
+struct TextureEntry {
+  SDL_Texture* texture = nullptr;
+  int width = 0, height = 0;
+  SDL_BlendMode blend = SDL_BLENDMODE_INVALID;
+  int scale = -1;  // SDL_ScaleMode last set
+};
+
+struct FontEntry {
+  FontDesc desc;
+  TTF_Font* font = nullptr;
+};
+
+struct TextKey {
+  FontId font;
+  std::string text;
+  bool operator==(const TextKey&) const = default;
+};
+
+struct TextKeyHash {
+  std::size_t operator()(const TextKey& k) const {
+    return std::hash<std::string>()(k.text) ^ (std::hash<FontId>()(k.font) * 0x9E3779B97F4A7C15ull);
+  }
+};
+
+struct TextEntry {
+  TextKey key;
+  SDL_Texture* texture = nullptr;
+  int width = 0, height = 0;
+};
+
+}  // namespace
+
+struct SdlRenderDevice::Impl {
+  SDL_Window* window = nullptr;
+  SdlDeviceOptions options;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* target = nullptr;
+  DeviceParams params;
+  bool software = false;
+  bool targetsReset = false, deviceReset = false;
+  bool ttfStarted = false;
+
+  std::map<TextureId, TextureEntry> textures;
+  TextureId nextTexture = 1;
+  TextureId bound = 0;
+  SDL_BlendMode blend = SDL_BLENDMODE_BLEND;
+  bool linear = false;
+
+  std::map<FontId, FontEntry> fonts;
+  FontId nextFont = 1;
+  std::list<TextEntry> lru;  // most recent first
+  std::unordered_map<TextKey, std::list<TextEntry>::iterator, TextKeyHash> textIndex;
+  std::size_t rasterisations = 0;
+
+  std::vector<SDL_Vertex> verts;
+  std::vector<int> indices;
+  std::vector<SDL_FPoint> points;
+
+  bool CreateTarget() {
+    if (target) SDL_DestroyTexture(target);
+    target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, params.width,
+                               params.height);
+    if (!target) return false;
+    SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
+    SDL_SetTextureScaleMode(target, SDL_ScaleModeLinear);
+    SDL_SetRenderTarget(renderer, target);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    return true;
+  }
+
+  void DropTextCache() {
+    for (auto& e : lru) SDL_DestroyTexture(e.texture);
+    lru.clear();
+    textIndex.clear();
+  }
+
+  void DropTextsOf(FontId font) {
+    for (auto it = lru.begin(); it != lru.end();) {
+      if (it->key.font == font) {
+        SDL_DestroyTexture(it->texture);
+        textIndex.erase(it->key);
+        it = lru.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+
+  void DestroyAll() {
+    DropTextCache();
+    for (auto& [id, f] : fonts)
+      if (f.font) TTF_CloseFont(f.font);
+    fonts.clear();
+    for (auto& [id, t] : textures) SDL_DestroyTexture(t.texture);
+    textures.clear();
+    bound = 0;
+    if (target) SDL_DestroyTexture(target);
+    target = nullptr;
+    if (renderer) SDL_DestroyRenderer(renderer);
+    renderer = nullptr;
+  }
+
+  // Applies the current blend factors; renderers without custom modes get
+  // ordinary alpha blending.
+  SDL_BlendMode ApplyBlend(SDL_Texture* tex, SDL_BlendMode& cached) {
+    if (cached == blend) return blend;
+    if (tex ? SDL_SetTextureBlendMode(tex, blend) != 0 : SDL_SetRenderDrawBlendMode(renderer, blend) != 0) {
+      if (tex)
+        SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
+      else
+        SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    }
+    cached = blend;
+    return blend;
+  }
+  SDL_BlendMode drawBlend = SDL_BLENDMODE_INVALID;
+};
+
+SdlRenderDevice::SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options) : impl_(std::make_unique<Impl>()) {
+  impl_->window = window;
+  impl_->options = options;
+  if (TTF_Init() == 0) impl_->ttfStarted = true;
+  IMG_Init(IMG_INIT_PNG);
+}
+
+SdlRenderDevice::~SdlRenderDevice() {
+  impl_->DestroyAll();
+  if (impl_->ttfStarted) TTF_Quit();
+}
+
+SDL_Renderer* SdlRenderDevice::Renderer() const { return impl_->renderer; }
+bool SdlRenderDevice::IsSoftware() const { return impl_->software; }
+std::size_t SdlRenderDevice::TextRasterisations() const { return impl_->rasterisations; }
+
+DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
+  Impl& d = *impl_;
+  d.DestroyAll();
+  if (!d.window || params.width <= 0 || params.height <= 0) return DeviceStatus::NotAvailable;
+  d.params = params;
+  const bool software = params.software || d.options.software;
+  Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (params.vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
+  flags |= software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
+  d.renderer = SDL_CreateRenderer(d.window, -1, flags);
+  if (!d.renderer) return DeviceStatus::NotAvailable;
+  SDL_RendererInfo info{};
+  SDL_GetRendererInfo(d.renderer, &info);
+  d.software = (info.flags & SDL_RENDERER_SOFTWARE) != 0;
+  if (!d.CreateTarget()) {
+    d.DestroyAll();
+    return DeviceStatus::OutOfVideoMemory;
+  }
+  d.targetsReset = d.deviceReset = false;
+  d.blend = SDL_BLENDMODE_BLEND;
+  d.drawBlend = SDL_BLENDMODE_INVALID;
+  return DeviceStatus::Ok;
+}
+
+void SdlRenderDevice::Close() { impl_->DestroyAll(); }
+
+int SdlRenderDevice::Width() const { return impl_->params.width; }
+int SdlRenderDevice::Height() const { return impl_->params.height; }
+
+void SdlRenderDevice::NotifyTargetsReset() { impl_->targetsReset = true; }
+void SdlRenderDevice::NotifyDeviceReset() { impl_->deviceReset = true; }
+
+DeviceState SdlRenderDevice::CooperativeLevel() {
+  if (!impl_->renderer) return DeviceState::Lost;
+  return impl_->targetsReset || impl_->deviceReset ? DeviceState::NeedsReset : DeviceState::Ok;
+}
+
+bool SdlRenderDevice::ResetLosesTextures() const { return impl_->deviceReset; }
+
+DeviceStatus SdlRenderDevice::Reset(const DeviceParams& params) {
+  Impl& d = *impl_;
+  if (!d.renderer) return DeviceStatus::NotAvailable;
+  if (d.deviceReset) {
+    // Every texture of the old device is gone; the owners make new ones.
+    d.DropTextCache();
+    for (auto& [id, t] : d.textures) SDL_DestroyTexture(t.texture);
+    d.textures.clear();
+    d.bound = 0;
+  }
+  d.params.width = params.width;
+  d.params.height = params.height;
+  d.params.fullScreen = params.fullScreen;
+  if (!d.CreateTarget()) return DeviceStatus::OutOfVideoMemory;
+  d.targetsReset = d.deviceReset = false;
+  d.drawBlend = SDL_BLENDMODE_INVALID;
+  return DeviceStatus::Ok;
+}
+
+void SdlRenderDevice::Clear(std::uint32_t argb) {
+  Impl& d = *impl_;
+  if (!d.renderer) return;
+  const SDL_Color c = ToColor(argb);
+  SDL_SetRenderDrawColor(d.renderer, c.r, c.g, c.b, c.a);
+  SDL_RenderClear(d.renderer);
+}
+
+void SdlRenderDevice::ClearRect(const IntRect& rect, std::uint32_t argb) {
+  Impl& d = *impl_;
+  if (!d.renderer || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  const SDL_Color c = ToColor(argb);
+  SDL_SetRenderDrawBlendMode(d.renderer, SDL_BLENDMODE_NONE);
+  d.drawBlend = SDL_BLENDMODE_INVALID;
+  SDL_SetRenderDrawColor(d.renderer, c.r, c.g, c.b, c.a);
+  const SDL_Rect r{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+  SDL_RenderFillRect(d.renderer, &r);
+}
+
+void SdlRenderDevice::BeginScene() {
+  if (impl_->renderer) SDL_SetRenderTarget(impl_->renderer, impl_->target);
+}
+
+void SdlRenderDevice::EndScene() {
+  Impl& d = *impl_;
+  if (!d.renderer || !d.target) return;
+  // Present: the back buffer stretched over the window's client area.
+  SDL_SetRenderTarget(d.renderer, nullptr);
+  SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(d.renderer);
+  SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
+  SDL_RenderPresent(d.renderer);
+  SDL_SetRenderTarget(d.renderer, d.target);
+}
+
+TextureId SdlRenderDevice::CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
+                                         std::string_view) {
+  Impl& d = *impl_;
+  if (!d.renderer || texWidth <= 0 || texHeight <= 0 ||
+      rgba.size() != static_cast<std::size_t>(texWidth) * static_cast<std::size_t>(texHeight) * 4)
+    return 0;
+  SDL_Texture* tex =
+      SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, texWidth, texHeight);
+  if (!tex) return 0;
+  if (SDL_UpdateTexture(tex, nullptr, rgba.data(), texWidth * 4) != 0) {
+    SDL_DestroyTexture(tex);
+    return 0;
+  }
+  const TextureId id = d.nextTexture++;
+  d.textures[id] = TextureEntry{tex, texWidth, texHeight};
+  return id;
+}
+
+void SdlRenderDevice::ReleaseTexture(TextureId texture) {
+  Impl& d = *impl_;
+  auto it = d.textures.find(texture);
+  if (it == d.textures.end()) return;
+  SDL_DestroyTexture(it->second.texture);
+  d.textures.erase(it);
+  if (d.bound == texture) d.bound = 0;
+}
+
+void SdlRenderDevice::BindTexture(TextureId texture) { impl_->bound = texture; }
+
+void SdlRenderDevice::SetBlend(BlendFactor src, BlendFactor dst) {
+  Impl& d = *impl_;
+  if (src == BlendFactor::SrcAlpha && dst == BlendFactor::InvSrcAlpha) {
+    d.blend = SDL_BLENDMODE_BLEND;  // every renderer has these
+  } else if (src == BlendFactor::SrcAlpha && dst == BlendFactor::One) {
+    d.blend = SDL_BLENDMODE_ADD;
+  } else {
+    d.blend = SDL_ComposeCustomBlendMode(ToSdl(src), ToSdl(dst), SDL_BLENDOPERATION_ADD, ToSdl(src), ToSdl(dst),
+                                         SDL_BLENDOPERATION_ADD);
+  }
+}
+
+void SdlRenderDevice::SetTextureFilter(bool linear) { impl_->linear = linear; }
+
+void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
+  Impl& d = *impl_;
+  if (!d.renderer || count < 3) return;
+  SDL_Texture* tex = nullptr;
+  if (d.bound != 0) {
+    auto it = d.textures.find(d.bound);
+    if (it != d.textures.end()) {
+      TextureEntry& t = it->second;
+      tex = t.texture;
+      const int scale = d.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
+      if (t.scale != scale) {
+        SDL_SetTextureScaleMode(tex, static_cast<SDL_ScaleMode>(scale));
+        t.scale = scale;
+      }
+      d.ApplyBlend(tex, t.blend);
+    }
+  }
+  if (!tex) d.ApplyBlend(nullptr, d.drawBlend);
+  d.verts.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    d.verts[static_cast<std::size_t>(i)] =
+        SDL_Vertex{SDL_FPoint{v[i].x + 0.5f, v[i].y + 0.5f}, ToColor(v[i].color), SDL_FPoint{v[i].u, v[i].v}};
+  }
+  d.indices.resize(static_cast<std::size_t>(count - 2) * 3);
+  for (int i = 0; i < count - 2; ++i) {
+    d.indices[static_cast<std::size_t>(i) * 3] = 0;
+    d.indices[static_cast<std::size_t>(i) * 3 + 1] = i + 1;
+    d.indices[static_cast<std::size_t>(i) * 3 + 2] = i + 2;
+  }
+  SDL_RenderGeometry(d.renderer, tex, d.verts.data(), count, d.indices.data(), static_cast<int>(d.indices.size()));
+}
+
+void SdlRenderDevice::DrawLineStrip(const TVertex* v, int count) {
+  Impl& d = *impl_;
+  if (!d.renderer || count < 2) return;
+  d.ApplyBlend(nullptr, d.drawBlend);
+  // One-pixel lines in the first vertex's colour (every strip the engine
+  // draws has one colour).
+  const SDL_Color c = ToColor(v[0].color);
+  SDL_SetRenderDrawColor(d.renderer, c.r, c.g, c.b, c.a);
+  d.points.resize(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) d.points[static_cast<std::size_t>(i)] = SDL_FPoint{v[i].x, v[i].y};
+  SDL_RenderDrawLinesF(d.renderer, d.points.data(), count);
+}
+
+std::string SdlRenderDevice::ResolveFace(const std::string& face, bool bold, bool italic) {
+  std::string path;
+  if (!FcInit()) return path;
+  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(face.empty() ? "sans-serif" : face.c_str()));
+  if (!pat) return path;
+  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+  FcDefaultSubstitute(pat);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pat, &result);
+  if (match) {
+    FcChar8* file = nullptr;
+    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
+      path = reinterpret_cast<const char*>(file);
+    FcPatternDestroy(match);
+  }
+  FcPatternDestroy(pat);
+  return path;
+}
+
+FontId SdlRenderDevice::CreateFont(const FontDesc& desc) {
+  Impl& d = *impl_;
+  if (desc.pixelHeight < 1 || !d.ttfStarted) return 0;
+  const std::string path = ResolveFace(desc.face, desc.bold, desc.italic);
+  if (path.empty()) return 0;
+  TTF_Font* font = TTF_OpenFont(path.c_str(), desc.pixelHeight);
+  if (!font) return 0;
+  int style = TTF_STYLE_NORMAL;
+  // Synthesise bold or italic only when fontconfig found no such face.
+  const std::string lower = [&] {
+    std::string s = path;
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+  }();
+  if (desc.bold && lower.find("bold") == std::string::npos) style |= TTF_STYLE_BOLD;
+  if (desc.italic && lower.find("italic") == std::string::npos && lower.find("oblique") == std::string::npos)
+    style |= TTF_STYLE_ITALIC;
+  if (desc.underline) style |= TTF_STYLE_UNDERLINE;
+  if (desc.strikeout) style |= TTF_STYLE_STRIKETHROUGH;
+  TTF_SetFontStyle(font, style);
+  const FontId id = d.nextFont++;
+  d.fonts[id] = FontEntry{desc, font};
+  return id;
+}
+
+void SdlRenderDevice::ReleaseFont(FontId font) {
+  Impl& d = *impl_;
+  auto it = d.fonts.find(font);
+  if (it == d.fonts.end()) return;
+  d.DropTextsOf(font);
+  if (it->second.font) TTF_CloseFont(it->second.font);
+  d.fonts.erase(it);
+}
+
+void SdlRenderDevice::DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) {
+  Impl& d = *impl_;
+  if (!d.renderer || utf8.empty()) return;
+  auto fit = d.fonts.find(font);
+  if (fit == d.fonts.end()) return;
+  TextKey key{font, std::string(utf8)};
+  TextEntry* entry = nullptr;
+  if (auto hit = d.textIndex.find(key); hit != d.textIndex.end()) {
+    d.lru.splice(d.lru.begin(), d.lru, hit->second);
+    entry = &d.lru.front();
+  } else {
+    // Rasterised once in white; the colour is applied as a modulation, so a
+    // readout that only changes colour is not rasterised again.
+    const SDL_Color white{255, 255, 255, 255};
+    SDL_Surface* s = key.text.find('\n') != std::string::npos
+                         ? TTF_RenderUTF8_Blended_Wrapped(fit->second.font, key.text.c_str(), white, 0)
+                         : TTF_RenderUTF8_Blended(fit->second.font, key.text.c_str(), white);
+    if (!s) return;
+    SDL_Texture* tex = SDL_CreateTextureFromSurface(d.renderer, s);
+    const int w = s->w, h = s->h;
+    SDL_FreeSurface(s);
+    if (!tex) return;
+    SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
+    ++d.rasterisations;
+    d.lru.push_front(TextEntry{key, tex, w, h});
+    d.textIndex[key] = d.lru.begin();
+    entry = &d.lru.front();
+    while (d.lru.size() > std::max<std::size_t>(d.options.textCacheSize, 1)) {
+      SDL_DestroyTexture(d.lru.back().texture);
+      d.textIndex.erase(d.lru.back().key);
+      d.lru.pop_back();
+    }
+  }
+  const SDL_Color c = ToColor(argb);
+  SDL_SetTextureColorMod(entry->texture, c.r, c.g, c.b);
+  SDL_SetTextureAlphaMod(entry->texture, c.a);
+  const SDL_Rect dst{x, y, entry->width, entry->height};
+  SDL_RenderCopy(d.renderer, entry->texture, nullptr, &dst);
+}
+
+bool SdlRenderDevice::DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) {
+  if (bytes.empty()) return false;
+  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (!rw) return false;
+  SDL_Surface* src = IMG_Load_RW(rw, 1);
+  if (!src) return false;
+  SDL_Surface* s = SDL_ConvertSurfaceFormat(src, SDL_PIXELFORMAT_RGBA32, 0);
+  SDL_FreeSurface(src);
+  if (!s) return false;
+  out.width = s->w;
+  out.height = s->h;
+  out.rgba.resize(static_cast<std::size_t>(s->w) * static_cast<std::size_t>(s->h) * 4);
+  SDL_LockSurface(s);
+  for (int y = 0; y < s->h; ++y)
+    std::memcpy(out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->w) * 4,
+                static_cast<const std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->pitch),
+                static_cast<std::size_t>(s->w) * 4);
+  SDL_UnlockSurface(s);
+  SDL_FreeSurface(s);
+  return true;
+}
+
+void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
+
+bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
+  Impl& d = *impl_;
+  if (!d.renderer || !d.target) return false;
+  width = d.params.width;
+  height = d.params.height;
+  argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
+  SDL_SetRenderTarget(d.renderer, d.target);
+  const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4);
+  SDL_SetRenderTarget(d.renderer, previous);
+  return rc == 0;
+}
+
+bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
+  std::vector<std::uint32_t> px;
+  int w = 0, h = 0;
+  if (!ReadPixels(px, w, h)) return false;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!s) return false;
+  // Written beside the destination and renamed, so a reader never sees half a file.
+  const std::string tmp = path + ".tmp";
+  const bool ok = IMG_SavePNG(s, tmp.c_str()) == 0;
+  SDL_FreeSurface(s);
+  if (!ok) {
+    std::remove(tmp.c_str());
+    return false;
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,50 @@
+// Shared helpers of the engine tests: captured message boxes and exits, and
+// pictures made in memory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/MessageBox.h"
+
+namespace velmora::test {
+
+struct Box {
+  std::string caption, text;
+  BoxIcon icon;
+};
+
+// Captures boxes, exit requests and terminate requests for one test's life.
+class CaptureBoxes {
+ public:
+  CaptureBoxes() {
+    SetMessageBoxHandler([this](std::string_view c, std::string_view t, BoxIcon i) {
+      boxes.push_back({std::string(c), std::string(t), i});
+    });
+    SetExitHandler([this](int code) { exits.push_back(code); });
+    ClearTerminateRequest();
+  }
+  ~CaptureBoxes() {
+    SetMessageBoxHandler({});
+    SetExitHandler({});
+    ClearTerminateRequest();
+  }
+  std::vector<Box> boxes;
+  std::vector<int> exits;
+};
+
+// width × height RGBA pixels of one colour (R, G, B, A bytes).
+inline std::vector<std::uint8_t> SolidPixels(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                             std::uint8_t a = 255) {
+  std::vector<std::uint8_t> px(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+  for (std::size_t i = 0; i < px.size(); i += 4) {
+    px[i] = r;
+    px[i + 1] = g;
+    px[i + 2] = b;
+    px[i + 3] = a;
+  }
+  return px;
+}
+
+}  // namespace velmora::test

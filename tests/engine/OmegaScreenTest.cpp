@@ -1,0 +1,366 @@
+// Render screen: colour helpers, property rules, rectangle strips, vertex
+// submission, blend modes, the frame bracket, device loss and fatal errors.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "EngineTestSupport.h"
+#include "engine/OmegaFont.h"
+#include "engine/OmegaImageList.h"
+#include "engine/OmegaScreen.h"
+#include "engine/RecordingDevice.h"
+
+namespace velmora {
+namespace {
+
+using test::CaptureBoxes;
+
+TEST(ColorHelpers, PackAndConvert) {
+  struct Case {
+    const char* what;
+    std::uint32_t got, want;
+  } cases[] = {
+      {"MakeColor packs ARGB", MakeColor(0x11, 0x22, 0x33, 0x44), 0x44112233u},
+      {"MakeColor opaque red", MakeColor(255, 0, 0, 255), 0xFFFF0000u},
+      {"ColorToARGB black", ColorToARGB(0), 0xFF000000u},
+      {"ColorToARGB -1 unchanged", ColorToARGB(-1), 0xFFFFFFFFu},
+      {"ColorToARGB swaps red and blue", ColorToARGB(0x00112233), 0xFF332211u},
+      {"ColorToARGB clRed (0x0000FF)", ColorToARGB(0x000000FF), 0xFFFF0000u},
+      {"ColorToARGB keeps values with alpha", ColorToARGB(0x01000000), 0x01000000u},
+      {"ColorToARGB keeps system colours", ColorToARGB(static_cast<std::int32_t>(0x8000000F)), 0x8000000Fu},
+      {"ColorToARGBAlpha swaps, sets alpha", ColorToARGBAlpha(0x00112233, 0x80), 0x80332211u},
+      {"ColorToARGBAlpha alpha 0", ColorToARGBAlpha(0x00FFFFFF, 0), 0x00FFFFFFu},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
+}
+
+TEST(OmegaScreen, ConstructorDefaultsAndSetterRules) {
+  TOmegaScreen s;
+  EXPECT_EQ(s.Pool, TPoolType::plManaged);
+  EXPECT_EQ(s.Width, 800);
+  EXPECT_EQ(s.Height, 600);
+  EXPECT_EQ(s.bpp(), 16);
+  EXPECT_EQ(s.ScreenColor(), 0xFFFFFFFFu);
+  EXPECT_TRUE(s.ZBuffer);
+  EXPECT_FALSE(s.VSYNC);
+  EXPECT_EQ(s.BBCount, 0);
+
+  const std::pair<int, int> bpp[] = {{32, 32}, {16, 16}, {24, 16}, {8, 16}, {0, 16}, {-32, 16}};
+  for (auto [in, want] : bpp) {
+    s.Setbpp(in);
+    EXPECT_EQ(s.bpp(), want) << "bpp " << in;
+  }
+  const std::pair<unsigned, unsigned> freq[] = {{60, 60}, {61, 0}, {144, 144}, {240, 240}, {0, 0}, {59, 0}, {56, 56}};
+  for (auto [in, want] : freq) {
+    s.SetFrequency(in);
+    EXPECT_EQ(s.Frequency(), want) << "Hz " << in;
+  }
+  s.SetRed(1);
+  s.SetGreen(2);
+  s.SetBlue(3);
+  s.SetAlpha(4);
+  EXPECT_EQ(s.ScreenColor(), 0x04010203u);
+}
+
+struct Frame {
+  RecordingDevice dev;
+  TOmegaScreen screen{&dev};
+  CaptureBoxes boxes;
+  Frame() {
+    screen.Width = 1024;
+    screen.Height = 650;
+    EXPECT_EQ(screen.Initialize(), 0);
+    screen.Clear(255, 255, 255, 255);
+    screen.BeginScene();
+    dev.ClearLog();
+  }
+};
+
+TEST(OmegaScreen, DrawRectStrips) {
+  struct Case {
+    const char* what;
+    bool filled;
+    int thickness;
+    std::vector<IntRect> rects;
+  } cases[] = {
+      {"border outside", false, 2,
+       {{83, 324, 138, 326}, {83, 324, 85, 348}, {83, 346, 138, 348}, {136, 324, 138, 348}}},
+      {"border inside", false, -2,
+       {{85, 326, 136, 328}, {85, 326, 87, 346}, {85, 344, 136, 346}, {134, 326, 136, 346}}},
+      {"filled only", true, 0, {{85, 326, 136, 346}}},
+      {"nothing", false, 0, {}},
+      {"filled then inside border", true, -1,
+       {{85, 326, 136, 346}, {85, 326, 136, 327}, {85, 326, 86, 346}, {85, 345, 136, 346}, {135, 326, 136, 346}}},
+  };
+  for (const auto& c : cases) {
+    Frame f;
+    f.screen.DrawRect(85, 326, 135, 345, c.filled, c.thickness, 10, 20, 30);
+    auto calls = f.dev.CallsOf(CallKind::ClearRect);
+    ASSERT_EQ(calls.size(), c.rects.size()) << c.what;
+    EXPECT_EQ(f.dev.Calls().size(), c.rects.size()) << c.what << ": rectangle clears only";
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+      EXPECT_EQ(calls[i]->rect, c.rects[i]) << c.what << " strip " << i;
+      EXPECT_EQ(calls[i]->color, 0xFF0A141Eu) << c.what;
+    }
+  }
+}
+
+TEST(OmegaScreen, SubmitModulatesColourByScreenColour) {
+  struct Case {
+    std::uint32_t vertex;
+    std::uint8_t r, g, b, a;
+    std::uint32_t want;
+  } cases[] = {
+      {0xFFFFFFFFu, 255, 255, 255, 255, 0xFEFEFEFEu},
+      {0xFF000000u, 255, 255, 255, 255, 0xFE000000u},
+      {0x80FF4010u, 128, 255, 0, 255, 0x7F7F3F00u},
+      {0xFFFFFFFFu, 0, 0, 0, 0, 0x00000000u},
+  };
+  for (const auto& c : cases) {
+    Frame f;
+    f.screen.SetRed(c.r);
+    f.screen.SetGreen(c.g);
+    f.screen.SetBlue(c.b);
+    f.screen.SetAlpha(c.a);
+    TVertex v;
+    v.color = c.vertex;
+    ASSERT_TRUE(f.screen.SubmitVertices(&v, 1));
+    EXPECT_EQ(v.color, c.want) << std::hex << c.vertex;
+  }
+}
+
+TEST(OmegaScreen, SubmitAppliesGlobalTransform) {
+  struct Case {
+    const char* what;
+    float scaleX, scaleY;
+    int cx, cy, ox, oy;
+    float rotation;
+    float x, y, wantX, wantY;
+  } cases[] = {
+      {"identity", 1, 1, 0, 0, 0, 0, 0, 417.25f, 400.5f, 417.25f, 400.5f},
+      {"offset", 1, 1, 0, 0, 10, -5, 0, 100, 100, 110, 95},
+      {"scale about centre", 2, 3, 100, 100, 0, 0, 0, 110, 90, 120, 70},
+      {"90 degrees clockwise", 1, 1, 100, 100, 0, 0, 90, 110, 100, 100, 110},
+      {"rotate, scale and offset", 2, 1, 0, 0, 5, 5, 180, 10, 10, -15, -5},
+  };
+  for (const auto& c : cases) {
+    Frame f;
+    f.screen.ScaleX = c.scaleX;
+    f.screen.ScaleY = c.scaleY;
+    f.screen.CenterX = c.cx;
+    f.screen.CenterY = c.cy;
+    f.screen.OffsetX = c.ox;
+    f.screen.OffsetY = c.oy;
+    f.screen.Rotation = c.rotation;
+    TVertex v{c.x, c.y, 0, 1, 0xFFFFFFFFu, 0.25f, 0.75f};
+    ASSERT_TRUE(f.screen.SubmitVertices(&v, 1));
+    EXPECT_NEAR(v.x, c.wantX, 1e-4) << c.what;
+    EXPECT_NEAR(v.y, c.wantY, 1e-4) << c.what;
+    EXPECT_EQ(v.u, 0.25f) << c.what;
+    EXPECT_EQ(v.v, 0.75f) << c.what;
+  }
+}
+
+TEST(OmegaScreen, SubmitRefusesOversizedCounts) {
+  Frame f;
+  std::vector<TVertex> v(TOmegaScreen::kVertexBufferRecords + 1);
+  EXPECT_TRUE(f.screen.SubmitVertices(v.data(), TOmegaScreen::kVertexBufferRecords));
+  EXPECT_FALSE(f.screen.SubmitVertices(v.data(), TOmegaScreen::kVertexBufferRecords + 1));
+  EXPECT_FALSE(f.screen.SubmitVertices(v.data(), -1));
+}
+
+TEST(OmegaScreen, BlendModesSkipRedundantChanges) {
+  Frame f;
+  f.screen.SetBlendMode(0);  // the starting mode
+  f.screen.SetBlendMode(-1);
+  EXPECT_EQ(f.dev.CountOf(CallKind::SetBlend), 0);
+  f.screen.SetBlendMode(1);
+  f.screen.SetBlendMode(1);
+  ASSERT_EQ(f.dev.CountOf(CallKind::SetBlend), 1);
+  EXPECT_EQ(f.dev.Calls().back().src, BlendFactor::One);
+  EXPECT_EQ(f.dev.Calls().back().dst, BlendFactor::One);
+  f.screen.SetBlendMode(-1);
+  EXPECT_EQ(f.screen.BlendMode(), 1);
+
+  using B = BlendFactor;
+  struct Case {
+    int mode;
+    B src, dst;
+  } table[] = {{0, B::SrcAlpha, B::InvSrcAlpha}, {2, B::SrcAlpha, B::One},   {5, B::Zero, B::SrcColor},
+               {9, B::InvDestColor, B::Zero},    {13, B::InvDestColor, B::InvDestColor},
+               {14, B::SrcAlpha, B::InvSrcAlpha}, {-7, B::SrcAlpha, B::InvSrcAlpha}};
+  for (const auto& c : table) {
+    B s{}, d{};
+    TOmegaScreen::BlendFactors(c.mode, s, d);
+    EXPECT_EQ(s, c.src) << "mode " << c.mode;
+    EXPECT_EQ(d, c.dst) << "mode " << c.mode;
+  }
+}
+
+TEST(OmegaScreen, FrameBracketAndDeviceLoss) {
+  RecordingDevice dev;
+  TOmegaScreen screen(&dev);
+  screen.Width = 1024;
+  screen.Height = 650;
+  ASSERT_EQ(screen.Initialize(), 0);
+  EXPECT_EQ(dev.Width(), 1024);
+  EXPECT_EQ(dev.Height(), 650);
+
+  // A scene that was never begun presents nothing.
+  dev.ClearLog();
+  screen.EndScene();
+  EXPECT_EQ(dev.CountOf(CallKind::EndScene), 0);
+
+  // Lost: no scene, draws refused, nothing presented.
+  dev.SetState(DeviceState::Lost);
+  screen.Clear(255, 255, 255, 255);
+  screen.BeginScene();
+  EXPECT_FALSE(screen.InScene());
+  TVertex quad[4];
+  ASSERT_TRUE(screen.SubmitVertices(quad, 4));
+  screen.DrawPrimitive(TPrimitiveType::TriangleFan, 0, 2);
+  screen.EndScene();
+  EXPECT_EQ(dev.CountOf(CallKind::BeginScene), 0);
+  EXPECT_EQ(dev.CountOf(CallKind::DrawFan), 0);
+  EXPECT_EQ(dev.CountOf(CallKind::EndScene), 0);
+
+  // Resettable: this frame resets, the next one draws.
+  dev.SetState(DeviceState::NeedsReset);
+  screen.BeginScene();
+  EXPECT_EQ(dev.CountOf(CallKind::Reset), 1);
+  EXPECT_FALSE(screen.InScene());
+  screen.BeginScene();
+  EXPECT_TRUE(screen.InScene());
+  ASSERT_TRUE(screen.SubmitVertices(quad, 4));
+  screen.DrawPrimitive(TPrimitiveType::TriangleFan, 0, 2);
+  screen.EndScene();
+  EXPECT_EQ(dev.CountOf(CallKind::DrawFan), 1);
+  EXPECT_EQ(dev.CountOf(CallKind::EndScene), 1);
+}
+
+TEST(OmegaScreen, ResetRestoresStatesTexturesAndFonts) {
+  for (bool texturesLost : {false, true}) {
+    RecordingDevice dev;
+    TOmegaScreen screen(&dev);
+    TOmegaImageList list(&screen);
+    auto& item = list.ImageList.Add();
+    item.Name = "Ball";
+    item.SetPicturePixels(9, 20, test::SolidPixels(9, 20, 1, 2, 3));
+    TOmegaFont font(&screen, "OmegaFont1");
+    ASSERT_EQ(screen.Initialize(), 0);
+    font.CreateFont("Arial", 10, fsBold);
+    screen.SetBlendMode(2);
+    screen.SetTextureFilter(true);
+    const TextureId before = item.Texture();
+    ASSERT_NE(before, 0u);
+
+    dev.SetResetLosesTextures(texturesLost);
+    dev.SetState(DeviceState::NeedsReset);
+    dev.ClearLog();
+    screen.BeginScene();
+    EXPECT_EQ(screen.ResetDevice(), 0);
+    EXPECT_NE(item.Texture(), 0u);
+    EXPECT_EQ(item.Texture() != before, texturesLost) << "texture re-created only when lost";
+    EXPECT_EQ(dev.LiveTextures(), 1);
+    EXPECT_EQ(dev.LiveFonts(), 1);
+    ASSERT_NE(dev.Font(font.DeviceFont()), nullptr);
+    EXPECT_EQ(dev.Font(font.DeviceFont())->pixelHeight, 13);
+    // States of the frame before the reset come back.
+    auto blends = dev.CallsOf(CallKind::SetBlend);
+    ASSERT_FALSE(blends.empty());
+    EXPECT_EQ(blends.back()->dst, BlendFactor::One);
+    auto filters = dev.CallsOf(CallKind::SetTextureFilter);
+    ASSERT_FALSE(filters.empty());
+    EXPECT_TRUE(filters.back()->flag);
+    EXPECT_NE(item.Renderer(), nullptr);
+  }
+}
+
+TEST(OmegaScreen, FailedResetRetriesOnNextFrame) {
+  RecordingDevice dev;
+  TOmegaScreen screen(&dev);
+  ASSERT_EQ(screen.Initialize(), 0);
+  dev.SetState(DeviceState::NeedsReset);
+  dev.SetResetStatus(DeviceStatus::Failed);
+  screen.BeginScene();
+  EXPECT_FALSE(screen.InScene());
+  TVertex v;
+  EXPECT_FALSE(screen.SubmitVertices(&v, 1)) << "no vertex buffer while released";
+  dev.SetResetStatus(DeviceStatus::Ok);
+  screen.BeginScene();
+  screen.BeginScene();
+  EXPECT_TRUE(screen.InScene());
+  EXPECT_TRUE(screen.SubmitVertices(&v, 1));
+}
+
+TEST(OmegaScreen, DeviceParameters) {
+  struct Case {
+    bool fullScreen;
+    int w, h;
+    bool vsync;
+    int wantW, wantH;
+    bool wantVsync;
+  } cases[] = {
+      {false, 1024, 650, true, 1024, 650, false},
+      {true, 1024, 650, true, 800, 600, true},
+      {true, 1024, 768, false, 1024, 768, false},
+      {true, 320, 200, true, 320, 200, true},
+  };
+  for (const auto& c : cases) {
+    RecordingDevice dev;
+    TOmegaScreen screen(&dev);
+    screen.FullScreen = c.fullScreen;
+    screen.Width = c.w;
+    screen.Height = c.h;
+    screen.VSYNC = c.vsync;
+    ASSERT_EQ(screen.Initialize(), 0);
+    EXPECT_EQ(dev.Width(), c.wantW);
+    EXPECT_EQ(dev.Height(), c.wantH);
+    EXPECT_EQ(dev.CallsOf(CallKind::Open).back()->params.vsync, c.wantVsync);
+  }
+}
+
+TEST(OmegaScreen, FatalErrorsShowTwoBoxesAndExitWithOne) {
+  struct Case {
+    const char* what;
+    bool haveDevice;
+    TRenderMode mode;
+    int openFailures;
+    std::string_view message;  // empty: no error
+    int opens;
+  } cases[] = {
+      {"no device", false, TRenderMode::rmHardware, 0, kMsgNoDirect3D, 0},
+      {"hardware falls back to software", true, TRenderMode::rmHardware, 1, {}, 2},
+      {"hardware and software fail", true, TRenderMode::rmHardware, 2, kMsgNoDevice, 2},
+      {"software fails", true, TRenderMode::rmSoftware, 1, kMsgNoDevice, 1},
+      {"reference fails", true, TRenderMode::rmReference, 1, kMsgNoDevice, 1},
+  };
+  for (const auto& c : cases) {
+    CaptureBoxes cap;
+    RecordingDevice dev;
+    dev.FailOpen(c.openFailures);
+    TOmegaScreen screen(c.haveDevice ? &dev : nullptr);
+    screen.RenderMode = c.mode;
+    const int rc = screen.Initialize();
+    EXPECT_EQ(dev.CountOf(CallKind::Open), c.opens) << c.what;
+    if (c.message.empty()) {
+      EXPECT_EQ(rc, 0) << c.what;
+      EXPECT_TRUE(cap.boxes.empty()) << c.what;
+      EXPECT_TRUE(screen.Initialized()) << c.what;
+      EXPECT_EQ(screen.RenderMode, TRenderMode::rmSoftware) << c.what;
+      EXPECT_TRUE(dev.CallsOf(CallKind::Open).back()->params.software) << c.what;
+      continue;
+    }
+    EXPECT_NE(rc, 0) << c.what;
+    EXPECT_FALSE(screen.Initialized()) << c.what;
+    ASSERT_EQ(cap.boxes.size(), 2u) << c.what;
+    EXPECT_EQ(cap.boxes[0].caption, "Error");
+    EXPECT_EQ(cap.boxes[0].text, c.message);
+    EXPECT_EQ(cap.boxes[0].icon, BoxIcon::Error);
+    EXPECT_EQ(cap.boxes[1].text, "This application will now exit.");
+    EXPECT_EQ(cap.exits, std::vector<int>{1}) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace velmora
