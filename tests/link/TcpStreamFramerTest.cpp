@@ -78,15 +78,6 @@ TEST(TcpStreamFramer, EverySplitIntoTwoAndThreeReadsGivesTheSameResult) {
     }
 }
 
-TEST(TcpStreamFramer, ByteByByteIsTheSameAsWhole) {
-  const StreamRun whole = Feed({kStream});
-  std::vector<std::string_view> reads;
-  for (std::size_t i = 0; i < kStream.size(); ++i) reads.push_back(std::string_view(kStream).substr(i, 1));
-  const StreamRun bytes = Feed(reads);
-  ExpectSameRecord(bytes.rec, whole.rec, "byte by byte");
-  EXPECT_EQ(bytes.errors, whole.errors);
-}
-
 TEST(TcpStreamFramer, LeadingBlankBytesAreNotPartOfTheFirstField) {
   const StreamRun run = Feed({"\r\n\t\x01 \0"s + "12 $"});
   EXPECT_TRUE(run.errors.empty());
