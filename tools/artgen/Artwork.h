@@ -1,0 +1,39 @@
+// The artwork generator's drawing: every catalogue picture drawn with cairo at
+// its catalogue size and kind. The tests call these directly to look at the
+// pixels; the artgen program writes them out.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velmora::art {
+
+// A drawn picture: cairo's ARGB32 (premultiplied) pixels, row by row. Kinds
+// without alpha are drawn fully opaque.
+struct Picture {
+  int width = 0, height = 0;
+  bool hasAlpha = false;
+  std::vector<std::uint32_t> argb;
+
+  std::uint32_t At(int x, int y) const { return argb[static_cast<std::size_t>(y) * width + x]; }
+  int Alpha(int x, int y) const { return static_cast<int>(At(x, y) >> 24); }
+  // Brightness 0..255 of the (premultiplied) colour: the mean of r, g, b.
+  int Brightness(int x, int y) const;
+};
+
+// Draws catalogue picture `index` (0..36).
+Picture DrawPicture(int index);
+
+// Writes the picture as DIR/<Name>.png (RGBA or RGB as the catalogue says) or
+// DIR/<Name>.bmp (8-bit palette). Returns false with a message on failure.
+bool WritePicture(int index, const Picture& picture, const std::string& dir, std::string& error);
+
+// A contact sheet of all pictures with their names, as PNG.
+bool WriteContactSheet(const std::vector<Picture>& pictures, const std::string& file, std::string& error);
+
+// Encodes an 8-bit palette BMP (bottom-up rows padded to 4 bytes) of a
+// picture; each pixel takes the nearest grey of a 256-entry grey palette.
+std::vector<std::uint8_t> EncodeBmp8(const Picture& picture);
+
+}  // namespace velmora::art
