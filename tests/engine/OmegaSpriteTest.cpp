@@ -1,0 +1,332 @@
+// Sprites: rounding, Z order, drawing position (offsets, world, Fixed,
+// drawing area), setters, range errors, collisions and ownership.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <tuple>
+
+#include "EngineTestSupport.h"
+#include "engine/OmegaImageList.h"
+#include "engine/OmegaScreen.h"
+#include "engine/OmegaSprite.h"
+#include "engine/RecordingDevice.h"
+
+namespace velmora {
+namespace {
+
+using test::CaptureBoxes;
+using test::SolidPixels;
+
+TEST(RoundCoord, RoundsHalfAwayAtFourDecimals) {
+  struct Case {
+    float v;
+    int want;
+  } cases[] = {{2.5f, 3},      {-2.5f, -3},     {2.49996f, 3},  {2.4999f, 2},  {100.4f, 100}, {100.5f, 101},
+               {-0.5f, -1},    {-0.4f, 0},      {0.0f, 0},      {-100.6f, -101}, {1023.49f, 1023}, {-2.49996f, -3}};
+  for (const auto& c : cases) EXPECT_EQ(RoundCoord(c.v), c.want) << c.v;
+}
+
+TEST(TSprite, InitialValues) {
+  TOmegaSprite engine;
+  TSprite* s = engine.CreateSprite();
+  EXPECT_EQ(s->Width(), 10);
+  EXPECT_EQ(s->Height(), 10);
+  EXPECT_EQ(s->X1(), 10);
+  EXPECT_EQ(s->Y2(), 10);
+  EXPECT_EQ(s->Y3(), 10);
+  EXPECT_EQ(s->Color1, 0xFFFFFFFFu);
+  EXPECT_EQ(s->Alpha(), 255);
+  EXPECT_EQ(s->ScaleX, 1.0f);
+  EXPECT_TRUE(s->Visible);
+  EXPECT_EQ(s->PatternIndex(), 0);
+  EXPECT_EQ(s->Image(), nullptr);
+}
+
+TEST(TOmegaSprite, InsertionByBisectionPutsNewBeforeEqualZ) {
+  TOmegaSprite engine;
+  TSprite* a = engine.CreateSprite();
+  TSprite* b = engine.CreateSprite();
+  TSprite* c = engine.CreateSprite();
+  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a})) << "Z 0 each: newest first";
+  a->SetZ(1);
+  b->SetZ(1);
+  c->SetZ(1);
+  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a}));
+  struct Step {
+    TSprite* who;
+    int z;
+  } steps[] = {{a, 5}, {c, -2}, {b, 5}};
+  for (auto st : steps) st.who->SetZ(st.z);
+  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a}));
+  b->SetZ(3);
+  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a}));
+  a->SetZ(0);
+  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, a, b}));
+  delete a;  // frees itself out of the engine
+  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b}));
+}
+
+struct Scene {
+  RecordingDevice dev;
+  TOmegaScreen screen{&dev};
+  TOmegaImageList list{&screen};
+  TOmegaSprite engine;
+  CaptureBoxes boxes;
+  TImageListItem* item;
+  Scene(int w = 252, int h = 16) {
+    item = &list.ImageList.Add();
+    item->Name = "Needle";
+    item->SetPicturePixels(w, h, SolidPixels(w, h, 255, 255, 255));
+  }
+  void Start() {
+    screen.Width = 1024;
+    screen.Height = 650;
+    ASSERT_EQ(screen.Initialize(), 0);
+    screen.BeginScene();
+    dev.ClearLog();
+  }
+};
+
+TEST(TSprite, DrawPositionFromOffsetsWorldAndDrawArea) {
+  struct Case {
+    const char* what;
+    float x, offsetX;
+    bool fixed;
+    float worldX;
+    int area[4];
+    bool drawn;
+    float wantLeft;  // V0.x = drawn x − 0.5
+  } cases[] = {
+      {"100.4 rounds down", 100.4f, 0, false, 0, {0, 0, 0, 0}, true, 99.5f},
+      {"100.5 rounds up", 100.5f, 0, false, 0, {0, 0, 0, 0}, true, 100.5f},
+      {"-0.5 goes to -1", -0.5f, 0, false, 0, {0, 0, 0, 0}, true, -1.5f},
+      {"offset added", 100, 2.5f, false, 0, {0, 0, 0, 0}, true, 102.5f},
+      {"world offset subtracted", 100, 0, false, 30.5f, {0, 0, 0, 0}, true, 69.5f},
+      {"Fixed ignores world", 100, 0, true, 30.5f, {0, 0, 0, 0}, true, 99.5f},
+      {"no area: far away still drawn", 5000, 0, false, 0, {0, 0, 0, 0}, true, 4999.5f},
+      {"area: left edge at 1024 skipped", 1024, 0, false, 0, {0, 0, 1023, 649}, false, 0},
+      {"area: left edge at 1023 drawn", 1023, 0, false, 0, {0, 0, 1023, 649}, true, 1022.5f},
+      {"area: right edge just left of it", -253, 0, false, 0, {0, 0, 1023, 649}, false, 0},
+      {"area: right edge touching", -252, 0, false, 0, {0, 0, 1023, 649}, true, -252.5f},
+  };
+  for (const auto& c : cases) {
+    Scene s;
+    s.Start();
+    s.engine.WorldX = c.worldX;
+    s.engine.DrawAreaX1 = c.area[0];
+    s.engine.DrawAreaY1 = c.area[1];
+    s.engine.DrawAreaX2 = c.area[2];
+    s.engine.DrawAreaY2 = c.area[3];
+    TSprite* sp = s.engine.CreateSprite();
+    sp->SetImage(s.item);
+    sp->SetX(c.x);
+    sp->SetY(100);
+    sp->OffsetX = c.offsetX;
+    sp->Fixed = c.fixed;
+    sp->Draw();
+    auto fans = s.dev.CallsOf(CallKind::DrawFan);
+    ASSERT_EQ(fans.size(), c.drawn ? 1u : 0u) << c.what;
+    if (c.drawn) {
+      EXPECT_FLOAT_EQ(fans[0]->vertices[0].x, c.wantLeft) << c.what;
+      EXPECT_FLOAT_EQ(fans[0]->vertices[1].x, c.wantLeft + 0.5f + 252) << c.what;
+    }
+  }
+}
+
+TEST(TSprite, RotatesAboutItsPivotClockwise) {
+  Scene s;
+  s.Start();
+  TSprite* sp = s.engine.CreateSprite();
+  sp->SetImage(s.item);
+  sp->SetX(500);
+  sp->SetY(300);
+  sp->CenterX = 1;
+  sp->CenterY = 0.5f;
+  sp->Angle = 30;
+  sp->ScaleX = 1.2f;  // scaling does not change the stored size
+  EXPECT_EQ(sp->Width(), 252);
+  EXPECT_EQ(sp->Height(), 16);
+  sp->ScaleX = 1;
+  sp->Draw();
+  const auto& v = s.dev.CallsOf(CallKind::DrawFan).at(0)->vertices;
+  // Pivot (752, 308): the top-right corner (752, 299.5) swings right and down.
+  const double c30 = std::cos(M_PI / 6), s30 = std::sin(M_PI / 6);
+  EXPECT_NEAR(v[1].x, 752 + s30 * 8.5, 1e-3);
+  EXPECT_NEAR(v[1].y, 308 - c30 * 8.5, 1e-3);
+  // The far left end moves up (clockwise about the right end).
+  EXPECT_NEAR(v[0].x, 752 - c30 * 252.5 + s30 * 8.5, 1e-3);
+  EXPECT_NEAR(v[0].y, 308 - s30 * 252.5 - c30 * 8.5, 1e-3);
+}
+
+TEST(TSprite, DrawWithoutLoadedTexturesShowsBox) {
+  Scene s;
+  TSprite* sp = s.engine.CreateSprite();
+  sp->SetImage(s.item);
+  sp->Draw();
+  sp->Draw();
+  ASSERT_EQ(s.boxes.boxes.size(), 2u) << "once per call";
+  EXPECT_EQ(s.boxes.boxes[0].caption, "Error");
+  EXPECT_EQ(s.boxes.boxes[0].text, "No OmegaImageList assigned to sprite!");
+  TSprite* noImage = s.engine.CreateSprite();
+  noImage->Draw();
+  sp->Visible = false;
+  sp->Draw();
+  EXPECT_EQ(s.boxes.boxes.size(), 2u);
+}
+
+TEST(TSprite, GeometryFollowsSetters) {
+  Scene s(54, 45);
+  TSprite* sp = s.engine.CreateSprite();
+  sp->SetX(592.6f);
+  sp->SetY(402);
+  sp->SetImage(s.item);
+  EXPECT_EQ(sp->BoundsRect(), (TRect{593, 402, 647, 447}));
+  EXPECT_FLOAT_EQ(sp->X1(), 646.6f);
+  EXPECT_FLOAT_EQ(sp->Y2(), 447);
+  EXPECT_FLOAT_EQ(sp->X3(), 592.6f);
+  EXPECT_FLOAT_EQ(sp->CenterPointX(), 619.6f);
+  sp->SetWidth(10);
+  EXPECT_EQ(sp->BoundsRect().Right, 603);
+}
+
+TEST(TSprite, ColourSettersCheckTheirRange) {
+  TOmegaSprite engine;
+  TSprite* sp = engine.CreateSprite();
+  sp->SetRed(0x39);
+  sp->SetGreen(0x47);
+  sp->SetBlue(0x10);
+  sp->SetAlpha(0x67);
+  EXPECT_EQ(sp->Color1, 0x67394710u);
+  EXPECT_EQ(sp->Color4, 0x67394710u);
+  struct Case {
+    void (TSprite::*set)(int);
+    int value;
+  } bad[] = {{&TSprite::SetRed, 256}, {&TSprite::SetGreen, -1}, {&TSprite::SetBlue, 1000}, {&TSprite::SetAlpha, -255}};
+  for (auto c : bad) {
+    try {
+      (sp->*c.set)(c.value);
+      ADD_FAILURE() << c.value << " accepted";
+    } catch (const std::out_of_range& e) {
+      EXPECT_STREQ(e.what(), "Range check error");
+    }
+  }
+  EXPECT_EQ(sp->Color2, 0x67394710u) << "a refused value changes nothing";
+}
+
+TEST(TSprite, PatternSourceAndRect) {
+  Scene s(64, 32);
+  s.item->SetTileWidth(16);
+  s.item->SetTileHeight(16);
+  TSprite* sp = s.engine.CreateSprite();
+  sp->SetImage(s.item);
+  struct Case {
+    int index, stored, srcX, srcY;
+    TRect rect;
+  } cases[] = {{5, 5, 16, 16, {16, 16, 32, 32}},
+               {3, 3, 48, 0, {48, 0, 64, 16}},
+               {20, 8, 0, 32, {48, 16, 64, 32}},
+               {-3, -3, 0, 0, {0, 0, 16, 16}}};
+  for (const auto& c : cases) {
+    sp->SetPatternIndex(c.index);
+    EXPECT_EQ(sp->PatternIndex(), c.stored) << c.index;
+    if (c.index >= 0) {
+      EXPECT_EQ(sp->PatternSourceX(), c.srcX) << c.index;
+      EXPECT_EQ(sp->PatternSourceY(), c.srcY) << c.index;
+    }
+    TRect r;
+    sp->GetPatternRect(r);
+    EXPECT_EQ(r, c.rect) << c.index;
+  }
+}
+
+struct Recorder : TSprite {
+  using TSprite::TSprite;
+  std::vector<std::tuple<TSprite*, int, int>> hits;
+  void DoCollision(TSprite& other, int x, int y) override { hits.emplace_back(&other, x, y); }
+};
+
+TEST(TSprite, CollisionBoundsAndPixels) {
+  RecordingDevice dev;
+  TOmegaScreen screen(&dev);
+  TOmegaImageList list(&screen);
+  // 10 × 10 picture, opaque only in its bottom-right 3 × 3 corner.
+  auto px = SolidPixels(10, 10, 255, 255, 255, 0);
+  for (int y = 7; y < 10; ++y)
+    for (int x = 7; x < 10; ++x) px[static_cast<std::size_t>(y * 10 + x) * 4 + 3] = 255;
+  auto& corner = list.ImageList.Add();
+  corner.SetPicturePixels(10, 10, px);
+  auto& full = list.ImageList.Add();
+  full.SetPicturePixels(10, 10, SolidPixels(10, 10, 0, 0, 0));
+  TOmegaSprite engine;
+  struct Case {
+    const char* what;
+    float bx, by;
+    bool precise;
+    bool hit;
+    int ax, ay, bxHit, byHit;
+  } cases[] = {
+      {"apart", 20, 0, false, false, 0, 0, 0, 0},
+      {"touching edges do not overlap", 10, 0, false, false, 0, 0, 0, 0},
+      {"boxes overlap, coarse test", 5, 5, false, true, 0, 0, 0, 0},
+      {"boxes overlap, transparent part", 0, -5, true, false, 0, 0, 0, 0},
+      {"opaque pixels overlap", 5, 5, true, true, 7, 7, 2, 2},
+  };
+  for (const auto& c : cases) {
+    Recorder* a = new Recorder(&engine);
+    Recorder* b = new Recorder(&engine);
+    a->SetImage(&corner);
+    b->SetImage(&full);
+    b->SetX(c.bx);
+    b->SetY(c.by);
+    a->CollisionEnabled = b->CollisionEnabled = true;
+    a->CollisionPrecise = b->CollisionPrecise = c.precise;
+    a->Collision(*b);
+    ASSERT_EQ(a->hits.size(), c.hit ? 1u : 0u) << c.what;
+    ASSERT_EQ(b->hits.size(), c.hit ? 1u : 0u) << c.what;
+    if (c.hit) {
+      EXPECT_EQ(a->hits[0], std::make_tuple(static_cast<TSprite*>(b), c.ax, c.ay)) << c.what;
+      EXPECT_EQ(b->hits[0], std::make_tuple(static_cast<TSprite*>(a), c.bxHit, c.byHit)) << c.what;
+    }
+    delete a;
+    delete b;
+  }
+  // Dead sprites and sprites without collision never collide.
+  Recorder* a = new Recorder(&engine);
+  Recorder* b = new Recorder(&engine);
+  a->CollisionEnabled = b->CollisionEnabled = true;
+  b->Dead();
+  a->Collision(*b);
+  b->CollisionEnabled = false;
+  a->Collision(*b);
+  EXPECT_TRUE(a->hits.empty());
+}
+
+TEST(TOmegaSprite, DeadListAndOwnership) {
+  static int destroyed = 0;
+  struct Counted : TSprite {
+    using TSprite::TSprite;
+    ~Counted() override { ++destroyed; }
+  };
+  {
+    TOmegaSprite engine;
+    TSprite* a = new Counted(&engine);
+    new Counted(&engine);
+    a->Dead();
+    a->Dead();
+    EXPECT_EQ(engine.DeadSprites(), std::vector<TSprite*>{a});
+    EXPECT_EQ(engine.Count(), 2) << "dead sprites stay listed";
+    TSprite copy(nullptr);
+    a->SetX(7);
+    a->SetZ(4);
+    a->Angle = 33;
+    copy.Assign(*a);
+    EXPECT_EQ(copy.X(), 7);
+    EXPECT_EQ(copy.Z(), 4);
+    EXPECT_EQ(copy.Angle, 33);
+  }
+  EXPECT_EQ(destroyed, 2) << "the engine frees its sprites";
+}
+
+}  // namespace
+}  // namespace velmora
