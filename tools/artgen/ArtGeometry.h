@@ -82,7 +82,7 @@ double GPointerTipScreenX();
 inline constexpr double kHsiCenterX = 402, kHsiCenterY = 464.5;
 // The card and bearing needles stay transparent inside this radius so the
 // deviation bars beneath show at every turn.
-inline constexpr double kHsiClearRadius = 73;
+inline constexpr double kHsiClearRadius = 74;
 inline constexpr double kHsiCardOuterRadius = 84;
 // Angle (clockwise from the picture's top) of the card mark for heading psi as
 // the pilot reads it (the value under the lubber line).

@@ -304,15 +304,21 @@ Picture FlightFrame() {
     cairo_fill(cr);
   }
 
-  // Temperature gauges: two thin curved slits with dark surrounds.
+  // Temperature gauges: two thin curved slits with dark surrounds. The slits
+  // cross, so both surrounds go first and both slits are cut after.
+  auto slitCentre = [](bool left) {
+    return left ? Pt{cal::kLeftSectorCenterX, cal::kLeftSectorCenterY}
+                : Pt{cal::kRightSectorCenterX, cal::kRightSectorCenterY};
+  };
   for (bool left : {true, false}) {
-    const Pt centre = left ? Pt{cal::kLeftSectorCenterX, cal::kLeftSectorCenterY}
-                           : Pt{cal::kRightSectorCenterX, cal::kRightSectorCenterY};
     const double a0 = left ? kLeftSlitFrom : kRightSlitFrom, a1 = left ? kLeftSlitTo : kRightSlitTo;
-    BandPath(cr, f, centre, kSlitInner - 4, kSlitOuter + 4, a0 - 1.2, a1 + 1.2);
+    BandPath(cr, f, slitCentre(left), kSlitInner - 14, kSlitOuter + 4, a0 - 1.2, a1 + 1.2);
     Set(cr, kFace);
     cairo_fill(cr);
-    Clear(cr, [&] { BandPath(cr, f, centre, kSlitInner, kSlitOuter, a0, a1); });
+  }
+  for (bool left : {true, false}) {
+    const double a0 = left ? kLeftSlitFrom : kRightSlitFrom, a1 = left ? kLeftSlitTo : kRightSlitTo;
+    Clear(cr, [&] { BandPath(cr, f, slitCentre(left), kSlitInner, kSlitOuter, a0, a1); });
   }
 
   // Mach window (the airspeed dial, drawn later, frames it).
@@ -417,10 +423,13 @@ Picture Plane() {
   return c.Take(true);
 }
 
+// Director bar: amber with rounded ends.
 Picture Bar(int w, int h) {
   Canvas c(w, h, true);
+  const double r = std::min(w, h) / 2.0;
+  RoundRect(c.cr, 0, 0, w, h, r);
   Set(c.cr, kAmber);
-  cairo_paint(c.cr);
+  cairo_fill(c.cr);
   return c.Take(true);
 }
 
@@ -455,17 +464,18 @@ Picture SpeedDial() {
   // Mach window: framed hole with the index above and below.
   const Pt a = ScreenToPicture(d, {kMachWindowLeft, kMachWindowTop});
   const Pt b = ScreenToPicture(d, {kMachWindowRight, kMachWindowBottom});
-  RoundRect(cr, a.x - 3, a.y - 3, b.x - a.x + 6, b.y - a.y + 6, 3);
+  RoundRect(cr, a.x - 4, a.y - 4, b.x - a.x + 8, b.y - a.y + 8, 3);
   Set(cr, kFaceRim);
   cairo_fill(cr);
-  Clear(cr, [&] { cairo_rectangle(cr, a.x, a.y, b.x - a.x, b.y - a.y); });
+  // One pixel wider than the frame's window: the frame alone shapes its edge.
+  Clear(cr, [&] { cairo_rectangle(cr, a.x - 1, a.y - 1, b.x - a.x + 2, b.y - a.y + 2); });
   const Pt idx = ScreenToPicture(d, {kMachIndexX, kMachWindowTop});
   const Pt idx2 = ScreenToPicture(d, {kMachIndexX, kMachWindowBottom});
   Set(cr, kAmber);
   for (auto [p, s] : {std::pair{idx, 1.0}, std::pair{idx2, -1.0}}) {
-    cairo_move_to(cr, p.x, p.y - s * 1);
-    cairo_line_to(cr, p.x - 5, p.y - s * 8);
-    cairo_line_to(cr, p.x + 5, p.y - s * 8);
+    cairo_move_to(cr, p.x, p.y - s * 1.5);
+    cairo_line_to(cr, p.x - 4, p.y - s * 5);
+    cairo_line_to(cr, p.x + 4, p.y - s * 5);
     cairo_close_path(cr);
     cairo_fill(cr);
   }
@@ -677,8 +687,10 @@ Picture AltM() {
 Picture HsiFon() {
   Canvas c(102, 102, true);
   cairo_t* cr = c.cr;
+  // Rounded corners: the frame's light centre round the card continues beyond.
+  RoundRect(cr, 0, 0, 102, 102, 10);
   Set(cr, kBezelLight);
-  cairo_paint(cr);
+  cairo_fill(cr);
   Set(cr, kInk);
   for (double dev : {-1.0, -0.5, 0.5, 1.0}) {
     // Dots where the bar centres stand at half and full deflection.
@@ -711,12 +723,12 @@ Picture HsiCard() {
   Set(cr, kMark);
   for (int h = 0; h < 360; h += 5) {
     const double a = HsiCardMarkAngle(h) * kDeg;
-    const double r0 = h % 30 == 0 ? 74 : (h % 10 == 0 ? 79 : 81);
+    const double r0 = h % 10 == 0 ? 79 : 81;
     if (h % 30 == 0) continue;
     Line(cr, {cp.x + r0 * std::sin(a), cp.y - r0 * std::cos(a)}, {cp.x + 83.5 * std::sin(a), cp.y - 83.5 * std::cos(a)},
          h % 10 == 0 ? 1.6 : 1.0);
   }
-  Font(cr, 10);
+  Font(cr, 9);
   for (int h = 0; h < 360; h += 30) {
     const double a = HsiCardMarkAngle(h);
     cairo_save(cr);
@@ -724,7 +736,7 @@ Picture HsiCard() {
     cairo_rotate(cr, a * kDeg);
     if (h == 0) Set(cr, kAmber);
     else Set(cr, kMark);
-    TextCentred(cr, Num(h / 10), 0, -78.5);
+    TextCentred(cr, Num(h / 10), 0, -79.2);
     cairo_restore(cr);
   }
   return c.Take(true);
@@ -943,7 +955,7 @@ Picture EngineDial(bool high) {
     if (high) for (int r : labelsHigh) put(r);
     else for (int r : labels) put(r);
   }
-  // Temperature scales outside each slit; the slits themselves stay clear.
+  // Temperature scales beside each slit; the slits themselves stay clear.
   for (bool left : {true, false}) {
     const Range t = high ? kTempHigh : kTempLow;
     const double s0 = left ? kLeftSlitFrom : kRightSlitFrom, s1 = left ? kLeftSlitTo : kRightSlitTo;
@@ -951,7 +963,9 @@ Picture EngineDial(bool high) {
       const double a = left ? cal::TemperatureSectorStartLeft(temp, high) : cal::TemperatureSectorStartRight(temp, high);
       if (a < s0 - 0.01 || a > s1 + 0.01) return;
       Set(cr, kAmber);
-      const double r0 = kSlitOuter + 4.5, r1 = r0 + (major ? 8 : 4);
+      // Inside the slit (towards the sector centre): outside, the left
+      // slit's figures would run into the fuel readout.
+      const double r0 = kSlitInner - 4.5, r1 = r0 - (major ? 8 : 4);
       Line(cr, ScreenToPicture(d, SectorPoint(left, a, r0)), ScreenToPicture(d, SectorPoint(left, a, r1)),
            major ? 2 : 1.2);
     });
