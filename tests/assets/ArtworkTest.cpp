@@ -205,7 +205,7 @@ TEST(ArtworkTruth, MachStripStandsAtTheIndex) {
 TEST(ArtworkTruth, GPointerTipOnTheScale) {
   const Picture& scale = Pic("G_meter");
   const Picture& arrow = Pic("G_meter_arrow");
-  EXPECT_GT(arrow.Alpha(static_cast<int>(art::kGPointerTip.x) - 1, static_cast<int>(art::kGPointerTip.y)), 200);
+  EXPECT_GT(arrow.Alpha(static_cast<int>(art::kGPointerTip.x) - 1, static_cast<int>(art::kGPointerTip.y)), 150);
   for (double n : Steps(-2, 10, 1)) {
     Sprite s = kGArrow;
     s.y += cal::LoadFactorPointerOffset(n);
