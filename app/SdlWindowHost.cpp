@@ -1,0 +1,91 @@
+// SDL window operations for the shell.
+#include "app/SdlWindowHost.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+
+#include "engine/SdlRenderDevice.h"
+
+namespace velmora {
+
+SdlWindowHost::SdlWindowHost(SDL_Window* window, SdlRenderDevice& device) : window_(window), device_(device) {}
+
+SdlWindowHost::Borders SdlWindowHost::GetBorders() const {
+  Borders b;
+  // Fails on drivers that have no decorations (offscreen) or before the
+  // window manager has framed the window: then the client area is the window.
+  if (SDL_GetWindowBordersSize(window_, &b.top, &b.left, &b.bottom, &b.right) != 0) b = Borders{};
+  return b;
+}
+
+OuterBounds SdlWindowHost::GetOuterBounds() const {
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  SDL_GetWindowSize(window_, &w, &h);
+  Borders b = GetBorders();
+  return {x - b.left, y - b.top, w + b.left + b.right, h + b.top + b.bottom};
+}
+
+int SdlWindowHost::OuterWidth() const { return GetOuterBounds().width; }
+
+void SdlWindowHost::SetOuterHeight(int height) {
+  Borders b = GetBorders();
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  int client = std::max(1, height - b.top - b.bottom);
+  if (client != h) SDL_SetWindowSize(window_, w, client);
+}
+
+void SdlWindowHost::SetOuterWidth(int width) {
+  Borders b = GetBorders();
+  int w = 0, h = 0;
+  SDL_GetWindowSize(window_, &w, &h);
+  int client = std::max(1, width - b.left - b.right);
+  if (client != w) SDL_SetWindowSize(window_, client, h);
+}
+
+void SdlWindowHost::SetOpacity(int opacity) {
+  if (opacity == opacity_) return;  // no window-system traffic when nothing changes
+  opacity_ = opacity;
+  // Not every window system can fade a window; the display then stays opaque.
+  SDL_SetWindowOpacity(window_, static_cast<float>(opacity) / 255.0f);
+}
+
+void SdlWindowHost::SetOuterPosition(int left, int top) {
+  Borders b = GetBorders();
+  SDL_SetWindowPosition(window_, left + b.left, top + b.top);
+}
+
+void SdlWindowHost::CenterOnPrimary(int width, int height) {
+  SDL_Rect r{0, 0, 1024, 768};
+  SDL_GetDisplayBounds(0, &r);
+  SetOuterPosition(r.x + (r.w - width) / 2, r.y + (r.h - height) / 2);
+}
+
+bool SdlWindowHost::OnSomeDisplay(const OuterBounds& b) const {
+  int n = SDL_GetNumVideoDisplays();
+  if (n < 1) return true;  // nothing to judge by: keep the user's place
+  for (int i = 0; i < n; ++i) {
+    SDL_Rect r;
+    if (SDL_GetDisplayBounds(i, &r) != 0) continue;
+    bool overlaps = b.left < r.x + r.w && r.x < b.left + b.width && b.top < r.y + r.h && r.y < b.top + b.height;
+    if (overlaps) return true;
+  }
+  return false;
+}
+
+std::string SdlWindowHost::Caption() const { return SDL_GetWindowTitle(window_); }
+
+void SdlWindowHost::SetCaption(const std::string& caption) { SDL_SetWindowTitle(window_, caption.c_str()); }
+
+RenderDevice* SdlWindowHost::Device() { return &device_; }
+
+void SdlWindowHost::ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const {
+  int w = 1, h = 1;
+  SDL_GetWindowSize(window_, &w, &h);
+  bx = w > 0 ? x * backWidth / w : x;
+  by = h > 0 ? y * backHeight / h : y;
+}
+
+}  // namespace velmora

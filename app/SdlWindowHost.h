@@ -1,0 +1,43 @@
+// The display's real window on SDL: outer bounds (SDL reports the client
+// area, the borders are added), caption, whole-window opacity.
+#pragma once
+
+#include "app/Unit1.h"
+
+struct SDL_Window;
+
+namespace velmora {
+
+class SdlRenderDevice;
+
+class SdlWindowHost : public WindowHost {
+ public:
+  SdlWindowHost(SDL_Window* window, SdlRenderDevice& device);
+
+  int OuterWidth() const override;
+  void SetOuterHeight(int height) override;
+  void SetOpacity(int opacity) override;
+  OuterBounds GetOuterBounds() const override;
+  void SetOuterPosition(int left, int top) override;
+  void SetOuterWidth(int width) override;
+  void CenterOnPrimary(int width, int height) override;
+  bool OnSomeDisplay(const OuterBounds& b) const override;
+  std::string Caption() const override;
+  void SetCaption(const std::string& caption) override;
+  RenderDevice* Device() override;
+
+  // Back-buffer coordinates of a point in the window's client area.
+  void ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const;
+
+ private:
+  struct Borders {
+    int top = 0, left = 0, bottom = 0, right = 0;
+  };
+  Borders GetBorders() const;
+
+  SDL_Window* window_;
+  SdlRenderDevice& device_;
+  int opacity_ = -1;
+};
+
+}  // namespace velmora

@@ -1,0 +1,59 @@
+// A window for shell tests: remembers what the shell asked of it.
+#pragma once
+
+#include "app/Unit1.h"
+#include "engine/OmegaImageList.h"
+#include "engine/RecordingDevice.h"
+
+namespace velmora::testing {
+
+// The recording device does not decode pictures; this gives each one its
+// real size (read from the PNG or BMP header) and opaque white pixels.
+inline void UseHeaderDecoder(RecordingDevice& device) {
+  device.SetDecoder([](std::span<const std::uint8_t> bytes, DecodedImage& out) {
+    int w = 0, h = 0;
+    if (!TImageListItem::PeekImageSize(bytes, w, h)) return false;
+    out.width = w;
+    out.height = h;
+    out.rgba.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4, 255);
+    return true;
+  });
+}
+
+class FakeWindow : public WindowHost {
+ public:
+  explicit FakeWindow(RenderDevice* device) : device_(device) {}
+
+  int OuterWidth() const override { return bounds.width; }
+  void SetOuterHeight(int h) override { bounds.height = h; }
+  void SetOpacity(int o) override { opacity = o; }
+  OuterBounds GetOuterBounds() const override { return bounds; }
+  void SetOuterPosition(int l, int t) override {
+    bounds.left = l;
+    bounds.top = t;
+  }
+  void SetOuterWidth(int w) override { bounds.width = w; }
+  void CenterOnPrimary(int w, int h) override {
+    centred = true;
+    bounds.left = (display.width - w) / 2;
+    bounds.top = (display.height - h) / 2;
+  }
+  bool OnSomeDisplay(const OuterBounds& b) const override {
+    return b.left < display.left + display.width && display.left < b.left + b.width &&
+           b.top < display.top + display.height && display.top < b.top + b.height;
+  }
+  std::string Caption() const override { return caption; }
+  void SetCaption(const std::string& c) override { caption = c; }
+  RenderDevice* Device() override { return device_; }
+
+  OuterBounds bounds{10, 10, 800, 500};
+  OuterBounds display{0, 0, 1920, 1080};
+  std::string caption;
+  int opacity = -1;
+  bool centred = false;
+
+ private:
+  RenderDevice* device_;
+};
+
+}  // namespace velmora::testing

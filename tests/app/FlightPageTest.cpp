@@ -1,0 +1,215 @@
+// The flight page on the recording device: what each instrument shows for
+// telling record values, and the order the layers are drawn in.
+#include "Rig.h"
+#include "app/InstrumentSprites.h"
+#include "engine/OmegaSprite.h"
+#include "pages/Calibration.h"
+
+namespace velmora {
+namespace {
+
+using testing::Rig;
+
+TEST(FlightPage, StartupFrame) {
+  Rig rig;
+  rig.Frame();
+  const Instruments& in = rig.ins();
+  EXPECT_NEAR(in.AdiPitchSprite->OffsetY, -596.11208f, 1e-3);
+  EXPECT_NEAR(in.DirectorPitchBarSprite->OffsetY, 18.308333f, 1e-4);
+  EXPECT_EQ(rig.TextOf("OmegaFont3", 83, 143 + 71), "1.");
+  EXPECT_EQ(rig.TextOf("OmegaFont5", 103, 143 + 77), "0");
+  EXPECT_EQ(rig.TextOf("OmegaFont5", 570, 475), "P760.0");
+  EXPECT_EQ(rig.TextOf("OmegaFont2", 630, 120), "0");
+  EXPECT_EQ(rig.TextOf("OmegaFont5", 87, 359), "0.00");
+  EXPECT_EQ(rig.TextOf("OmegaFont2", 460, 543), "Д 0.0 км");
+  EXPECT_EQ(rig.TextOf("OmegaFont6", 797, 361), "Топливо:");
+  EXPECT_EQ(in.HsiCardSprite->Angle, -390.0f);
+  // The two deviation bars: the first untextured fans after the sectors.
+  auto fans = rig.PlainFans();
+  ASSERT_GE(fans.size(), 4u);
+  EXPECT_NEAR(fans[2]->vertices[0].x, 356.66667f, 1e-3);  // localizer bar at its -1 end
+  EXPECT_EQ(fans[2]->vertices[0].y, 417.0f);
+  EXPECT_EQ(fans[3]->vertices[0].x, 355.0f);
+  EXPECT_EQ(fans[3]->vertices[0].y, 509.0f);              // glideslope bar at its -1 end
+  EXPECT_EQ(rig.slept, std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(30)});
+}
+
+TEST(FlightPage, LayersAreDrawnBackToFront) {
+  Rig rig;
+  rig.Frame();
+  std::vector<std::string> expected = {
+      "ADI_pitch", "Mach_meter", "DRP", "Main_minus_ADI", "G_meter", "G_meter_arrow", "DRB", "Plane",
+      "Vertical_speed", "Vertical_speed_arrow", "Speed", "Speed_arrow", "AOA", "AOA_arrow", "Alt", "Alt_KM",
+      "Alt_M", "HSI_fon", "HSI_compass", "ADF", "RMI", "Slide_ball", "Ball", "Engine_Fon",
+      "Engine_Right_Arrow", "Engine_Left_Arrow", "PPI"};
+  EXPECT_EQ(rig.Pictures(), expected);
+}
+
+TEST(FlightPage, DeviationsAreLimitedInTheRecord) {
+  Rig rig;
+  rig.rec().LocalizerDeviation = 3.5;
+  rig.rec().GlideslopeDeviation = -7;
+  rig.Frame();
+  auto fans = rig.PlainFans();
+  ASSERT_GE(fans.size(), 4u);
+  EXPECT_NEAR(fans[2]->vertices[0].x, 442.66667f, 1e-3);
+  EXPECT_EQ(fans[3]->vertices[0].y, 509.0f);
+  EXPECT_EQ(rig.rec().LocalizerDeviation, 1.0);
+  EXPECT_EQ(rig.rec().GlideslopeDeviation, -1.0);
+}
+
+TEST(FlightPage, BallSwingsFullyOnceThenStaysOnTheLimit) {
+  Rig rig;
+  rig.rec().BallDeflection = 20;
+  rig.Frame();
+  EXPECT_EQ(rig.ins().SlipBallSprite->Angle, -240.0f);
+  EXPECT_EQ(rig.rec().BallDeflection, 12.0);
+  rig.Frame();
+  EXPECT_EQ(rig.ins().SlipBallSprite->Angle, -144.0f);
+}
+
+TEST(FlightPage, VerticalSpeedText) {
+  struct Case { double v; const char* text; float angle; } cases[] = {
+      {-1.0, "-1", -93.6f}, {-1.5, "- 1", -95.9f}, {-12.7, "- 12", -147.42f}, {-0.4, "0", -90.84f},
+      {3.9, "3", -71.06f}, {25, "25", -5.0f}, {-25, "- 25", -175.0f},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.rec().VerticalSpeed = c.v;
+    rig.Frame();
+    EXPECT_EQ(rig.TextOf("OmegaFont2", 630, 120), c.text) << c.v;
+    EXPECT_NEAR(rig.ins().VerticalSpeedNeedleSprite->Angle, c.angle, 1e-3) << c.v;
+  }
+}
+
+TEST(FlightPage, LoadFactorReadoutRidesWithThePointer) {
+  struct Case { double n; const char* whole; const char* tenth; } cases[] = {
+      {4.57, "4.", "5"}, {2.3, "2.", "3"}, {1.9, "1.", "9"}, {1.0, "1.", "0"},
+      {-0.5, "0.", "-5"}, {9.99, "9.", "9"}, {10.0, "10.", "0"},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.rec().LoadFactor = c.n;
+    rig.Frame();
+    int y0 = static_cast<int>(std::nearbyint(calibration::LoadFactorPointerOffset(c.n)));
+    EXPECT_EQ(rig.TextOf("OmegaFont3", 83, y0 + 71), c.whole) << c.n;
+    EXPECT_EQ(rig.TextOf("OmegaFont5", 103, y0 + 77), c.tenth) << c.n;
+  }
+}
+
+TEST(FlightPage, AbsurdLoadFactorSkipsOnlyTheReadout) {
+  Rig rig;
+  rig.rec().LoadFactor = 1e6;
+  EXPECT_NO_THROW(rig.Frame());
+  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1);
+  EXPECT_EQ(rig.TextOf("OmegaFont5", 570, 475), "P760.0");
+}
+
+TEST(FlightPage, AltimeterAndAngleOfAttack) {
+  Rig rig;
+  rig.rec().Altitude = 12750;
+  rig.rec().AngleOfAttack = 40;
+  rig.Frame();
+  EXPECT_EQ(rig.TextOf("OmegaFont4", 657, 325), "12750");
+  EXPECT_EQ(rig.TextOf("OmegaFont4", 547, 425), "12");
+  EXPECT_EQ(rig.ins().AltitudeKmNeedleSprite->Angle, calibration::AltitudeKmAngle(12.75));
+  EXPECT_NEAR(rig.ins().AltitudeMetreNeedleSprite->Angle, 72.30497f, 1e-3);
+  EXPECT_EQ(rig.ins().AoaNeedleSprite->Angle, 41.0f);
+  rig.rec().AngleOfAttack = -10;
+  rig.rec().Altitude = 2999.9999;
+  rig.Frame();
+  EXPECT_EQ(rig.ins().AoaNeedleSprite->Angle, -28.0f);
+  EXPECT_EQ(rig.TextOf("OmegaFont4", 547, 425), "3");
+}
+
+TEST(FlightPage, AirspeedNeedleIsDrawnOneFrameLate) {
+  Rig rig;
+  auto needle = [&] {
+    for (const RecordedCall* c : rig.device.CallsOf(CallKind::DrawFan))
+      if (rig.device.TextureName(c->texture) == "Speed_arrow") return c->vertices;
+    return std::vector<TVertex>{};
+  };
+  rig.Frame();  // the very first frame draws the rest angle 0
+  rig.Frame();
+  auto atZero = needle();
+  rig.rec().IndicatedAirspeed = 300;
+  rig.Frame();
+  EXPECT_EQ(needle()[0].x, atZero[0].x);
+  EXPECT_EQ(rig.TextOf("OmegaFont4", 87, 325), "300");
+  rig.Frame();
+  EXPECT_NE(needle()[0].x, atZero[0].x);
+  EXPECT_NEAR(rig.ins().SpeedNeedleSprite->Angle, 140.284f, 1e-3);
+}
+
+TEST(FlightPage, EngineRegimesAndOverspeed) {
+  struct Case { double left, right; const char* dial; const char* leftImage; const char* leftText; int textX; } cases[] = {
+      {64.99, 80, "Engine_Fon", "Engine_Left_Arrow", "65", 769},
+      {65, 65, "Engine_Fon_2", "Engine_Left_Arrow", "65", 769},
+      {100, 70, "Engine_Fon_2", "Engine_Left_Arrow", "100", 769},
+      {100.01, 70, "Engine_Fon_2", "Engine_Left_Arrow_Red", "Ф", 772},
+      {99.5, 70, "Engine_Fon_2", "Engine_Left_Arrow", "100", 769},
+      {98.5, 70, "Engine_Fon_2", "Engine_Left_Arrow", "98", 769},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.rec().LeftEngineRpm = c.left;
+    rig.rec().RightEngineRpm = c.right;
+    rig.Frame();
+    auto pics = rig.Pictures();
+    EXPECT_NE(std::find(pics.begin(), pics.end(), c.dial), pics.end()) << c.left;
+    EXPECT_EQ(pics.back() == "PPI" ? pics[pics.size() - 2] : "", c.leftImage) << c.left;
+    EXPECT_EQ(rig.TextOf("OmegaFont9", c.textX, 115), c.leftText) << c.left;
+  }
+  Rig rig;
+  rig.rec().LeftEngineRpm = 60;
+  rig.Frame();
+  EXPECT_NEAR(rig.ins().LeftEngineNeedleSprite->Angle, 23.791f, 1e-3);
+  rig.rec().LeftEngineRpm = 60.5;
+  rig.rec().RightEngineRpm = 60.5;
+  rig.Frame();
+  EXPECT_NEAR(rig.ins().LeftEngineNeedleSprite->Angle, 23.573f, 1e-3);
+  EXPECT_NEAR(rig.ins().RightEngineNeedleSprite->Angle, -23.573f, 1e-3);
+}
+
+TEST(FlightPage, FuelTurnsRedBelow800) {
+  struct Case { double a, b; const char* text; std::uint32_t color; } cases[] = {
+      {400, 400, "800 кг", MakeColor(50, 60, 50, 255)},
+      {799.99, 0, "800 кг", MakeColor(255, 0, 0, 255)},
+      {12345.6, 0, "12346 кг", MakeColor(50, 60, 50, 255)},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.rec().FuelQuantity1 = c.a;
+    rig.rec().FuelQuantity2 = c.b;
+    rig.Frame();
+    const auto* t = rig.TextAt("OmegaFont5", 797, 381);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->text, c.text);
+    EXPECT_EQ(t->color, c.color) << c.a;
+    // The next frame gives the font its normal colour back before the Mach readout.
+    rig.rec().FuelQuantity1 = 5000;
+    rig.Frame();
+    EXPECT_EQ(rig.TextAt("OmegaFont5", 87, 359)->color, MakeColor(50, 60, 50, 255));
+  }
+}
+
+TEST(FlightPage, LampsLightOnlyAtTheirExactStates) {
+  const std::uint32_t green = MakeColor(0, 255, 0, 255);
+  struct Case { double pair, single, triple; bool pairLit, singleLit, tripleLit; } cases[] = {
+      {2, 1, 1, true, true, true}, {1, 0, 2, false, false, false}, {1.5, -1, 0, false, false, false},
+  };
+  for (const auto& c : cases) {
+    Rig rig;
+    rig.rec().PairLampState = c.pair;
+    rig.rec().SingleLampState = c.single;
+    rig.rec().TripleLampState = c.triple;
+    rig.Frame();
+    EXPECT_EQ(rig.HasClearRect({749, 499, 786, 513}, green), c.pairLit);
+    EXPECT_EQ(rig.HasClearRect({884, 499, 921, 513}, green), c.pairLit);
+    EXPECT_EQ(rig.HasClearRect({826, 415, 846, 431}, green), c.singleLit);
+    EXPECT_EQ(rig.HasClearRect({799, 548, 811, 569}, green), c.tripleLit);
+  }
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,62 @@
+// The frame cycle: aspect ratio, pacing, grey-out, page dispatch, failures.
+#include <stdexcept>
+
+#include "Rig.h"
+
+namespace velmora {
+namespace {
+
+using testing::Rig;
+
+TEST(FrameCycle, HeightFollowsWidth) {
+  Rig rig;
+  struct Case { int width, height; } cases[] = {{1024, 640}, {1000, 625}, {1001, 626}, {1012, 632}, {666, 416}};
+  for (auto c : cases) {
+    rig.window.bounds.width = c.width;
+    rig.window.bounds.height = 123;
+    rig.Frame();
+    EXPECT_EQ(rig.window.bounds.height, c.height) << c.width;
+  }
+}
+
+TEST(FrameCycle, WindowFadesUnderHighG) {
+  Rig rig;
+  struct Case { double g; int opacity; } cases[] = {
+      {6.0, 255}, {6.01, 255}, {6.3, 244}, {7.0, 220}, {13.0, 10}, {13.2, 3}, {14.0, 0}, {-3.0, 255}, {1e300, 0}};
+  for (auto c : cases) {
+    rig.rec().LoadFactor = c.g;
+    rig.Frame();
+    EXPECT_EQ(rig.window.opacity, c.opacity) << c.g;
+  }
+}
+
+TEST(FrameCycle, PageModesDispatch) {
+  Rig rig;
+  for (int mode = 0; mode <= 3; ++mode) {
+    rig.form->shell.PageMode = mode;
+    rig.rec().LoadFactor = 7;
+    rig.Frame();
+    const bool page = mode == 1 || mode == 2;
+    EXPECT_EQ(rig.device.CountOf(CallKind::DrawFan) > 0, page) << mode;
+    EXPECT_EQ(rig.device.CountOf(CallKind::Clear), 1) << mode;
+    EXPECT_EQ(rig.device.Calls().front().kind, CallKind::Clear);
+    EXPECT_EQ(rig.device.Calls().front().color, 0xFFFFFFFFu);
+    EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1) << mode;
+    EXPECT_EQ(rig.window.opacity, 220) << "grey-out applies on every page";
+  }
+}
+
+TEST(FrameCycle, AFailedFrameIsNotPresentedAndTheNextOneRuns) {
+  Rig rig;
+  int calls = 0;
+  rig.form->Frames().SetFlightPage([&] {
+    if (++calls == 1) throw std::range_error("Range check error");
+  });
+  EXPECT_THROW(rig.Frame(), std::range_error);
+  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 0);
+  rig.Frame();
+  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1);
+}
+
+}  // namespace
+}  // namespace velmora

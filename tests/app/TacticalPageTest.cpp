@@ -1,0 +1,93 @@
+// The tactical page on the recording device.
+#include <limits>
+
+#include "Rig.h"
+#include "engine/OmegaPrimitives.h"
+#include "engine/OmegaSprite.h"
+
+namespace velmora {
+namespace {
+
+using testing::Rig;
+
+struct TacticalRig : Rig {
+  TacticalRig() { form->Button_TOClick(); }
+};
+
+TEST(TacticalPage, NoTargetDrawsFrameOnceAndOwnSymbolOnTop) {
+  TacticalRig rig;
+  rig.Frame();
+  std::vector<std::string> expected = {"Tactic_Fon", "Tactic_Compass", "Tactic_Frame", "Tactic_Course_Line",
+                                       "Map_Plane"};
+  EXPECT_EQ(rig.Pictures(), expected);
+  EXPECT_EQ(rig.TextOf("OmegaFont4", 385, 120), "360");
+  EXPECT_EQ(rig.TextAt("OmegaFont4", 235, 530), nullptr);
+  // The translucent outline around the heading readout, then its black box.
+  auto strips = rig.device.CallsOf(CallKind::DrawLineStrip);
+  ASSERT_EQ(strips.size(), 1u);
+  // 0x67394710 after the screen's colour modulation (each channel * 255 / 256).
+  EXPECT_EQ(strips[0]->vertices[0].color, 0x6638460Fu);
+  EXPECT_TRUE(rig.HasClearRect({378, 115, 431, 117}, MakeColor(0, 0, 0, 255)));
+}
+
+TEST(TacticalPage, RangeScalesAndTargetPlacement) {
+  struct Case { double range; const char* inner; const char* outer; double offset; } cases[] = {
+      {0, "5", "10", 0},
+      {9999, "5", "10", 344.7931},
+      {10000, "10", "20", 166.6667},
+      {-5, "5", "10", -0.1724},
+  };
+  for (const auto& c : cases) {
+    TacticalRig rig;
+    rig.rec().TargetRange = c.range;
+    rig.Frame();
+    EXPECT_EQ(rig.TextOf("OmegaFont4", 235, 530), c.inner) << c.range;
+    EXPECT_EQ(rig.TextOf("OmegaFont4", 557, 530), c.inner);
+    EXPECT_EQ(rig.TextOf("OmegaFont4", 85, 530), c.outer);
+    EXPECT_EQ(rig.TextOf("OmegaFont4", 697, 530), c.outer);
+    EXPECT_NEAR(rig.rec().TargetOffset, c.offset, 1e-3);
+    EXPECT_FLOAT_EQ(rig.ins().TargetSymbolSprite->X(), 387.0f);
+    EXPECT_NEAR(rig.ins().TargetSymbolSprite->Y(), 520.0 - c.offset, 1e-3);
+    auto pics = rig.Pictures();
+    ASSERT_EQ(pics.size(), 7u);
+    EXPECT_EQ(pics[5], "Map_Plane");      // the target
+    EXPECT_EQ(pics[6], "Tactic_Frame");   // frame again over it
+  }
+}
+
+TEST(TacticalPage, NotANumberRangeCountsAsNoTarget) {
+  TacticalRig rig;
+  rig.rec().TargetRange = std::numeric_limits<double>::quiet_NaN();
+  rig.Frame();
+  EXPECT_EQ(rig.Pictures().size(), 5u);
+}
+
+TEST(TacticalPage, HeadingReadoutAndRoseOneFrameLate) {
+  TacticalRig rig;
+  rig.rec().Heading = 90;
+  rig.Frame();
+  EXPECT_EQ(rig.TextOf("OmegaFont4", 385, 120), "270");
+  EXPECT_EQ(rig.ins().TacticalCompassSprite->Angle, 90.0f);
+  EXPECT_EQ(rig.ins().TacticalCompassSprite->CenterX, 0.5f);
+  struct Case { double heading; const char* text; } cases[] = {{1e-8, "360"}, {0.001, "359"}, {-30, "390"}};
+  for (const auto& c : cases) {
+    rig.rec().Heading = c.heading;
+    rig.Frame();
+    EXPECT_EQ(rig.TextOf("OmegaFont4", 385, 120), c.text) << c.heading;
+  }
+}
+
+TEST(TacticalPage, FirstFlightFrameAfterwardsDrawsSectorsAsOutlines) {
+  TacticalRig rig;
+  rig.Frame();
+  rig.form->Button_PILClick();
+  rig.Frame();
+  // Two closed sector outlines, then the tactical outline is gone for good.
+  EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 2);
+  EXPECT_TRUE(rig.ins().OmegaPrimitives1->Filled);
+  rig.Frame();
+  EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 0);
+}
+
+}  // namespace
+}  // namespace velmora

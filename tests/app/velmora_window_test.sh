@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Black-box test of the real program in a real (virtual) X display: caption,
+# outer size, the listening port, and config.txt written on SIGTERM.
+set -euo pipefail
+bin=$(realpath "$1")
+command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit 77; }
+work=$(mktemp -d)
+trap 'kill $vpid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+cd "$work"
+DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" >out.txt 2>&1 &
+vpid=$!
+win=""
+for _ in $(seq 100); do
+  win=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep 'Velmora 1.1.1.21' | head -n1 | awk '{print $1}' || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "no window appeared"; cat out.txt; exit 1; }
+sleep 1  # a few frames: the height follows the width
+info=$(DISPLAY=$display xwininfo -id "$win")
+name=$(echo "$info" | sed -n 's/.*"\(.*\)".*/\1/p' | head -n1)
+width=$(echo "$info" | awk '/Width:/ {print $2}')
+height=$(echo "$info" | awk '/Height:/ {print $2}')
+echo "caption '$name' size ${width}x${height}"
+[ "$name" = "tcp Velmora 1.1.1.21" ] || { echo "wrong caption"; exit 1; }
+# Without a window manager there is no border: the client is the outer window.
+[ "$width" = 1024 ] || { echo "wrong width"; exit 1; }
+[ "$height" = 640 ] || { echo "wrong height"; exit 1; }
+if command -v ss >/dev/null; then
+  ss -ltn | grep -q ':20081 ' || { echo "TCP 20081 not listening"; exit 1; }
+fi
+kill -TERM $vpid
+for _ in $(seq 50); do kill -0 $vpid 2>/dev/null || break; sleep 0.1; done
+wait $vpid || { echo "exit status $?"; cat out.txt; exit 1; }
+[ -f config.txt ] || { echo "config.txt not written"; exit 1; }
+printf '%s' "$(cat config.txt)" | od -c | head
+lines=$(tr -d '\r' < config.txt)
+[ "$(echo "$lines" | wc -l)" = 5 ] || { echo "not five lines"; exit 1; }
+[ "$(echo "$lines" | sed -n 4p)" = 1 ] || exit 1
+[ "$(echo "$lines" | sed -n 5p)" = tcp ] || exit 1
+grep -q $'\r$' config.txt || { echo "no CR LF"; exit 1; }
+echo ok
