@@ -168,7 +168,13 @@ struct SdlRenderDevice::Impl {
   SDL_BlendMode drawBlend = SDL_BLENDMODE_INVALID;
 };
 
+namespace {
+int g_liveDevices = 0;  // fontconfig's caches are freed with the last device
+bool g_fontconfigUsed = false;
+}
+
 SdlRenderDevice::SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options) : impl_(std::make_unique<Impl>()) {
+  ++g_liveDevices;
   impl_->window = window;
   impl_->options = options;
   if (TTF_Init() == 0) impl_->ttfStarted = true;
@@ -178,6 +184,10 @@ SdlRenderDevice::SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options) :
 SdlRenderDevice::~SdlRenderDevice() {
   impl_->DestroyAll();
   if (impl_->ttfStarted) TTF_Quit();
+  if (--g_liveDevices == 0 && g_fontconfigUsed) {
+    FcFini();
+    g_fontconfigUsed = false;
+  }
 }
 
 SDL_Renderer* SdlRenderDevice::Renderer() const { return impl_->renderer; }
@@ -190,6 +200,9 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   if (!d.window || params.width <= 0 || params.height <= 0) return DeviceStatus::NotAvailable;
   d.params = params;
   const bool software = params.software || d.options.software;
+  // A software renderer draws into the window surface; keep SDL from backing
+  // that surface with a GL texture (which would load a GL driver after all).
+  if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (params.vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
   flags |= software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
   d.renderer = SDL_CreateRenderer(d.window, -1, flags);
@@ -388,6 +401,7 @@ std::string SdlRenderDevice::ResolveFace(const std::string& face, bool bold, boo
 FontId SdlRenderDevice::CreateFont(const FontDesc& desc) {
   Impl& d = *impl_;
   if (desc.pixelHeight < 1 || !d.ttfStarted) return 0;
+  g_fontconfigUsed = true;
   const std::string path = ResolveFace(desc.face, desc.bold, desc.italic);
   if (path.empty()) return 0;
   TTF_Font* font = TTF_OpenFont(path.c_str(), desc.pixelHeight);
