@@ -446,5 +446,12 @@ TEST(ArtworkTransparency, ReadoutBoxesOnPlainBackground) {
   }
 }
 
+// Font caches are process-wide: free them after the last test.
+class FontCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { art::ReleaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+
 }  // namespace
 }  // namespace velmora

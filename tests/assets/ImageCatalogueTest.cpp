@@ -127,5 +127,12 @@ TEST(BezelButtons, DrawnIntoBothFramesFromTheTable) {
   }
 }
 
+// Font caches are process-wide: free them after the last test.
+class FontCaches : public ::testing::Environment {
+ public:
+  void TearDown() override { art::ReleaseFontCaches(); }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
+
 }  // namespace
 }  // namespace velmora

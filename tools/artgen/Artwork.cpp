@@ -10,6 +10,7 @@
 #include "tools/artgen/ArtGeometry.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cmath>
@@ -1033,6 +1034,11 @@ cairo_status_t WriteToVector(void* closure, const unsigned char* data, unsigned 
 }
 
 }  // namespace
+
+void ReleaseFontCaches() {
+  cairo_debug_reset_static_data();
+  FcFini();
+}
 
 int Picture::Brightness(int x, int y) const {
   const std::uint32_t p = At(x, y);

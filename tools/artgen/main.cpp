@@ -65,5 +65,6 @@ int main(int argc, char** argv) {
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   std::printf("artgen: %zu pictures in %.0f ms\n", pictures.size(), ms);
+  velmora::art::ReleaseFontCaches();
   return 0;
 }
