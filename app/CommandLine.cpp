@@ -33,6 +33,8 @@ std::string UsageText() {
       "  --feed FILE                hand FILE's bytes to the display as one UDP datagram\n"
       "                             right after start-up\n"
       "  --page 1|2                 page after start-up: 1 flight, 2 tactical\n"
+      "  --record FILE              append every received message with its arrival time\n"
+      "                             (velmora-send --replay FILE plays it back)\n"
       "  --stats                    print frame and latency figures on exit\n"
       "  --udp-port N               UDP port (default 20083)\n"
       "  --tcp-port N               TCP port (default 20081)\n"
@@ -113,6 +115,13 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
     } else if (a == "--feed") {
       if (!takeValue(v)) return r;
       o.feed = std::string(v);
+    } else if (a == "--record") {
+      if (!takeValue(v)) return r;
+      if (v.empty()) {
+        r.error = "--record needs a file name";
+        return r;
+      }
+      o.record = std::string(v);
     } else if (a == "--page") {
       if (!takeValue(v)) return r;
       int p = 0;

@@ -15,6 +15,7 @@ struct Options {
   std::string screenshot;                // PNG of the back buffer
   double screenshotInterval = 0;         // seconds; 0 = only after the last frame
   std::string feed;                      // file handed over as one datagram after start-up
+  std::string record;                    // append every received message to this file
   std::optional<int> page;               // page after start-up (1 or 2)
   bool stats = false;
   std::uint16_t udpPort = 20083;

@@ -128,6 +128,7 @@ struct TelemetryListeners::Impl {
                                const auto received = Clock::now();
                                const std::string_view payload(udpBuffer.data(), n);
                                HandOver([this, payload, received] {
+                                 if (hooks.onReceived) hooks.onReceived("udp", payload, received);
                                  const bool ok = !UDPServerUDPRead(rec, payload);
                                  if (hooks.onMessage) hooks.onMessage(received, ok);
                                });
@@ -236,6 +237,7 @@ struct TelemetryListeners::Impl {
       const auto received = Clock::now();
       const std::string_view chunk(c->buffer.data(), n);
       HandOver([this, &c, chunk, received] {
+        if (hooks.onReceived) hooks.onReceived("tcp", chunk, received);
         c->framer.FeedEach(chunk, rec, [&](const TcpStreamFramer::Outcome& o) {
           if (o.scanned && hooks.onMessage) hooks.onMessage(received, o.error == nullptr);
           if (o.error && hooks.onTcpError) hooks.onTcpError(o.error->message, c->peer);

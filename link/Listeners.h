@@ -11,6 +11,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace velmora {
 
@@ -29,6 +30,10 @@ struct ListenerHooks {
   // Main thread: a TCP error for the application's error box (without the
   // closing "."), and the peer's address for stderr.
   std::function<void(const std::string& message, const std::string& peer)> onTcpError;
+  // Main thread, before the bytes are scanned: every datagram, and every TCP
+  // read as it arrived ("udp" or "tcp"). Used to record a session.
+  std::function<void(std::string_view transport, std::string_view bytes,
+                     std::chrono::steady_clock::time_point received)> onReceived;
 };
 
 // A listener could not be opened; what() is the message the user sees.

@@ -10,7 +10,7 @@ ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a)
 TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
-                  "--borderless"});
+                  "--borderless", "--record", "rec.txt"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -23,6 +23,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.udpPort, 30083);
   EXPECT_EQ(o.tcpPort, 30081);
   EXPECT_TRUE(o.borderless);
+  EXPECT_EQ(o.record, "rec.txt");
 }
 
 TEST(CommandLine, DefaultsKeepTheUsualPorts) {
