@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -23,6 +25,7 @@
 #include "engine/SdlRenderDevice.h"
 #include "link/ErrorBoxThrottle.h"
 #include "link/Handover.h"
+#include "link/Recording.h"
 #include "link/Telemetry.h"
 
 namespace velmora {
@@ -79,6 +82,8 @@ class Application {
   std::unique_ptr<TForm1> form_;
   ErrorBoxThrottle throttle_;
   RunStats stats_;
+  std::FILE* record_ = nullptr;
+  std::chrono::steady_clock::time_point recordStart_;
   long frames_ = 0;
   double nextShot_ = 0;
   bool frameFailed_ = false;
@@ -194,7 +199,27 @@ int Application::Run() {
     SDL_PushEvent(&e);
   });
 
+  if (!opt_.record.empty()) {
+    record_ = std::fopen(opt_.record.c_str(), "ab");
+    if (!record_) {
+      std::fprintf(stderr, "velmora: cannot open --record file %s: %s\n", opt_.record.c_str(), std::strerror(errno));
+      return 1;
+    }
+    if (std::ftell(record_) == 0) std::fwrite(kRecordingHeader.data(), 1, kRecordingHeader.size(), record_);
+    recordStart_ = std::chrono::steady_clock::now();
+  }
+
   ListenerHooks hooks;
+  if (record_) {
+    hooks.onReceived = [this](std::string_view transport, std::string_view bytes,
+                              std::chrono::steady_clock::time_point t) {
+      auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - recordStart_).count();
+      std::string line = FormatRecordLine(ms < 0 ? 0 : ms, transport, bytes);
+      // Flushed per message: a recording meant for a bug report must survive a crash.
+      std::fwrite(line.data(), 1, line.size(), record_);
+      std::fflush(record_);
+    };
+  }
   hooks.onMessage = [this](std::chrono::steady_clock::time_point t, bool ok) { stats_.MessageHandled(t, ok); };
   hooks.onTcpError = [this](const std::string& m, const std::string& peer) { OnTcpError(m, peer); };
   try {
@@ -263,6 +288,7 @@ int Application::Run() {
 
   form_->FormClose();
   WriteScreenshot();
+  if (record_) std::fclose(record_);
   if (opt_.stats) stats_.Print(std::cout, seconds());
   form_->OmegaTimer1.SetEnabled(false);
   handover_->Shutdown();
