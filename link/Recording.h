@@ -1,0 +1,67 @@
+// Telemetry recordings: a plain text file a user can read, edit and attach to
+// a bug report, and that velmora-send --replay plays back byte for byte.
+//
+// Format (UTF-8/ASCII text, one line per received message):
+//
+//   # velmora recording 1: ...          header comment (any line starting "#")
+//   1532 udp 1200.5 734 98 ... 0 $\r\n
+//   ^ms  ^transport ^message bytes, escaped
+//
+// - ms: milliseconds since the start of the recording, decimal digits only.
+// - transport: "udp" (one datagram) or "tcp" (one chunk as read from the
+//   connection; chunk boundaries are whatever the network delivered).
+// - message bytes: everything after the second space up to the end of the
+//   line. Printable ASCII 0x21..0x7e is written as is, except "\", which is
+//   written "\\". A space is written as is, except a final one, which is
+//   written "\x20" so that editors and mail programs that strip trailing
+//   blanks cannot change the message. CR, LF and tab are written "\r", "\n"
+//   and "\t"; every other byte (other control bytes, DEL and 0x80..0xff) is
+//   written "\xHH" with two hex digits. So any byte string survives, and the
+//   file never holds a byte that an editor could reinterpret.
+//
+// Lines end in LF; a CR before the LF (a file that went through a CR LF
+// conversion) is ignored when reading, since a real CR in a message is always
+// written escaped. Blank lines and lines starting with "#" are comments.
+// Pure code: strings in, strings out.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+// The header comment line that starts every recording (with its LF).
+extern const std::string_view kRecordingHeader;
+
+// Escapes message bytes for the third column (see above), and back. Unescape
+// returns false (with a reason in *error) for a lone "\", an unknown escape or
+// a "\x" without two hex digits.
+std::string EscapeRecordBytes(std::string_view bytes);
+bool UnescapeRecordBytes(std::string_view text, std::string& out, std::string* error);
+
+// One line of a recording, with its LF. ms must be >= 0 and transport "udp" or
+// "tcp"; anything else is a programming error (std::invalid_argument), so a
+// recording is always readable by ParseRecordLine.
+std::string FormatRecordLine(std::int64_t ms, std::string_view transport, std::string_view bytes);
+
+struct RecordedMessage {
+  std::int64_t ms = 0;
+  std::string transport;
+  std::string bytes;
+
+  bool operator==(const RecordedMessage&) const = default;
+};
+
+// Parses one line (without or with its LF / CR LF). Comments and blank lines
+// give nullopt with *error left empty; a malformed line gives nullopt with a
+// reason in *error (error may be null).
+std::optional<RecordedMessage> ParseRecordLine(std::string_view line, std::string* error);
+
+// Parses a whole recording. On the first malformed line returns false with
+// *error = "line N: reason" (N counted from 1); messages before it are in out.
+bool ParseRecording(std::string_view text, std::vector<RecordedMessage>& out, std::string* error);
+
+}  // namespace velmora
