@@ -311,7 +311,14 @@ int Main(int argc, char** argv) {
     } else {
       asio::ip::udp::resolver resolver(io);
       const auto endpoints = resolver.resolve(o.endpoint.host, std::to_string(o.endpoint.port));
-      sender = std::make_unique<UdpSender>(io, endpoints.begin()->endpoint());
+      // The display listens on IPv4: "localhost" must not end up as ::1.
+      auto chosen = endpoints.begin()->endpoint();
+      for (const auto& e : endpoints)
+        if (e.endpoint().address().is_v4()) {
+          chosen = e.endpoint();
+          break;
+        }
+      sender = std::make_unique<UdpSender>(io, chosen);
     }
   } catch (const std::exception& e) {
     Note("cannot send to " + label + ": " + e.what());
