@@ -12,6 +12,8 @@
 // cell, so its top-left is placed at (x, y).
 #include "engine/SdlRenderDevice.h"
 
+#include "engine/SdlFanCoverage.h"
+
 #include <SDL.h>
 #include <SDL_image.h>
 #include <SDL_ttf.h>
@@ -107,6 +109,20 @@ struct SdlRenderDevice::Impl {
   std::vector<int> indices;
   std::vector<SDL_FPoint> points;
 
+  // Flat-coloured fans on the software renderer: coverage found per row,
+  // written into a back-buffer-sized layer and blended from there.
+  SDL_Texture* fanLayer = nullptr;
+  FanCoverage fanCover;
+  std::vector<float> fanXy;
+  std::size_t fastDraws = 0;
+
+  void DropFanLayer() {
+    if (fanLayer) SDL_DestroyTexture(fanLayer);
+    fanLayer = nullptr;
+  }
+
+  bool DrawFlatFan(const TVertex* v, int count);
+
   bool CreateTarget() {
     if (target) SDL_DestroyTexture(target);
     target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, params.width,
@@ -140,6 +156,7 @@ struct SdlRenderDevice::Impl {
 
   void DestroyAll() {
     DropTextCache();
+    DropFanLayer();
     for (auto& [id, f] : fonts)
       if (f.font) TTF_CloseFont(f.font);
     fonts.clear();
@@ -193,6 +210,7 @@ SdlRenderDevice::~SdlRenderDevice() {
 SDL_Renderer* SdlRenderDevice::Renderer() const { return impl_->renderer; }
 bool SdlRenderDevice::IsSoftware() const { return impl_->software; }
 std::size_t SdlRenderDevice::TextRasterisations() const { return impl_->rasterisations; }
+std::size_t SdlRenderDevice::FastPathDraws() const { return impl_->fastDraws; }
 
 DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   Impl& d = *impl_;
@@ -241,6 +259,7 @@ DeviceStatus SdlRenderDevice::Reset(const DeviceParams& params) {
   if (d.deviceReset) {
     // Every texture of the old device is gone; the owners make new ones.
     d.DropTextCache();
+    d.DropFanLayer();
     for (auto& [id, t] : d.textures) SDL_DestroyTexture(t.texture);
     d.textures.clear();
     d.bound = 0;
@@ -349,7 +368,10 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
       d.ApplyBlend(tex, t.blend);
     }
   }
-  if (!tex) d.ApplyBlend(nullptr, d.drawBlend);
+  if (!tex) {
+    d.ApplyBlend(nullptr, d.drawBlend);
+    if (d.DrawFlatFan(v, count)) return;
+  }
   d.verts.resize(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     d.verts[static_cast<std::size_t>(i)] =
@@ -362,6 +384,61 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
     d.indices[static_cast<std::size_t>(i) * 3 + 2] = i + 2;
   }
   SDL_RenderGeometry(d.renderer, tex, d.verts.data(), count, d.indices.data(), static_cast<int>(d.indices.size()));
+}
+
+// SDL's software rasteriser blends each triangle through a layer the size
+// of its bounding box; the thin slices of a pie sector make that quadratic.
+// Here the same coverage rules run per row (SdlFanCoverage), the covered
+// pixels go into one layer in the fan's colour and the layer is blended once
+// with the same blender, so the target receives the same values. A pixel
+// two triangles cover (a fan folding over itself) is blended twice there,
+// and here too: one extra pass per level of overlap.
+bool SdlRenderDevice::Impl::DrawFlatFan(const TVertex* v, int count) {
+  if (!software || !options.fastPaths || count < 5) return false;  // quads: SDL fills rectangles itself
+  for (int i = 1; i < count; ++i)
+    if (v[i].color != v[0].color) return false;
+  SDL_BlendMode mode = SDL_BLENDMODE_INVALID;
+  SDL_GetRenderDrawBlendMode(renderer, &mode);
+  // Uncovered layer pixels are transparent black: they leave the target
+  // alone only under these two modes.
+  if (mode != SDL_BLENDMODE_BLEND && mode != SDL_BLENDMODE_ADD) return false;
+  constexpr float kFar = 1 << 20;  // beyond this SDL's own integer arithmetic is not safe to mirror
+  fanXy.resize(static_cast<std::size_t>(count) * 2);
+  for (int i = 0; i < count; ++i) {
+    const float x = v[i].x + 0.5f, y = v[i].y + 0.5f;
+    if (!(x > -kFar && x < kFar && y > -kFar && y < kFar)) return false;
+    fanXy[static_cast<std::size_t>(i) * 2] = x;
+    fanXy[static_cast<std::size_t>(i) * 2 + 1] = y;
+  }
+  ++fastDraws;
+  if (!CoverFan(fanXy.data(), count, params.width, params.height, fanCover)) return true;  // nothing to draw
+
+  int lw = 0, lh = 0;
+  if (fanLayer && (SDL_QueryTexture(fanLayer, nullptr, nullptr, &lw, &lh) != 0 || lw != params.width ||
+                   lh != params.height))
+    DropFanLayer();
+  if (!fanLayer) {
+    fanLayer = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, params.width,
+                                 params.height);
+    if (!fanLayer) return false;
+  }
+  SDL_SetTextureBlendMode(fanLayer, mode);
+  const FanCoverage& c = fanCover;
+  const SDL_Rect rect{c.left, c.top, c.width, c.height};
+  const Uint32 argb = v[0].color;  // ARGB8888 holds the colour value as it is
+  for (int pass = 1; pass <= c.maxCount; ++pass) {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(fanLayer, &rect, &pixels, &pitch) != 0) return pass > 1;
+    for (int y = 0; y < c.height; ++y) {
+      Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
+      const std::uint8_t* in = c.count.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width);
+      for (int x = 0; x < c.width; ++x) out[x] = in[x] >= pass ? argb : 0u;
+    }
+    SDL_UnlockTexture(fanLayer);
+    SDL_RenderCopy(renderer, fanLayer, &rect, &rect);
+  }
+  return true;
 }
 
 void SdlRenderDevice::DrawLineStrip(const TVertex* v, int count) {

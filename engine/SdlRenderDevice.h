@@ -19,6 +19,10 @@ namespace velmora {
 struct SdlDeviceOptions {
   bool software = false;            // only the software renderer
   std::size_t textCacheSize = 256;  // rasterised strings kept
+  // Software renderer: flat-coloured fans (pie sectors) are found row by
+  // row and blended in one pass instead of triangle by triangle. Same
+  // pixels; off only to compare against SDL's own triangle path.
+  bool fastPaths = true;
 };
 
 class SdlRenderDevice : public RenderDevice {
@@ -43,6 +47,8 @@ class SdlRenderDevice : public RenderDevice {
   static std::string ResolveFace(const std::string& face, bool bold, bool italic);
   // Strings rasterised so far (cache misses) — tests check the cache.
   std::size_t TextRasterisations() const;
+  // Draws that took a software fast path instead of SDL's triangles.
+  std::size_t FastPathDraws() const;
 
   // ---- RenderDevice ----
   DeviceStatus Open(const DeviceParams& params) override;
