@@ -39,6 +39,8 @@ std::string UsageText() {
       "  --udp-port N               UDP port (default 20083)\n"
       "  --tcp-port N               TCP port (default 20081)\n"
       "  --borderless               window without border (place and width from config.txt)\n"
+      "  --null-render              compute every frame but rasterise nothing (measures the\n"
+      "                             display's own CPU cost; no screenshots)\n"
       "  --version                  print the version and exit\n"
       "  --help                     print this help and exit\n"
       "\n"
@@ -89,6 +91,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       if (!flag(o.stats)) return r;
     } else if (a == "--borderless") {
       if (!flag(o.borderless)) return r;
+    } else if (a == "--null-render") {
+      if (!flag(o.nullRender)) return r;
     } else if (a == "--frames") {
       long n = 0;
       if (!takeValue(v)) return r;

@@ -5,11 +5,10 @@
 
 #include <algorithm>
 
-#include "engine/SdlRenderDevice.h"
 
 namespace velmora {
 
-SdlWindowHost::SdlWindowHost(SDL_Window* window, SdlRenderDevice& device) : window_(window), device_(device) {}
+SdlWindowHost::SdlWindowHost(SDL_Window* window, RenderDevice& device) : window_(window), device_(device) {}
 
 SdlWindowHost::Borders SdlWindowHost::GetBorders() const {
   Borders b;

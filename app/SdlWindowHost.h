@@ -8,11 +8,10 @@ struct SDL_Window;
 
 namespace velmora {
 
-class SdlRenderDevice;
 
 class SdlWindowHost : public WindowHost {
  public:
-  SdlWindowHost(SDL_Window* window, SdlRenderDevice& device);
+  SdlWindowHost(SDL_Window* window, RenderDevice& device);
 
   int OuterWidth() const override;
   void SetOuterHeight(int height) override;
@@ -36,7 +35,7 @@ class SdlWindowHost : public WindowHost {
   Borders GetBorders() const;
 
   SDL_Window* window_;
-  SdlRenderDevice& device_;
+  RenderDevice& device_;
   int opacity_ = -1;
 };
 

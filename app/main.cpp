@@ -22,6 +22,8 @@
 #include "app/Unit1.h"
 #include "assets/BezelButtons.h"
 #include "engine/MessageBox.h"
+#include "engine/OmegaImageList.h"
+#include "engine/RecordingDevice.h"
 #include "engine/SdlRenderDevice.h"
 #include "link/ErrorBoxThrottle.h"
 #include "link/Handover.h"
@@ -76,7 +78,8 @@ class Application {
   std::string title_;
   SDL_Window* window_ = nullptr;
   Uint32 wakeEvent_ = 0;
-  std::unique_ptr<SdlRenderDevice> device_;
+  std::unique_ptr<SdlRenderDevice> device_;     // real pixels
+  std::unique_ptr<RecordingDevice> nullDevice_;  // --null-render
   std::unique_ptr<SdlWindowHost> host_;
   std::unique_ptr<HandoverQueue> handover_;
   std::unique_ptr<TForm1> form_;
@@ -86,7 +89,6 @@ class Application {
   std::chrono::steady_clock::time_point recordStart_;
   long frames_ = 0;
   double nextShot_ = 0;
-  bool frameFailed_ = false;
 };
 
 bool Application::InitSdl() {
@@ -168,10 +170,10 @@ void Application::HandleEvent(const SDL_Event& e, bool& quit) {
       }
       break;
     case SDL_RENDER_TARGETS_RESET:
-      device_->NotifyTargetsReset();
+      if (device_) device_->NotifyTargetsReset();
       break;
     case SDL_RENDER_DEVICE_RESET:
-      device_->NotifyDeviceReset();
+      if (device_) device_->NotifyDeviceReset();
       break;
     default:
       break;
@@ -183,7 +185,6 @@ void Application::Tick() {
     form_->OmegaTimer1.Poll();
   } catch (const std::exception& ex) {
     // The frame ends where it failed; the next tick draws a fresh one.
-    frameFailed_ = true;
     ReportAppError(ex.what());
   }
 }
@@ -191,8 +192,20 @@ void Application::Tick() {
 int Application::Run() {
   if (!InitSdl()) return 1;
   InstallBoxHandler();
-  device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{opt_.headless, 256});
-  host_ = std::make_unique<SdlWindowHost>(window_, *device_);
+  if (opt_.nullRender) {
+    // Every frame computed and submitted, nothing rasterised or kept.
+    nullDevice_ = std::make_unique<RecordingDevice>();
+    nullDevice_->SetRecordDetail(false);
+    nullDevice_->SetDecoder([](std::span<const std::uint8_t> bytes, DecodedImage& out) {
+      if (!TImageListItem::PeekImageSize(bytes, out.width, out.height)) return false;
+      out.rgba.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4, 0);
+      return true;
+    });
+    host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
+  } else {
+    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{opt_.headless, 256});
+    host_ = std::make_unique<SdlWindowHost>(window_, *device_);
+  }
   handover_ = std::make_unique<HandoverQueue>([this] {
     SDL_Event e{};
     e.type = wakeEvent_;
@@ -252,7 +265,7 @@ int Application::Run() {
   // Frame bookkeeping around the page drawing: draw time, presentation,
   // screenshots, the frame limit.
   form_->OmegaTimer1.SetOnTimer([this] {
-    frameFailed_ = false;
+    if (nullDevice_) nullDevice_->ClearLog();
     auto t0 = std::chrono::steady_clock::now();
     form_->OmegaTimer1Timer();
     auto t1 = std::chrono::steady_clock::now();
@@ -295,6 +308,7 @@ int Application::Run() {
   form_.reset();
   host_.reset();
   device_.reset();
+  nullDevice_.reset();
   SDL_DestroyWindow(window_);
   SDL_Quit();
   return 0;
