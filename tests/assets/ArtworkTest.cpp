@@ -419,6 +419,70 @@ TEST(ArtworkTransparency, TurningPicturesPaintOnlyAwayFromThePivot) {
       }
 }
 
+// Pictures drawn over the frame that move: at every position their law can
+// give, their paint stays off the items around them.
+TEST(ArtworkTransparency, MovingPicturesStayOffTheirNeighbours) {
+  // Screen points of a picture's opaque pixels (pixel centres) at `angle`.
+  auto paint = [](const Picture& p, const Sprite& s, double angle) {
+    std::vector<Pt> out;
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x)
+        if (p.Alpha(x, y) > 0) out.push_back(ToScreen(s, {x + 0.5, y + 0.5}, angle));
+    return out;
+  };
+  // The bank-director bar hangs from below the attitude window: at every
+  // command up to its 30-degree limit it stays inside the window (radius 108
+  // round the aircraft symbol's pivot), off the dark bank-scale ring.
+  for (double a = -30; a <= 30; a += 2.5) {
+    for (Pt q : paint(Pic("DRB"), {402, 206, 3, 153, 0.5, 1}, a))
+      ASSERT_LT(std::hypot(q.x - 402, q.y - 226), 108) << "bank bar at " << a << ": " << q.x << "," << q.y;
+  }
+  // Engine needles at every speed of both regimes keep out of the temperature
+  // readout boxes (their 2-pixel borders included) and the "T" labels, which
+  // are drawn after them and would be crossed out.
+  const Box keepOut[] = {{710, 228, 762, 259}, {890, 228, 942, 259}, {748, 209, 762, 228}, {893, 209, 907, 228}};
+  for (bool high : {false, true})
+    for (double r = high ? 65 : 0; r <= 110; r += 1)
+      for (bool left : {true, false}) {
+        const double a = left ? cal::LeftEngineNeedleAngle(r, high) : cal::RightEngineNeedleAngle(r, high);
+        const std::string_view name = left ? "Engine_Left_Arrow" : "Engine_Right_Arrow";
+        for (Pt q : paint(Pic(name), left ? kLeftArrow : kRightArrow, a))
+          for (const Box& b : keepOut)
+            ASSERT_FALSE(q.x > b.x0 && q.x < b.x1 && q.y > b.y0 && q.y < b.y1)
+                << name << " at " << r << "% (" << (high ? "high" : "low") << ") over box " << b.x0 << "," << b.y0;
+      }
+  // The G pointer is drawn before its readout, whose figures ("1." at x 83,
+  // the tenths at x 103) ride just above it: only the arrowhead, right of
+  // the tenths digit, is painted.
+  ExpectClear("G_meter_arrow", kGArrow, {83, 90, 111, 100});
+}
+
+// Each hundred-metre figure of the altimeter is one digit: no figure is
+// printed twice over another (the scale ends at 900 m, not at 1000).
+TEST(ArtworkTruth, AltimeterFiguresAreSingleDigits) {
+  const Picture& alt = Pic("Alt");
+  const Pt pivot = kAltM.Pivot();
+  for (double m = 0; m < 1000; m += 100) {
+    SCOPED_TRACE(m);
+    const double dir = (cal::AltitudeMetreAngle(m) - cal::AltitudeMetreAngle(0)) * kDeg;  // 0 m points up
+    const Pt c = ToPicture(kAltDial, {pivot.x + art::kAltMetreRing.label * std::sin(dir),
+                                      pivot.y - art::kAltMetreRing.label * std::cos(dir)});
+    // Ink near the figure's centre, measured across the ray (along the scale).
+    const Pt across{std::cos(dir), std::sin(dir)};
+    double lo = 1e9, hi = -1e9;
+    for (int y = static_cast<int>(c.y) - 10; y <= static_cast<int>(c.y) + 10; ++y)
+      for (int x = static_cast<int>(c.x) - 10; x <= static_cast<int>(c.x) + 10; ++x) {
+        const double dx = x + 0.5 - c.x, dy = y + 0.5 - c.y;
+        if (std::hypot(dx, dy) > 8.5 || !Inside(alt, x, y) || alt.Brightness(x, y) <= 180) continue;
+        const double t = dx * across.x + dy * across.y;
+        lo = std::min(lo, t);
+        hi = std::max(hi, t);
+      }
+    ASSERT_GE(hi, lo);  // the figure is there
+    EXPECT_LE(hi - lo, 11) << "ink across the ray " << lo << ".." << hi;
+  }
+}
+
 // Readout boxes lie on a plain, opaque background: the frame's bezel, or the
 // altimeter's counter panel for the kilometre box.
 TEST(ArtworkTransparency, ReadoutBoxesOnPlainBackground) {

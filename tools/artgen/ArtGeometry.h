@@ -64,6 +64,11 @@ extern const Needle kSpeedNeedle, kVsNeedle, kAoaNeedle, kAltKmNeedle, kAltMetre
 // ---- Strips ---------------------------------------------------------------------
 // Attitude window centre (the aircraft symbol's pivot) and radius.
 inline constexpr double kAdiCenterX = 402, kAdiCenterY = 226, kAdiWindowRadius = 108;
+// The bank-director bar hangs from a pivot below the attitude window and is
+// drawn over the frame: it is painted only from this screen distance from its
+// pivot on, so at every bank command (up to 30 degrees either way) it stays
+// inside the window.
+inline constexpr double kDirectorBankBarPaintFrom = 35;
 // Picture row of the pitch tape that stands at the window centre for pitch p.
 double PitchTapeRow(double pitch);
 // Mach window on the screen and the index column inside it.
@@ -74,6 +79,9 @@ inline constexpr double kMachIndexX = 210;
 double MachStripColumn(double mach);
 // G pointer: the tip in its picture, and the G scale's picture row for n.
 inline constexpr Pt kGPointerTip{32.0, 5.0};
+// The pointer is only its arrowhead, from this picture column on: the G
+// readout rides just above and left of it.
+inline constexpr double kGPointerHeadFrom = 18.0;
 double GScaleRow(double n);
 // Screen x of the G pointer's tip.
 double GPointerTipScreenX();
@@ -94,7 +102,9 @@ inline constexpr double kBallRadius = 4.3;
 
 // ---- Engines --------------------------------------------------------------------
 inline constexpr double kEngineTipRadius = 300;        // screen px from the pivot
-inline constexpr double kEngineNeedlePaintFrom = 268;  // transparent nearer the pivot
+// Transparent nearer the pivot: the shafts would cross the attitude indicator,
+// and the temperature readout boxes reach out to 277 px from either pivot.
+inline constexpr double kEngineNeedlePaintFrom = 282;
 inline constexpr double kSlitInner = 289, kSlitOuter = 297;
 inline constexpr double kLeftSlitFrom = 0, kLeftSlitTo = 47.06;
 inline constexpr double kRightSlitFrom = 135.13, kRightSlitTo = 180;

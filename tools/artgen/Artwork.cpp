@@ -134,6 +134,26 @@ void BandPath(cairo_t* cr, const Placement& pic, Pt centre, double r0, double r1
   cairo_close_path(cr);
 }
 
+// A dark scale band that may run into its picture's edges: filled inside
+// the picture (inset by a pixel, rounded corners) and rimmed all round, so
+// where the edge cuts it the cut looks like the panel's own border.
+void PanelBand(cairo_t* cr, const Placement& pic, Pt centre, double r0, double r1, double a0, double a1) {
+  cairo_save(cr);
+  RoundRect(cr, 1, 1, pic.w - 2, pic.h - 2, 5);
+  cairo_clip(cr);
+  BandPath(cr, pic, centre, r0, r1, a0, a1);
+  Set(cr, kFace);
+  cairo_fill_preserve(cr);
+  cairo_clip(cr);
+  Set(cr, kBezelShade);
+  BandPath(cr, pic, centre, r0, r1, a0, a1);
+  cairo_set_line_width(cr, 3);
+  cairo_stroke(cr);
+  RoundRect(cr, 1, 1, pic.w - 2, pic.h - 2, 5);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
 // Circle around a screen point, in a picture's coordinates.
 void CirclePath(cairo_t* cr, const Placement& pic, Pt centre, double r) {
   const Pt c = ScreenToPicture(pic, centre);
@@ -153,9 +173,10 @@ std::string Num(double v) {
   return buf;
 }
 
-// Iterates a range's marks: f(value, major).
+// Iterates a range's marks: f(value, major). Marks stop at the last step
+// that does not pass `to` (0 to 990 in steps of 20 ends at 980, not 1000).
 void ForMarks(const Range& r, const std::function<void(double, bool)>& f) {
-  const int n = static_cast<int>(std::lround((r.to - r.from) / r.minorStep));
+  const int n = static_cast<int>(std::floor((r.to - r.from) / r.minorStep + 1e-9));
   for (int i = 0; i <= n; ++i) {
     const double v = r.from + i * r.minorStep;
     const double k = v / r.majorStep;
@@ -424,6 +445,19 @@ Picture Plane() {
   return c.Take(true);
 }
 
+// Bank-director bar: amber, hanging from its pivot below the attitude
+// window, painted only where it stays inside the window.
+Picture BankBar() {
+  const Placement& p = kDrb;
+  Canvas c(p.w, p.h, true);
+  const Pt pv = ScreenPivot(p);
+  const double bottom = ScreenToPicture(p, {pv.x, pv.y - kDirectorBankBarPaintFrom}).y;
+  RoundRect(c.cr, 0, 0, p.w, std::floor(bottom), p.w / 2.0);
+  Set(c.cr, kAmber);
+  cairo_fill(c.cr);
+  return c.Take(true);
+}
+
 // Director bar: amber with rounded ends.
 Picture Bar(int w, int h) {
   Canvas c(w, h, true);
@@ -518,6 +552,12 @@ Picture VsDial() {
   Set(cr, kBezelShade);
   cairo_fill(cr);
   DialFace(cr, d, pivot, 85);
+  {  // The face is a half-round: a rim closes it along the picture's right edge.
+    const Pt centre = ScreenToPicture(d, pivot);
+    cairo_rectangle(cr, d.w - 2.5, centre.y - 88, 2.5, 176);
+    Set(cr, kBezelShade);
+    cairo_fill(cr);
+  }
   ForMarks(kVsRange, [&](double v, bool major) {
     const double ang = cal::VerticalSpeedAngle(v);
     Set(cr, kMark);
@@ -570,17 +610,16 @@ Picture GScale() {
 Picture GArrow() {
   Canvas c(33, 10, true);
   cairo_t* cr = c.cr;
+  const double from = kGPointerHeadFrom + 1.0;  // the outline's half-width inside
   cairo_move_to(cr, kGPointerTip.x, kGPointerTip.y);
-  cairo_line_to(cr, 16, 0.8);
-  cairo_line_to(cr, 16, 3.2);
-  cairo_line_to(cr, 1, 3.2);
-  cairo_line_to(cr, 1, 6.8);
-  cairo_line_to(cr, 16, 6.8);
-  cairo_line_to(cr, 16, 9.2);
+  cairo_line_to(cr, from, 0.8);
+  cairo_line_to(cr, from + 3, kGPointerTip.y);
+  cairo_line_to(cr, from, 9.2);
   cairo_close_path(cr);
   Set(cr, kAmber);
   cairo_fill_preserve(cr);
   Set(cr, kInk);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);  // a mitre would spike out behind the head
   cairo_set_line_width(cr, 1);
   cairo_stroke(cr);
   return c.Take(true);
@@ -597,27 +636,27 @@ Picture AoaDial() {
     const double a = std::atan2(u.y, u.x) / kDeg;
     return a < 0 ? a + 360 : a;  // the needle points left: keep round 180 unbroken
   };
-  const double a0 = dirDeg(cal::kAoaAngleMin) - 4, a1 = dirDeg(cal::kAoaAngleMax) + 4;
-  BandPath(cr, d, pivot, 166, 214, std::min(a0, a1), std::max(a0, a1));
-  Set(cr, kFace);
-  cairo_fill(cr);
+  const double a0 = dirDeg(cal::kAoaAngleMin) - 3, a1 = dirDeg(cal::kAoaAngleMax) + 3;
+  // The needle's stops put the scale's top end in the picture's corner: the
+  // band runs into the edges there and the rim closes it.
+  PanelBand(cr, d, pivot, 150, 195, std::min(a0, a1), std::max(a0, a1));
   ForMarks(kAoaRange, [&](double a, bool major) {
     const double ang = cal::AoaAngle(a);
     Set(cr, a > 20 ? kRed : kMark);
     NeedleMark(cr, d, kAoaNeedle, ang, kAoaRing.inner, major ? kAoaRing.outer : kAoaRing.inner + 6,
                major ? 2.2 : 1.2);
-    if (major && std::fmod(a, 10) == 0) {
+    // Figures inside the marks; 30 has no room in the corner (the red
+    // marks above 20 say enough there).
+    if (major && std::fmod(a, 10) == 0 && a < 30) {
       Font(cr, 12);
-      Pt l = DialPointOnNeedle(d, kAoaNeedle, ang, kAoaRing.label);
-      l.y = std::clamp(l.y, 8.0, 212.0);
-      l.x = std::min(l.x, 92.0);
+      const Pt l = DialPointOnNeedle(d, kAoaNeedle, ang, 162);
       TextCentred(cr, Num(a), l.x, l.y);
     }
   });
-  Font(cr, 9, false);
-  Set(cr, kMark);
-  const Pt t = DialPointOnNeedle(d, kAoaNeedle, cal::AoaAngle(-6), kAoaRing.label + 2);
-  TextCentred(cr, "α°", t.x, t.y + 14);
+  Font(cr, 10);
+  Set(cr, kInk);
+  const Pt t = DialPointOnNeedle(d, kAoaNeedle, cal::AoaAngle(5), 136);
+  TextCentred(cr, "α°", t.x, t.y);
   return c.Take(true);
 }
 
@@ -936,9 +975,7 @@ Picture EngineDial(bool high) {
       a1 = dir(rpm.to) < 0 ? dir(rpm.to) + 360 : dir(rpm.to);
       if (a0 > a1) std::swap(a0, a1);
     }
-    BandPath(cr, d, pv, kEngineRing.inner - 2, kEngineRing.outer + 1, a0 - 1.0, a1 + 1.0);
-    Set(cr, kFace);
-    cairo_fill(cr);
+    PanelBand(cr, d, pv, kEngineRing.inner - 2, kEngineRing.outer + 1, a0 - 1.0, a1 + 1.0);
     ForMarks(rpm, [&](double r, bool major) {
       Set(cr, r > 100 ? kRed : kMark);
       NeedleMark(cr, d, n, angle(r), kEngineRing.inner, major ? kEngineRing.outer : kEngineRing.inner + 7,
@@ -1063,7 +1100,7 @@ Picture DrawPicture(int index) {
     case 13: return AltKm();
     case 14: return AltM();
     case 15: return Bar(154, 3);
-    case 16: return Bar(3, 153);
+    case 16: return BankBar();
     case 17: return HsiFon();
     case 18: return HsiCard();
     case 19: return BearingNeedle(11, 162, false, {1.0, 0.85, 0.2});
