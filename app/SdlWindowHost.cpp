@@ -52,6 +52,9 @@ void SdlWindowHost::SetOpacity(int opacity) {
 }
 
 void SdlWindowHost::SetOuterPosition(int left, int top) {
+  placed_ = true;
+  placedLeft_ = left;
+  placedTop_ = top;
   Borders b = GetBorders();
   SDL_SetWindowPosition(window_, left + b.left, top + b.top);
 }
@@ -72,6 +75,21 @@ bool SdlWindowHost::OnSomeDisplay(const OuterBounds& b) const {
     if (overlaps) return true;
   }
   return false;
+}
+
+void SdlWindowHost::Show() {
+  const int width = OuterWidth();
+  SDL_ShowWindow(window_);
+  // Let the window manager map and frame the window (it reports the frame
+  // asynchronously), then apply the outer place and width once more.
+  for (int i = 0; i < 10; ++i) {
+    SDL_PumpEvents();
+    int t = 0, l = 0, b = 0, r = 0;
+    if (SDL_GetWindowBordersSize(window_, &t, &l, &b, &r) == 0 && (t | l | b | r) != 0) break;
+    SDL_Delay(10);
+  }
+  SetOuterWidth(width);
+  if (placed_) SetOuterPosition(placedLeft_, placedTop_);
 }
 
 std::string SdlWindowHost::Caption() const { return SDL_GetWindowTitle(window_); }

@@ -25,6 +25,11 @@ class SdlWindowHost : public WindowHost {
   void SetCaption(const std::string& caption) override;
   RenderDevice* Device() override;
 
+  // Shows the window and places it again now that the window manager has
+  // framed it: positions are outer positions, and the frame's size is only
+  // known once the window is mapped.
+  void Show();
+
   // Back-buffer coordinates of a point in the window's client area.
   void ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const;
 
@@ -37,6 +42,8 @@ class SdlWindowHost : public WindowHost {
   SDL_Window* window_;
   RenderDevice& device_;
   int opacity_ = -1;
+  bool placed_ = false;
+  int placedLeft_ = 0, placedTop_ = 0;
 };
 
 }  // namespace velmora

@@ -103,7 +103,8 @@ bool Application::InitSdl() {
     if (!opt_.headless) std::fprintf(stderr, "velmora: without a display, run it with --headless\n");
     return false;
   }
-  Uint32 flags = SDL_WINDOW_RESIZABLE | (opt_.headless ? SDL_WINDOW_HIDDEN : SDL_WINDOW_SHOWN);
+  // Shown only once start-up has placed it, so it never flashes at a default place.
+  Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
   if (opt_.borderless) flags |= SDL_WINDOW_BORDERLESS;
   window_ = SDL_CreateWindow(std::string(kFormCaption).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                              1024, 640, flags);
@@ -126,7 +127,14 @@ void Application::InstallBoxHandler() {
 }
 
 void Application::ReportAppError(const std::string& message) {
-  ShowMessageBox(title_, WithFullStop(message), BoxIcon::Error);
+  // Boxes never stack: while one shows, and for a while after, stderr only.
+  const std::string text = WithFullStop(message);
+  if (opt_.headless || !throttle_.TryOpen()) {
+    std::fprintf(stderr, "%s: %s\n", title_.c_str(), text.c_str());
+    return;
+  }
+  ShowMessageBox(title_, text, BoxIcon::Error);
+  throttle_.Closed();
 }
 
 void Application::OnTcpError(const std::string& message, const std::string& peer) {
@@ -248,6 +256,7 @@ int Application::Run() {
   }
 
   form_->FormCreate();
+  if (!opt_.headless) host_->Show();
   if (opt_.page) *opt_.page == 2 ? form_->Button_TOClick() : form_->Button_PILClick();
   if (!opt_.feed.empty()) {
     std::ifstream f(opt_.feed, std::ios::binary);
