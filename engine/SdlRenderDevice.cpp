@@ -299,10 +299,9 @@ void SdlRenderDevice::BeginScene() {
 void SdlRenderDevice::EndScene() {
   Impl& d = *impl_;
   if (!d.renderer || !d.target) return;
-  // Present: the back buffer stretched over the window's client area.
+  // Present: the back buffer stretched over the window's client area. The
+  // copy replaces every window pixel (no blending), so no clear before it.
   SDL_SetRenderTarget(d.renderer, nullptr);
-  SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(d.renderer);
   SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
   SDL_RenderPresent(d.renderer);
   SDL_SetRenderTarget(d.renderer, d.target);
