@@ -1,6 +1,5 @@
 if(TARGET velmora_sdl AND VELMORA_APP_FULL)
-  pkg_check_modules(BENCH_SDL2 REQUIRED IMPORTED_TARGET sdl2)
   add_executable(PagesBench ${CMAKE_CURRENT_SOURCE_DIR}/PagesBench.cpp)
   target_include_directories(PagesBench PRIVATE ${PROJECT_SOURCE_DIR}/tests/app)
-  target_link_libraries(PagesBench PRIVATE velmora_app velmora_sdl PkgConfig::BENCH_SDL2 benchmark::benchmark velmora_warnings)
+  target_link_libraries(PagesBench PRIVATE velmora_app velmora_sdl benchmark::benchmark velmora_warnings)
 endif()

@@ -2,11 +2,10 @@
 // (no rasterisation), and the full flight frame on the software renderer.
 #include <benchmark/benchmark.h>
 
-#include <SDL.h>
-
 #include "FakeWindow.h"
 #include "app/Unit1.h"
 #include "engine/RecordingDevice.h"
+#include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
 #include "link/Handover.h"
 
@@ -61,22 +60,14 @@ void BM_TacticalPageFrame(benchmark::State& state) { RunRecorded(state, 2); }
 BENCHMARK(BM_FlightPageFrame)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_TacticalPageFrame)->Unit(benchmark::kMicrosecond);
 
-class SdlHost : public testing::FakeWindow {
- public:
-  using FakeWindow::FakeWindow;
-};
-
 void BM_SoftwareFlightFrame(benchmark::State& state) {
-  SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    state.SkipWithError("no SDL video");
+  SdlOffscreen screen;
+  if (!screen.ok()) {
+    state.SkipWithError(screen.error());
     return;
   }
-  SDL_Window* win = SDL_CreateWindow("bench", 0, 0, 1024, 640, SDL_WINDOW_HIDDEN);
   {
-    SdlRenderDevice device(win, SdlDeviceOptions{true, 256});
-    SdlHost host(&device);
+    testing::FakeWindow host(&screen.device());
     HandoverQueue handover{[] {}};
     TForm1 form(host, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
     form.FormCreate();
@@ -84,8 +75,6 @@ void BM_SoftwareFlightFrame(benchmark::State& state) {
     Cruise(form.record);
     for (auto _ : state) form.OmegaTimer1Timer();
   }
-  SDL_DestroyWindow(win);
-  SDL_Quit();
 }
 BENCHMARK(BM_SoftwareFlightFrame)->Unit(benchmark::kMillisecond);
 

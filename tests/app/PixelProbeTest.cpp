@@ -1,7 +1,6 @@
 // A few pixels of the real picture, rendered by the software rasteriser on
 // SDL's offscreen driver: lamps, readout boxes and the low-fuel colour. A
 // failing probe saves the frame it saw into $VELMORA_TEST_OUT.
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <filesystem>
 
 #include "FakeWindow.h"
+#include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
 #include "link/Handover.h"
 
@@ -17,18 +17,11 @@ namespace {
 
 class PixelProbe : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
-  }
-  static void TearDownTestSuite() { SDL_Quit(); }
-
   void SetUp() override {
-    window_ = SDL_CreateWindow("probe", 0, 0, 1024, 640, SDL_WINDOW_HIDDEN);
-    ASSERT_NE(window_, nullptr);
-    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{true, 64});
-    host_ = std::make_unique<testing::FakeWindow>(device_.get());
+    screen_ = std::make_unique<SdlOffscreen>();
+    ASSERT_TRUE(screen_->ok()) << screen_->error();
+    device_ = &screen_->device();
+    host_ = std::make_unique<testing::FakeWindow>(device_);
     form_ = std::make_unique<TForm1>(*host_, handover_, ListenerConfig{0, 0}, ListenerHooks{},
                                      "/nonexistent/config.txt");
     form_->FormCreate();
@@ -37,8 +30,7 @@ class PixelProbe : public ::testing::Test {
   void TearDown() override {
     form_.reset();
     host_.reset();
-    device_.reset();
-    SDL_DestroyWindow(window_);
+    screen_.reset();
   }
 
   void Render() {
@@ -81,8 +73,8 @@ class PixelProbe : public ::testing::Test {
     if (device_->SaveScreenshot(name)) std::fprintf(stderr, "frame saved to %s\n", name.c_str());
   }
 
-  SDL_Window* window_ = nullptr;
-  std::unique_ptr<SdlRenderDevice> device_;
+  std::unique_ptr<SdlOffscreen> screen_;
+  SdlRenderDevice* device_ = nullptr;
   std::unique_ptr<testing::FakeWindow> host_;
   HandoverQueue handover_{[] {}};
   std::unique_ptr<TForm1> form_;
