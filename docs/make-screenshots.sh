@@ -1,0 +1,37 @@
+#!/bin/sh
+# Renders the reference screenshots docs/<name>.png from the telemetry
+# messages in docs/feeds/ (regenerate those with docs/feeds/make-feeds.py).
+#
+#   docs/make-screenshots.sh [path/to/velmora]
+#
+# The display runs headless on the software renderer for three frames (the
+# airspeed needle and the tactical compass follow their values one frame
+# late) in a scratch directory, so no config.txt of yours is touched.
+set -eu
+
+docs=$(cd "$(dirname "$0")" && pwd)
+velmora=${1:-"$docs/../build/bin/velmora"}
+velmora=$(cd "$(dirname "$velmora")" && pwd)/$(basename "$velmora")
+[ -x "$velmora" ] || { echo "make-screenshots: no velmora at $velmora (build the 'velmora' target)" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT INT TERM
+cd "$work"
+
+shot() {  # name page [feed]
+  name=$1 page=$2
+  rm -f config.txt
+  if [ $# -ge 3 ]; then
+    SDL_RENDER_DRIVER=software "$velmora" --headless --frames 3 --page "$page" \
+      --feed "$docs/feeds/$3.txt" --screenshot "$docs/$name.png"
+  else
+    SDL_RENDER_DRIVER=software "$velmora" --headless --frames 3 --page "$page" \
+      --screenshot "$docs/$name.png"
+  fi
+  echo "docs/$name.png"
+}
+
+shot startup 1
+for f in cruise turn-7g afterburner low-fuel ils-approach; do shot "$f" 1 "$f"; done
+shot tactical-8km 2 tactical-8km
+shot tactical-15km 2 tactical-15km
