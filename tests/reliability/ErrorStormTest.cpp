@@ -1,0 +1,64 @@
+// An exporter that writes an unreadable value 30 times a second over TCP:
+// every error is one stderr line naming the sender, and the display keeps
+// drawing at its normal rate (a headless run never waits on a box).
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <thread>
+
+#include "tests/reliability/ChildProcess.h"
+
+namespace velmora::reliability {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+TEST(ErrorStorm, NanThirtyTimesASecondGoesToStderrAndFramesContinue) {
+  TempDir dir;
+  dir.Write("config.txt", ConfigText("tcp"));
+  const PortPair ports = SparePorts();
+  auto args = DisplayArgs(ports);
+  args.push_back("--stats");
+  args.push_back("--null-render");  // the frame rate then shows the loop, not the rasteriser
+  Child display(args, {dir.path(), dir.File("stats.txt"), dir.File("stderr.txt")});
+  ASSERT_TRUE(WaitForListeners(ports, true, false, 10s));
+
+  int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(ports.tcp);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const std::string bad = "3250 450 nan 5 25 $\r\n";
+  constexpr int kSent = 150;  // five seconds
+  auto next = Clock::now();
+  for (int i = 0; i < kSent; ++i) {
+    ASSERT_EQ(::send(fd, bad.data(), bad.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bad.size()));
+    next += 33ms;
+    std::this_thread::sleep_until(next);
+  }
+  std::this_thread::sleep_for(300ms);
+  ::close(fd);
+  ASSERT_TRUE(display.Running());
+  const ExitInfo done = display.Terminate(15s);
+  ASSERT_TRUE(done.exited && done.status == 0) << done.Describe();
+
+  const std::string err = ReadFileText(dir.File("stderr.txt"));
+  const int lines = CountLinesContaining(err, "'nan' is not a valid floating point value");
+  EXPECT_EQ(lines, kSent) << "one stderr line per bad message\n" << err.substr(0, 2000);
+  EXPECT_EQ(CountLinesContaining(err, "127.0.0.1"), CountLinesContaining(err, "not a valid floating point"))
+      << "each line names the sender";
+  auto stats = ParseStats(ReadFileText(dir.File("stats.txt")));
+  std::printf("[ error storm ] %d stderr lines, fps %.2f, rejected %.0f\n", lines, stats["fps"],
+              stats["messages_rejected"]);
+  EXPECT_EQ(stats["messages_rejected"], kSent);
+  EXPECT_GE(stats["fps"], 25.0);
+}
+
+}  // namespace
+}  // namespace velmora::reliability
