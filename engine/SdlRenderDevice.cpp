@@ -13,6 +13,7 @@
 #include "engine/SdlRenderDevice.h"
 
 #include "engine/SdlFanCoverage.h"
+#include "engine/SdlTexelRuns.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -51,12 +52,35 @@ SDL_Color ToColor(std::uint32_t argb) {
                    static_cast<Uint8>(argb >> 24)};
 }
 
-struct TextureEntry {
+// One SDL texture with the blend and scale modes last set on it.
+struct TextureCopy {
   SDL_Texture* texture = nullptr;
-  int width = 0, height = 0;
+  std::uint32_t colour = 0xFFFFFFFFu;  // the vertex colour baked into the texels
   SDL_BlendMode blend = SDL_BLENDMODE_INVALID;
   int scale = -1;  // SDL_ScaleMode last set
 };
+
+// A picture the engine created. On the software renderer the texels are
+// kept packed (TexelRuns) and SDL textures are made from them on demand: the
+// plain copy only once the picture is drawn unmodulated, a modulated copy
+// per vertex colour it is drawn with (a few at most).
+struct TextureEntry {
+  TextureCopy plain;
+  int width = 0, height = 0;
+  TexelRuns packed;  // empty: plain is the only copy
+  std::vector<TextureCopy> tints;
+};
+
+// Modulated copies a picture may have; further colours take SDL's own
+// modulation on the plain copy, so an animated colour cannot fill memory.
+constexpr std::size_t kMaxTints = 2;
+
+void DestroyCopies(TextureEntry& t) {
+  if (t.plain.texture) SDL_DestroyTexture(t.plain.texture);
+  t.plain.texture = nullptr;
+  for (auto& c : t.tints) SDL_DestroyTexture(c.texture);
+  t.tints.clear();
+}
 
 struct FontEntry {
   FontDesc desc;
@@ -122,6 +146,8 @@ struct SdlRenderDevice::Impl {
   }
 
   bool DrawFlatFan(const TVertex* v, int count);
+  SDL_Texture* MakeCopy(const TextureEntry& t, std::uint32_t colour);
+  TextureCopy* CopyFor(TextureEntry& t, const TVertex* v, int count, bool& tinted);
 
   bool CreateTarget() {
     if (target) SDL_DestroyTexture(target);
@@ -160,7 +186,7 @@ struct SdlRenderDevice::Impl {
     for (auto& [id, f] : fonts)
       if (f.font) TTF_CloseFont(f.font);
     fonts.clear();
-    for (auto& [id, t] : textures) SDL_DestroyTexture(t.texture);
+    for (auto& [id, t] : textures) DestroyCopies(t);
     textures.clear();
     bound = 0;
     if (target) SDL_DestroyTexture(target);
@@ -211,6 +237,11 @@ SDL_Renderer* SdlRenderDevice::Renderer() const { return impl_->renderer; }
 bool SdlRenderDevice::IsSoftware() const { return impl_->software; }
 std::size_t SdlRenderDevice::TextRasterisations() const { return impl_->rasterisations; }
 std::size_t SdlRenderDevice::FastPathDraws() const { return impl_->fastDraws; }
+std::size_t SdlRenderDevice::PictureCopies() const {
+  std::size_t n = 0;
+  for (const auto& [id, t] : impl_->textures) n += (t.plain.texture ? 1 : 0) + t.tints.size();
+  return n;
+}
 
 DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   Impl& d = *impl_;
@@ -260,7 +291,7 @@ DeviceStatus SdlRenderDevice::Reset(const DeviceParams& params) {
     // Every texture of the old device is gone; the owners make new ones.
     d.DropTextCache();
     d.DropFanLayer();
-    for (auto& [id, t] : d.textures) SDL_DestroyTexture(t.texture);
+    for (auto& [id, t] : d.textures) DestroyCopies(t);
     d.textures.clear();
     d.bound = 0;
   }
@@ -313,15 +344,24 @@ TextureId SdlRenderDevice::CreateTexture(std::span<const std::uint8_t> rgba, int
   if (!d.renderer || texWidth <= 0 || texHeight <= 0 ||
       rgba.size() != static_cast<std::size_t>(texWidth) * static_cast<std::size_t>(texHeight) * 4)
     return 0;
-  SDL_Texture* tex =
-      SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, texWidth, texHeight);
-  if (!tex) return 0;
-  if (SDL_UpdateTexture(tex, nullptr, rgba.data(), texWidth * 4) != 0) {
-    SDL_DestroyTexture(tex);
-    return 0;
+  TextureEntry entry;
+  entry.width = texWidth;
+  entry.height = texHeight;
+  if (d.software && d.options.fastPaths) {
+    // SDL textures follow on the first draw, in the colour it asks for.
+    entry.packed = PackTexels(rgba);
+  } else {
+    SDL_Texture* tex =
+        SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, texWidth, texHeight);
+    if (!tex) return 0;
+    if (SDL_UpdateTexture(tex, nullptr, rgba.data(), texWidth * 4) != 0) {
+      SDL_DestroyTexture(tex);
+      return 0;
+    }
+    entry.plain.texture = tex;
   }
   const TextureId id = d.nextTexture++;
-  d.textures[id] = TextureEntry{tex, texWidth, texHeight};
+  d.textures[id] = std::move(entry);
   return id;
 }
 
@@ -329,7 +369,7 @@ void SdlRenderDevice::ReleaseTexture(TextureId texture) {
   Impl& d = *impl_;
   auto it = d.textures.find(texture);
   if (it == d.textures.end()) return;
-  SDL_DestroyTexture(it->second.texture);
+  DestroyCopies(it->second);
   d.textures.erase(it);
   if (d.bound == texture) d.bound = 0;
 }
@@ -354,17 +394,19 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
   Impl& d = *impl_;
   if (!d.renderer || count < 3) return;
   SDL_Texture* tex = nullptr;
+  bool tinted = false;  // the colour is in the texels: vertices go white
   if (d.bound != 0) {
     auto it = d.textures.find(d.bound);
     if (it != d.textures.end()) {
-      TextureEntry& t = it->second;
-      tex = t.texture;
+      TextureCopy* copy = d.CopyFor(it->second, v, count, tinted);
+      if (!copy) return;  // out of memory for the copy: nothing to draw with
+      tex = copy->texture;
       const int scale = d.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
-      if (t.scale != scale) {
+      if (copy->scale != scale) {
         SDL_SetTextureScaleMode(tex, static_cast<SDL_ScaleMode>(scale));
-        t.scale = scale;
+        copy->scale = scale;
       }
-      d.ApplyBlend(tex, t.blend);
+      d.ApplyBlend(tex, copy->blend);
     }
   }
   if (!tex) {
@@ -374,7 +416,8 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
   d.verts.resize(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
     d.verts[static_cast<std::size_t>(i)] =
-        SDL_Vertex{SDL_FPoint{v[i].x + 0.5f, v[i].y + 0.5f}, ToColor(v[i].color), SDL_FPoint{v[i].u, v[i].v}};
+        SDL_Vertex{SDL_FPoint{v[i].x + 0.5f, v[i].y + 0.5f}, ToColor(tinted ? 0xFFFFFFFFu : v[i].color),
+                   SDL_FPoint{v[i].u, v[i].v}};
   }
   d.indices.resize(static_cast<std::size_t>(count - 2) * 3);
   for (int i = 0; i < count - 2; ++i) {
@@ -383,6 +426,65 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
     d.indices[static_cast<std::size_t>(i) * 3 + 2] = i + 2;
   }
   SDL_RenderGeometry(d.renderer, tex, d.verts.data(), count, d.indices.data(), static_cast<int>(d.indices.size()));
+}
+
+// SDL's software renderer blends a colour-modulated picture pixel by pixel
+// with exact divisions, several times slower than its blitter for an
+// unmodulated one, and the screen modulates nearly every picture (channel ×
+// 255 div 256 = 254). A draw whose corners share one colour therefore uses a
+// copy of the picture with that colour already multiplied in, by the same
+// rule SDL applies (texel × colour div 255), and white vertices. SDL's
+// blitter for an unmodulated picture rounds its blend a little differently
+// from the modulated path: a step per channel mostly, two at most (three
+// where a stretched picture is also filtered). The copy keeps the picture's
+// R G B A layout: an ARGB8888 copy would be blitted by a routine that
+// darkens bright texels by up to three steps.
+TextureCopy* SdlRenderDevice::Impl::CopyFor(TextureEntry& t, const TVertex* v, int count, bool& tinted) {
+  tinted = false;
+  if (t.packed.words.empty()) return t.plain.texture ? &t.plain : nullptr;
+  const std::uint32_t colour = v[0].color;
+  bool uniform = colour != 0xFFFFFFFFu;
+  for (int i = 1; uniform && i < count; ++i) uniform = v[i].color == colour;
+  if (uniform) {
+    for (auto& c : t.tints)
+      if (c.colour == colour) {
+        tinted = true;
+        ++fastDraws;
+        return &c;
+      }
+    if (t.tints.size() < kMaxTints) {
+      SDL_Texture* tex = MakeCopy(t, colour);
+      if (tex) {
+        t.tints.push_back(TextureCopy{tex, colour});
+        tinted = true;
+        ++fastDraws;
+        return &t.tints.back();
+      }
+    }
+  }
+  if (!t.plain.texture) t.plain = TextureCopy{MakeCopy(t, 0xFFFFFFFFu)};
+  return t.plain.texture ? &t.plain : nullptr;
+}
+
+// Unpacks the picture into a new SDL texture: the texels as they are for
+// white, else ARGB8888 texels multiplied by the colour.
+SDL_Texture* SdlRenderDevice::Impl::MakeCopy(const TextureEntry& t, std::uint32_t colour) {
+  const bool plain = colour == 0xFFFFFFFFu;
+  SDL_Texture* tex =
+      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING, t.width, t.height);
+  if (!tex) return nullptr;
+  void* pixels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(tex, nullptr, &pixels, &pitch) != 0) {
+    SDL_DestroyTexture(tex);
+    return nullptr;
+  }
+  if (plain)
+    UnpackTexels(t.packed, t.width, t.height, pixels, pitch);
+  else
+    UnpackModulated(t.packed, t.width, t.height, colour, pixels, pitch);
+  SDL_UnlockTexture(tex);
+  return tex;
 }
 
 // SDL's software rasteriser blends each triangle through a layer the size

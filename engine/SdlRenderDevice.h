@@ -20,8 +20,11 @@ struct SdlDeviceOptions {
   bool software = false;            // only the software renderer
   std::size_t textCacheSize = 256;  // rasterised strings kept
   // Software renderer: flat-coloured fans (pie sectors) are found row by
-  // row and blended in one pass instead of triangle by triangle. Same
-  // pixels; off only to compare against SDL's own triangle path.
+  // row and blended in one pass instead of triangle by triangle (same
+  // pixels), and pictures drawn in one colour come from a copy with the
+  // colour multiplied in, so SDL blits them unmodulated (within two steps a
+  // channel of SDL's exact blend). Off only to compare against SDL's own
+  // paths.
   bool fastPaths = true;
 };
 
@@ -47,8 +50,12 @@ class SdlRenderDevice : public RenderDevice {
   static std::string ResolveFace(const std::string& face, bool bold, bool italic);
   // Strings rasterised so far (cache misses) — tests check the cache.
   std::size_t TextRasterisations() const;
-  // Draws that took a software fast path instead of SDL's triangles.
+  // Draws that took a software fast path: flat fans found row by row, and
+  // pictures drawn from a copy with their vertex colour multiplied in.
   std::size_t FastPathDraws() const;
+  // SDL textures currently held for the engine's pictures (plain and
+  // colour-modulated copies together).
+  std::size_t PictureCopies() const;
 
   // ---- RenderDevice ----
   DeviceStatus Open(const DeviceParams& params) override;

@@ -6,7 +6,10 @@
 
 #include <SDL.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -66,8 +69,11 @@ std::string OutPath(const std::string& name) {
   return (dir / name).string();
 }
 
+// Pixels by their largest channel difference: 0, 1, 2, more.
+using Spread = std::array<long, 4>;
+
 // Compares the two renderings; returns how many pixels differed.
-int Compare(const std::string& name, const Scene& scene, int tolerance) {
+int Compare(const std::string& name, const Scene& scene, int tolerance, Spread* spread = nullptr) {
   const Frame slow = Render(scene, false, "");
   const Frame fast = Render(scene, true, "");
   if (slow.px.size() != fast.px.size() || slow.px.empty()) {
@@ -76,15 +82,15 @@ int Compare(const std::string& name, const Scene& scene, int tolerance) {
   }
   int bad = 0, firstX = -1, firstY = -1;
   for (std::size_t i = 0; i < slow.px.size(); ++i) {
+    int worst = 0;
     for (int shift = 0; shift < 32; shift += 8) {
       const int a = static_cast<int>((slow.px[i] >> shift) & 0xFF), b = static_cast<int>((fast.px[i] >> shift) & 0xFF);
-      if (std::abs(a - b) > tolerance) {
-        if (bad++ == 0) {
-          firstX = static_cast<int>(i % static_cast<std::size_t>(slow.w));
-          firstY = static_cast<int>(i / static_cast<std::size_t>(slow.w));
-        }
-        break;
-      }
+      worst = std::max(worst, std::abs(a - b));
+    }
+    if (spread) ++(*spread)[static_cast<std::size_t>(std::min(worst, 3))];
+    if (worst > tolerance && bad++ == 0) {
+      firstX = static_cast<int>(i % static_cast<std::size_t>(slow.w));
+      firstY = static_cast<int>(i / static_cast<std::size_t>(slow.w));
     }
   }
   if (bad) {
@@ -175,6 +181,182 @@ TEST(FanCoverage, CountsPixelCentresByTheTopLeftRule) {
   const float fold[] = {0, 0, 10, 0, 10, 10, 10, 0};
   ASSERT_TRUE(CoverFan(fold, 4, 100, 100, c));
   EXPECT_EQ(c.maxCount, 2);
+}
+
+// A 256 × 256 picture with every channel value and many alphas: red runs
+// across, green down, blue and alpha mix both; the bottom quarter is the
+// transparent margin a power-of-two texture gets.
+std::vector<std::uint8_t> Gradient() {
+  std::vector<std::uint8_t> px(256 * 256 * 4, 0);
+  for (int y = 0; y < 192; ++y)
+    for (int x = 0; x < 256; ++x) {
+      std::uint8_t* p = &px[static_cast<std::size_t>(y * 256 + x) * 4];
+      p[0] = static_cast<std::uint8_t>(x);
+      p[1] = static_cast<std::uint8_t>(y * 4 / 3);
+      p[2] = static_cast<std::uint8_t>(x ^ y);
+      p[3] = static_cast<std::uint8_t>(x < 128 ? 255 : (x * 7 + y * 3) & 0xFF);
+    }
+  return px;
+}
+
+// A textured quad as the image list draws it: four corners, one colour
+// each, texture coordinates of the whole picture (or mirrored).
+std::vector<TVertex> Quad(float x, float y, float w, float h, std::array<std::uint32_t, 4> colour,
+                          float angle = 0, bool mirror = false) {
+  const float cx = x + w / 2, cy = y + h / 2, c = std::cos(angle), s = std::sin(angle);
+  const float xs[] = {x, x + w, x + w, x}, ys[] = {y, y, y + h, y + h};
+  const float us[] = {0, 1, 1, 0}, vs[] = {0, 0, 1, 1};
+  std::vector<TVertex> v;
+  for (int i = 0; i < 4; ++i) {
+    const float dx = xs[i] - cx, dy = ys[i] - cy;
+    v.push_back(TVertex{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, colour[static_cast<std::size_t>(i)],
+                        mirror ? 1 - us[i] : us[i], vs[i]});
+  }
+  return v;
+}
+
+std::array<std::uint32_t, 4> All(std::uint32_t c) { return {c, c, c, c}; }
+
+struct Sprite {
+  std::vector<TVertex> quad;
+  bool additive = false, linear = false;
+};
+
+Scene Pictures(std::vector<Sprite> sprites) {
+  return [sprites = std::move(sprites)](SdlRenderDevice& dev) {
+    const std::vector<std::uint8_t> px = Gradient();
+    const TextureId tex = dev.CreateTexture(px, 256, 256, "gradient");
+    ASSERT_NE(tex, 0u);
+    dev.BindTexture(tex);
+    for (const auto& s : sprites) {
+      dev.SetBlend(BlendFactor::SrcAlpha, s.additive ? BlendFactor::One : BlendFactor::InvSrcAlpha);
+      dev.SetTextureFilter(s.linear);
+      dev.DrawFan(s.quad.data(), 4);
+    }
+    dev.ReleaseTexture(tex);
+  };
+}
+
+TEST_F(SdlFastPath, PicturesInOneColourStayCloseToSdlModulation) {
+  const std::uint32_t screen = 0xFEFEFEFEu;  // the screen's modulation
+  struct Case {
+    const char* name;
+    std::vector<Sprite> sprites;
+    int tolerance;
+  } cases[] = {
+      {"modulated_pictures",
+       {{Quad(10, 10, 256, 256, All(screen))},
+        {Quad(300, 20, 256, 256, All(0xC0FF8020u))},
+        {Quad(600, 30, 256, 256, All(0x40FFFFFFu))},
+        {Quad(20, 330, 256, 256, All(0xFF204060u))}},
+       2},
+      {"stretched_and_mirrored",
+       {{Quad(10, 10, 500, 300, All(screen), 0, true)},
+        {Quad(520, 40, 130, 400, All(0x90E0C0A0u))},
+        {Quad(700, 300, 300.5f, 200.25f, All(screen))}},
+       2},
+      // SDL filters before it modulates, the copy is modulated before it is
+      // filtered: the two roundings can add up to one step more.
+      {"stretched_and_filtered",
+       {{Quad(10, 10, 500, 300, All(screen), 0, true), false, true},
+        {Quad(520, 40, 130, 400, All(0x90E0C0A0u)), false, true},
+        {Quad(700, 300, 300.5f, 200.25f, All(screen)), false, true}},
+       3},
+      // SDL's triangle blender modulates by the same rule as the copy.
+      {"rotated", {{Quad(200, 150, 256, 256, All(screen), 0.6f)}, {Quad(600, 300, 200, 120, All(0xA0FF4000u), -2.2f)}}, 0},
+      {"additive", {{Quad(100, 100, 256, 256, All(screen)), true}, {Quad(400, 200, 256, 256, All(0x8000FF80u)), true}}, 2},
+      // White and mixed corner colours draw the plain picture as before.
+      {"white_and_mixed_corners",
+       {{Quad(50, 50, 256, 256, All(0xFFFFFFFFu))},
+        {Quad(400, 100, 256, 256, {screen, screen, screen, 0xFEFE0000u})}},
+       0},
+  };
+  Spread total{};
+  for (auto& c : cases) {
+    // A small sector too: the last scene has no modulated picture, and the
+    // harness wants every fast scene to use some fast path.
+    const Scene pictures = Pictures(c.sprites), fan = Fans({Sector(900, 560, 40, 0, 90, 0xFE00FE00u)});
+    Spread spread{};
+    Compare(c.name, [&](SdlRenderDevice& dev) { pictures(dev); fan(dev); }, c.tolerance, &spread);
+    std::printf("%s: %ld pixels the same, %ld differ by 1, %ld by 2, %ld by more\n", c.name, spread[0], spread[1],
+                spread[2], spread[3]);
+    for (std::size_t i = 0; i < spread.size(); ++i) total[i] += spread[i];
+  }
+  EXPECT_GT(total[1] + total[2], 0) << "the copies must actually be drawn";
+}
+
+// Memory: a picture drawn in one colour holds one SDL texture, the
+// modulated copy; the plain one comes back from the packed texels only when
+// it is drawn unmodulated, and the number of colour copies is bounded.
+TEST_F(SdlFastPath, PictureCopiesAreMadeOnDemandAndBounded) {
+  SDL_Window* window = SDL_CreateWindow("copies", 0, 0, 300, 300, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(window, nullptr) << SDL_GetError();
+  {
+    SdlRenderDevice dev(window, SdlDeviceOptions{true, 16, true});
+    ASSERT_EQ(dev.Open(DeviceParams{300, 300}), DeviceStatus::Ok);
+    const std::vector<std::uint8_t> px = Gradient();
+    TextureId tex = dev.CreateTexture(px, 256, 256, "gradient");
+    ASSERT_NE(tex, 0u);
+    EXPECT_EQ(dev.PictureCopies(), 0u);
+    dev.BeginScene();
+    dev.BindTexture(tex);
+    dev.SetBlend(BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha);
+    const auto draw = [&](std::array<std::uint32_t, 4> colour) {
+      const auto q = Quad(0, 0, 256, 256, colour);
+      dev.DrawFan(q.data(), 4);
+    };
+    const auto opaqueTexel = [&](int x, int y) {  // an opaque texel drawn at (x, y) on black
+      std::vector<std::uint32_t> out;
+      int w = 0, h = 0;
+      EXPECT_TRUE(dev.ReadPixels(out, w, h));
+      return out.at(static_cast<std::size_t>(y * w + x));
+    };
+    struct Step {
+      std::array<std::uint32_t, 4> colour;
+      std::size_t copies;
+    } steps[] = {
+        {All(0xFEFEFEFEu), 1},                                      // the one copy
+        {All(0xFEFEFEFEu), 1},                                      // reused
+        {All(0xFFFFFFFFu), 2},                                      // plain made back
+        {All(0xFF808080u), 3},                                      // a second colour
+        {All(0xFF404040u), 3},                                      // beyond the bound: SDL modulates
+        {{0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFF000000u}, 3},  // mixed corners: plain
+    };
+    std::uint32_t screenTexel = 0;
+    for (const auto& st : steps) {
+      dev.Clear(0xFF000000u);
+      draw(st.colour);
+      if (st.colour == All(0xFEFEFEFEu)) screenTexel = opaqueTexel(100, 30);
+      EXPECT_EQ(dev.PictureCopies(), st.copies) << std::hex << st.colour[0];
+      // Texel (100, 30) is R 100, G 40, B 122, opaque: each channel ×
+      // colour div 255 when the colour is opaque too.
+      if (st.colour[0] == st.colour[3] && st.colour[0] >> 24 == 0xFF) {
+        const std::uint32_t m = st.colour[0], want = 0xFF000000u | ((100 * ((m >> 16) & 0xFF) / 255) << 16) |
+                                                     ((40 * ((m >> 8) & 0xFF) / 255) << 8) | (122 * (m & 0xFF) / 255);
+        EXPECT_EQ(opaqueTexel(100, 30), want) << std::hex << m;
+      }
+    }
+
+    // A reset that keeps textures keeps the copies; one that loses them
+    // drops them, and the owner's new texture starts afresh.
+    dev.NotifyTargetsReset();
+    ASSERT_EQ(dev.Reset(DeviceParams{300, 300}), DeviceStatus::Ok);
+    EXPECT_EQ(dev.PictureCopies(), 3u);
+    dev.NotifyDeviceReset();
+    ASSERT_TRUE(dev.ResetLosesTextures());
+    ASSERT_EQ(dev.Reset(DeviceParams{300, 300}), DeviceStatus::Ok);
+    EXPECT_EQ(dev.PictureCopies(), 0u);
+    tex = dev.CreateTexture(px, 256, 256, "gradient");
+    dev.BeginScene();
+    dev.BindTexture(tex);
+    dev.Clear(0xFF000000u);
+    draw(All(0xFEFEFEFEu));
+    EXPECT_EQ(dev.PictureCopies(), 1u);
+    EXPECT_EQ(opaqueTexel(100, 30), screenTexel);
+    dev.ReleaseTexture(tex);
+    EXPECT_EQ(dev.PictureCopies(), 0u);
+  }
+  SDL_DestroyWindow(window);
 }
 
 }  // namespace
