@@ -3,6 +3,8 @@
 // either intact or replaced by a complete five-line file.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -82,6 +84,9 @@ const ConfigCase kCases[] = {
      },
      After::KeptOld, ""},
 };
+
+// Names instead of bytes in test listings.
+void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.name; }
 
 class ConfigAbuse : public ::testing::TestWithParam<ConfigCase> {};
 
