@@ -71,6 +71,7 @@ class Application {
   void ReportAppError(const std::string& message);
   void OnTcpError(const std::string& message, const std::string& peer);
   void HandleEvent(const SDL_Event& e, bool& quit);
+  void DrainTelemetry();
   void Tick();
   void WriteScreenshot();
 
@@ -188,6 +189,22 @@ void Application::HandleEvent(const SDL_Event& e, bool& quit) {
   }
 }
 
+void Application::DrainTelemetry() {
+  // The network thread hands datagrams over one at a time and waits for
+  // each; after one has run, the next is usually only microseconds away.
+  // Serving that burst before the next frame keeps a fast exporter from
+  // being held to one message per frame (and from piling up seconds of lag
+  // in the socket's queue), while the budget keeps a flood from starving
+  // the frames.
+  using namespace std::chrono;
+  constexpr auto kBudget = milliseconds(1);
+  constexpr auto kGrace = microseconds(200);
+  const auto until = steady_clock::now() + kBudget;
+  while (handover_->RunPending() > 0 && steady_clock::now() < until) {
+    if (!handover_->WaitForWork(kGrace)) break;
+  }
+}
+
 void Application::Tick() {
   try {
     form_->OmegaTimer1.Poll();
@@ -294,7 +311,7 @@ int Application::Run() {
     while (SDL_PollEvent(&e)) HandleEvent(e, quit);
     if (gStopSignal) quit = true;
     if (quit) break;
-    handover_->RunPending();
+    DrainTelemetry();
     Tick();
     if (opt_.screenshotInterval > 0 && seconds() >= nextShot_) {
       WriteScreenshot();
@@ -305,7 +322,16 @@ int Application::Run() {
     double wait = form_->OmegaTimer1.TimeUntilNextTick();
     int ms = wait < 0 ? 100 : static_cast<int>(std::ceil(wait * 1000.0));
     if (opt_.screenshotInterval > 0) ms = std::min(ms, std::max(1, static_cast<int>((nextShot_ - seconds()) * 1000)));
-    if (ms > 0) SDL_WaitEventTimeout(nullptr, ms);
+    if (ms > 0) {
+      if (opt_.headless) {
+        // No window events off-screen, and SDL's off-screen wait polls in
+        // millisecond steps: wait on the hand-over queue itself, so telemetry
+        // is applied the moment it arrives.
+        handover_->WaitForWork(std::chrono::milliseconds(ms));
+      } else {
+        SDL_WaitEventTimeout(nullptr, ms);
+      }
+    }
   }
 
   form_->FormClose();

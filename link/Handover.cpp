@@ -56,7 +56,7 @@ std::size_t HandoverQueue::RunPending() {
   return ran;
 }
 
-bool HandoverQueue::WaitForWork(std::chrono::milliseconds timeout) {
+bool HandoverQueue::WaitForWork(std::chrono::microseconds timeout) {
   std::unique_lock lock(mutex_);
   return posted_.wait_for(lock, timeout, [&] { return !queue_.empty(); });
 }

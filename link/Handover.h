@@ -32,7 +32,7 @@ class HandoverQueue {
   std::size_t RunPending();
 
   // Main thread: waits up to timeout until work is queued; true if some is.
-  bool WaitForWork(std::chrono::milliseconds timeout);
+  bool WaitForWork(std::chrono::microseconds timeout);
 
   // Releases every blocked poster whose work has not started; work that is
   // running finishes first. Later RunOnMain calls return false at once.
