@@ -39,6 +39,8 @@ std::string UsageText() {
       "  --udp-port N               UDP port (default 20083)\n"
       "  --tcp-port N               TCP port (default 20081)\n"
       "  --borderless               window without border (place and width from config.txt)\n"
+      "  --software                 use the software renderer even in a window (faster than\n"
+      "                             OpenGL emulated on the processor, e.g. without a GPU driver)\n"
       "  --null-render              compute every frame but rasterise nothing (measures the\n"
       "                             display's own CPU cost; no screenshots)\n"
       "  --version                  print the version and exit\n"
@@ -91,6 +93,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       if (!flag(o.stats)) return r;
     } else if (a == "--borderless") {
       if (!flag(o.borderless)) return r;
+    } else if (a == "--software") {
+      if (!flag(o.software)) return r;
     } else if (a == "--null-render") {
       if (!flag(o.nullRender)) return r;
     } else if (a == "--frames") {

@@ -21,6 +21,7 @@ struct Options {
   std::uint16_t udpPort = 20083;
   std::uint16_t tcpPort = 20081;
   bool borderless = false;
+  bool software = false;                 // SDL's software renderer even in a window
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;
   bool version = false;

@@ -228,7 +228,7 @@ int Application::Run() {
     });
     host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
   } else {
-    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{opt_.headless, 256});
+    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{opt_.headless || opt_.software, 256});
     host_ = std::make_unique<SdlWindowHost>(window_, *device_);
   }
   handover_ = std::make_unique<HandoverQueue>([this] {

@@ -10,7 +10,7 @@ ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a)
 TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
-                  "--borderless", "--record", "rec.txt"});
+                  "--borderless", "--record", "rec.txt", "--software"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -24,6 +24,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.tcpPort, 30081);
   EXPECT_TRUE(o.borderless);
   EXPECT_EQ(o.record, "rec.txt");
+  EXPECT_TRUE(o.software);
 }
 
 TEST(CommandLine, DefaultsKeepTheUsualPorts) {
