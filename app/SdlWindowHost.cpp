@@ -18,18 +18,24 @@ SdlWindowHost::Borders SdlWindowHost::GetBorders() const {
   return b;
 }
 
+SdlWindowHost::Borders SdlWindowHost::GetFrame() const {
+  Borders b = GetBorders();
+  if ((b.top | b.left | b.bottom | b.right) == 0) return measured_;
+  return b;
+}
+
 OuterBounds SdlWindowHost::GetOuterBounds() const {
   int x = 0, y = 0, w = 0, h = 0;
   SDL_GetWindowPosition(window_, &x, &y);
   SDL_GetWindowSize(window_, &w, &h);
-  Borders b = GetBorders();
+  Borders b = GetFrame();
   return {x - b.left, y - b.top, w + b.left + b.right, h + b.top + b.bottom};
 }
 
 int SdlWindowHost::OuterWidth() const { return GetOuterBounds().width; }
 
 void SdlWindowHost::SetOuterHeight(int height) {
-  Borders b = GetBorders();
+  Borders b = GetFrame();
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
   int client = std::max(1, height - b.top - b.bottom);
@@ -37,7 +43,7 @@ void SdlWindowHost::SetOuterHeight(int height) {
 }
 
 void SdlWindowHost::SetOuterWidth(int width) {
-  Borders b = GetBorders();
+  Borders b = GetFrame();
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
   int client = std::max(1, width - b.left - b.right);
@@ -89,7 +95,26 @@ void SdlWindowHost::Show() {
     SDL_Delay(10);
   }
   SetOuterWidth(width);
-  if (placed_) SetOuterPosition(placedLeft_, placedTop_);
+  if (!placed_) return;
+  SetOuterPosition(placedLeft_, placedTop_);
+  Borders b = GetBorders();
+  if ((b.top | b.left | b.bottom | b.right) != 0) return;
+  // A window manager that frames the window without saying so places the
+  // frame where the client was asked to go: the client's offset from that
+  // place is the frame. Without it, every close would store the client's
+  // place and the window would creep down by a title bar per run.
+  int x = placedLeft_, y = placedTop_;
+  for (int i = 0; i < 10; ++i) {
+    SDL_PumpEvents();
+    SDL_GetWindowPosition(window_, &x, &y);
+    if (x != placedLeft_ || y != placedTop_) break;
+    SDL_Delay(10);
+  }
+  const int dx = x - placedLeft_, dy = y - placedTop_;
+  if (dx >= 0 && dx < 64 && dy >= 0 && dy < 128) {
+    measured_.left = dx;
+    measured_.top = dy;
+  }
 }
 
 std::string SdlWindowHost::Caption() const { return SDL_GetWindowTitle(window_); }

@@ -37,11 +37,17 @@ class SdlWindowHost : public WindowHost {
   struct Borders {
     int top = 0, left = 0, bottom = 0, right = 0;
   };
+  // The frame as SDL knows it (from the window manager's frame extents).
   Borders GetBorders() const;
+  // The frame around the client area: SDL's figure, or, for window managers
+  // that do not publish their frame, the offset measured when the window was
+  // placed.
+  Borders GetFrame() const;
 
   SDL_Window* window_;
   RenderDevice& device_;
   int opacity_ = -1;
+  Borders measured_;
   bool placed_ = false;
   int placedLeft_ = 0, placedTop_ = 0;
 };

@@ -43,4 +43,24 @@ lines=$(tr -d '\r' < config.txt)
 [ "$(echo "$lines" | sed -n 4p)" = 1 ] || exit 1
 [ "$(echo "$lines" | sed -n 5p)" = tcp ] || exit 1
 grep -q $'\r$' config.txt || { echo "no CR LF"; exit 1; }
+
+# Under a window manager that adds a title bar, closing and starting again
+# must bring the window back to the same outer place, not a title bar lower.
+if command -v twm >/dev/null; then
+  DISPLAY=$display twm >/dev/null 2>&1 &
+  wmpid=$!
+  sleep 0.5
+  printf '100\r\n80\r\n800\r\n1\r\ntcp\r\n' > config.txt
+  for run in 1 2; do
+    DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" >out.txt 2>&1 &
+    vpid=$!
+    sleep 2
+    kill -TERM $vpid
+    wait $vpid || { echo "exit status $? under a window manager"; cat out.txt; exit 1; }
+    got=$(tr -d '\r' < config.txt | head -n 3 | tr '\n' ' ')
+    echo "after run $run under twm: $got"
+    [ "$got" = "100 80 800 " ] || { echo "the window moved"; kill $wmpid; exit 1; }
+  done
+  kill $wmpid 2>/dev/null || true
+fi
 echo ok
