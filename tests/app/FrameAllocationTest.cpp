@@ -1,0 +1,94 @@
+// A steady frame allocates nothing: the pages build their texts in fixed
+// buffers, the engine reuses its vertex stores, the SDL device keeps its
+// rasterised texts and picture copies. Counted with a replaced global
+// operator new in this test program only.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "FakeWindow.h"
+#include "engine/SdlOffscreen.h"
+#include "engine/SdlRenderDevice.h"
+#include "link/Handover.h"
+
+namespace {
+std::atomic<long> gAllocations{0};
+}  // namespace
+
+void* operator new(std::size_t n) {
+  ++gAllocations;
+  if (void* p = std::malloc(n ? n : 1)) return p;
+  throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+
+namespace velmora {
+namespace {
+
+// Allocations of one frame after a few frames of the same state.
+long SteadyFrameAllocations(TForm1& form, RecordingDevice* recording) {
+  for (int i = 0; i < 3; ++i) {
+    if (recording) recording->ClearLog();
+    form.OmegaTimer1Timer();
+  }
+  if (recording) recording->ClearLog();
+  const long before = gAllocations;
+  form.OmegaTimer1Timer();
+  return gAllocations - before;
+}
+
+void BusyState(FlightData& r) {
+  r.Altitude = 3250;
+  r.IndicatedAirspeed = 450;
+  r.LoadFactor = 2.5;
+  r.LeftEngineRpm = 101;  // red needle image looked up by name every frame
+  r.RightEngineRpm = 94;
+  r.FuelQuantity1 = 500;  // red fuel readout
+  r.PairLampState = 2;
+  r.TargetRange = 8000;
+  r.NavDistance = 12360;
+}
+
+TEST(FrameAllocation, TheCounterSeesAllocations) {
+  const long before = gAllocations;
+  std::string s(100, 'x');  // too long for the small-string buffer
+  EXPECT_EQ(gAllocations - before, 1);
+}
+
+TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
+  RecordingDevice device;
+  testing::UseHeaderDecoder(device);
+  device.SetRecordDetail(false);
+  testing::FakeWindow window(&device);
+  HandoverQueue handover([] {});
+  TForm1 form(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
+  form.FormCreate();
+  form.Frames().SetSleep([](std::chrono::milliseconds) {});
+  BusyState(form.record);
+  for (int page : {1, 2}) {
+    form.shell.PageMode = page;
+    EXPECT_EQ(SteadyFrameAllocations(form, &device), 0) << "page " << page;
+  }
+}
+
+TEST(FrameAllocation, NoneOnEitherPageOnTheSoftwareRenderer) {
+  SdlOffscreen screen;
+  ASSERT_TRUE(screen.ok()) << screen.error();
+  testing::FakeWindow window(&screen.device());
+  HandoverQueue handover([] {});
+  TForm1 form(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
+  form.FormCreate();
+  form.Frames().SetSleep([](std::chrono::milliseconds) {});
+  BusyState(form.record);
+  for (int page : {1, 2}) {
+    form.shell.PageMode = page;
+    EXPECT_EQ(SteadyFrameAllocations(form, nullptr), 0) << "page " << page;
+  }
+}
+
+}  // namespace
+}  // namespace velmora
