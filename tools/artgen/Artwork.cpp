@@ -184,6 +184,28 @@ void ForMarks(const Range& r, const std::function<void(double, bool)>& f) {
   }
 }
 
+// A round dial's scale: one mark per value of the range on the ray the needle
+// takes for that value (its law), majors from the ring's inner edge and
+// labelled, minors shorter by minorInset.
+struct ScaleStyle {
+  double minorInset, majorWidth, minorWidth, fontSize;
+};
+void RoundScale(cairo_t* cr, const Placement& d, const Needle& n, const Ring& ring, const Range& range,
+                const ScaleStyle& st, const std::function<double(double)>& law,
+                const std::function<std::string(double)>& label) {
+  ForMarks(range, [&](double v, bool major) {
+    const double ang = law(v);
+    Set(cr, kMark);
+    NeedleMark(cr, d, n, ang, major ? ring.inner : ring.inner + st.minorInset, ring.outer,
+               major ? st.majorWidth : st.minorWidth);
+    if (major) {
+      Font(cr, st.fontSize);
+      const Pt l = DialPointOnNeedle(d, n, ang, ring.label);
+      TextCentred(cr, label(v), l.x, l.y);
+    }
+  });
+}
+
 // A needle shape from the picture pivot to the tip, painted from `from`
 // (fraction of the length) on, with a base width and a pointed tip.
 void NeedleShape(cairo_t* cr, Pt pivot, Pt tip, double from, double width, Rgb fill, Rgb edge) {
@@ -518,16 +540,8 @@ Picture SpeedDial() {
   Set(cr, kMark);
   TextCentred(cr, "M", (a.x + b.x) / 2, b.y + 13);
   // Airspeed scale, km/h.
-  ForMarks(kSpeedRange, [&](double s, bool major) {
-    const double ang = cal::AirspeedAngle(s);
-    NeedleMark(cr, d, kSpeedNeedle, ang, major ? kSpeedRing.inner : kSpeedRing.inner + 5, kSpeedRing.outer,
-               major ? 2.4 : 1.3);
-    if (major) {
-      Font(cr, 14);
-      const Pt l = DialPointOnNeedle(d, kSpeedNeedle, ang, kSpeedRing.label);
-      TextCentred(cr, Num(s / 100), l.x, l.y);
-    }
-  });
+  RoundScale(cr, d, kSpeedNeedle, kSpeedRing, kSpeedRange, {5, 2.4, 1.3, 14}, cal::AirspeedAngle,
+             [](double s) { return Num(s / 100); });
   Font(cr, 8, false);
   const Pt u = ScreenToPicture(d, {pivot.x, pivot.y + 30});
   TextCentred(cr, "км/ч x100", u.x, u.y);
@@ -558,16 +572,8 @@ Picture VsDial() {
     Set(cr, kBezelShade);
     cairo_fill(cr);
   }
-  ForMarks(kVsRange, [&](double v, bool major) {
-    const double ang = cal::VerticalSpeedAngle(v);
-    Set(cr, kMark);
-    NeedleMark(cr, d, kVsNeedle, ang, major ? kVsRing.inner : kVsRing.inner + 4, kVsRing.outer, major ? 2.2 : 1.2);
-    if (major) {
-      Font(cr, 13);
-      const Pt l = DialPointOnNeedle(d, kVsNeedle, ang, kVsRing.label);
-      TextCentred(cr, Num(std::abs(v)), l.x, l.y);
-    }
-  });
+  RoundScale(cr, d, kVsNeedle, kVsRing, kVsRange, {4, 2.2, 1.2, 13}, cal::VerticalSpeedAngle,
+             [](double v) { return Num(std::abs(v)); });
   Font(cr, 8, false);
   Set(cr, kMark);
   const Pt u = ScreenToPicture(d, {pivot.x - 28, pivot.y - 22});
@@ -679,17 +685,8 @@ Picture AltDial() {
   Set(cr, kBezelLight);
   cairo_fill(cr);
   Range metres{0, 990, 20, 100};
-  ForMarks(metres, [&](double m, bool major) {
-    const double ang = cal::AltitudeMetreAngle(m);
-    Set(cr, kMark);
-    NeedleMark(cr, d, kAltMetreNeedle, ang, major ? kAltMetreRing.inner : kAltMetreRing.inner + 5,
-               kAltMetreRing.outer, major ? 2.4 : 1.2);
-    if (major) {
-      Font(cr, 14);
-      const Pt l = DialPointOnNeedle(d, kAltMetreNeedle, ang, kAltMetreRing.label);
-      TextCentred(cr, Num(m / 100), l.x, l.y);
-    }
-  });
+  RoundScale(cr, d, kAltMetreNeedle, kAltMetreRing, metres, {5, 2.4, 1.2, 14}, cal::AltitudeMetreAngle,
+             [](double m) { return Num(m / 100); });
   // Kilometre index: amber wedges at the inner edge, one per kilometre.
   for (int k = 0; k <= 9; ++k) {
     const double ang = cal::AltitudeKmAngle(k);
