@@ -22,7 +22,6 @@
 #include "app/Unit1.h"
 #include "assets/BezelButtons.h"
 #include "engine/MessageBox.h"
-#include "engine/OmegaImageList.h"
 #include "engine/RecordingDevice.h"
 #include "engine/SdlRenderDevice.h"
 #include "link/ErrorBoxThrottle.h"
@@ -221,11 +220,7 @@ int Application::Run() {
     // Every frame computed and submitted, nothing rasterised or kept.
     nullDevice_ = std::make_unique<RecordingDevice>();
     nullDevice_->SetRecordDetail(false);
-    nullDevice_->SetDecoder([](std::span<const std::uint8_t> bytes, DecodedImage& out) {
-      if (!TImageListItem::PeekImageSize(bytes, out.width, out.height)) return false;
-      out.rgba.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4, 0);
-      return true;
-    });
+    nullDevice_->DecodeSizesOnly(0);
     host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
   } else {
     device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{opt_.headless || opt_.software, 256});

@@ -74,6 +74,10 @@ class RecordingDevice : public RenderDevice {
   void SetDecoder(std::function<bool(std::span<const std::uint8_t>, DecodedImage&)> decoder) {
     decoder_ = std::move(decoder);
   }
+  // A decoder that reads only the picture's size from its PNG or BMP header
+  // and fills every texel with `fill`: enough for anything that does not look
+  // at the pixels (page tests, measuring the loop's own cost).
+  void DecodeSizesOnly(std::uint8_t fill);
 
   // ---- RenderDevice ----
   DeviceStatus Open(const DeviceParams& params) override;

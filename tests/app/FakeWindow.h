@@ -2,23 +2,13 @@
 #pragma once
 
 #include "app/Unit1.h"
-#include "engine/OmegaImageList.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora::testing {
 
 // The recording device does not decode pictures; this gives each one its
 // real size (read from the PNG or BMP header) and opaque white pixels.
-inline void UseHeaderDecoder(RecordingDevice& device) {
-  device.SetDecoder([](std::span<const std::uint8_t> bytes, DecodedImage& out) {
-    int w = 0, h = 0;
-    if (!TImageListItem::PeekImageSize(bytes, w, h)) return false;
-    out.width = w;
-    out.height = h;
-    out.rgba.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4, 255);
-    return true;
-  });
-}
+inline void UseHeaderDecoder(RecordingDevice& device) { device.DecodeSizesOnly(255); }
 
 class FakeWindow : public WindowHost {
  public:
