@@ -7,7 +7,6 @@
 #include "engine/RecordingDevice.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
-#include "link/Handover.h"
 
 namespace velmora {
 namespace {
@@ -29,19 +28,20 @@ void Cruise(FlightData& r) {
   r.TargetRange = 8000;
 }
 
-struct RecordedForm {
-  RecordedForm() {
-    testing::UseHeaderDecoder(device);
-    device.SetRecordDetail(false);
-    form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
-    form->FormCreate();
-    form->Frames().SetSleep([](std::chrono::milliseconds) {});
-    Cruise(form->record);
+// Pictures with their sizes and nothing else, calls counted but not kept:
+// ready before the display loads its textures.
+struct QuietRecorder : RecordingDevice {
+  QuietRecorder() {
+    testing::UseHeaderDecoder(*this);
+    SetRecordDetail(false);
   }
-  RecordingDevice device;
-  testing::FakeWindow window{&device};
-  HandoverQueue handover{[] {}};
-  std::unique_ptr<TForm1> form;
+};
+
+struct RecordedForm {
+  RecordedForm() { Cruise(display.form->record); }
+  QuietRecorder device;
+  testing::StartedDisplay display{device};
+  TForm1* form = display.form.get();
 };
 
 void RunRecorded(benchmark::State& state, int page) {
@@ -67,13 +67,9 @@ void BM_SoftwareFlightFrame(benchmark::State& state) {
     return;
   }
   {
-    testing::FakeWindow host(&screen.device());
-    HandoverQueue handover{[] {}};
-    TForm1 form(host, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
-    form.FormCreate();
-    form.Frames().SetSleep([](std::chrono::milliseconds) {});
-    Cruise(form.record);
-    for (auto _ : state) form.OmegaTimer1Timer();
+    testing::StartedDisplay display(screen.device());
+    Cruise(display.form->record);
+    for (auto _ : state) display.form->OmegaTimer1Timer();
   }
 }
 BENCHMARK(BM_SoftwareFlightFrame)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 
 #include "app/Unit1.h"
 #include "engine/RecordingDevice.h"
+#include "link/Handover.h"
 
 namespace velmora::testing {
 
@@ -44,6 +45,20 @@ class FakeWindow : public WindowHost {
 
  private:
   RenderDevice* device_;
+};
+
+// A started display on a device: fake window, listeners on free ports, no
+// config.txt (the fallback), frames without the pacing sleep.
+struct StartedDisplay {
+  explicit StartedDisplay(RenderDevice& device) : window(&device) {
+    form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{},
+                                    "/nonexistent/config.txt");
+    form->FormCreate();
+    form->Frames().SetSleep([](std::chrono::milliseconds) {});
+  }
+  FakeWindow window;
+  HandoverQueue handover{[] {}};
+  std::unique_ptr<TForm1> form;
 };
 
 }  // namespace velmora::testing

@@ -12,7 +12,6 @@
 #include "FakeWindow.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
-#include "link/Handover.h"
 
 namespace {
 std::atomic<long> gAllocations{0};
@@ -63,11 +62,8 @@ TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
   RecordingDevice device;
   testing::UseHeaderDecoder(device);
   device.SetRecordDetail(false);
-  testing::FakeWindow window(&device);
-  HandoverQueue handover([] {});
-  TForm1 form(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
-  form.FormCreate();
-  form.Frames().SetSleep([](std::chrono::milliseconds) {});
+  testing::StartedDisplay display(device);
+  TForm1& form = *display.form;
   BusyState(form.record);
   for (int page : {1, 2}) {
     form.shell.PageMode = page;
@@ -78,11 +74,8 @@ TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
 TEST(FrameAllocation, NoneOnEitherPageOnTheSoftwareRenderer) {
   SdlOffscreen screen;
   ASSERT_TRUE(screen.ok()) << screen.error();
-  testing::FakeWindow window(&screen.device());
-  HandoverQueue handover([] {});
-  TForm1 form(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, "/nonexistent/config.txt");
-  form.FormCreate();
-  form.Frames().SetSleep([](std::chrono::milliseconds) {});
+  testing::StartedDisplay display(screen.device());
+  TForm1& form = *display.form;
   BusyState(form.record);
   for (int page : {1, 2}) {
     form.shell.PageMode = page;

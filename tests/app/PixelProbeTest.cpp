@@ -10,7 +10,6 @@
 #include "FakeWindow.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
-#include "link/Handover.h"
 
 namespace velmora {
 namespace {
@@ -21,15 +20,11 @@ class PixelProbe : public ::testing::Test {
     screen_ = std::make_unique<SdlOffscreen>();
     ASSERT_TRUE(screen_->ok()) << screen_->error();
     device_ = &screen_->device();
-    host_ = std::make_unique<testing::FakeWindow>(device_);
-    form_ = std::make_unique<TForm1>(*host_, handover_, ListenerConfig{0, 0}, ListenerHooks{},
-                                     "/nonexistent/config.txt");
-    form_->FormCreate();
-    form_->Frames().SetSleep([](std::chrono::milliseconds) {});
+    display_ = std::make_unique<testing::StartedDisplay>(*device_);
+    form_ = display_->form.get();
   }
   void TearDown() override {
-    form_.reset();
-    host_.reset();
+    display_.reset();
     screen_.reset();
   }
 
@@ -75,9 +70,8 @@ class PixelProbe : public ::testing::Test {
 
   std::unique_ptr<SdlOffscreen> screen_;
   SdlRenderDevice* device_ = nullptr;
-  std::unique_ptr<testing::FakeWindow> host_;
-  HandoverQueue handover_{[] {}};
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<testing::StartedDisplay> display_;
+  TForm1* form_ = nullptr;
   std::vector<std::uint32_t> pixels_;
   int width_ = 0, height_ = 0;
 };
