@@ -67,8 +67,7 @@ class Application {
  private:
   bool InitSdl();
   void InstallBoxHandler();
-  void ReportAppError(const std::string& message);
-  void OnTcpError(const std::string& message, const std::string& peer);
+  void ReportError(const std::string& message, const std::string& peer = {});
   void HandleEvent(const SDL_Event& e, bool& quit);
   void DrainTelemetry();
   void Tick();
@@ -126,25 +125,19 @@ void Application::InstallBoxHandler() {
   });
 }
 
-void Application::ReportAppError(const std::string& message) {
-  // Boxes never stack: while one shows, and for a while after, stderr only.
+void Application::ReportError(const std::string& message, const std::string& peer) {
+  // Every error reaches stderr (a TCP one with its peer); a box opens only
+  // when none is showing and the last one closed a while ago, so a
+  // misbehaving exporter or a failing frame cannot bury the display under
+  // modal boxes.
   const std::string text = WithFullStop(message);
-  if (opt_.headless || !throttle_.TryOpen()) {
+  if (peer.empty()) {
     std::fprintf(stderr, "%s: %s\n", title_.c_str(), text.c_str());
-    return;
+  } else {
+    std::fprintf(stderr, "velmora: TCP %s: %s\n", peer.c_str(), message.c_str());
   }
-  ShowMessageBox(title_, text, BoxIcon::Error);
-  throttle_.Closed();
-}
-
-void Application::OnTcpError(const std::string& message, const std::string& peer) {
-  // Every error reaches stderr with its peer; a box opens only when none is
-  // showing and the last one closed a while ago, so a misbehaving exporter
-  // cannot bury the display under modal boxes.
-  std::fprintf(stderr, "velmora: TCP %s: %s\n", peer.c_str(), message.c_str());
   if (opt_.headless || !throttle_.TryOpen()) return;
-  std::string t = WithFullStop(message);
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title_.c_str(), t.c_str(), window_);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title_.c_str(), text.c_str(), window_);
   throttle_.Closed();
 }
 
@@ -209,7 +202,7 @@ void Application::Tick() {
     form_->OmegaTimer1.Poll();
   } catch (const std::exception& ex) {
     // The frame ends where it failed; the next tick draws a fresh one.
-    ReportAppError(ex.what());
+    ReportError(ex.what());
   }
 }
 
@@ -254,7 +247,7 @@ int Application::Run() {
     };
   }
   hooks.onMessage = [this](std::chrono::steady_clock::time_point t, bool ok) { stats_.MessageHandled(t, ok); };
-  hooks.onTcpError = [this](const std::string& m, const std::string& peer) { OnTcpError(m, peer); };
+  hooks.onTcpError = [this](const std::string& m, const std::string& peer) { ReportError(m, peer); };
   try {
     form_ = std::make_unique<TForm1>(*host_, *handover_, ListenerConfig{opt_.udpPort, opt_.tcpPort}, hooks);
   } catch (const std::exception& ex) {
