@@ -15,6 +15,7 @@
 #include <iostream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 
 #include "app/CommandLine.h"
 #include "app/SdlWindowHost.h"
@@ -86,6 +87,7 @@ class Application {
   RunStats stats_;
   std::FILE* record_ = nullptr;
   std::chrono::steady_clock::time_point recordStart_;
+  std::chrono::steady_clock::duration slept_{};  // the last frame's pacing sleep, as slept
   long frames_ = 0;
   double nextShot_ = 0;
 };
@@ -278,14 +280,18 @@ int Application::Run() {
 
   // Frame bookkeeping around the page drawing: draw time, presentation,
   // screenshots, the frame limit.
+  form_->Frames().SetSleep([this](std::chrono::milliseconds d) {
+    const auto a = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(d);
+    slept_ = std::chrono::steady_clock::now() - a;
+  });
   form_->OmegaTimer1.SetOnTimer([this] {
     if (nullDevice_) nullDevice_->ClearLog();
     auto t0 = std::chrono::steady_clock::now();
     form_->OmegaTimer1Timer();
     auto t1 = std::chrono::steady_clock::now();
     // The frame's own pacing sleep is not drawing time.
-    stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0).count() -
-                      static_cast<double>(FrameCycle::kPacing.count()));
+    stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0 - slept_).count());
     stats_.Presented(t1);
     ++frames_;
   });
