@@ -1,0 +1,437 @@
+#!/usr/bin/env bash
+# Builds the third-party libraries for the Windows cross build (MinGW-w64)
+# from Debian's own source packages, into a cache folder:
+#
+#   scripts/windows-deps.sh [CACHE_DIR]      (default: build/windows-deps)
+#
+# CACHE_DIR/<key>/ receives bin/ (DLLs), include/, lib/ (import libraries,
+# CMake packages, pkg-config files); CACHE_DIR/current points at it and is
+# what cmake/mingw-w64-x86_64.cmake uses unless VELMORA_WINDOWS_DEPS says
+# otherwise. The key names the library versions, the toolchain version and a
+# hash of this recipe, so a finished cache is found again in a second and a
+# new Debian release or a changed recipe builds a fresh one beside it.
+#
+# Built: SDL2 (shared, plus SDL2main), SDL2_ttf (shared, FreeType linked in
+# statically), SDL2_image (shared, PNG through stb_image and miniz), GoogleTest
+# and GoogleMock (static), and the Asio headers copied from libasio-dev.
+#
+# As root it installs the host packages it needs and adds deb-src entries
+# mirroring the Debian archives apt already uses. It needs no terminal: CI
+# runs it as is. VELMORA_JOBS sets the parallel build jobs (default 2).
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+self=$repo/scripts/windows-deps.sh
+recipe_dir=$repo/scripts/windows-deps
+toolchain=$repo/cmake/mingw-w64-x86_64.cmake
+cache_root=${1:-$repo/build/windows-deps}
+jobs=${VELMORA_JOBS:-2}
+triple=x86_64-w64-mingw32
+
+log() { printf 'windows-deps: %s\n' "$*" >&2; }
+die() { log "error: $*"; exit 1; }
+
+# ---------------------------------------------------------------------------
+# Host packages
+# ---------------------------------------------------------------------------
+toolchain_packages=(
+  gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix
+  binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+)
+host_packages=(
+  "${toolchain_packages[@]}"
+  wine wine64 cmake ninja-build dpkg-dev patch
+  googletest libasio-dev fonts-liberation2
+)
+
+is_root() { [[ $(id -u) -eq 0 ]]; }
+
+# apt-get that waits for another apt or dpkg run to finish instead of failing.
+# DPkg::Lock::Timeout covers dpkg's lock; the lists lock taken by `update` is
+# retried here for up to 20 minutes.
+apt_get() {
+  local attempt err
+  err=$(mktemp)
+  for attempt in $(seq 1 120); do
+    if DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -q "$@" \
+        </dev/null 2>"$err"; then
+      cat "$err" >&2
+      rm -f "$err"
+      return 0
+    fi
+    cat "$err" >&2
+    if ! grep -qiE 'could not get lock|unable to lock|is another process using it' "$err"; then
+      rm -f "$err"
+      return 1
+    fi
+    log "apt is busy (attempt $attempt), waiting"
+    sleep 10
+  done
+  rm -f "$err"
+  return 1
+}
+
+ensure_host_packages() {
+  local missing=() p status
+  for p in "${host_packages[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+  done
+  ((${#missing[@]} == 0)) && return 0
+  is_root || die "missing packages; run as root or install them: apt-get install ${missing[*]}"
+  log "installing ${missing[*]}"
+  # Wine's recommendations (fonts, GStreamer, printing...) are not needed to
+  # run console and SDL programs.
+  if ! apt_get install -y --no-install-recommends "${missing[@]}"; then
+    apt_get update
+    apt_get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# ---------------------------------------------------------------------------
+# deb-src entries for the Debian archives apt already installs from
+# ---------------------------------------------------------------------------
+deb_src_file=/etc/apt/sources.list.d/velmora-deb-src.list
+
+# Prints the active entries of every apt source file as
+# "type<TAB>signed-by<TAB>uri<TAB>suite<TAB>components", one suite a line.
+# Reads one-line .list files and deb822 .sources files.
+apt_entries() {
+  local f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [[ -f "$f" && "$f" != "$deb_src_file" ]] || continue
+    awk '
+      { sub(/#.*/, "") }
+      $1 == "deb" || $1 == "deb-src" {
+        type = $1; signed = ""; i = 2
+        if ($2 ~ /^\[/) {
+          opts = ""
+          for (; i <= NF; i++) { opts = opts " " $i; if ($i ~ /\]$/) { i++; break } }
+          if (match(opts, /signed-by=[^] ]+/)) signed = substr(opts, RSTART + 10, RLENGTH - 10)
+        }
+        uri = $i; suite = $(i + 1); comps = ""
+        for (j = i + 2; j <= NF; j++) comps = comps (comps == "" ? "" : " ") $j
+        print type "\t" signed "\t" uri "\t" suite "\t" comps
+      }' "$f"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [[ -f "$f" ]] || continue
+    awk '
+      function flush(   n, na, nb, t, a, b, i, j, k) {
+        if (enabled != "no" && uris != "") {
+          n = split(types, t, " "); na = split(uris, a, " "); nb = split(suites, b, " ")
+          for (i = 1; i <= n; i++) for (j = 1; j <= na; j++) for (k = 1; k <= nb; k++)
+            print t[i] "\t" (inline ? "" : signed) "\t" a[j] "\t" b[k] "\t" comps
+        }
+        types = uris = suites = comps = signed = enabled = ""; inline = 0; field = ""
+      }
+      /^[ \t]*#/ { next }
+      /^[ \t]*$/ { flush(); next }
+      /^[ \t]/ {
+        v = $0; gsub(/^[ \t]+|[ \t]+$/, "", v)
+        if (field == "uris") uris = uris " " v
+        else if (field == "suites") suites = suites " " v
+        else if (field == "components") comps = comps " " v
+        else if (field == "signed-by") inline = 1
+        next
+      }
+      {
+        key = tolower($0); sub(/:.*/, "", key); field = key
+        v = $0; sub(/^[^:]*:[ \t]*/, "", v); sub(/[ \t]+$/, "", v)
+        if (key == "types") types = v
+        else if (key == "uris") uris = v
+        else if (key == "suites") suites = v
+        else if (key == "components") comps = v
+        else if (key == "signed-by") signed = v
+        else if (key == "enabled") enabled = tolower(v)
+      }
+      END { flush() }' "$f"
+  done
+}
+
+# One deb-src line for each Debian archive suite that has a deb entry and no
+# deb-src entry yet. Third-party repositories are left out: most publish no
+# sources, and `apt-get update` would fail on them.
+wanted_deb_src() {
+  local entries
+  entries=$(apt_entries)
+  awk -F'\t' '
+    function debian(uri, signed) {
+      return uri ~ /\/debian(-security|-ports)?(\/[0-9]+T[0-9]+Z)?\/?$/ ||
+             signed ~ /debian-archive-keyring/
+    }
+    { id = $3; sub(/\/+$/, "", id); id = id "\t" $4 }
+    $1 == "deb-src" { have[id] = 1; next }
+    $1 == "deb" && debian($3, $2) { want[++n] = $0; wid[n] = id }
+    END {
+      for (i = 1; i <= n; i++) {
+        split(want[i], f, "\t")
+        if (wid[i] in have || seen[wid[i]]++) continue
+        opts = (f[2] != "" && f[2] !~ / /) ? "[signed-by=" f[2] "] " : ""
+        print "deb-src " opts f[3] " " f[4] " " f[5]
+      }
+    }' <<<"$entries"
+}
+
+source_packages=(libsdl2 libsdl2-ttf libsdl2-image freetype)
+
+# What apt-get source would fetch (one apt call: each takes a second or two).
+sources_ready() {
+  source_dscs=$(apt-get source --print-uris -qq "${source_packages[@]}" 2>/dev/null \
+                | awk '$2 ~ /\.dsc$/ { print $2 }') || return 1
+  [[ $(wc -l <<<"$source_dscs") -eq ${#source_packages[@]} ]]
+}
+
+ensure_deb_src() {
+  local wanted current=""
+  wanted=$(wanted_deb_src)
+  [[ -f "$deb_src_file" ]] && current=$(cat "$deb_src_file")
+  if [[ -n "$wanted" ]]; then
+    wanted="# Source entries for the Windows dependency build (scripts/windows-deps.sh)
+$wanted"
+  fi
+  if [[ "$wanted" != "$current" ]]; then
+    is_root || die "deb-src entries are missing; run as root once"
+    if [[ -n "$wanted" ]]; then
+      log "adding deb-src entries in $deb_src_file"
+      printf '%s\n' "$wanted" >"$deb_src_file"
+    else
+      rm -f "$deb_src_file"
+    fi
+    apt_get update
+  fi
+  if ! sources_ready; then
+    is_root || die "the source package lists are missing; run as root once"
+    apt_get update
+    sources_ready || die "apt-get source finds no sources for ${source_packages[*]}"
+  fi
+}
+
+# ---------------------------------------------------------------------------
+# Cache key
+# ---------------------------------------------------------------------------
+# The source version apt-get source would fetch, read off the .dsc file name.
+source_version() {
+  local dsc
+  dsc=$(grep -m1 "^$1_.*\.dsc\$" <<<"$source_dscs") || die "no source package $1"
+  dsc=${dsc#"$1"_}
+  printf '%s' "${dsc%.dsc}"
+}
+
+installed_version() { dpkg-query -W -f='${Version}' "$1"; }
+
+# 2:2.26.5+dfsg-1 -> 2.26.5
+upstream() { local v=${1#*:}; printf '%s' "${v%%[-+~]*}"; }
+
+# The recipe without its comments: editing an explanation rebuilds nothing.
+recipe_hash() {
+  local f
+  for f in "$self" "$toolchain" "$recipe_dir"/*; do
+    [[ -f "$f" ]] || continue
+    printf '== %s\n' "${f##*/}"
+    grep -vE '^[[:space:]]*#' "$f" || true
+  done | sha256sum | cut -c1-12
+}
+
+declare -A ver
+compute_key() {
+  local p
+  for p in "${source_packages[@]}"; do
+    ver[$p]=$(source_version "$p")
+  done
+  for p in "${toolchain_packages[@]}" googletest libasio-dev; do
+    ver[$p]=$(installed_version "$p")
+  done
+  key_text=$(
+    for p in libsdl2 libsdl2-ttf libsdl2-image freetype googletest libasio-dev \
+             "${toolchain_packages[@]}"; do
+      printf '%s %s\n' "$p" "${ver[$p]}"
+    done
+  )
+  key_text+=$'\n'"recipe $(recipe_hash)"
+  local full_hash
+  full_hash=$(printf '%s\n' "$key_text" | sha256sum | cut -c1-12)
+  key="sdl2-$(upstream "${ver[libsdl2]}")_ttf-$(upstream "${ver[libsdl2-ttf]}")"
+  key+="_image-$(upstream "${ver[libsdl2-image]}")_ft-$(upstream "${ver[freetype]}")"
+  key+="_gcc-$(upstream "${ver[g++-mingw-w64-x86-64-posix]}")_${full_hash}"
+}
+
+# ---------------------------------------------------------------------------
+# Builds
+# ---------------------------------------------------------------------------
+cmake_build() {  # name source_dir [cmake args...]
+  local name=$1 src=$2
+  shift 2
+  local bld=$work/build-$name start=$SECONDS
+  log "building $name"
+  local launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  fi
+  cmake -S "$src" -B "$bld" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" "${launcher[@]}" \
+    -DVELMORA_WINDOWS_DEPS="$prefix" \
+    -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DCMAKE_BUILD_TYPE=Release \
+    "$@" >"$work/$name.configure.log" 2>&1 \
+    || { tail -n 40 "$work/$name.configure.log" >&2; die "$name: configure failed"; }
+  nice -n 10 cmake --build "$bld" -j "$jobs" >"$work/$name.build.log" 2>&1 \
+    || { tail -n 40 "$work/$name.build.log" >&2; die "$name: build failed"; }
+  cmake --install "$bld" --strip >"$work/$name.install.log" 2>&1 \
+    || { tail -n 40 "$work/$name.install.log" >&2; die "$name: install failed"; }
+  log "built $name in $((SECONDS - start)) s"
+}
+
+fetch_sources() {
+  local p dir
+  log "fetching sources"
+  (cd "$work" && apt-get -q -o APT::Sandbox::User=root source \
+     "${source_packages[@]}" </dev/null >"$work/sources.log" 2>&1) \
+    || { tail -n 20 "$work/sources.log" >&2; die "apt-get source failed"; }
+  for p in "${source_packages[@]}"; do
+    [[ -f "$work/${p}_${ver[$p]}.dsc" ]] || die "apt-get source fetched another $p than ${ver[$p]}"
+    dir=$work/$p-$(v=${ver[$p]#*:}; printf '%s' "${v%-*}")
+    [[ -d "$dir" ]] || die "no unpacked source in $dir"
+    src[$p]=$dir
+  done
+}
+
+build_freetype() {
+  cmake_build freetype "${src[freetype]}" \
+    -DBUILD_SHARED_LIBS=OFF \
+    -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+}
+
+# Only what a windowed 2D program needs: the windows, offscreen and dummy video
+# drivers, the software, Direct3D and OpenGL renderers, events, threads,
+# timers and message boxes. No audio, joystick, haptic, HID or sensor code.
+build_sdl2() {
+  cmake_build sdl2 "${src[libsdl2]}" \
+    -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL_TESTS=OFF \
+    -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF \
+    -DSDL_SENSOR=OFF -DSDL_XINPUT=OFF -DSDL_WASAPI=OFF \
+    -DSDL_VIDEO=ON -DSDL_RENDER=ON -DSDL_EVENTS=ON -DSDL_THREADS=ON -DSDL_TIMERS=ON \
+    -DSDL_DIRECTX=ON -DSDL_RENDER_D3D=ON -DSDL_OPENGL=ON -DSDL_OPENGLES=OFF \
+    -DSDL_VULKAN=OFF -DSDL_OFFSCREEN=ON -DSDL_DUMMYVIDEO=ON
+}
+
+build_sdl2_ttf() {
+  cmake_build sdl2_ttf "${src[libsdl2-ttf]}" \
+    -DBUILD_SHARED_LIBS=ON -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF \
+    -DSDL2TTF_SAMPLES=OFF
+}
+
+build_sdl2_image() {
+  patch -d "${src[libsdl2-image]}" -p1 --forward --quiet \
+    <"$recipe_dir/sdl2-image-config-stb.patch"
+  local off=() f
+  for f in AVIF GIF JPG JXL LBM PCX PNM QOI SVG TGA TIF WEBP XCF XPM XV; do
+    off+=("-DSDL2IMAGE_$f=OFF")
+  done
+  # BMP stays: SDL2_image hands it to SDL's own reader.
+  cmake_build sdl2_image "${src[libsdl2-image]}" \
+    -DBUILD_SHARED_LIBS=ON -DSDL2IMAGE_VENDORED=OFF -DSDL2IMAGE_DEPS_SHARED=OFF \
+    -DSDL2IMAGE_SAMPLES=OFF -DSDL2IMAGE_TESTS=OFF \
+    -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_BACKEND_WIC=OFF \
+    -DSDL2IMAGE_BMP=ON -DSDL2IMAGE_PNG=ON -DSDL2IMAGE_PNG_SAVE=ON "${off[@]}"
+}
+
+build_googletest() {
+  cmake_build googletest /usr/src/googletest \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
+}
+
+# Asio is header-only: a copy of Debian's headers (only these, not the rest of
+# /usr/include) plus a pkg-config file carrying the Winsock libraries.
+install_asio() {
+  log "copying the Asio headers"
+  mkdir -p "$prefix/include" "$prefix/lib/pkgconfig"
+  cp -a /usr/include/asio /usr/include/asio.hpp "$prefix/include/"
+  cat >"$prefix/lib/pkgconfig/asio.pc" <<EOF
+prefix=\${pcfiledir}/../..
+includedir=\${prefix}/include
+
+Name: asio
+Description: Standalone Asio headers (from Debian's libasio-dev)
+Version: $(upstream "${ver[libasio-dev]}")
+Cflags: -I\${includedir} -DASIO_STANDALONE
+Libs: -lws2_32 -lmswsock
+EOF
+}
+
+# pkg-config files name their folder relative to themselves, so the cache
+# still works after being moved or restored elsewhere (CMake's package files
+# already do this).
+relocate_pkgconfig() {
+  local pc
+  for pc in "$prefix"/lib/pkgconfig/*.pc; do
+    sed -i "s|$prefix|\${pcfiledir}/../..|g" "$pc"
+  done
+  rm -f "$prefix/bin/sdl2-config"  # a shell script, of no use for Windows builds
+}
+
+# Earlier keys (older Debian versions or recipes) and unfinished work folders.
+prune_old_caches() {
+  local d
+  for d in "$cache_root"/*/ "$cache_root"/.work-*/; do
+    d=${d%/}
+    [[ -d "$d" && "${d##*/}" != "$key" ]] || continue
+    [[ -f "$d/key.txt" || "${d##*/}" == .work-* ]] || continue
+    log "removing the outdated $d"
+    rm -rf "$d"
+  done
+}
+
+# ---------------------------------------------------------------------------
+main() {
+  ensure_host_packages
+  ensure_deb_src
+  compute_key
+
+  prefix=$cache_root/$key
+  if [[ -f "$prefix/.complete" ]] && [[ "$(cat "$prefix/.complete")" == "$key_text" ]]; then
+    ln -sfn "$key" "$cache_root/current"
+    log "up to date: $prefix"
+    printf '%s\n' "$prefix"
+    return 0
+  fi
+
+  mkdir -p "$cache_root"
+  exec 9>"$cache_root/.lock"
+  if ! flock -n 9; then
+    log "another run is building in $cache_root, waiting"
+    flock 9
+    if [[ -f "$prefix/.complete" ]]; then
+      ln -sfn "$key" "$cache_root/current"
+      printf '%s\n' "$prefix"
+      return 0
+    fi
+  fi
+
+  local start=$SECONDS
+  log "building into $prefix"
+  rm -rf "$prefix"
+  work=$cache_root/.work-$key
+  rm -rf "$work"
+  mkdir -p "$work" "$prefix"
+  declare -gA src
+  fetch_sources
+  build_freetype
+  build_sdl2
+  build_sdl2_ttf
+  build_sdl2_image
+  build_googletest
+  install_asio
+  relocate_pkgconfig
+
+  printf '%s\n' "$key_text" >"$prefix/key.txt"
+  rm -rf "$work"
+  prune_old_caches
+  printf '%s\n' "$key_text" >"$prefix/.complete"
+  ln -sfn "$key" "$cache_root/current"
+  log "done in $((SECONDS - start)) s: $prefix ($(du -sh "$prefix" | cut -f1))"
+  printf '%s\n' "$prefix"
+}
+
+main "$@"
