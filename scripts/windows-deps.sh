@@ -8,8 +8,9 @@
 # CMake packages, pkg-config files); CACHE_DIR/current points at it and is
 # what cmake/mingw-w64-x86_64.cmake uses unless VELMORA_WINDOWS_DEPS says
 # otherwise. The key names the library versions, the toolchain version and a
-# hash of this recipe, so a finished cache is found again in a second and a
-# new Debian release or a changed recipe builds a fresh one beside it.
+# hash of this recipe, so a finished cache is found again in a second or two,
+# and a new Debian release or a changed recipe builds a fresh one (replacing
+# the old). The prefix is printed on standard output.
 #
 # Built: SDL2 (shared, plus SDL2main), SDL2_ttf (shared, FreeType linked in
 # statically), SDL2_image (shared, PNG through stb_image and miniz), GoogleTest
@@ -24,9 +25,8 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 self=$repo/scripts/windows-deps.sh
 recipe_dir=$repo/scripts/windows-deps
 toolchain=$repo/cmake/mingw-w64-x86_64.cmake
-cache_root=${1:-$repo/build/windows-deps}
+cache_root=$(realpath -m "${1:-$repo/build/windows-deps}")
 jobs=${VELMORA_JOBS:-2}
-triple=x86_64-w64-mingw32
 
 log() { printf 'windows-deps: %s\n' "$*" >&2; }
 die() { log "error: $*"; exit 1; }
@@ -71,11 +71,18 @@ apt_get() {
   return 1
 }
 
+# A repository that cannot be reached (a third-party one, say) makes `update`
+# fail as a whole; what matters here is checked afterwards.
+apt_update() {
+  apt_get update || log "apt-get update reported errors; going on"
+}
+
 ensure_host_packages() {
-  local missing=() p status
+  local missing=() p installed
+  installed=$(dpkg-query -W -f='${db:Status-Abbrev} ${Package}\n' "${host_packages[@]}" \
+              2>/dev/null || true)
   for p in "${host_packages[@]}"; do
-    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-    [[ "$status" == "install ok installed" ]] || missing+=("$p")
+    grep -qx "ii  $p" <<<"$installed" || missing+=("$p")
   done
   ((${#missing[@]} == 0)) && return 0
   is_root || die "missing packages; run as root or install them: apt-get install ${missing[*]}"
@@ -83,7 +90,7 @@ ensure_host_packages() {
   # Wine's recommendations (fonts, GStreamer, printing...) are not needed to
   # run console and SDL programs.
   if ! apt_get install -y --no-install-recommends "${missing[@]}"; then
-    apt_get update
+    apt_update
     apt_get install -y --no-install-recommends "${missing[@]}"
   fi
 }
@@ -175,11 +182,22 @@ wanted_deb_src() {
 
 source_packages=(libsdl2 libsdl2-ttf libsdl2-image freetype)
 
-# What apt-get source would fetch (one apt call: each takes a second or two).
+# The .dsc files apt-get source would fetch. Asking apt takes seconds (it
+# reads the compressed Sources lists), so the answer is kept beside the cache
+# for as long as the lists and apt's configuration stay the same.
 sources_ready() {
+  local memo=$cache_root/.source-versions fingerprint
+  fingerprint=$(stat -c '%n %s %Y' /var/lib/apt/lists/*_Sources* /etc/apt/sources.list* \
+                  /etc/apt/sources.list.d/* /etc/apt/preferences* 2>/dev/null | sha256sum)
+  if [[ -f "$memo" && "$(head -n1 "$memo")" == "$fingerprint" ]]; then
+    source_dscs=$(tail -n +2 "$memo")
+    return 0
+  fi
   source_dscs=$(apt-get source --print-uris -qq "${source_packages[@]}" 2>/dev/null \
                 | awk '$2 ~ /\.dsc$/ { print $2 }') || return 1
-  [[ $(wc -l <<<"$source_dscs") -eq ${#source_packages[@]} ]]
+  [[ $(wc -l <<<"$source_dscs") -eq ${#source_packages[@]} ]] || return 1
+  mkdir -p "$cache_root"
+  printf '%s\n%s\n' "$fingerprint" "$source_dscs" >"$memo"
 }
 
 ensure_deb_src() {
@@ -198,11 +216,11 @@ $wanted"
     else
       rm -f "$deb_src_file"
     fi
-    apt_get update
+    apt_update
   fi
   if ! sources_ready; then
     is_root || die "the source package lists are missing; run as root once"
-    apt_get update
+    apt_update
     sources_ready || die "apt-get source finds no sources for ${source_packages[*]}"
   fi
 }
@@ -218,30 +236,32 @@ source_version() {
   printf '%s' "${dsc%.dsc}"
 }
 
-installed_version() { dpkg-query -W -f='${Version}' "$1"; }
-
 # 2:2.26.5+dfsg-1 -> 2.26.5
 upstream() { local v=${1#*:}; printf '%s' "${v%%[-+~]*}"; }
 
-# The recipe without its comments: editing an explanation rebuilds nothing.
+# What shapes the libraries: the build section of this script (from its
+# "Builds" heading to main), the toolchain file and the patches, all without
+# comments, so editing an explanation or the apt plumbing rebuilds nothing.
 recipe_hash() {
   local f
-  for f in "$self" "$toolchain" "$recipe_dir"/*; do
-    [[ -f "$f" ]] || continue
-    printf '== %s\n' "${f##*/}"
-    grep -vE '^[[:space:]]*#' "$f" || true
-  done | sha256sum | cut -c1-12
+  {
+    awk '/^# Builds$/ { on = 1 } /^main\(\) \{/ { on = 0 } on' "$self"
+    for f in "$toolchain" "$recipe_dir"/*; do
+      printf '== %s\n' "${f##*/}"
+      cat "$f"
+    done
+  } | grep -vE '^[[:space:]]*(#|$)' | sha256sum | cut -c1-12
 }
 
 declare -A ver
 compute_key() {
-  local p
+  local p v
   for p in "${source_packages[@]}"; do
     ver[$p]=$(source_version "$p")
   done
-  for p in "${toolchain_packages[@]}" googletest libasio-dev; do
-    ver[$p]=$(installed_version "$p")
-  done
+  while read -r p v; do
+    ver[$p]=$v
+  done < <(dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}" googletest libasio-dev)
   key_text=$(
     for p in libsdl2 libsdl2-ttf libsdl2-image freetype googletest libasio-dev \
              "${toolchain_packages[@]}"; do
@@ -254,6 +274,18 @@ compute_key() {
   key="sdl2-$(upstream "${ver[libsdl2]}")_ttf-$(upstream "${ver[libsdl2-ttf]}")"
   key+="_image-$(upstream "${ver[libsdl2-image]}")_ft-$(upstream "${ver[freetype]}")"
   key+="_gcc-$(upstream "${ver[g++-mingw-w64-x86-64-posix]}")_${full_hash}"
+}
+
+# Earlier keys (older Debian versions or recipes) and unfinished work folders.
+prune_old_caches() {
+  local d
+  for d in "$cache_root"/*/ "$cache_root"/.work-*/; do
+    d=${d%/}
+    [[ -d "$d" && ! -L "$d" && "${d##*/}" != "$key" ]] || continue
+    [[ -f "$d/key.txt" || "${d##*/}" == .work-* ]] || continue
+    log "removing the outdated $d"
+    rm -rf "$d"
+  done
 }
 
 # ---------------------------------------------------------------------------
@@ -369,18 +401,6 @@ relocate_pkgconfig() {
     sed -i "s|$prefix|\${pcfiledir}/../..|g" "$pc"
   done
   rm -f "$prefix/bin/sdl2-config"  # a shell script, of no use for Windows builds
-}
-
-# Earlier keys (older Debian versions or recipes) and unfinished work folders.
-prune_old_caches() {
-  local d
-  for d in "$cache_root"/*/ "$cache_root"/.work-*/; do
-    d=${d%/}
-    [[ -d "$d" && "${d##*/}" != "$key" ]] || continue
-    [[ -f "$d/key.txt" || "${d##*/}" == .work-* ]] || continue
-    log "removing the outdated $d"
-    rm -rf "$d"
-  done
 }
 
 # ---------------------------------------------------------------------------
