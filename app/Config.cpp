@@ -168,4 +168,10 @@ bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c) {
   return false;
 }
 
+ListenerChoice ListenersFor(std::string_view transport) {
+  if (transport == "tcp") return {false, true};
+  if (transport == "udp") return {true, false};
+  return {};
+}
+
 }  // namespace velmora

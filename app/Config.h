@@ -35,6 +35,14 @@ std::optional<std::int32_t> ParseIntegerLine(std::string_view line);
 // not start another line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
+// Which listeners the fifth line's transport text leaves open: exactly "tcp"
+// or "udp" closes the other one; any other text keeps both.
+struct ListenerChoice {
+  bool udp = true;
+  bool tcp = true;
+};
+ListenerChoice ListenersFor(std::string_view transport);
+
 // All five lines or nothing.
 std::optional<WindowConfig> ParseConfig(std::string_view text);
 

@@ -196,7 +196,7 @@ TEST(DemoFlightTest, MessagesScanBackToTheSameValues) {
     const std::string message = FormatMessage(sent);
     FlightData got;
     ApplyStartupValues(got);
-    const auto error = UDPServerUDPRead(got, message);
+    const auto error = ApplyDatagram(got, message);
     ASSERT_FALSE(error.has_value()) << error->message << " in " << message;
     for (const auto& f : kFlightFields) {
       if (f.position >= 1) {

@@ -1,9 +1,9 @@
 // A window for shell tests: remembers what the shell asked of it.
 #pragma once
 
-#include "app/Unit1.h"
+#include "app/Display.h"
+#include "app/WindowHost.h"
 #include "engine/RecordingDevice.h"
-#include "link/Handover.h"
 
 namespace velmora::testing {
 
@@ -47,18 +47,20 @@ class FakeWindow : public WindowHost {
   RenderDevice* device_;
 };
 
-// A started display on a device: fake window, listeners on free ports, no
-// config.txt (the fallback), frames without the pacing sleep.
+// A started display on a device: fake window, no config.txt (the
+// fallback), no sockets.
 struct StartedDisplay {
-  explicit StartedDisplay(RenderDevice& device) : window(&device) {
-    form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{},
-                                    "/nonexistent/config.txt");
-    form->FormCreate();
-    form->Frames().SetSleep([](std::chrono::milliseconds) {});
+  explicit StartedDisplay(RenderDevice& device) : window(&device), display(window, flight) {
+    display.Start(display.RestoreWindow(std::nullopt));
+  }
+  // One whole frame; the pacing wait belongs to the main loop.
+  void Frame() {
+    display.PrepareFrame();
+    display.DrawFrame();
   }
   FakeWindow window;
-  HandoverQueue handover{[] {}};
-  std::unique_ptr<TForm1> form;
+  FlightData flight;
+  Display display;
 };
 
 }  // namespace velmora::testing

@@ -1,7 +1,7 @@
 // The frame cycle: aspect ratio, pacing, grey-out, page dispatch, failures.
 #include <stdexcept>
 
-#include "Rig.h"
+#include "support/DisplayRig.h"
 
 namespace velmora {
 namespace {
@@ -33,7 +33,7 @@ TEST(FrameCycle, WindowFadesUnderHighG) {
 TEST(FrameCycle, PageModesDispatch) {
   Rig rig;
   for (int mode = 0; mode <= 3; ++mode) {
-    rig.form->shell.PageMode = mode;
+    rig.display->ShowPage(static_cast<Page>(mode));
     rig.rec().LoadFactor = 7;
     rig.Frame();
     const bool page = mode == 1 || mode == 2;
@@ -49,7 +49,7 @@ TEST(FrameCycle, PageModesDispatch) {
 TEST(FrameCycle, AFailedFrameIsNotPresentedAndTheNextOneRuns) {
   Rig rig;
   int calls = 0;
-  rig.form->Frames().SetFlightPage([&] {
+  rig.display->Frames().SetFlightPage([&] {
     if (++calls == 1) throw std::range_error("Range check error");
   });
   EXPECT_THROW(rig.Frame(), std::range_error);
