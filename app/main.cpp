@@ -24,6 +24,7 @@
 #include "assets/BezelButtons.h"
 #include "engine/MessageBox.h"
 #include "engine/RecordingDevice.h"
+#include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
 #include "link/ErrorBoxThrottle.h"
 #include "link/Handover.h"
@@ -80,6 +81,7 @@ class Application {
   Uint32 wakeEvent_ = 0;
   std::unique_ptr<SdlRenderDevice> device_;     // real pixels
   std::unique_ptr<RecordingDevice> nullDevice_;  // --null-render
+  std::unique_ptr<ImageDecoder> decoder_;        // the pictures, for the image list
   std::unique_ptr<SdlWindowHost> host_;
   std::unique_ptr<HandoverQueue> handover_;
   std::unique_ptr<TForm1> form_;
@@ -215,10 +217,11 @@ int Application::Run() {
     // Every frame computed and submitted, nothing rasterised or kept.
     nullDevice_ = std::make_unique<RecordingDevice>();
     nullDevice_->SetRecordDetail(false);
-    nullDevice_->DecodeSizesOnly(0);
+    decoder_ = std::make_unique<HeaderSizeDecoder>(0);
     host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
   } else {
     device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{opt_.headless || opt_.software, 256});
+    decoder_ = std::make_unique<SdlImageDecoder>();
     host_ = std::make_unique<SdlWindowHost>(window_, *device_);
   }
   handover_ = std::make_unique<HandoverQueue>([this] {
@@ -262,6 +265,7 @@ int Application::Run() {
     return 1;
   }
 
+  form_->OmegaImageList1.SetDecoder(decoder_.get());
   form_->FormCreate();
   if (!opt_.headless) host_->Show();
   if (opt_.page) *opt_.page == 2 ? form_->Button_TOClick() : form_->Button_PILClick();

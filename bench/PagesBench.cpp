@@ -28,19 +28,16 @@ void Cruise(FlightData& r) {
   r.TargetRange = 8000;
 }
 
-// Pictures with their sizes and nothing else, calls counted but not kept:
-// ready before the display loads its textures.
+// Calls counted but not kept: ready before the display loads its textures.
 struct QuietRecorder : RecordingDevice {
-  QuietRecorder() {
-    testing::UseHeaderDecoder(*this);
-    SetRecordDetail(false);
-  }
+  QuietRecorder() { SetRecordDetail(false); }
 };
 
 struct RecordedForm {
   RecordedForm() { Cruise(display.form->record); }
   QuietRecorder device;
-  testing::StartedDisplay display{device};
+  testing::WhiteHeaderDecoder decoder;  // pictures with their sizes and nothing else
+  testing::StartedDisplay display{device, decoder};
   TForm1* form = display.form.get();
 };
 
@@ -67,7 +64,7 @@ void BM_SoftwareFlightFrame(benchmark::State& state) {
     return;
   }
   {
-    testing::StartedDisplay display(screen.device());
+    testing::StartedDisplay display(screen.device(), screen.decoder());
     Cruise(display.form->record);
     for (auto _ : state) display.form->OmegaTimer1Timer();
   }

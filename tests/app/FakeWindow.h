@@ -2,14 +2,16 @@
 #pragma once
 
 #include "app/Unit1.h"
-#include "engine/RecordingDevice.h"
+#include "engine/ImageDecoder.h"
 #include "link/Handover.h"
 
 namespace velmora::testing {
 
-// The recording device does not decode pictures; this gives each one its
-// real size (read from the PNG or BMP header) and opaque white pixels.
-inline void UseHeaderDecoder(RecordingDevice& device) { device.DecodeSizesOnly(255); }
+// For displays on the recording device: each picture gets its real size
+// (read from the PNG or BMP header) and opaque white pixels.
+struct WhiteHeaderDecoder : HeaderSizeDecoder {
+  WhiteHeaderDecoder() : HeaderSizeDecoder(255) {}
+};
 
 class FakeWindow : public WindowHost {
  public:
@@ -47,12 +49,14 @@ class FakeWindow : public WindowHost {
   RenderDevice* device_;
 };
 
-// A started display on a device: fake window, listeners on free ports, no
-// config.txt (the fallback), frames without the pacing sleep.
+// A started display on a device, its pictures decoded by decoder: fake
+// window, listeners on free ports, no config.txt (the fallback), frames
+// without the pacing sleep.
 struct StartedDisplay {
-  explicit StartedDisplay(RenderDevice& device) : window(&device) {
+  StartedDisplay(RenderDevice& device, ImageDecoder& decoder) : window(&device) {
     form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{},
                                     "/nonexistent/config.txt");
+    form->OmegaImageList1.SetDecoder(&decoder);
     form->FormCreate();
     form->Frames().SetSleep([](std::chrono::milliseconds) {});
   }

@@ -19,7 +19,6 @@ class Form : public ::testing::Test {
   void SetUp() override {
     char tmpl[] = "/tmp/velmora-form-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    velmora::testing::UseHeaderDecoder(device_);
   }
   void TearDown() override {
     form_.reset();
@@ -30,6 +29,7 @@ class Form : public ::testing::Test {
   }
   TForm1& Start() {
     form_ = std::make_unique<TForm1>(window_, handover_, ListenerConfig{0, 0}, ListenerHooks{}, dir_ / "config.txt");
+    form_->OmegaImageList1.SetDecoder(&decoder_);
     form_->FormCreate();
     return *form_;
   }
@@ -40,6 +40,7 @@ class Form : public ::testing::Test {
 
   std::filesystem::path dir_;
   RecordingDevice device_;
+  velmora::testing::WhiteHeaderDecoder decoder_;
   FakeWindow window_{&device_};
   HandoverQueue handover_{[] {}};
   std::unique_ptr<TForm1> form_;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "FakeWindow.h"
+#include "engine/RecordingDevice.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -60,9 +61,9 @@ TEST(FrameAllocation, TheCounterSeesAllocations) {
 
 TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
   RecordingDevice device;
-  testing::UseHeaderDecoder(device);
+  testing::WhiteHeaderDecoder decoder;
   device.SetRecordDetail(false);
-  testing::StartedDisplay display(device);
+  testing::StartedDisplay display(device, decoder);
   TForm1& form = *display.form;
   BusyState(form.record);
   for (int page : {1, 2}) {
@@ -74,7 +75,7 @@ TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
 TEST(FrameAllocation, NoneOnEitherPageOnTheSoftwareRenderer) {
   SdlOffscreen screen;
   ASSERT_TRUE(screen.ok()) << screen.error();
-  testing::StartedDisplay display(screen.device());
+  testing::StartedDisplay display(screen.device(), screen.decoder());
   TForm1& form = *display.form;
   BusyState(form.record);
   for (int page : {1, 2}) {

@@ -26,8 +26,8 @@ class Rig {
   Rig() {
     char tmpl[] = "/tmp/velmora-rig-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    UseHeaderDecoder(device);
     form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, dir_ / "config.txt");
+    form->OmegaImageList1.SetDecoder(&decoder);
     form->FormCreate();
     form->Frames().SetSleep([this](std::chrono::milliseconds d) { slept.push_back(d); });
   }
@@ -85,6 +85,7 @@ class Rig {
   }
 
   RecordingDevice device;
+  WhiteHeaderDecoder decoder;
   FakeWindow window{&device};
   HandoverQueue handover{[] {}};
   std::unique_ptr<TForm1> form;
