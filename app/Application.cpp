@@ -111,7 +111,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   }
 
   // Start-up: config.txt places the window and chooses the transport.
-  Display display(platform.Window(), flight);
+  Display display(platform.Window(), platform.Decoder(), flight);
   const std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);

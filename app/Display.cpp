@@ -24,11 +24,11 @@ const std::array<FontSpec, kFontCount> kFontTable{{
 
 std::string ProgramCaption() { return "Velmora " + std::string(kVersion); }
 
-Display::Display(WindowHost& window, FlightData& flight)
+Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
     : window_(window),
       flight_(flight),
       screen_(nullptr),
-      images_(&screen_),
+      images_(&screen_, &decoder),
       primitives_(&screen_),
       bitmapFont_(&screen_, &images_),
       frameCycle_(screen_, window, flight) {

@@ -15,6 +15,7 @@
 
 #include "app/Config.h"
 #include "app/WindowHost.h"
+#include "engine/ImageDecoder.h"
 #include "engine/OmegaBitmapFont.h"
 #include "engine/OmegaFont.h"
 #include "engine/OmegaImageList.h"
@@ -56,7 +57,8 @@ std::string ProgramCaption();
 
 class Display {
  public:
-  Display(WindowHost& window, FlightData& flight);
+  // The decoder turns the embedded pictures into textures at start-up.
+  Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight);
   Display(const Display&) = delete;
   Display& operator=(const Display&) = delete;
 

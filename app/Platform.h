@@ -10,6 +10,7 @@
 
 namespace velmora {
 
+class ImageDecoder;
 class WindowHost;
 
 struct InputEvent {
@@ -35,6 +36,8 @@ class Platform {
   virtual void Wake() = 0;
 
   virtual WindowHost& Window() = 0;
+  // Decodes the pictures for the window's device.
+  virtual ImageDecoder& Decoder() = 0;
   // Makes the placed window visible (a headless run has nothing to show).
   virtual void ShowWindow() = 0;
   // Called before each frame is drawn.

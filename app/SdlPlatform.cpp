@@ -9,6 +9,7 @@
 #include "app/SdlWindowHost.h"
 #include "engine/MessageBox.h"
 #include "engine/RecordingDevice.h"
+#include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
 
 namespace velmora {
@@ -18,6 +19,7 @@ SdlPlatform::SdlPlatform(PlatformOptions options) : options_(options) {}
 SdlPlatform::~SdlPlatform() {
   SetMessageBoxHandler({});
   host_.reset();
+  decoder_.reset();
   device_.reset();
   nullDevice_.reset();
   if (window_) SDL_DestroyWindow(window_);
@@ -51,11 +53,12 @@ bool SdlPlatform::Start(const std::string& caption) {
     // Every frame computed and submitted, nothing rasterised or kept.
     nullDevice_ = std::make_unique<RecordingDevice>();
     nullDevice_->SetRecordDetail(false);
-    nullDevice_->DecodeSizesOnly(0);
+    decoder_ = std::make_unique<HeaderSizeDecoder>(0);
     host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
   } else {
     device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{options_.headless || options_.software, 256});
     host_ = std::make_unique<SdlWindowHost>(window_, *device_);
+    decoder_ = std::make_unique<SdlImageDecoder>();
   }
 
   // Boxes of the engine (device failures) and of start-up: real boxes in a
@@ -141,6 +144,8 @@ void SdlPlatform::Wake() {
 }
 
 WindowHost& SdlPlatform::Window() { return *host_; }
+
+ImageDecoder& SdlPlatform::Decoder() { return *decoder_; }
 
 void SdlPlatform::ShowWindow() {
   if (!options_.headless) host_->Show();

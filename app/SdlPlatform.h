@@ -14,6 +14,7 @@ struct SDL_Window;
 
 namespace velmora {
 
+class ImageDecoder;
 class RecordingDevice;
 class SdlRenderDevice;
 class SdlWindowHost;
@@ -40,6 +41,7 @@ class SdlPlatform : public Platform {
   void Wait(std::chrono::milliseconds timeout) override;
   void Wake() override;
   WindowHost& Window() override;
+  ImageDecoder& Decoder() override;
   void ShowWindow() override;
   void FrameStarting() override;
   bool SaveScreenshot(const std::string& file) override;
@@ -53,6 +55,7 @@ class SdlPlatform : public Platform {
   std::unique_ptr<SdlRenderDevice> device_;       // real pixels
   std::unique_ptr<RecordingDevice> nullDevice_;   // --null-render
   std::unique_ptr<SdlWindowHost> host_;
+  std::unique_ptr<ImageDecoder> decoder_;
   // Off-screen, SDL has no window events to wait for and its wait polls in
   // millisecond steps: a headless run waits on this instead.
   std::mutex wakeMutex_;

@@ -32,7 +32,6 @@ void Cruise(FlightData& r) {
 // ready before the display loads its textures.
 struct QuietRecorder : RecordingDevice {
   QuietRecorder() {
-    testing::UseHeaderDecoder(*this);
     SetRecordDetail(false);
   }
 };
@@ -40,7 +39,8 @@ struct QuietRecorder : RecordingDevice {
 struct RecordedForm {
   RecordedForm() { Cruise(display.flight); }
   QuietRecorder device;
-  testing::StartedDisplay display{device};
+  testing::WhiteHeaderDecoder decoder;
+  testing::StartedDisplay display{device, decoder};
 };
 
 void RunRecorded(benchmark::State& state, int page) {
@@ -66,7 +66,7 @@ void BM_SoftwareFlightFrame(benchmark::State& state) {
     return;
   }
   {
-    testing::StartedDisplay display(screen.device());
+    testing::StartedDisplay display(screen.device(), screen.decoder());
     Cruise(display.flight);
     for (auto _ : state) display.Frame();
   }

@@ -60,9 +60,9 @@ TEST(FrameAllocation, TheCounterSeesAllocations) {
 
 TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
   RecordingDevice device;
-  testing::UseHeaderDecoder(device);
   device.SetRecordDetail(false);
-  testing::StartedDisplay display(device);
+  testing::WhiteHeaderDecoder decoder;
+  testing::StartedDisplay display(device, decoder);
   BusyState(display.flight);
   for (Page page : {Page::Flight, Page::Tactical}) {
     display.display.ShowPage(page);
@@ -73,7 +73,7 @@ TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
 TEST(FrameAllocation, NoneOnEitherPageOnTheSoftwareRenderer) {
   SdlOffscreen screen;
   ASSERT_TRUE(screen.ok()) << screen.error();
-  testing::StartedDisplay display(screen.device());
+  testing::StartedDisplay display(screen.device(), screen.decoder());
   BusyState(display.flight);
   for (Page page : {Page::Flight, Page::Tactical}) {
     display.display.ShowPage(page);

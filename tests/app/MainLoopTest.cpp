@@ -47,6 +47,7 @@ class FakePlatform : public Platform {
     woken_.notify_one();
   }
   WindowHost& Window() override { return window_; }
+  ImageDecoder& Decoder() override { return decoder_; }
   void ShowWindow() override {}
   void FrameStarting() override { ++framesStarted; }
   bool SaveScreenshot(const std::string&) override { return true; }
@@ -57,6 +58,7 @@ class FakePlatform : public Platform {
 
  private:
   testing::FakeWindow window_;
+  testing::WhiteHeaderDecoder decoder_;
   std::mutex mutex_;
   std::condition_variable woken_;
   bool wake_ = false;
@@ -64,14 +66,13 @@ class FakePlatform : public Platform {
 
 struct LoopRig {
   explicit LoopRig(LoopOptions options = {}) : loop(platform, handover, display, stats, reporter, options, stop) {
-    testing::UseHeaderDecoder(device);
     display.Start(display.RestoreWindow(std::nullopt));
   }
   RecordingDevice device;
   FakePlatform platform{device};
   HandoverQueue handover{[this] { platform.Wake(); }};
   FlightData flight;
-  Display display{platform.Window(), flight};
+  Display display{platform.Window(), platform.Decoder(), flight};
   RunStats stats;
   std::vector<std::string> boxes;
   ErrorReporter reporter{"velmora", [this](std::string_view, std::string_view t) { boxes.emplace_back(t); }};

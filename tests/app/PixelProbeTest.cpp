@@ -20,7 +20,7 @@ class PixelProbe : public ::testing::Test {
     screen_ = std::make_unique<SdlOffscreen>();
     ASSERT_TRUE(screen_->ok()) << screen_->error();
     device_ = &screen_->device();
-    display_ = std::make_unique<testing::StartedDisplay>(*device_);
+    display_ = std::make_unique<testing::StartedDisplay>(*device_, screen_->decoder());
   }
   void TearDown() override {
     display_.reset();

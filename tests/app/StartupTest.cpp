@@ -20,7 +20,6 @@ class Startup : public ::testing::Test {
   void SetUp() override {
     char tmpl[] = "/tmp/velmora-startup-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    velmora::testing::UseHeaderDecoder(device_);
   }
   void TearDown() override {
     display_.reset();
@@ -31,7 +30,7 @@ class Startup : public ::testing::Test {
   }
   // Start-up as the program runs it; returns the listeners it leaves open.
   ListenerChoice Start() {
-    display_ = std::make_unique<Display>(window_, flight_);
+    display_ = std::make_unique<Display>(window_, decoder_, flight_);
     const std::string transport = display_->RestoreWindow(ReadConfigFile(dir_ / "config.txt"));
     display_->Start(transport);
     return ListenersFor(transport);
@@ -44,6 +43,7 @@ class Startup : public ::testing::Test {
 
   std::filesystem::path dir_;
   RecordingDevice device_;
+  velmora::testing::WhiteHeaderDecoder decoder_;
   FakeWindow window_{&device_};
   FlightData flight_;
   std::unique_ptr<Display> display_;

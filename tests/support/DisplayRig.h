@@ -23,8 +23,7 @@ struct DrawnText {
 class Rig {
  public:
   Rig() {
-    UseHeaderDecoder(device);
-    display = std::make_unique<Display>(window, flight);
+    display = std::make_unique<Display>(window, decoder, flight);
     display->Start(display->RestoreWindow(std::nullopt));
   }
 
@@ -79,6 +78,7 @@ class Rig {
   }
 
   RecordingDevice device;
+  WhiteHeaderDecoder decoder;
   FakeWindow window{&device};
   FlightData flight;
   std::unique_ptr<Display> display;

@@ -3,13 +3,16 @@
 
 #include "app/Display.h"
 #include "app/WindowHost.h"
+#include "engine/ImageDecoder.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora::testing {
 
-// The recording device does not decode pictures; this gives each one its
-// real size (read from the PNG or BMP header) and opaque white pixels.
-inline void UseHeaderDecoder(RecordingDevice& device) { device.DecodeSizesOnly(255); }
+// For displays on the recording device: each picture gets its real size
+// (read from the PNG or BMP header) and opaque white pixels.
+struct WhiteHeaderDecoder : HeaderSizeDecoder {
+  WhiteHeaderDecoder() : HeaderSizeDecoder(255) {}
+};
 
 class FakeWindow : public WindowHost {
  public:
@@ -50,7 +53,7 @@ class FakeWindow : public WindowHost {
 // A started display on a device: fake window, no config.txt (the
 // fallback), no sockets.
 struct StartedDisplay {
-  explicit StartedDisplay(RenderDevice& device) : window(&device), display(window, flight) {
+  StartedDisplay(RenderDevice& device, ImageDecoder& decoder) : window(&device), display(window, decoder, flight) {
     display.Start(display.RestoreWindow(std::nullopt));
   }
   // One whole frame; the pacing wait belongs to the main loop.
