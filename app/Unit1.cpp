@@ -1,6 +1,8 @@
 // Start-up and shutdown of the display.
 #include "app/Unit1.h"
 
+#include <cstdio>
+
 #include "app/InstrumentSprites.h"
 #include "assets/ImageCatalogue.h"
 #include "link/Handover.h"
@@ -146,7 +148,9 @@ void TForm1::FormCreate() {
 
 void TForm1::FormClose() {
   OuterBounds b = window_.GetOuterBounds();
-  WriteConfigFile(configPath_, WindowConfig{b.left, b.top, b.width, shell.PageMode, shell.Transport});
+  std::string error;
+  if (!WriteConfigFile(configPath_, WindowConfig{b.left, b.top, b.width, shell.PageMode, shell.Transport}, &error))
+    std::fprintf(stderr, "velmora: %s\n", error.c_str());
 }
 
 }  // namespace velmora

@@ -28,6 +28,7 @@
 #include "link/ErrorBoxThrottle.h"
 #include "link/Handover.h"
 #include "link/Recording.h"
+#include "link/RecordingFile.h"
 #include "link/Telemetry.h"
 
 namespace velmora {
@@ -85,7 +86,7 @@ class Application {
   std::unique_ptr<TForm1> form_;
   ErrorBoxThrottle throttle_;
   RunStats stats_;
-  std::FILE* record_ = nullptr;
+  RecordingFile record_{[](const std::string& m) { std::fprintf(stderr, "velmora: %s\n", m.c_str()); }};
   std::chrono::steady_clock::time_point recordStart_;
   std::chrono::steady_clock::duration slept_{};  // the last frame's pacing sleep, as slept
   long frames_ = 0;
@@ -228,24 +229,21 @@ int Application::Run() {
   });
 
   if (!opt_.record.empty()) {
-    record_ = std::fopen(opt_.record.c_str(), "ab");
-    if (!record_) {
-      std::fprintf(stderr, "velmora: cannot open --record file %s: %s\n", opt_.record.c_str(), std::strerror(errno));
+    if (std::string err = record_.Open(opt_.record, kRecordingHeader); !err.empty()) {
+      std::fprintf(stderr, "velmora: %s\n", err.c_str());
       return 1;
     }
-    if (std::ftell(record_) == 0) std::fwrite(kRecordingHeader.data(), 1, kRecordingHeader.size(), record_);
     recordStart_ = std::chrono::steady_clock::now();
   }
 
   ListenerHooks hooks;
-  if (record_) {
+  if (!opt_.record.empty()) {
     hooks.onReceived = [this](std::string_view transport, std::string_view bytes,
                               std::chrono::steady_clock::time_point t) {
       auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - recordStart_).count();
       std::string line = FormatRecordLine(ms < 0 ? 0 : ms, transport, bytes);
-      // Flushed per message: a recording meant for a bug report must survive a crash.
-      std::fwrite(line.data(), 1, line.size(), record_);
-      std::fflush(record_);
+      // Written per message: a recording meant for a bug report must survive a crash.
+      record_.Append(line);
     };
   }
   hooks.onMessage = [this](std::chrono::steady_clock::time_point t, bool ok) { stats_.MessageHandled(t, ok); };
@@ -330,7 +328,7 @@ int Application::Run() {
 
   form_->FormClose();
   WriteScreenshot();
-  if (record_) std::fclose(record_);
+  record_.Close();
   if (opt_.stats) stats_.Print(std::cout, seconds());
   form_->OmegaTimer1.SetEnabled(false);
   handover_->Shutdown();
@@ -364,6 +362,8 @@ int main(int argc, char** argv) {
   }
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
+  // A file-size limit makes a write fail (and be reported) instead of ending the display.
+  std::signal(SIGXFSZ, SIG_IGN);
   Application app(parsed.options, ApplicationTitle(argc > 0 ? argv[0] : nullptr));
   return app.Run();
 }
