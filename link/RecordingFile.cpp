@@ -43,6 +43,13 @@ std::string RecordingFile::Open(const std::string& path, std::string_view header
   tail_.clear();
   written_ = lost_ = 0;
   failing_ = false;
+  int error = 0;
+  if (!header_.empty()) {
+    if (WholeLine(header_, error) == Write::Done)
+      header_.clear();
+    else
+      Failed(error);  // tried again before the first message
+  }
   return {};
 }
 
@@ -84,12 +91,15 @@ bool RecordingFile::Append(std::string_view line) {
     return true;
   }
   ++lost_;
-  if (!failing_) {
-    failing_ = true;
-    report_("cannot write the --record file " + path_ + " after " + std::to_string(written_) +
-            " messages: " + std::strerror(error) + "; trying again with every message");
-  }
+  Failed(error);
   return false;
+}
+
+void RecordingFile::Failed(int error) {
+  if (failing_) return;
+  failing_ = true;
+  report_("cannot write the --record file " + path_ + " after " + std::to_string(written_) +
+          " messages: " + std::strerror(error) + "; trying again with every message");
 }
 
 void RecordingFile::Close() {

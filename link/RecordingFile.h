@@ -43,6 +43,7 @@ class RecordingFile {
   // Writes bytes behind the last complete line; on failure leaves the file
   // ending at a complete line, or remembers the missing rest in tail_.
   Write WholeLine(std::string_view bytes, int& error);
+  void Failed(int error);  // reports the first failure of a run of them
 
   Report report_;
   std::string path_;
