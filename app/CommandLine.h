@@ -37,6 +37,5 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args);
 // The text of --help.
 std::string UsageText();
 
-inline constexpr std::string_view kVersionText = "Velmora 1.1.1.21";
 
 }  // namespace velmora

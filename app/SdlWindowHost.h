@@ -2,7 +2,7 @@
 // area, the borders are added), caption, whole-window opacity.
 #pragma once
 
-#include "app/Unit1.h"
+#include "app/WindowHost.h"
 
 struct SDL_Window;
 

@@ -1,10 +1,13 @@
-// The image catalogue: the 37 named instrument pictures, in index order, with
-// their tile sizes and encodings. The pictures are drawn at build time by
-// tools/artgen and their encoded bytes are compiled into the program.
+// The image catalogue: the named instrument pictures (assets/ImageTable.def),
+// in index order, with their tile sizes and encodings. The pictures are drawn
+// at build time by tools/artgen and their encoded bytes are compiled into the
+// program.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <span>
 #include <string_view>
 
@@ -24,47 +27,31 @@ struct ImageEntry {
   ImageKind kind;
 };
 
-// Names are looked up exactly and case-sensitively; every tile is the whole
-// picture.
-inline constexpr std::array<ImageEntry, 37> kImageCatalogue{{
-    {0, "Plane", 892, 280, ImageKind::PngRgba},
-    {1, "Main_minus_ADI", 1024, 665, ImageKind::PngRgba},
-    {2, "White_line", 150, 2, ImageKind::Bmp8},
-    {3, "Speed", 219, 213, ImageKind::PngRgba},
-    {4, "Speed_arrow", 83, 44, ImageKind::PngRgba},
-    {5, "Vertical_speed", 102, 203, ImageKind::PngRgb},
-    {6, "Vertical_speed_arrow", 23, 80, ImageKind::PngRgba},
-    {7, "ADI_pitch", 256, 1600, ImageKind::PngRgb},
-    {8, "G_meter", 64, 221, ImageKind::PngRgba},
-    {9, "G_meter_arrow", 33, 10, ImageKind::PngRgba},
-    {10, "AOA", 104, 220, ImageKind::PngRgba},
-    {11, "AOA_arrow", 176, 48, ImageKind::PngRgba},
-    {12, "Alt", 219, 211, ImageKind::PngRgba},
-    {13, "Alt_KM", 54, 45, ImageKind::PngRgba},
-    {14, "Alt_M", 35, 93, ImageKind::PngRgba},
-    {15, "DRP", 154, 3, ImageKind::PngRgba},
-    {16, "DRB", 3, 153, ImageKind::PngRgba},
-    {17, "HSI_fon", 102, 102, ImageKind::PngRgba},
-    {18, "HSI_compass", 168, 169, ImageKind::PngRgba},
-    {19, "ADF", 11, 162, ImageKind::PngRgba},
-    {20, "RMI", 13, 160, ImageKind::PngRgba},
-    {21, "Slide_ball", 94, 23, ImageKind::PngRgba},
-    {22, "Button_map", 57, 56, ImageKind::PngRgb},
-    {23, "Ball", 9, 201, ImageKind::PngRgba},
-    {24, "Map_Plane", 100, 149, ImageKind::PngRgba},
-    {25, "Tactic_Fon", 874, 500, ImageKind::PngRgb},
-    {26, "Tactic_Frame", 1024, 665, ImageKind::PngRgba},
-    {27, "Tactic_Compass", 790, 792, ImageKind::PngRgba},
-    {28, "Tactic_Course_Line", 4, 389, ImageKind::PngRgba},
-    {29, "Mach_meter", 900, 31, ImageKind::PngRgb},
-    {30, "Engine_Fon", 198, 278, ImageKind::PngRgba},
-    {31, "Engine_Left_Arrow", 252, 16, ImageKind::PngRgba},
-    {32, "Engine_Right_Arrow", 252, 16, ImageKind::PngRgba},
-    {33, "Engine_Right_Arrow_Red", 252, 16, ImageKind::PngRgba},
-    {34, "Engine_Left_Arrow_Red", 252, 16, ImageKind::PngRgba},
-    {35, "Engine_Fon_2", 177, 283, ImageKind::PngRgba},
-    {36, "PPI", 200, 171, ImageKind::PngRgba},
-}};
+namespace detail {
+struct ImageRow {
+  std::string_view name;
+  int tileWidth;
+  int tileHeight;
+  ImageKind kind;
+};
+inline constexpr ImageRow kImageRows[] = {
+#define VELMORA_IMAGE(name, width, height, kind) {#name, width, height, ImageKind::kind},
+#include "assets/ImageTable.def"
+#undef VELMORA_IMAGE
+};
+constexpr auto NumberedImages() {
+  std::array<ImageEntry, std::size(kImageRows)> entries{};
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ImageRow& r = kImageRows[i];
+    entries[i] = {static_cast<int>(i), r.name, r.tileWidth, r.tileHeight, r.kind};
+  }
+  return entries;
+}
+}  // namespace detail
+
+// The pictures of ImageTable.def, numbered in table order. Names are looked up
+// exactly and case-sensitively; every tile is the whole picture.
+inline constexpr auto kImageCatalogue = detail::NumberedImages();
 
 // Index of the picture with exactly this name, or -1.
 constexpr int FindImage(std::string_view name) {

@@ -2,8 +2,8 @@
 // (no rasterisation), and the full flight frame on the software renderer.
 #include <benchmark/benchmark.h>
 
-#include "FakeWindow.h"
-#include "app/Unit1.h"
+#include "support/FakeWindow.h"
+#include "app/Display.h"
 #include "engine/RecordingDevice.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
@@ -32,24 +32,23 @@ void Cruise(FlightData& r) {
 // ready before the display loads its textures.
 struct QuietRecorder : RecordingDevice {
   QuietRecorder() {
-    testing::UseHeaderDecoder(*this);
     SetRecordDetail(false);
   }
 };
 
 struct RecordedForm {
-  RecordedForm() { Cruise(display.form->record); }
+  RecordedForm() { Cruise(display.flight); }
   QuietRecorder device;
-  testing::StartedDisplay display{device};
-  TForm1* form = display.form.get();
+  testing::WhiteHeaderDecoder decoder;
+  testing::StartedDisplay display{device, decoder};
 };
 
 void RunRecorded(benchmark::State& state, int page) {
   RecordedForm f;
-  f.form->shell.PageMode = page;
+  f.display.display.ShowPage(static_cast<Page>(page));
   for (auto _ : state) {
     f.device.ClearLog();
-    f.form->OmegaTimer1Timer();
+    f.display.Frame();
   }
   state.counters["us_per_frame"] =
       benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
@@ -67,9 +66,9 @@ void BM_SoftwareFlightFrame(benchmark::State& state) {
     return;
   }
   {
-    testing::StartedDisplay display(screen.device());
-    Cruise(display.form->record);
-    for (auto _ : state) display.form->OmegaTimer1Timer();
+    testing::StartedDisplay display(screen.device(), screen.decoder());
+    Cruise(display.flight);
+    for (auto _ : state) display.Frame();
   }
 }
 BENCHMARK(BM_SoftwareFlightFrame)->Unit(benchmark::kMillisecond);

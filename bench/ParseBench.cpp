@@ -19,7 +19,7 @@ void BM_ParseMessage(benchmark::State& state) {
   FlightData rec;
   ApplyStartupValues(rec);
   for (auto _ : state) {
-    auto error = UDPServerUDPRead(rec, kMessage);
+    auto error = ApplyDatagram(rec, kMessage);
     benchmark::DoNotOptimize(error);
     benchmark::DoNotOptimize(rec.Altitude);
   }

@@ -25,43 +25,6 @@ int TImageListItem::TextureSize(int n) {
   return size;
 }
 
-bool TImageListItem::PeekImageSize(std::span<const std::uint8_t> b, int& width, int& height) {
-  static constexpr std::uint8_t kPng[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  auto be32 = [&](std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) << 24 | static_cast<std::uint32_t>(b[at + 1]) << 16 |
-           static_cast<std::uint32_t>(b[at + 2]) << 8 | b[at + 3];
-  };
-  auto le32 = [&](std::size_t at) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(b[at]) | static_cast<std::uint32_t>(b[at + 1]) << 8 |
-                                     static_cast<std::uint32_t>(b[at + 2]) << 16 |
-                                     static_cast<std::uint32_t>(b[at + 3]) << 24);
-  };
-  if (b.size() >= 24 && std::memcmp(b.data(), kPng, 8) == 0 && std::memcmp(b.data() + 12, "IHDR", 4) == 0) {
-    const std::uint32_t w = be32(16), h = be32(20);
-    if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-  }
-  if (b.size() >= 26 && b[0] == 'B' && b[1] == 'M') {
-    const std::int32_t headerSize = le32(14);
-    std::int64_t w = 0, h = 0;
-    if (headerSize == 12) {  // OS/2 core header: 16-bit sizes
-      w = b[18] | b[19] << 8;
-      h = b[20] | b[21] << 8;
-    } else {
-      w = le32(18);
-      h = le32(22);
-    }
-    h = h < 0 ? -h : h;  // negative height: rows stored top-down
-    if (w <= 0 || h <= 0 || w > 0x7FFFFFFF || h > 0x7FFFFFFF) return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-  }
-  return false;
-}
-
 void TImageListItem::SetPictureSize(int width, int height) {
   pictureWidth_ = std::max(width, 1);
   pictureHeight_ = std::max(height, 1);
@@ -116,7 +79,7 @@ std::uint8_t TImageListItem::AlphaAt(int x, int y) const {
   return pixels_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(pictureWidth_) + static_cast<std::size_t>(x)) * 4 + 3];
 }
 
-bool TImageListItem::LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer) {
+bool TImageListItem::LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer, ImageDecoder* decoder) {
   // Trimmed file path: a picture file replaces the stored picture.
   std::string path = Filepath;
   path.erase(0, path.find_first_not_of(" \t\r\n"));
@@ -135,7 +98,7 @@ bool TImageListItem::LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer)
     bool ok = true;
     if (!pixelsDecoded_) {
       DecodedImage img;
-      ok = device_->DecodeImage(encoded_, img) && img.width > 0 && img.height > 0 &&
+      ok = decoder && decoder->Decode(encoded_, img) && img.width > 0 && img.height > 0 &&
            img.rgba.size() == static_cast<std::size_t>(img.width) * static_cast<std::size_t>(img.height) * 4;
       if (ok) {
         if (img.width != pictureWidth_ || img.height != pictureHeight_) {
@@ -299,7 +262,9 @@ TImageListItem* TImageListCollection::Find(std::string_view name) const {
 
 // ---------------------------------------------------------------- list
 
-TOmegaImageList::TOmegaImageList(TOmegaScreen* screen) { SetOmegaScreen(screen); }
+TOmegaImageList::TOmegaImageList(TOmegaScreen* screen, ImageDecoder* decoder) : decoder_(decoder) {
+  SetOmegaScreen(screen);
+}
 
 TOmegaImageList::~TOmegaImageList() {
   ReleaseTextures(true);
@@ -316,7 +281,7 @@ void TOmegaImageList::SetOmegaScreen(TOmegaScreen* screen) {
 void TOmegaImageList::LoadTextures() {
   if (!screen_ || !screen_->Device()) return;
   renderer_.Bind(screen_);
-  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).LoadTexture(screen_, &renderer_);
+  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).LoadTexture(screen_, &renderer_, decoder_);
 }
 
 void TOmegaImageList::ReleaseTextures(bool release) {

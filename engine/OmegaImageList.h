@@ -5,11 +5,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/ImageDecoder.h"
 #include "engine/OmegaRenderer.h"
 #include "engine/RenderDevice.h"
 
@@ -30,8 +30,9 @@ class TImageListItem {
   bool Transparent = false;
   std::string Filepath;  // loaded at LoadTextures when not empty
 
-  // The picture as PNG or BMP bytes; decoded by the device at LoadTextures.
-  // The size is read from the header at once; tiles become the whole picture.
+  // The picture as PNG or BMP bytes, decoded by the list's decoder at
+  // LoadTextures. The size is read from the header at once; tiles become the
+  // whole picture.
   void SetPicture(std::vector<std::uint8_t> encoded);
   // The picture as already decoded pixels (R G B A, top-down).
   void SetPicturePixels(int width, int height, std::vector<std::uint8_t> rgba);
@@ -71,15 +72,14 @@ class TImageListItem {
                 std::uint32_t color2, std::uint32_t color3, std::uint32_t color4, bool mirrorY, bool mirrorX,
                 int patternIndex, int blendMode);
 
-  // Texture creation for this item (the image list's LoadTextures step).
-  // False after the "Error creating texture" box.
-  bool LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer);
+  // Texture creation for this item (the image list's LoadTextures step);
+  // an encoded picture is decoded with decoder (none: it cannot be). False
+  // after the "Error creating texture" box.
+  bool LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer, ImageDecoder* decoder);
   void ReleaseTexture(bool release);
 
   // Smallest power of two, at least 2, that holds n.
   static int TextureSize(int n);
-  // Width and height from PNG or BMP header bytes; false when unknown.
-  static bool PeekImageSize(std::span<const std::uint8_t> bytes, int& width, int& height);
 
  private:
   void SetPictureSize(int width, int height);
@@ -115,7 +115,7 @@ class TImageListCollection {
 
 class TOmegaImageList {
  public:
-  explicit TOmegaImageList(TOmegaScreen* screen = nullptr);
+  explicit TOmegaImageList(TOmegaScreen* screen = nullptr, ImageDecoder* decoder = nullptr);
   ~TOmegaImageList();
   TOmegaImageList(const TOmegaImageList&) = delete;
   TOmegaImageList& operator=(const TOmegaImageList&) = delete;
@@ -124,6 +124,10 @@ class TOmegaImageList {
 
   TOmegaScreen* OmegaScreen() const { return screen_; }
   void SetOmegaScreen(TOmegaScreen* screen);
+
+  // What turns the items' encoded pictures into pixels at LoadTextures; not
+  // owned. Without one, encoded pictures fail like undecodable ones.
+  void SetDecoder(ImageDecoder* decoder) { decoder_ = decoder; }
 
   // Creates the texture of every item that has none and binds the renderer.
   void LoadTextures();
@@ -136,6 +140,7 @@ class TOmegaImageList {
  private:
   friend class TOmegaScreen;  // clears screen_ when the screen goes first
   TOmegaScreen* screen_ = nullptr;
+  ImageDecoder* decoder_ = nullptr;
   TOmegaRenderer renderer_;
 };
 

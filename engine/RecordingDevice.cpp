@@ -3,8 +3,6 @@
 
 #include <algorithm>
 
-#include "engine/OmegaImageList.h"
-
 namespace velmora {
 
 const char* CallKindName(CallKind kind) {
@@ -192,18 +190,6 @@ void RecordingDevice::DrawText(FontId font, int x, int y, std::string_view utf8,
     c.text = std::string(utf8);
     if (const FontDesc* d = Font(font)) c.name = d->debugName;
   }
-}
-
-void RecordingDevice::DecodeSizesOnly(std::uint8_t fill) {
-  decoder_ = [fill](std::span<const std::uint8_t> bytes, DecodedImage& out) {
-    if (!TImageListItem::PeekImageSize(bytes, out.width, out.height)) return false;
-    out.rgba.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height) * 4, fill);
-    return true;
-  };
-}
-
-bool RecordingDevice::DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) {
-  return decoder_ ? decoder_(bytes, out) : false;
 }
 
 void RecordingDevice::ShowCursor(bool show) { Push(CallKind::ShowCursor).flag = show; }

@@ -4,7 +4,6 @@
 // (570, 475)"). It can also play a lost device.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <span>
 #include <string>
@@ -70,14 +69,6 @@ class RecordingDevice : public RenderDevice {
   }
   // Fails CreateTexture for textures with this debug name.
   void FailTexture(std::string name) { failTexture_ = std::move(name); }
-  // Decoder used by DecodeImage (default: none, decoding fails).
-  void SetDecoder(std::function<bool(std::span<const std::uint8_t>, DecodedImage&)> decoder) {
-    decoder_ = std::move(decoder);
-  }
-  // A decoder that reads only the picture's size from its PNG or BMP header
-  // and fills every texel with `fill`: enough for anything that does not look
-  // at the pixels (page tests, measuring the loop's own cost).
-  void DecodeSizesOnly(std::uint8_t fill);
 
   // ---- RenderDevice ----
   DeviceStatus Open(const DeviceParams& params) override;
@@ -102,7 +93,6 @@ class RecordingDevice : public RenderDevice {
   FontId CreateFont(const FontDesc& desc) override;
   void ReleaseFont(FontId font) override;
   void DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) override;
-  bool DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) override;
   void ShowCursor(bool show) override;
 
  private:
@@ -122,7 +112,6 @@ class RecordingDevice : public RenderDevice {
   int openFailures_ = 0;
   DeviceStatus openStatus_ = DeviceStatus::NotAvailable;
   std::string failTexture_;
-  std::function<bool(std::span<const std::uint8_t>, DecodedImage&)> decoder_;
   std::map<TextureId, Texture> textures_;
   std::map<FontId, FontDesc> fonts_;
   TextureId nextTexture_ = 1;

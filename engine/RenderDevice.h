@@ -8,7 +8,6 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace velmora {
 
@@ -58,13 +57,6 @@ struct FontDesc {
   std::string debugName;  // owner's name, e.g. "OmegaFont5"; shown in recordings
 };
 
-// Pixels decoded from PNG/BMP bytes: width × height × 4 bytes, R G B A order,
-// rows top-down.
-struct DecodedImage {
-  int width = 0, height = 0;
-  std::vector<std::uint8_t> rgba;
-};
-
 class RenderDevice {
  public:
   virtual ~RenderDevice() = default;
@@ -107,9 +99,6 @@ class RenderDevice {
   // UTF-8 text, top-left of the text cell at (x, y); line breaks start new
   // lines; not subject to the screen transform.
   virtual void DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) = 0;
-
-  // PNG or BMP bytes to RGBA; false when the bytes cannot be decoded.
-  virtual bool DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) = 0;
 
   virtual void ShowCursor(bool show) = 0;
 };

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
 
 namespace velmora {
@@ -13,6 +14,7 @@ struct SdlOffscreen::Impl {
   bool videoUp = false;
   SDL_Window* window = nullptr;
   std::unique_ptr<SdlRenderDevice> device;
+  SdlImageDecoder decoder;
   std::string error;
 };
 
@@ -41,5 +43,6 @@ SdlOffscreen::~SdlOffscreen() {
 bool SdlOffscreen::ok() const { return impl_->device != nullptr; }
 const char* SdlOffscreen::error() const { return impl_->error.c_str(); }
 SdlRenderDevice& SdlOffscreen::device() { return *impl_->device; }
+ImageDecoder& SdlOffscreen::decoder() { return impl_->decoder; }
 
 }  // namespace velmora

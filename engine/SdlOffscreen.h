@@ -1,12 +1,13 @@
 // Off-screen rendering for tests and benchmarks: SDL's offscreen video
-// driver, a hidden window and a software-rendered device, with no SDL type in
-// sight for the caller.
+// driver, a hidden window, a software-rendered device and the SDL picture
+// decoder, with no SDL type in sight for the caller.
 #pragma once
 
 #include <memory>
 
 namespace velmora {
 
+class ImageDecoder;
 class SdlRenderDevice;
 
 class SdlOffscreen {
@@ -22,6 +23,7 @@ class SdlOffscreen {
   bool ok() const;
   const char* error() const;
   SdlRenderDevice& device();
+  ImageDecoder& decoder();
 
  private:
   struct Impl;

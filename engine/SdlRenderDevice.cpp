@@ -1,31 +1,23 @@
-// SDL2 back end of the render seam.
+// SDL2 back end of the render seam: the device core (window, renderer, the
+// back-buffer target, scene and present, textures, blending, fans and lines,
+// device loss). Text lives in SdlText, the software renderer's fast paths in
+// SdlSoftwarePaths.
 //
 // Coordinates: engine vertices follow the convention that pixel (i, j) has
 // its centre at (i, j); SDL puts it at (i + 0.5, j + 0.5). Every triangle
 // vertex is moved by half a pixel on the way in so both rasterise the same
 // pixels (a tile drawn at X − 0.5 .. X + W covers exactly columns X .. X+W−1).
-//
-// Fonts: the engine asks for a character height (the em height, the text
-// cell without internal leading). SDL_ttf at 72 dpi takes its point size as
-// the em height in pixels, so the point size passed is the character height
-// itself; the rendered surface is ascent + descent high, which is the text
-// cell, so its top-left is placed at (x, y).
 #include "engine/SdlRenderDevice.h"
 
-#include "engine/SdlFanCoverage.h"
-#include "engine/SdlTexelRuns.h"
+#include "engine/SdlSoftwarePaths.h"
+#include "engine/SdlText.h"
+#include "engine/SdlPngFile.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
-#include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 
-#include <cctype>
 #include <cstdio>
-#include <cstring>
-#include <list>
 #include <map>
-#include <unordered_map>
 
 namespace velmora {
 
@@ -52,62 +44,11 @@ SDL_Color ToColor(std::uint32_t argb) {
                    static_cast<Uint8>(argb >> 24)};
 }
 
-// One SDL texture with the blend and scale modes last set on it.
-struct TextureCopy {
-  SDL_Texture* texture = nullptr;
-  std::uint32_t colour = 0xFFFFFFFFu;  // the vertex colour baked into the texels
-  SDL_BlendMode blend = SDL_BLENDMODE_INVALID;
-  int scale = -1;  // SDL_ScaleMode last set
-};
-
-// A picture the engine created. On the software renderer the texels are
-// kept packed (TexelRuns) and SDL textures are made from them on demand: the
-// plain copy only once the picture is drawn unmodulated, a modulated copy
-// per vertex colour it is drawn with (a few at most).
-struct TextureEntry {
-  TextureCopy plain;
-  int width = 0, height = 0;
-  TexelRuns packed;  // empty: plain is the only copy
-  std::vector<TextureCopy> tints;
-};
-
-// Modulated copies a picture may have; further colours take SDL's own
-// modulation on the plain copy, so an animated colour cannot fill memory.
-constexpr std::size_t kMaxTints = 2;
-
-void DestroyCopies(TextureEntry& t) {
-  if (t.plain.texture) SDL_DestroyTexture(t.plain.texture);
-  t.plain.texture = nullptr;
-  for (auto& c : t.tints) SDL_DestroyTexture(c.texture);
-  t.tints.clear();
-}
-
-struct FontEntry {
-  FontDesc desc;
-  TTF_Font* font = nullptr;
-};
-
-struct TextKey {
-  FontId font;
-  std::string text;
-  bool operator==(const TextKey&) const = default;
-};
-
-struct TextKeyHash {
-  std::size_t operator()(const TextKey& k) const {
-    return std::hash<std::string>()(k.text) ^ (std::hash<FontId>()(k.font) * 0x9E3779B97F4A7C15ull);
-  }
-};
-
-struct TextEntry {
-  TextKey key;
-  SDL_Texture* texture = nullptr;
-  int width = 0, height = 0;
-};
-
 }  // namespace
 
 struct SdlRenderDevice::Impl {
+  explicit Impl(std::size_t textCacheSize) : text(textCacheSize) {}
+
   SDL_Window* window = nullptr;
   SdlDeviceOptions options;
   SDL_Renderer* renderer = nullptr;
@@ -115,39 +56,21 @@ struct SdlRenderDevice::Impl {
   DeviceParams params;
   bool software = false;
   bool targetsReset = false, deviceReset = false;
-  bool ttfStarted = false;
 
-  std::map<TextureId, TextureEntry> textures;
+  std::map<TextureId, SdlPicture> textures;
   TextureId nextTexture = 1;
   TextureId bound = 0;
   SDL_BlendMode blend = SDL_BLENDMODE_BLEND;
   bool linear = false;
 
-  std::map<FontId, FontEntry> fonts;
-  FontId nextFont = 1;
-  std::list<TextEntry> lru;  // most recent first
-  std::unordered_map<TextKey, std::list<TextEntry>::iterator, TextKeyHash> textIndex;
-  std::size_t rasterisations = 0;
+  SdlText text;
+  SdlSoftwarePaths paths;
 
   std::vector<SDL_Vertex> verts;
   std::vector<int> indices;
   std::vector<SDL_FPoint> points;
 
-  // Flat-coloured fans on the software renderer: coverage found per row,
-  // written into a back-buffer-sized layer and blended from there.
-  SDL_Texture* fanLayer = nullptr;
-  FanCoverage fanCover;
-  std::vector<float> fanXy;
-  std::size_t fastDraws = 0;
-
-  void DropFanLayer() {
-    if (fanLayer) SDL_DestroyTexture(fanLayer);
-    fanLayer = nullptr;
-  }
-
-  bool DrawFlatFan(const TVertex* v, int count);
-  SDL_Texture* MakeCopy(const TextureEntry& t, std::uint32_t colour);
-  TextureCopy* CopyFor(TextureEntry& t, const TVertex* v, int count, bool& tinted);
+  bool FastPaths() const { return software && options.fastPaths; }
 
   bool CreateTarget() {
     if (target) SDL_DestroyTexture(target);
@@ -162,30 +85,9 @@ struct SdlRenderDevice::Impl {
     return true;
   }
 
-  void DropTextCache() {
-    for (auto& e : lru) SDL_DestroyTexture(e.texture);
-    lru.clear();
-    textIndex.clear();
-  }
-
-  void DropTextsOf(FontId font) {
-    for (auto it = lru.begin(); it != lru.end();) {
-      if (it->key.font == font) {
-        SDL_DestroyTexture(it->texture);
-        textIndex.erase(it->key);
-        it = lru.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-
   void DestroyAll() {
-    DropTextCache();
-    DropFanLayer();
-    for (auto& [id, f] : fonts)
-      if (f.font) TTF_CloseFont(f.font);
-    fonts.clear();
+    text.CloseAll();
+    paths.DropFanLayer();
     for (auto& [id, t] : textures) DestroyCopies(t);
     textures.clear();
     bound = 0;
@@ -211,32 +113,22 @@ struct SdlRenderDevice::Impl {
   SDL_BlendMode drawBlend = SDL_BLENDMODE_INVALID;
 };
 
-namespace {
-int g_liveDevices = 0;  // fontconfig's caches are freed with the last device
-bool g_fontconfigUsed = false;
-}
-
-SdlRenderDevice::SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options) : impl_(std::make_unique<Impl>()) {
-  ++g_liveDevices;
+SdlRenderDevice::SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options)
+    : impl_(std::make_unique<Impl>(options.textCacheSize)) {
   impl_->window = window;
   impl_->options = options;
-  if (TTF_Init() == 0) impl_->ttfStarted = true;
-  IMG_Init(IMG_INIT_PNG);
+  IMG_Init(IMG_INIT_PNG);  // screenshots
 }
 
-SdlRenderDevice::~SdlRenderDevice() {
-  impl_->DestroyAll();
-  if (impl_->ttfStarted) TTF_Quit();
-  if (--g_liveDevices == 0 && g_fontconfigUsed) {
-    FcFini();
-    g_fontconfigUsed = false;
-  }
-}
+SdlRenderDevice::~SdlRenderDevice() { impl_->DestroyAll(); }
 
 SDL_Renderer* SdlRenderDevice::Renderer() const { return impl_->renderer; }
 bool SdlRenderDevice::IsSoftware() const { return impl_->software; }
-std::size_t SdlRenderDevice::TextRasterisations() const { return impl_->rasterisations; }
-std::size_t SdlRenderDevice::FastPathDraws() const { return impl_->fastDraws; }
+std::string SdlRenderDevice::ResolveFace(const std::string& face, bool bold, bool italic) {
+  return SdlText::ResolveFace(face, bold, italic);
+}
+std::size_t SdlRenderDevice::TextRasterisations() const { return impl_->text.Rasterisations(); }
+std::size_t SdlRenderDevice::FastPathDraws() const { return impl_->paths.Draws(); }
 std::size_t SdlRenderDevice::PictureCopies() const {
   std::size_t n = 0;
   for (const auto& [id, t] : impl_->textures) n += (t.plain.texture ? 1 : 0) + t.tints.size();
@@ -289,8 +181,8 @@ DeviceStatus SdlRenderDevice::Reset(const DeviceParams& params) {
   if (!d.renderer) return DeviceStatus::NotAvailable;
   if (d.deviceReset) {
     // Every texture of the old device is gone; the owners make new ones.
-    d.DropTextCache();
-    d.DropFanLayer();
+    d.text.DropCache();
+    d.paths.DropFanLayer();
     for (auto& [id, t] : d.textures) DestroyCopies(t);
     d.textures.clear();
     d.bound = 0;
@@ -344,10 +236,10 @@ TextureId SdlRenderDevice::CreateTexture(std::span<const std::uint8_t> rgba, int
   if (!d.renderer || texWidth <= 0 || texHeight <= 0 ||
       rgba.size() != static_cast<std::size_t>(texWidth) * static_cast<std::size_t>(texHeight) * 4)
     return 0;
-  TextureEntry entry;
+  SdlPicture entry;
   entry.width = texWidth;
   entry.height = texHeight;
-  if (d.software && d.options.fastPaths) {
+  if (d.FastPaths()) {
     // SDL textures follow on the first draw, in the colour it asks for.
     entry.packed = PackTexels(rgba);
   } else {
@@ -398,7 +290,7 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
   if (d.bound != 0) {
     auto it = d.textures.find(d.bound);
     if (it != d.textures.end()) {
-      TextureCopy* copy = d.CopyFor(it->second, v, count, tinted);
+      SdlPictureCopy* copy = d.paths.CopyFor(d.renderer, it->second, v, count, tinted);
       if (!copy) return;  // out of memory for the copy: nothing to draw with
       tex = copy->texture;
       const int scale = d.linear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest;
@@ -411,7 +303,7 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
   }
   if (!tex) {
     d.ApplyBlend(nullptr, d.drawBlend);
-    if (d.DrawFlatFan(v, count)) return;
+    if (d.FastPaths() && d.paths.DrawFlatFan(d.renderer, v, count, d.params.width, d.params.height)) return;
   }
   d.verts.resize(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
@@ -428,120 +320,6 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
   SDL_RenderGeometry(d.renderer, tex, d.verts.data(), count, d.indices.data(), static_cast<int>(d.indices.size()));
 }
 
-// SDL's software renderer blends a colour-modulated picture pixel by pixel
-// with exact divisions, several times slower than its blitter for an
-// unmodulated one, and the screen modulates nearly every picture (channel ×
-// 255 div 256 = 254). A draw whose corners share one colour therefore uses a
-// copy of the picture with that colour already multiplied in, by the same
-// rule SDL applies (texel × colour div 255), and white vertices. SDL's
-// blitter for an unmodulated picture rounds its blend a little differently
-// from the modulated path: a step per channel mostly, two at most (three
-// where a stretched picture is also filtered). The copy keeps the picture's
-// R G B A layout: an ARGB8888 copy would be blitted by a routine that
-// darkens bright texels by up to three steps.
-TextureCopy* SdlRenderDevice::Impl::CopyFor(TextureEntry& t, const TVertex* v, int count, bool& tinted) {
-  tinted = false;
-  if (t.packed.words.empty()) return t.plain.texture ? &t.plain : nullptr;
-  const std::uint32_t colour = v[0].color;
-  bool uniform = colour != 0xFFFFFFFFu;
-  for (int i = 1; uniform && i < count; ++i) uniform = v[i].color == colour;
-  if (uniform) {
-    for (auto& c : t.tints)
-      if (c.colour == colour) {
-        tinted = true;
-        ++fastDraws;
-        return &c;
-      }
-    if (t.tints.size() < kMaxTints) {
-      SDL_Texture* tex = MakeCopy(t, colour);
-      if (tex) {
-        t.tints.push_back(TextureCopy{tex, colour});
-        tinted = true;
-        ++fastDraws;
-        return &t.tints.back();
-      }
-    }
-  }
-  if (!t.plain.texture) t.plain = TextureCopy{MakeCopy(t, 0xFFFFFFFFu)};
-  return t.plain.texture ? &t.plain : nullptr;
-}
-
-// Unpacks the picture into a new SDL texture: the texels as they are for
-// white, else ARGB8888 texels multiplied by the colour.
-SDL_Texture* SdlRenderDevice::Impl::MakeCopy(const TextureEntry& t, std::uint32_t colour) {
-  const bool plain = colour == 0xFFFFFFFFu;
-  SDL_Texture* tex =
-      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING, t.width, t.height);
-  if (!tex) return nullptr;
-  void* pixels = nullptr;
-  int pitch = 0;
-  if (SDL_LockTexture(tex, nullptr, &pixels, &pitch) != 0) {
-    SDL_DestroyTexture(tex);
-    return nullptr;
-  }
-  if (plain)
-    UnpackTexels(t.packed, t.width, t.height, pixels, pitch);
-  else
-    UnpackModulated(t.packed, t.width, t.height, colour, pixels, pitch);
-  SDL_UnlockTexture(tex);
-  return tex;
-}
-
-// SDL's software rasteriser blends each triangle through a layer the size
-// of its bounding box; the thin slices of a pie sector make that quadratic.
-// Here the same coverage rules run per row (SdlFanCoverage), the covered
-// pixels go into one layer in the fan's colour and the layer is blended once
-// with the same blender, so the target receives the same values. A pixel
-// two triangles cover (a fan folding over itself) is blended twice there,
-// and here too: one extra pass per level of overlap.
-bool SdlRenderDevice::Impl::DrawFlatFan(const TVertex* v, int count) {
-  if (!software || !options.fastPaths || count < 5) return false;  // quads: SDL fills rectangles itself
-  for (int i = 1; i < count; ++i)
-    if (v[i].color != v[0].color) return false;
-  SDL_BlendMode mode = SDL_BLENDMODE_INVALID;
-  SDL_GetRenderDrawBlendMode(renderer, &mode);
-  // Uncovered layer pixels are transparent black: they leave the target
-  // alone only under these two modes.
-  if (mode != SDL_BLENDMODE_BLEND && mode != SDL_BLENDMODE_ADD) return false;
-  constexpr float kFar = 1 << 20;  // beyond this SDL's own integer arithmetic is not safe to mirror
-  fanXy.resize(static_cast<std::size_t>(count) * 2);
-  for (int i = 0; i < count; ++i) {
-    const float x = v[i].x + 0.5f, y = v[i].y + 0.5f;
-    if (!(x > -kFar && x < kFar && y > -kFar && y < kFar)) return false;
-    fanXy[static_cast<std::size_t>(i) * 2] = x;
-    fanXy[static_cast<std::size_t>(i) * 2 + 1] = y;
-  }
-  ++fastDraws;
-  if (!CoverFan(fanXy.data(), count, params.width, params.height, fanCover)) return true;  // nothing to draw
-
-  int lw = 0, lh = 0;
-  if (fanLayer && (SDL_QueryTexture(fanLayer, nullptr, nullptr, &lw, &lh) != 0 || lw != params.width ||
-                   lh != params.height))
-    DropFanLayer();
-  if (!fanLayer) {
-    fanLayer = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, params.width,
-                                 params.height);
-    if (!fanLayer) return false;
-  }
-  SDL_SetTextureBlendMode(fanLayer, mode);
-  const FanCoverage& c = fanCover;
-  const SDL_Rect rect{c.left, c.top, c.width, c.height};
-  const Uint32 argb = v[0].color;  // ARGB8888 holds the colour value as it is
-  for (int pass = 1; pass <= c.maxCount; ++pass) {
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(fanLayer, &rect, &pixels, &pitch) != 0) return pass > 1;
-    for (int y = 0; y < c.height; ++y) {
-      Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
-      const std::uint8_t* in = c.count.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width);
-      for (int x = 0; x < c.width; ++x) out[x] = in[x] >= pass ? argb : 0u;
-    }
-    SDL_UnlockTexture(fanLayer);
-    SDL_RenderCopy(renderer, fanLayer, &rect, &rect);
-  }
-  return true;
-}
-
 void SdlRenderDevice::DrawLineStrip(const TVertex* v, int count) {
   Impl& d = *impl_;
   if (!d.renderer || count < 2) return;
@@ -555,122 +333,12 @@ void SdlRenderDevice::DrawLineStrip(const TVertex* v, int count) {
   SDL_RenderDrawLinesF(d.renderer, d.points.data(), count);
 }
 
-std::string SdlRenderDevice::ResolveFace(const std::string& face, bool bold, bool italic) {
-  std::string path;
-  if (!FcInit()) return path;
-  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(face.empty() ? "sans-serif" : face.c_str()));
-  if (!pat) return path;
-  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
-  if (match) {
-    FcChar8* file = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
-      path = reinterpret_cast<const char*>(file);
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pat);
-  return path;
-}
+FontId SdlRenderDevice::CreateFont(const FontDesc& desc) { return impl_->text.CreateFont(desc); }
 
-FontId SdlRenderDevice::CreateFont(const FontDesc& desc) {
-  Impl& d = *impl_;
-  if (desc.pixelHeight < 1 || !d.ttfStarted) return 0;
-  g_fontconfigUsed = true;
-  const std::string path = ResolveFace(desc.face, desc.bold, desc.italic);
-  if (path.empty()) return 0;
-  TTF_Font* font = TTF_OpenFont(path.c_str(), desc.pixelHeight);
-  if (!font) return 0;
-  int style = TTF_STYLE_NORMAL;
-  // Synthesise bold or italic only when fontconfig found no such face.
-  const std::string lower = [&] {
-    std::string s = path;
-    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
-  }();
-  if (desc.bold && lower.find("bold") == std::string::npos) style |= TTF_STYLE_BOLD;
-  if (desc.italic && lower.find("italic") == std::string::npos && lower.find("oblique") == std::string::npos)
-    style |= TTF_STYLE_ITALIC;
-  if (desc.underline) style |= TTF_STYLE_UNDERLINE;
-  if (desc.strikeout) style |= TTF_STYLE_STRIKETHROUGH;
-  TTF_SetFontStyle(font, style);
-  const FontId id = d.nextFont++;
-  d.fonts[id] = FontEntry{desc, font};
-  return id;
-}
-
-void SdlRenderDevice::ReleaseFont(FontId font) {
-  Impl& d = *impl_;
-  auto it = d.fonts.find(font);
-  if (it == d.fonts.end()) return;
-  d.DropTextsOf(font);
-  if (it->second.font) TTF_CloseFont(it->second.font);
-  d.fonts.erase(it);
-}
+void SdlRenderDevice::ReleaseFont(FontId font) { impl_->text.ReleaseFont(font); }
 
 void SdlRenderDevice::DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) {
-  Impl& d = *impl_;
-  if (!d.renderer || utf8.empty()) return;
-  auto fit = d.fonts.find(font);
-  if (fit == d.fonts.end()) return;
-  TextKey key{font, std::string(utf8)};
-  TextEntry* entry = nullptr;
-  if (auto hit = d.textIndex.find(key); hit != d.textIndex.end()) {
-    d.lru.splice(d.lru.begin(), d.lru, hit->second);
-    entry = &d.lru.front();
-  } else {
-    // Rasterised once in white; the colour is applied as a modulation, so a
-    // readout that only changes colour is not rasterised again.
-    const SDL_Color white{255, 255, 255, 255};
-    SDL_Surface* s = key.text.find('\n') != std::string::npos
-                         ? TTF_RenderUTF8_Blended_Wrapped(fit->second.font, key.text.c_str(), white, 0)
-                         : TTF_RenderUTF8_Blended(fit->second.font, key.text.c_str(), white);
-    if (!s) return;
-    SDL_Texture* tex = SDL_CreateTextureFromSurface(d.renderer, s);
-    const int w = s->w, h = s->h;
-    SDL_FreeSurface(s);
-    if (!tex) return;
-    SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
-    ++d.rasterisations;
-    d.lru.push_front(TextEntry{key, tex, w, h});
-    d.textIndex[key] = d.lru.begin();
-    entry = &d.lru.front();
-    while (d.lru.size() > std::max<std::size_t>(d.options.textCacheSize, 1)) {
-      SDL_DestroyTexture(d.lru.back().texture);
-      d.textIndex.erase(d.lru.back().key);
-      d.lru.pop_back();
-    }
-  }
-  const SDL_Color c = ToColor(argb);
-  SDL_SetTextureColorMod(entry->texture, c.r, c.g, c.b);
-  SDL_SetTextureAlphaMod(entry->texture, c.a);
-  const SDL_Rect dst{x, y, entry->width, entry->height};
-  SDL_RenderCopy(d.renderer, entry->texture, nullptr, &dst);
-}
-
-bool SdlRenderDevice::DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) {
-  if (bytes.empty()) return false;
-  SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-  if (!rw) return false;
-  SDL_Surface* src = IMG_Load_RW(rw, 1);
-  if (!src) return false;
-  SDL_Surface* s = SDL_ConvertSurfaceFormat(src, SDL_PIXELFORMAT_RGBA32, 0);
-  SDL_FreeSurface(src);
-  if (!s) return false;
-  out.width = s->w;
-  out.height = s->h;
-  out.rgba.resize(static_cast<std::size_t>(s->w) * static_cast<std::size_t>(s->h) * 4);
-  SDL_LockSurface(s);
-  for (int y = 0; y < s->h; ++y)
-    std::memcpy(out.rgba.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->w) * 4,
-                static_cast<const std::uint8_t*>(s->pixels) + static_cast<std::size_t>(y) * static_cast<std::size_t>(s->pitch),
-                static_cast<std::size_t>(s->w) * 4);
-  SDL_UnlockSurface(s);
-  SDL_FreeSurface(s);
-  return true;
+  impl_->text.Draw(impl_->renderer, font, x, y, utf8, argb);
 }
 
 void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
@@ -694,19 +362,9 @@ bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
   if (!ReadPixels(px, w, h)) return false;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!s) return false;
-  // Written beside the destination and renamed, so a reader never sees half a file.
-  const std::string tmp = path + ".tmp";
-  const bool ok = IMG_SavePNG(s, tmp.c_str()) == 0;
+  const bool ok = SavePngReplacing(s, path);
   SDL_FreeSurface(s);
-  if (!ok) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return ok;
 }
 
 }  // namespace velmora

@@ -1,7 +1,9 @@
 // The SDL2 back end: a render-target texture as the back buffer (Width ×
 // Height, 1024 × 650 for the program), presented stretched into the window's
-// client area; textured fans through SDL_RenderGeometry; text through
-// SDL_ttf with faces resolved by fontconfig and an LRU of rasterised strings.
+// client area; textured fans through SDL_RenderGeometry (with the software
+// renderer's fast paths of SdlSoftwarePaths); text through SdlText (SDL_ttf
+// with faces resolved by fontconfig and an LRU of rasterised strings).
+// Pictures are decoded elsewhere (SdlImageDecoder).
 #pragma once
 
 #include <cstdint>
@@ -39,7 +41,7 @@ class SdlRenderDevice : public RenderDevice {
   void NotifyTargetsReset();  // SDL_RENDER_TARGETS_RESET
   void NotifyDeviceReset();   // SDL_RENDER_DEVICE_RESET
 
-  // Writes the back buffer as PNG (temporary file, then rename).
+  // Writes the back buffer as PNG; a failed write keeps the previous file.
   bool SaveScreenshot(const std::string& path);
   // The back buffer as 0xAARRGGBB words, row by row.
   bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height);
@@ -80,7 +82,6 @@ class SdlRenderDevice : public RenderDevice {
   FontId CreateFont(const FontDesc& desc) override;
   void ReleaseFont(FontId font) override;
   void DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) override;
-  bool DecodeImage(std::span<const std::uint8_t> bytes, DecodedImage& out) override;
   void ShowCursor(bool show) override;
 
  private:

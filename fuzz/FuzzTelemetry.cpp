@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   FlightData udp;
   velmora::ApplyStartupValues(udp);
-  if (auto e = velmora::UDPServerUDPRead(udp, payload)) CheckError(*e);
+  if (auto e = velmora::ApplyDatagram(udp, payload)) CheckError(*e);
   if (udp.LastDatagramText != payload) __builtin_trap();
   CheckRecord(udp);
 

@@ -124,10 +124,4 @@ inline constexpr std::array<FlightField, 36> kFlightFields{{
     {"TripleLampState", &FlightData::TripleLampState, 33},
 }};
 
-// Shell state kept beside the record.
-struct ShellState {
-  std::int32_t PageMode = 0;  // 1 flight page, 2 tactical page
-  std::string Transport;      // "tcp", "udp" or any text from config.txt
-};
-
 }  // namespace velmora

@@ -1,9 +1,7 @@
 // UDP and TCP telemetry listeners on one Asio network thread.
 #include "link/Listeners.h"
 
-#include "link/FlightData.h"
 #include "link/Handover.h"
-#include "link/Telemetry.h"
 
 #include <asio.hpp>
 
@@ -43,14 +41,13 @@ struct TelemetryListeners::Impl {
   struct Connection {
     explicit Connection(tcp::socket s) : socket(std::move(s)) {}
     tcp::socket socket;
-    TcpStreamFramer framer;
     std::array<char, kTcpReadBuffer> buffer;
     std::string peer;
+    std::uint32_t id = 0;
   };
   using ConnectionPtr = std::shared_ptr<Connection>;
 
-  Impl(FlightData& r, HandoverQueue& q, ListenerConfig c, ListenerHooks h)
-      : rec(r), queue(q), cfg(c), hooks(std::move(h)), udpBuffer(kUdpReceiveBuffer) {
+  Impl(TelemetrySink& s, HandoverQueue& q, ListenerConfig c) : sink(s), queue(q), cfg(c), udpBuffer(kUdpReceiveBuffer) {
     netThread = std::thread([this] {
       try {
         ctx.run();
@@ -87,7 +84,7 @@ struct TelemetryListeners::Impl {
     try {
       queue.RunOnMain(std::move(job));
     } catch (...) {
-      // A failing hook must not stop reception.
+      // A failing sink must not stop reception.
     }
   }
 
@@ -100,8 +97,10 @@ struct TelemetryListeners::Impl {
       std::error_code ignored;
       udpSocket.close(ignored);
       if (ec == asio::error::address_in_use)
-        throw ListenerOpenError("Could not bind socket. Address and port are already in use.");
-      throw ListenerOpenError("Socket Error # " + std::to_string(ec.value()) + "\n" + ec.message());
+        throw ListenerOpenError(ListenerOpenError::Failure::PortInUse,
+                                "Could not bind socket. Address and port are already in use.");
+      throw ListenerOpenError(ListenerOpenError::Failure::UdpSocket,
+                              "Socket Error # " + std::to_string(ec.value()) + "\n" + ec.message());
     }
     udpSocket.set_option(asio::socket_base::broadcast(false), ec);
     udpPort = udpSocket.local_endpoint(ec).port();
@@ -125,12 +124,13 @@ struct TelemetryListeners::Impl {
                              if (generation != udpGeneration || !udpOpen) return;
                              // Errors and oversized datagrams are dropped; reception goes on.
                              if (!ec && n <= kMaxDatagram) {
-                               const auto received = Clock::now();
-                               const std::string_view payload(udpBuffer.data(), n);
-                               HandOver([this, payload, received] {
-                                 if (hooks.onReceived) hooks.onReceived("udp", payload, received);
-                                 const bool ok = !UDPServerUDPRead(rec, payload);
-                                 if (hooks.onMessage) hooks.onMessage(received, ok);
+                               const Arrival arrival{Transport::Udp, 0, std::string_view(udpBuffer.data(), n),
+                                                     Clock::now(), {}};
+                               const std::string peer = PeerText(udpSender);
+                               HandOver([this, &arrival, &peer] {
+                                 Arrival a = arrival;
+                                 a.peer = peer;
+                                 sink.Received(a);
                                });
                                if (generation != udpGeneration || !udpOpen) return;
                              }
@@ -142,7 +142,7 @@ struct TelemetryListeners::Impl {
   void OpenTcp() {
     std::error_code ec;
     acceptor.open(tcp::v4(), ec);
-    if (ec) throw ListenerOpenError("Can't create new socket");
+    if (ec) throw ListenerOpenError(ListenerOpenError::Failure::CreateSocket, "Can't create new socket");
     // Lets a restarted display bind while old connections linger in
     // TIME_WAIT; on Linux it still refuses a port another listener holds.
     acceptor.set_option(asio::socket_base::reuse_address(true), ec);
@@ -155,7 +155,7 @@ struct TelemetryListeners::Impl {
     if (ec) {
       std::error_code ignored;
       acceptor.close(ignored);
-      throw ListenerOpenError(SocketError(ec, api));
+      throw ListenerOpenError(ListenerOpenError::Failure::TcpSocket, SocketError(ec, api));
     }
     tcpPort = acceptor.local_endpoint(ec).port();
     ++tcpGeneration;
@@ -168,7 +168,10 @@ struct TelemetryListeners::Impl {
     tcpOpen = false;
     ++tcpGeneration;
     std::error_code ignored;
-    for (auto& c : connections) c->socket.close(ignored);
+    for (auto& c : connections) {
+      c->socket.close(ignored);
+      Closed(c->id);
+    }
     connections.clear();
     connectionCount = 0;
     acceptor.close(ignored);
@@ -194,6 +197,7 @@ struct TelemetryListeners::Impl {
         auto c = std::make_shared<Connection>(std::move(socket));
         std::error_code peerEc;
         c->peer = PeerText(c->socket.remote_endpoint(peerEc));
+        c->id = ++lastConnectionId;
         connections.push_back(c);
         connectionCount = connections.size();
         Read(c, generation);
@@ -207,12 +211,15 @@ struct TelemetryListeners::Impl {
     c->socket.close(ignored);
     connections.remove(c);
     connectionCount = connections.size();
+    Closed(c->id);
   }
 
-  void ReportTcp(std::string message, const std::string& peer) {
-    HandOver([this, &message, &peer] {
-      if (hooks.onTcpError) hooks.onTcpError(message, peer);
-    });
+  void Closed(std::uint32_t id) {
+    HandOver([this, id] { sink.ConnectionClosed(id); });
+  }
+
+  void ReportTcp(const ConnectionPtr& c, std::string message) {
+    HandOver([this, &c, &message] { sink.ConnectionFailed(c->id, c->peer, message); });
   }
 
   void Read(const ConnectionPtr& c, unsigned generation) {
@@ -224,34 +231,26 @@ struct TelemetryListeners::Impl {
         return;
       }
       if (ec == asio::error::connection_reset) {
+        ReportTcp(c, "Asynchronous socket error " + std::to_string(ec.value()));
         Drop(c);
-        ReportTcp("Asynchronous socket error " + std::to_string(ec.value()), c->peer);
         return;
       }
       if (ec == asio::error::operation_aborted) return;
       if (ec) {
+        ReportTcp(c, SocketError(ec, "recv"));
         Drop(c);
-        ReportTcp(SocketError(ec, "recv"), c->peer);
         return;
       }
-      const auto received = Clock::now();
-      const std::string_view chunk(c->buffer.data(), n);
-      HandOver([this, &c, chunk, received] {
-        if (hooks.onReceived) hooks.onReceived("tcp", chunk, received);
-        c->framer.FeedEach(chunk, rec, [&](const TcpStreamFramer::Outcome& o) {
-          if (o.scanned && hooks.onMessage) hooks.onMessage(received, o.error == nullptr);
-          if (o.error && hooks.onTcpError) hooks.onTcpError(o.error->message, c->peer);
-        });
-      });
+      const Arrival arrival{Transport::Tcp, c->id, std::string_view(c->buffer.data(), n), Clock::now(), c->peer};
+      HandOver([this, &arrival] { sink.Received(arrival); });
       if (generation != tcpGeneration || !tcpOpen || !c->socket.is_open()) return;
       Read(c, generation);
     });
   }
 
-  FlightData& rec;
+  TelemetrySink& sink;
   HandoverQueue& queue;
   ListenerConfig cfg;
-  ListenerHooks hooks;
 
   asio::io_context ctx;
   asio::executor_work_guard<asio::io_context::executor_type> work{ctx.get_executor()};
@@ -264,6 +263,7 @@ struct TelemetryListeners::Impl {
   tcp::acceptor acceptor{ctx};
   asio::steady_timer retryTimer{ctx};
   std::list<ConnectionPtr> connections;
+  std::uint32_t lastConnectionId = 0;
   unsigned tcpGeneration = 0;
 
   // Written on the network thread, read by the main thread.
@@ -277,9 +277,8 @@ struct TelemetryListeners::Impl {
   std::thread netThread;
 };
 
-TelemetryListeners::TelemetryListeners(FlightData& rec, HandoverQueue& queue, ListenerConfig cfg,
-                                       ListenerHooks hooks)
-    : impl_(std::make_unique<Impl>(rec, queue, cfg, std::move(hooks))) {}
+TelemetryListeners::TelemetryListeners(TelemetrySink& sink, HandoverQueue& queue, ListenerConfig cfg)
+    : impl_(std::make_unique<Impl>(sink, queue, cfg)) {}
 
 TelemetryListeners::~TelemetryListeners() {
   Impl& d = *impl_;

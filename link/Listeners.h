@@ -1,13 +1,13 @@
-// The UDP and TCP telemetry listeners. One network thread runs the sockets;
-// every datagram and every TCP chunk is handed to the main thread through the
-// hand-over queue and parsed there, one at a time, in arrival order. The
-// socket library stays out of this header.
+// The UDP and TCP telemetry listeners: pure transport. One network thread
+// runs the sockets; every datagram and every TCP chunk is handed to the main
+// thread through the hand-over queue and delivered there, in arrival order, to
+// one sink that does everything else (recording, scanning, counting,
+// reporting). The socket library stays out of this header.
 #pragma once
 
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -15,7 +15,6 @@
 
 namespace velmora {
 
-struct FlightData;
 class HandoverQueue;
 
 struct ListenerConfig {
@@ -23,23 +22,51 @@ struct ListenerConfig {
   std::uint16_t tcpPort = 20081;
 };
 
-struct ListenerHooks {
-  // Main thread, after a UDP datagram or a TCP message was scanned: when it was
-  // received and whether it applied without error.
-  std::function<void(std::chrono::steady_clock::time_point received, bool ok)> onMessage;
-  // Main thread: a TCP error for the application's error box (without the
-  // closing "."), and the peer's address for stderr.
-  std::function<void(const std::string& message, const std::string& peer)> onTcpError;
-  // Main thread, before the bytes are scanned: every datagram, and every TCP
-  // read as it arrived ("udp" or "tcp"). Used to record a session.
-  std::function<void(std::string_view transport, std::string_view bytes,
-                     std::chrono::steady_clock::time_point received)> onReceived;
+enum class Transport { Udp, Tcp };
+
+// "udp" or "tcp", as recordings and reports name them.
+inline std::string_view TransportName(Transport transport) { return transport == Transport::Udp ? "udp" : "tcp"; }
+
+// Bytes as they arrived: one whole datagram, or one read from a TCP
+// connection. `connection` is 0 for UDP and a number unique to each accepted
+// TCP connection (never reused while the listeners live). The views are valid
+// only during the call.
+struct Arrival {
+  Transport transport;
+  std::uint32_t connection;
+  std::string_view bytes;
+  std::chrono::steady_clock::time_point received;
+  std::string_view peer;  // "address:port"
 };
 
-// A listener could not be opened; what() is the message the user sees.
+// Everything the listeners deliver; always called on the main thread.
+class TelemetrySink {
+ public:
+  virtual ~TelemetrySink() = default;
+  virtual void Received(const Arrival& arrival) = 0;
+  // The TCP connection is gone (closed by the peer, failed, or the listener
+  // was switched off); whatever it had not finished is to be forgotten.
+  virtual void ConnectionClosed(std::uint32_t connection) = 0;
+  // A TCP connection failed; the message is the one the user sees, without a
+  // closing ".".
+  virtual void ConnectionFailed(std::uint32_t connection, std::string_view peer, const std::string& message) = 0;
+};
+
+// A listener could not be opened; what() is the message the user sees and
+// failure() tells what went wrong.
 class ListenerOpenError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  enum class Failure {
+    PortInUse,     // UDP: the port is held by another program
+    UdpSocket,     // UDP: any other socket error
+    CreateSocket,  // TCP: no socket could be created
+    TcpSocket,     // TCP: bind or listen failed
+  };
+  ListenerOpenError(Failure failure, const std::string& message) : std::runtime_error(message), failure_(failure) {}
+  Failure failure() const { return failure_; }
+
+ private:
+  Failure failure_;
 };
 
 class TelemetryListeners {
@@ -48,8 +75,8 @@ class TelemetryListeners {
   static constexpr int kListenBacklog = 5;
   static constexpr std::size_t kMaxConnections = 64;
 
-  // All members are called on the main thread, never from inside a hook.
-  TelemetryListeners(FlightData& rec, HandoverQueue& queue, ListenerConfig cfg, ListenerHooks hooks);
+  // All members are called on the main thread, never from inside the sink.
+  TelemetryListeners(TelemetrySink& sink, HandoverQueue& queue, ListenerConfig cfg);
   ~TelemetryListeners();  // closes both, ends the network thread; never deadlocks
   TelemetryListeners(const TelemetryListeners&) = delete;
   TelemetryListeners& operator=(const TelemetryListeners&) = delete;
@@ -57,13 +84,11 @@ class TelemetryListeners {
   // Opens UDP, then TCP. On failure closes what it opened and throws
   // ListenerOpenError.
   void Open();
-
   // Opening or closing one listener; setting the value it already has does nothing.
   void SetUdpActive(bool active);
   void SetTcpActive(bool active);
   bool UdpActive() const;
   bool TcpActive() const;
-
   // Ports actually bound (a configured 0 picks a free one); 0 while closed.
   std::uint16_t UdpPort() const;
   std::uint16_t TcpPort() const;

@@ -178,7 +178,7 @@ std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& r
   return error;
 }
 
-std::optional<TelemetryError> UDPServerUDPRead(FlightData& rec, std::string_view payload) {
+std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload) {
   rec.LastDatagramText.assign(payload.data(), payload.size());
   return ScanTelemetry(rec.LastDatagramText, rec);
 }

@@ -41,7 +41,7 @@ bool ParseTelemetryNumber(std::string_view field, double& out);
 std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec);
 
 // UDP entry: keeps a copy of the datagram in rec.LastDatagramText and scans it.
-std::optional<TelemetryError> UDPServerUDPRead(FlightData& rec, std::string_view payload);
+std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload);
 
 // Per-connection framing of a TCP byte stream. Every complete message (up to
 // and including its "$") is scanned in arrival order, whatever the read
@@ -93,7 +93,7 @@ class TcpStreamFramer {
 
 // TCP entry: one chunk read from a connection, through that connection's framer.
 template <class F>
-void ServerSocket1ClientRead(FlightData& rec, TcpStreamFramer& framer, std::string_view chunk,
+void ApplyStreamChunk(FlightData& rec, TcpStreamFramer& framer, std::string_view chunk,
                              F&& onError) {
   framer.Feed(chunk, rec, std::forward<F>(onError));
 }

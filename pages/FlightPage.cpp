@@ -3,6 +3,7 @@
 // temperature sectors) goes first; the frame image covers everything outside
 // its windows; dials, needles and readouts follow on top.
 #include "pages/FlightPage.h"
+#include "pages/EngineGauges.h"
 
 #include <cmath>
 #include <cstdint>
@@ -26,13 +27,13 @@ namespace cal = calibration;
 namespace {
 
 void Box(const Instruments& ins, int x1, int y1, int x2, int y2) {
-  ins.OmegaScreen1->DrawRect(x1, y1, x2, y2, false, 2, 0, 0, 0);
+  ins.screen->DrawRect(x1, y1, x2, y2, false, 2, 0, 0, 0);
 }
 
 // The G readout rides with the pointer: the integer part and a "." beside
 // the pointer, the tenths digit a little lower in the second font.
 void LoadFactorReadout(const Instruments& ins, double n) {
-  ins.OmegaFont5->SetColor(MakeColor(50, 60, 50, 255));
+  ins.smallReadoutFont->SetColor(MakeColor(50, 60, 50, 255));
   const double y0 = notation::RoundHalfEven(ins.LoadFactorPointerSprite->OffsetY);
   // Far beyond any real G load the position no longer fits the screen's
   // integer coordinates: leave the readout out rather than fail the frame.
@@ -41,11 +42,11 @@ void LoadFactorReadout(const Instruments& ins, double n) {
   const int y = static_cast<int>(y0);
   Text whole = IntText(n);
   whole.Append(".");
-  ins.OmegaFont3->TextOut(83, y + 71, whole.view());
+  ins.loadFactorFont->TextOut(83, y + 71, whole.view());
   // Single precision decides the digit: 2.3 g must read 2. and 3.
   const float f = F32(n - std::trunc(n));
   const float t = F32(static_cast<double>(f) * 10.0);
-  ins.OmegaFont5->TextOut(103, y + 77, IntText(std::trunc(t)).view());
+  ins.smallReadoutFont->TextOut(103, y + 77, IntText(std::trunc(t)).view());
 }
 
 }  // namespace
@@ -61,14 +62,14 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
   ins.DirectorPitchBarSprite->OffsetY = cal::DirectorPitchBarOffset(r.Pitch, r.DirectorPitch);
   ins.DirectorPitchBarSprite->Draw();
   // 4. Temperature sectors, seen through the frame's slits.
-  engine_steps::TemperatureSectors(ins, r);
+  engine_gauges::TemperatureSectors(ins, r);
   // 5. Frame image.
   ins.FlightFrameSprite->Draw();
   // 6. Bank scale labels.
-  ins.OmegaFont1->TextOut(459, 333, "60");
-  ins.OmegaFont1->TextOut(333, 333, "60");
-  ins.OmegaFont1->TextOut(280, 287, "30");
-  ins.OmegaFont1->TextOut(512, 287, "30");
+  ins.bankLabelFont->TextOut(459, 333, "60");
+  ins.bankLabelFont->TextOut(333, 333, "60");
+  ins.bankLabelFont->TextOut(280, 287, "30");
+  ins.bankLabelFont->TextOut(512, 287, "30");
   // 7. G meter.
   ins.LoadFactorScaleSprite->Draw();
   ins.LoadFactorPointerSprite->OffsetY = cal::LoadFactorPointerOffset(r.LoadFactor);
@@ -88,34 +89,34 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
   ins.VerticalSpeedNeedleSprite->Draw();
   // 12. Vertical speed text: a descent below 1 reads "- 12".
   if (v >= -1) {
-    ins.OmegaFont2->TextOut(630, 120, IntText(v).view());
+    ins.readoutFont->TextOut(630, 120, IntText(v).view());
   } else {
     Text t("- ");
     t.Append(IntText(std::fabs(v)).view());
-    ins.OmegaFont2->TextOut(630, 120, t.view());
+    ins.readoutFont->TextOut(630, 120, t.view());
   }
   // 13. Airspeed: the needle shows the angle computed on the previous frame.
   ins.SpeedDialSprite->Draw();
   ins.SpeedNeedleSprite->Draw();
   ins.SpeedNeedleSprite->Angle = cal::AirspeedAngle(r.IndicatedAirspeed);
   // 14. Readouts.
-  ins.OmegaFont4->TextOut(87, 325, IntText(r.IndicatedAirspeed).view());
+  ins.dialReadoutFont->TextOut(87, 325, IntText(r.IndicatedAirspeed).view());
   {
     Text t = IntText(r.TrueAirspeed);
     t.Append("и");
-    ins.OmegaFont2->TextOut(100, 535, t.view());
+    ins.readoutFont->TextOut(100, 535, t.view());
   }
-  ins.OmegaFont4->TextOut(657, 325, IntText(r.Altitude).view());
+  ins.dialReadoutFont->TextOut(657, 325, IntText(r.Altitude).view());
   {
     Text t = IntText(r.RadarAltitude);
     t.Append("p");
-    ins.OmegaFont7->TextOut(645, 535, t.view());
+    ins.radarAltitudeFont->TextOut(645, 535, t.view());
   }
   // 15. Boxes of the airspeed and altitude readouts.
   Box(ins, 85, 326, 135, 345);
   Box(ins, 655, 326, 715, 345);
   // 16. Mach readout.
-  ins.OmegaFont5->TextOut(87, 359, FixedText(r.Mach, 2).view());
+  ins.smallReadoutFont->TextOut(87, 359, FixedText(r.Mach, 2).view());
   // 17. Angle of attack.
   ins.AoaDialSprite->Draw();
   ins.AoaNeedleSprite->Angle = cal::AoaAngle(r.AngleOfAttack);
@@ -125,10 +126,10 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
   {
     Text t("P");
     t.Append(FixedText(r.PressureSetting, 1).view());
-    ins.OmegaFont5->TextOut(570, 475, t.view());
+    ins.smallReadoutFont->TextOut(570, 475, t.view());
   }
   // Single precision decides the kilometre digit: 2999.9999 m reads 3.
-  ins.OmegaFont4->TextOut(547, 425, IntText(std::trunc(F32(r.Altitude / 1000.0))).view());
+  ins.dialReadoutFont->TextOut(547, 425, IntText(std::trunc(F32(r.Altitude / 1000.0))).view());
   Box(ins, 540, 426, 574, 445);
   ins.AltitudeKmNeedleSprite->Angle = cal::AltitudeKmAngle(cal::AltitudeKilometres(r.Altitude));
   ins.AltitudeKmNeedleSprite->Draw();
@@ -137,10 +138,10 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
   // 19. HSI background and the two deviation bars (limits kept in the record).
   ins.HsiBackgroundSprite->Draw();
   r.LocalizerDeviation = cal::ClampDeviation(r.LocalizerDeviation);
-  ins.OmegaPrimitives1->Filled = true;
-  ins.OmegaPrimitives1->Rectangle(ColorToARGB(0), cal::LocalizerBarX(r.LocalizerDeviation), 417, 4, 100);
+  ins.primitives->Filled = true;
+  ins.primitives->Rectangle(ColorToARGB(0), cal::LocalizerBarX(r.LocalizerDeviation), 417, 4, 100);
   r.GlideslopeDeviation = cal::ClampDeviation(r.GlideslopeDeviation);
-  ins.OmegaPrimitives1->Rectangle(ColorToARGB(0), 355, cal::GlideslopeBarY(r.GlideslopeDeviation), 100, 4);
+  ins.primitives->Rectangle(ColorToARGB(0), 355, cal::GlideslopeBarY(r.GlideslopeDeviation), 100, 4);
   // 20. Compass card and the two bearing needles.
   ins.HsiCardSprite->Angle = cal::HsiCardAngle(r.Heading);
   ins.HsiCardSprite->Draw();
@@ -159,14 +160,14 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
     Text t("Д ");
     t.Append(FixedText(F32(r.NavDistance / 1000.0), 1).view());
     t.Append(" км");
-    ins.OmegaFont2->TextOut(460, 543, t.view());
+    ins.readoutFont->TextOut(460, 543, t.view());
   }
   // 23..27. Engines, fuel, lamps.
-  engine_steps::SpeedReadoutsAndNeedleImages(ins, r);
-  engine_steps::Fuel(ins, r);
-  engine_steps::DialsAndNeedles(ins, r);
-  engine_steps::TemperatureReadouts(ins, r);
-  engine_steps::Lamps(ins, r);
+  engine_gauges::SpeedReadoutsAndNeedleImages(ins, r);
+  engine_gauges::Fuel(ins, r);
+  engine_gauges::DialsAndNeedles(ins, r);
+  engine_gauges::TemperatureReadouts(ins, r);
+  engine_gauges::Lamps(ins, r);
 }
 
 }  // namespace velmora

@@ -1,30 +1,29 @@
 // One frame of the display.
 #include "pages/FrameCycle.h"
 
-#include <thread>
-
 #include "engine/OmegaScreen.h"
 #include "pages/Calibration.h"
 
 namespace velmora {
 
-FrameCycle::FrameCycle(TOmegaScreen& screen, FrameWindow& window, FlightData& record, ShellState& shell)
-    : screen_(screen), window_(window), record_(record), shell_(shell),
-      sleep_([](std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }) {}
+FrameCycle::FrameCycle(TOmegaScreen& screen, FrameWindow& window, const FlightData& flight)
+    : screen_(screen), window_(window), flightData_(flight) {}
 
-void FrameCycle::OmegaTimer1Timer() {
-  // A user who drags the height sees it snap back: the display keeps 1.6 : 1.
+void FrameCycle::KeepAspectRatio() {
+  // The display keeps 1.6 : 1.
   window_.SetOuterHeight(calibration::WindowHeight(window_.OuterWidth()));
-  sleep_(kPacing);
+}
+
+void FrameCycle::Draw(Page page) {
   screen_.Clear(255, 255, 255, 255);
   screen_.BeginScene();
   screen_.SetTextureFilter(true);
-  window_.SetOpacity(calibration::WindowOpacity(record_.LoadFactor));
-  switch (shell_.PageMode) {
-    case 1:
+  window_.SetOpacity(calibration::WindowOpacity(flightData_.LoadFactor));
+  switch (page) {
+    case Page::Flight:
       if (flight_) flight_();
       break;
-    case 2:
+    case Page::Tactical:
       if (tactical_) tactical_();
       break;
     default:

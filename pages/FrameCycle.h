@@ -1,9 +1,11 @@
 // The frame cycle: once per timer tick it keeps the window's aspect ratio,
-// paces itself, opens a scene, greys the whole window out under high G,
-// draws the selected page and presents.
+// then (after the frame's pacing wait, which the main loop owns) opens a
+// scene, greys the whole window out under high G, draws the selected page
+// and presents.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 #include "link/FlightData.h"
@@ -11,6 +13,9 @@
 namespace velmora {
 
 class TOmegaScreen;
+
+// The page on show. The numbers are the ones config.txt's fourth line keeps.
+enum class Page : std::int32_t { None = 0, Flight = 1, Tactical = 2 };
 
 // The little the frame cycle asks of the window.
 class FrameWindow {
@@ -24,29 +29,28 @@ class FrameWindow {
 
 class FrameCycle {
  public:
-  using Sleep = std::function<void(std::chrono::milliseconds)>;
   using PageDrawer = std::function<void()>;
 
-  // The pacing sleep every frame takes, whatever the timer's own pacing.
+  // The pacing wait every frame takes between KeepAspectRatio() and Draw(),
+  // whatever the timer's own pacing.
   static constexpr std::chrono::milliseconds kPacing{30};
 
-  FrameCycle(TOmegaScreen& screen, FrameWindow& window, FlightData& record, ShellState& shell);
+  FrameCycle(TOmegaScreen& screen, FrameWindow& window, const FlightData& flight);
 
-  void SetSleep(Sleep sleep) { sleep_ = std::move(sleep); }
   void SetFlightPage(PageDrawer draw) { flight_ = std::move(draw); }
   void SetTacticalPage(PageDrawer draw) { tactical_ = std::move(draw); }
 
-  // One frame. An exception from a page leaves the frame at that point (the
-  // scene is not presented); the caller reports it and the next tick runs a
-  // fresh frame.
-  void OmegaTimer1Timer();
+  // The start of a frame: a user who drags the height sees it snap back.
+  void KeepAspectRatio();
+  // The rest of the frame. An exception from a page leaves the frame at that
+  // point (the scene is not presented); the caller reports it and the next
+  // tick runs a fresh frame.
+  void Draw(Page page);
 
  private:
   TOmegaScreen& screen_;
   FrameWindow& window_;
-  FlightData& record_;
-  ShellState& shell_;
-  Sleep sleep_;
+  const FlightData& flightData_;
   PageDrawer flight_, tactical_;
 };
 

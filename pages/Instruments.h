@@ -12,18 +12,18 @@ class TOmegaScreen;
 class TOmegaImageList;
 
 struct Instruments {
-  TOmegaScreen* OmegaScreen1 = nullptr;
-  TOmegaImageList* OmegaImageList1 = nullptr;
-  TOmegaPrimitives* OmegaPrimitives1 = nullptr;
-  TOmegaFont* OmegaFont1 = nullptr;
-  TOmegaFont* OmegaFont2 = nullptr;
-  TOmegaFont* OmegaFont3 = nullptr;
-  TOmegaFont* OmegaFont4 = nullptr;
-  TOmegaFont* OmegaFont5 = nullptr;
-  TOmegaFont* OmegaFont6 = nullptr;
-  TOmegaFont* OmegaFont7 = nullptr;
-  TOmegaFont* OmegaFont8 = nullptr;
-  TOmegaFont* OmegaFont9 = nullptr;
+  TOmegaScreen* screen = nullptr;
+  TOmegaImageList* images = nullptr;
+  TOmegaPrimitives* primitives = nullptr;
+  TOmegaFont* bankLabelFont = nullptr;
+  TOmegaFont* readoutFont = nullptr;
+  TOmegaFont* loadFactorFont = nullptr;
+  TOmegaFont* dialReadoutFont = nullptr;
+  TOmegaFont* smallReadoutFont = nullptr;
+  TOmegaFont* captionFont = nullptr;
+  TOmegaFont* radarAltitudeFont = nullptr;
+  TOmegaFont* spareFont = nullptr;
+  TOmegaFont* engineSpeedFont = nullptr;
 
   // Flight page.
   TSprite* AdiPitchSprite = nullptr;

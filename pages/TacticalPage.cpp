@@ -24,12 +24,12 @@ void DrawTacticalPage(const Instruments& ins, FlightData& r) {
   ins.TacticalCompassSprite->Angle = static_cast<float>(r.Heading);
 
   // Heading readout: single precision decides the digit (1e-8 reads 360).
-  ins.OmegaFont4->TextOut(385, 120,
+  ins.dialReadoutFont->TextOut(385, 120,
                           notation::IntText(std::trunc(notation::F32(360.0 - r.Heading))).view());
 
-  ins.OmegaPrimitives1->Filled = false;
-  ins.OmegaPrimitives1->Rectangle(ColorToARGB(0x67394710), 380, 117, 48, 25);
-  ins.OmegaScreen1->DrawRect(380, 117, 428, 142, false, 2, 0, 0, 0);
+  ins.primitives->Filled = false;
+  ins.primitives->Rectangle(ColorToARGB(0x67394710), 380, 117, 48, 25);
+  ins.screen->DrawRect(380, 117, 428, 142, false, 2, 0, 0, 0);
 
   ins.OwnAircraftSymbolSprite->Draw();
 
@@ -38,16 +38,16 @@ void DrawTacticalPage(const Instruments& ins, FlightData& r) {
   if (range == -1 || std::isnan(range)) return;
   if (range < 10000) {
     r.TargetOffset = range / 29;  // 29 m per pixel: rings at 5 and 10 km
-    ins.OmegaFont4->TextOut(235, 530, "5");
-    ins.OmegaFont4->TextOut(557, 530, "5");
-    ins.OmegaFont4->TextOut(85, 530, "10");
-    ins.OmegaFont4->TextOut(697, 530, "10");
+    ins.dialReadoutFont->TextOut(235, 530, "5");
+    ins.dialReadoutFont->TextOut(557, 530, "5");
+    ins.dialReadoutFont->TextOut(85, 530, "10");
+    ins.dialReadoutFont->TextOut(697, 530, "10");
   } else {
     r.TargetOffset = range / 60;  // 60 m per pixel: rings at 10 and 20 km
-    ins.OmegaFont4->TextOut(235, 530, "10");
-    ins.OmegaFont4->TextOut(557, 530, "10");
-    ins.OmegaFont4->TextOut(85, 530, "20");
-    ins.OmegaFont4->TextOut(697, 530, "20");
+    ins.dialReadoutFont->TextOut(235, 530, "10");
+    ins.dialReadoutFont->TextOut(557, 530, "10");
+    ins.dialReadoutFont->TextOut(85, 530, "20");
+    ins.dialReadoutFont->TextOut(697, 530, "20");
   }
   const double x0 = ins.OwnAircraftSymbolSprite->X();
   const double y0 = ins.OwnAircraftSymbolSprite->Y();

@@ -9,7 +9,7 @@
 #include <new>
 #include <string>
 
-#include "FakeWindow.h"
+#include "support/FakeWindow.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -29,14 +29,14 @@ namespace velmora {
 namespace {
 
 // Allocations of one frame after a few frames of the same state.
-long SteadyFrameAllocations(TForm1& form, RecordingDevice* recording) {
+long SteadyFrameAllocations(testing::StartedDisplay& display, RecordingDevice* recording) {
   for (int i = 0; i < 3; ++i) {
     if (recording) recording->ClearLog();
-    form.OmegaTimer1Timer();
+    display.Frame();
   }
   if (recording) recording->ClearLog();
   const long before = gAllocations;
-  form.OmegaTimer1Timer();
+  display.Frame();
   return gAllocations - before;
 }
 
@@ -60,26 +60,24 @@ TEST(FrameAllocation, TheCounterSeesAllocations) {
 
 TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
   RecordingDevice device;
-  testing::UseHeaderDecoder(device);
   device.SetRecordDetail(false);
-  testing::StartedDisplay display(device);
-  TForm1& form = *display.form;
-  BusyState(form.record);
-  for (int page : {1, 2}) {
-    form.shell.PageMode = page;
-    EXPECT_EQ(SteadyFrameAllocations(form, &device), 0) << "page " << page;
+  testing::WhiteHeaderDecoder decoder;
+  testing::StartedDisplay display(device, decoder);
+  BusyState(display.flight);
+  for (Page page : {Page::Flight, Page::Tactical}) {
+    display.display.ShowPage(page);
+    EXPECT_EQ(SteadyFrameAllocations(display, &device), 0) << "page " << static_cast<int>(page);
   }
 }
 
 TEST(FrameAllocation, NoneOnEitherPageOnTheSoftwareRenderer) {
   SdlOffscreen screen;
   ASSERT_TRUE(screen.ok()) << screen.error();
-  testing::StartedDisplay display(screen.device());
-  TForm1& form = *display.form;
-  BusyState(form.record);
-  for (int page : {1, 2}) {
-    form.shell.PageMode = page;
-    EXPECT_EQ(SteadyFrameAllocations(form, nullptr), 0) << "page " << page;
+  testing::StartedDisplay display(screen.device(), screen.decoder());
+  BusyState(display.flight);
+  for (Page page : {Page::Flight, Page::Tactical}) {
+    display.display.ShowPage(page);
+    EXPECT_EQ(SteadyFrameAllocations(display, nullptr), 0) << "page " << static_cast<int>(page);
   }
 }
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "FakeWindow.h"
+#include "support/FakeWindow.h"
 #include "engine/SdlOffscreen.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -20,8 +20,7 @@ class PixelProbe : public ::testing::Test {
     screen_ = std::make_unique<SdlOffscreen>();
     ASSERT_TRUE(screen_->ok()) << screen_->error();
     device_ = &screen_->device();
-    display_ = std::make_unique<testing::StartedDisplay>(*device_);
-    form_ = display_->form.get();
+    display_ = std::make_unique<testing::StartedDisplay>(*device_, screen_->decoder());
   }
   void TearDown() override {
     display_.reset();
@@ -29,7 +28,7 @@ class PixelProbe : public ::testing::Test {
   }
 
   void Render() {
-    form_->OmegaTimer1Timer();
+    display_->Frame();
     ASSERT_TRUE(device_->ReadPixels(pixels_, width_, height_));
   }
   std::uint32_t At(int x, int y) const { return pixels_[static_cast<std::size_t>(y * width_ + x)] & 0xFFFFFFu; }
@@ -71,13 +70,12 @@ class PixelProbe : public ::testing::Test {
   std::unique_ptr<SdlOffscreen> screen_;
   SdlRenderDevice* device_ = nullptr;
   std::unique_ptr<testing::StartedDisplay> display_;
-  TForm1* form_ = nullptr;
   std::vector<std::uint32_t> pixels_;
   int width_ = 0, height_ = 0;
 };
 
 TEST_F(PixelProbe, LampsAreGreenOnlyWhenLit) {
-  FlightData& r = form_->record;
+  FlightData& r = display_->flight;
   r.PairLampState = 2;
   r.SingleLampState = 1;
   r.TripleLampState = 1;
@@ -100,10 +98,10 @@ TEST_F(PixelProbe, ReadoutBoxesAreBlack) {
 }
 
 TEST_F(PixelProbe, FuelReadoutIsRedBelow800) {
-  form_->record.FuelQuantity1 = 500;
+  display_->flight.FuelQuantity1 = 500;
   Render();
   EXPECT_GT(CountRedIn(797, 381, 880, 400), 20);
-  form_->record.FuelQuantity1 = 5000;
+  display_->flight.FuelQuantity1 = 5000;
   Render();
   EXPECT_EQ(CountRedIn(797, 381, 880, 400), 0);
 }

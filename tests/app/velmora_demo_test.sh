@@ -8,18 +8,19 @@ send=$(realpath "$2")
 work=$(mktemp -d)
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+. "$(dirname "$(realpath "$0")")/../support/free-ports.sh"
 cd "$work"
-base=$((21000 + RANDOM % 20000))
+p1=$(free_port); p2=$(free_port); p3=$(free_port); p4=$(free_port)
 printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' > config.txt
 
-"$velmora" --headless --udp-port $((base + 1)) --tcp-port $((base + 2)) --frames 2 --screenshot start.png >/dev/null
+"$velmora" --headless --udp-port $p1 --tcp-port $p2 --frames 2 --screenshot start.png >/dev/null
 
-"$velmora" --headless --udp-port $((base + 1)) --tcp-port $((base + 2)) --record first.rec --stats \
+"$velmora" --headless --udp-port $p1 --tcp-port $p2 --record first.rec --stats \
   --screenshot live.png --screenshot-interval 1 >stats1.txt 2>err1.txt &
 pids+=($!)
 display=$!
 sleep 1
-"$send" --demo --udp 127.0.0.1:$((base + 1)) --duration 4 >/dev/null
+"$send" --demo --udp 127.0.0.1:$p1 --duration 4 >/dev/null
 sleep 1.5
 kill -TERM $display
 wait $display
@@ -32,11 +33,11 @@ if cmp -s start.png live.png; then echo "the picture did not change"; exit 1; fi
 recorded=$(grep -vc '^#' first.rec)
 [ "$recorded" = "$applied" ] || { echo "recorded $recorded of $applied messages"; exit 1; }
 
-"$velmora" --headless --udp-port $((base + 3)) --tcp-port $((base + 4)) --record second.rec >/dev/null 2>&1 &
+"$velmora" --headless --udp-port $p3 --tcp-port $p4 --record second.rec >/dev/null 2>&1 &
 pids+=($!)
 display=$!
 sleep 1
-"$send" --replay first.rec --udp 127.0.0.1:$((base + 3)) >/dev/null
+"$send" --replay first.rec --udp 127.0.0.1:$p3 >/dev/null
 sleep 1
 kill -TERM $display
 wait $display

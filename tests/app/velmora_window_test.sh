@@ -3,6 +3,10 @@
 # outer size, the listening port, and config.txt written on SIGTERM.
 set -euo pipefail
 bin=$(realpath "$1")
+. "$(dirname "$0")/../support/free-ports.sh"
+udp=$(free_port)
+tcp=$(free_port)
+ports=(--udp-port "$udp" --tcp-port "$tcp")
 command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit 77; }
 work=$(mktemp -d)
 trap 'kill $vpid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -11,10 +15,10 @@ Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
 xpid=$!
 for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
 cd "$work"
-DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" >out.txt 2>&1 &
+DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" "${ports[@]}" >out.txt 2>&1 &
 vpid=$!
 win=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   win=$(DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep 'Velmora 1.1.1.21' | head -n1 | awk '{print $1}' || true)
   [ -n "$win" ] && break
   sleep 0.1
@@ -31,7 +35,7 @@ echo "caption '$name' size ${width}x${height}"
 [ "$width" = 1024 ] || { echo "wrong width"; exit 1; }
 [ "$height" = 640 ] || { echo "wrong height"; exit 1; }
 if command -v ss >/dev/null; then
-  ss -ltn | grep -q ':20081 ' || { echo "TCP 20081 not listening"; exit 1; }
+  ss -ltn | grep -q ":$tcp " || { echo "TCP $tcp not listening"; exit 1; }
 fi
 kill -TERM $vpid
 for _ in $(seq 50); do kill -0 $vpid 2>/dev/null || break; sleep 0.1; done
@@ -52,7 +56,7 @@ if command -v twm >/dev/null; then
   sleep 0.5
   printf '100\r\n80\r\n800\r\n1\r\ntcp\r\n' > config.txt
   for run in 1 2; do
-    DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" >out.txt 2>&1 &
+    DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" "${ports[@]}" >out.txt 2>&1 &
     vpid=$!
     sleep 2
     kill -TERM $vpid

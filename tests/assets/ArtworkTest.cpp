@@ -8,7 +8,6 @@
 //
 // Transparency: anything the page draws before a picture and under it must
 // show through that picture.
-#include "assets/ImageCatalogue.h"
 #include "pages/Calibration.h"
 #include "tools/artgen/ArtGeometry.h"
 #include "tools/artgen/Artwork.h"
@@ -59,7 +58,7 @@ Pt ToPicture(const Sprite& s, Pt p, double angle = 0) {
 const Picture& Pic(std::string_view name) {
   static std::map<std::string_view, Picture> cache;
   auto it = cache.find(name);
-  if (it == cache.end()) it = cache.emplace(name, art::DrawPicture(FindImage(name))).first;
+  if (it == cache.end()) it = cache.emplace(name, art::DrawPicture(name)).first;
   return it->second;
 }
 

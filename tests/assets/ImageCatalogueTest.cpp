@@ -107,10 +107,10 @@ TEST(BezelButtons, OneButtonPerPageOnTheVisibleBezel) {
 // Both frame pictures carry both buttons at the table's rectangles: a dark
 // button face with a bright label, on the light bezel just outside.
 TEST(BezelButtons, DrawnIntoBothFramesFromTheTable) {
-  for (int index : {FindImage("Main_minus_ADI"), FindImage("Tactic_Frame")}) {
-    const art::Picture p = art::DrawPicture(index);
+  for (std::string_view frame : {"Main_minus_ADI", "Tactic_Frame"}) {
+    const art::Picture p = art::DrawPicture(frame);
     for (const BezelButton& b : kPageButtons) {
-      SCOPED_TRACE(std::string(kImageCatalogue[static_cast<std::size_t>(index)].name) + " " + std::string(b.label));
+      SCOPED_TRACE(std::string(frame) + " " + std::string(b.label));
       int bright = 0, dark = 0;
       for (int y = b.y + 2; y < b.y + b.h - 2; ++y)
         for (int x = b.x + 2; x < b.x + b.w - 2; ++x) {

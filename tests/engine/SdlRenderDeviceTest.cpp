@@ -19,6 +19,7 @@
 #include "engine/OmegaPrimitives.h"
 #include "engine/OmegaScreen.h"
 #include "engine/OmegaSprite.h"
+#include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
 
 namespace velmora {
@@ -211,7 +212,7 @@ TEST_F(SdlPixels, ScreenshotIsAPngOfTheBackBuffer) {
   std::ifstream in(file, std::ios::binary);
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
   DecodedImage img;
-  ASSERT_TRUE(dev->DecodeImage(bytes, img));
+  ASSERT_TRUE(SdlImageDecoder().Decode(bytes, img));
   EXPECT_EQ(img.width, 1024);
   EXPECT_EQ(img.height, 650);
   const std::size_t i = (15u * 1024u + 15u) * 4u;

@@ -2,6 +2,7 @@
 
 #include "link/FlightData.h"
 #include "link/Handover.h"
+#include "link/Telemetry.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <thread>
@@ -105,18 +107,48 @@ class Watchdog {
   std::thread thread_;
 };
 
+// Scans what arrives the way the display does: each datagram on its own,
+// each TCP connection through its own framer.
+class ScanningSink : public TelemetrySink {
+ public:
+  explicit ScanningSink(FlightData& rec) : rec_(rec) {}
+  void Received(const Arrival& a) override {
+    if (a.transport == Transport::Udp) {
+      results.push_back(!ApplyDatagram(rec_, a.bytes));
+      return;
+    }
+    framers_[a.connection].FeedEach(a.bytes, rec_, [&](const TcpStreamFramer::Outcome& o) {
+      if (o.scanned) results.push_back(o.error == nullptr);
+      if (o.error) Failed(a.peer, o.error->message);
+    });
+  }
+  void ConnectionClosed(std::uint32_t connection) override {
+    framers_.erase(connection);
+    ++closed;
+  }
+  void ConnectionFailed(std::uint32_t, std::string_view peer, const std::string& message) override {
+    Failed(peer, message);
+  }
+  std::vector<bool> results;
+  std::vector<std::string> errors, peers;
+  int closed = 0;
+  std::size_t OpenFramers() const { return framers_.size(); }
+
+ private:
+  void Failed(std::string_view peer, const std::string& message) {
+    errors.push_back(message);
+    peers.emplace_back(peer);
+  }
+  FlightData& rec_;
+  std::map<std::uint32_t, TcpStreamFramer> framers_;
+};
+
 class ListenersTest : public ::testing::Test {
  protected:
   ListenersTest() : queue([] {}) { ApplyStartupValues(rec); }
 
   void Start(ListenerConfig cfg = {0, 0}) {
-    ListenerHooks hooks;
-    hooks.onMessage = [this](std::chrono::steady_clock::time_point, bool ok) { results.push_back(ok); };
-    hooks.onTcpError = [this](const std::string& message, const std::string& peer) {
-      errors.push_back(message);
-      peers.push_back(peer);
-    };
-    listeners = std::make_unique<TelemetryListeners>(rec, queue, cfg, hooks);
+    listeners = std::make_unique<TelemetryListeners>(sink, queue, cfg);
     listeners->Open();
   }
 
@@ -136,8 +168,10 @@ class ListenersTest : public ::testing::Test {
   Watchdog watchdog{30s};
   FlightData rec;
   HandoverQueue queue;
-  std::vector<bool> results;
-  std::vector<std::string> errors, peers;
+  ScanningSink sink{rec};
+  std::vector<bool>& results = sink.results;
+  std::vector<std::string>& errors = sink.errors;
+  std::vector<std::string>& peers = sink.peers;
   std::unique_ptr<TelemetryListeners> listeners;
 };
 
@@ -191,6 +225,9 @@ TEST_F(ListenersTest, TwoTcpClientsAtOnceWithSplitMessages) {
   a.Close();  // a clean close leaves no trace
   ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 1; }));
   EXPECT_TRUE(errors.empty());
+  // The sink hears of the close, so the connection's unfinished tail goes with it.
+  ASSERT_TRUE(PumpUntil([&] { return sink.closed == 1; }));
+  EXPECT_EQ(sink.OpenFramers(), 1u);
 }
 
 TEST_F(ListenersTest, TcpParserErrorIsReportedAndTheConnectionStays) {
@@ -243,22 +280,26 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
   std::uint16_t udpTaken = 0, tcpTaken = 0;
   Fd udpHolder = Occupy(SOCK_DGRAM, udpTaken);
   Fd tcpHolder = Occupy(SOCK_STREAM, tcpTaken);
+  using Failure = ListenerOpenError::Failure;
   struct Case {
     ListenerConfig cfg;
     std::string message;
+    Failure failure;
   };
   const std::vector<Case> cases = {
-      {{udpTaken, 0}, "Could not bind socket. Address and port are already in use."},
-      {{0, tcpTaken}, "Windows socket error: Address already in use (" + std::to_string(EADDRINUSE) +
-                          "), on API 'bind'"},
+      {{udpTaken, 0}, "Could not bind socket. Address and port are already in use.", Failure::PortInUse},
+      {{0, tcpTaken},
+       "Windows socket error: Address already in use (" + std::to_string(EADDRINUSE) + "), on API 'bind'",
+       Failure::TcpSocket},
   };
   for (const auto& c : cases) {
-    TelemetryListeners l(rec, queue, c.cfg, {});
+    TelemetryListeners l(sink, queue, c.cfg);
     try {
       l.Open();
       ADD_FAILURE() << "opened on a taken port";
     } catch (const ListenerOpenError& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
+      EXPECT_EQ(e.failure(), c.failure);
     }
     EXPECT_FALSE(l.UdpActive());  // whatever opened first is closed again
     EXPECT_FALSE(l.TcpActive());
@@ -268,7 +309,7 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
 TEST_F(ListenersTest, SecondDisplayOnTheSamePortsFailsForBoth) {
   Start();
   for (const ListenerConfig cfg : {ListenerConfig{listeners->UdpPort(), 0}, ListenerConfig{0, listeners->TcpPort()}}) {
-    TelemetryListeners second(rec, queue, cfg, {});
+    TelemetryListeners second(sink, queue, cfg);
     EXPECT_THROW(second.Open(), ListenerOpenError) << cfg.udpPort << " " << cfg.tcpPort;
   }
   EXPECT_TRUE(listeners->TcpActive());

@@ -114,11 +114,11 @@ TEST(TcpStreamFramer, ResetDropsTheTailSilently) {
   TcpStreamFramer framer;
   std::vector<std::string> errors;
   auto onError = [&](const TelemetryError& e) { errors.push_back(e.message); };
-  ServerSocket1ClientRead(rec, framer, "1 2 $5 6", onError);
+  ApplyStreamChunk(rec, framer, "1 2 $5 6", onError);
   EXPECT_EQ(framer.PendingBytes(), 3u);
   framer.Reset();
   EXPECT_EQ(framer.PendingBytes(), 0u);
-  ServerSocket1ClientRead(rec, framer, " 7 $", onError);  // a new connection's first message
+  ApplyStreamChunk(rec, framer, " 7 $", onError);  // a new connection's first message
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(rec.Altitude, 7);
   EXPECT_EQ(rec.IndicatedAirspeed, 2);

@@ -211,18 +211,18 @@ TEST(TelemetryScan, QuotedFieldIsBounded) {
 TEST(TelemetryUdp, KeepsTheWholeDatagramAndScansIt) {
   FlightData rec = Started();
   const std::string datagram = "1 2 3 $\r\n\0tail"s;
-  EXPECT_FALSE(UDPServerUDPRead(rec, datagram));
+  EXPECT_FALSE(ApplyDatagram(rec, datagram));
   EXPECT_EQ(rec.LastDatagramText, datagram);
   EXPECT_EQ(rec.LeftEngineRpm, 3);
   // Trailing line end without "$" stays part of the last field over UDP.
-  const auto error = UDPServerUDPRead(rec, "5 6\r\n");
+  const auto error = ApplyDatagram(rec, "5 6\r\n");
   ASSERT_TRUE(error);
   EXPECT_EQ(error->kind, TelemetryError::Range);
   EXPECT_EQ(rec.Altitude, 5);
   EXPECT_EQ(rec.LastDatagramText, "5 6\r\n");
   // A payload that aliases the stored copy (a caller replaying the last datagram).
   rec.LastDatagramText = "9 8 $";
-  EXPECT_FALSE(UDPServerUDPRead(rec, std::string_view(rec.LastDatagramText).substr(2)));
+  EXPECT_FALSE(ApplyDatagram(rec, std::string_view(rec.LastDatagramText).substr(2)));
   EXPECT_EQ(rec.LastDatagramText, "8 $");
   EXPECT_EQ(rec.Altitude, 8);
 }

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
       const std::string_view payload(buffer.data(), static_cast<std::size_t>(n));
       keep("udp", payload);
       ++messages;
-      if (velmora::UDPServerUDPRead(rec, payload)) ++errors;
+      if (velmora::ApplyDatagram(rec, payload)) ++errors;
     }
   } else {
     std::this_thread::sleep_for(std::chrono::duration<double>(listenDelay));

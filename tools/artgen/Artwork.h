@@ -1,10 +1,14 @@
-// The artwork generator's drawing: every catalogue picture drawn with cairo at
-// its catalogue size and kind. The tests call these directly to look at the
-// pixels; the artgen program writes them out.
+// The artwork generator: every catalogue picture drawn with cairo at its
+// catalogue size and kind, and written out as the file the build embeds. The
+// tests call these directly to look at the pixels; the artgen program writes
+// them out.
 #pragma once
+
+#include "assets/ImageCatalogue.h"
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora::art {
@@ -22,14 +26,16 @@ struct Picture {
   int Brightness(int x, int y) const;
 };
 
-// Draws catalogue picture `index` (0..36).
-Picture DrawPicture(int index);
+// Draws the catalogue picture with exactly this name; an empty picture (0 x 0)
+// for a name outside the catalogue.
+Picture DrawPicture(std::string_view name);
 
-// Writes the picture as DIR/<Name>.png (RGBA or RGB as the catalogue says) or
-// DIR/<Name>.bmp (8-bit palette). Returns false with a message on failure.
-bool WritePicture(int index, const Picture& picture, const std::string& dir, std::string& error);
+// Writes catalogue picture `entry` as DIR/<Name>.png (RGBA or RGB as the
+// catalogue says) or DIR/<Name>.bmp (8-bit palette). Returns false with a
+// message on failure.
+bool WritePicture(const ImageEntry& entry, const Picture& picture, const std::string& dir, std::string& error);
 
-// A contact sheet of all pictures with their names, as PNG.
+// A contact sheet of all pictures (in catalogue order) with their names, as PNG.
 bool WriteContactSheet(const std::vector<Picture>& pictures, const std::string& file, std::string& error);
 
 // Encodes an 8-bit palette BMP (bottom-up rows padded to 4 bytes) of a

@@ -1,4 +1,4 @@
-// artgen: draws the MFD's 37 catalogue pictures.
+// artgen: draws the MFD's catalogue pictures.
 //   artgen --out DIR     writes DIR/<Name>.png (and DIR/White_line.bmp)
 //   artgen --sheet FILE  writes a contact sheet of all pictures with names
 #include "assets/ImageCatalogue.h"
@@ -16,7 +16,7 @@ namespace {
 void Usage(std::FILE* to) {
   std::fprintf(to,
                "Usage: artgen [--out DIR] [--sheet FILE]\n"
-               "Draws the 37 instrument pictures of the Velmora MFD.\n"
+               "Draws the instrument pictures of the Velmora MFD.\n"
                "  --out DIR     write DIR/<Name>.png and DIR/White_line.bmp\n"
                "  --sheet FILE  write a PNG contact sheet of all pictures with their names\n"
                "  --help        show this text\n");
@@ -46,13 +46,13 @@ int main(int argc, char** argv) {
   }
   const auto start = std::chrono::steady_clock::now();
   std::vector<velmora::art::Picture> pictures;
-  for (const velmora::ImageEntry& e : velmora::kImageCatalogue) pictures.push_back(velmora::art::DrawPicture(e.index));
+  for (const velmora::ImageEntry& e : velmora::kImageCatalogue) pictures.push_back(velmora::art::DrawPicture(e.name));
   std::string error;
   if (!outDir.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(outDir, ec);
     for (const velmora::ImageEntry& e : velmora::kImageCatalogue) {
-      if (!velmora::art::WritePicture(e.index, pictures[static_cast<std::size_t>(e.index)], outDir, error)) {
+      if (!velmora::art::WritePicture(e, pictures[static_cast<std::size_t>(e.index)], outDir, error)) {
         std::fprintf(stderr, "artgen: %s\n", error.c_str());
         return 1;
       }

@@ -114,7 +114,7 @@ int Main(int argc, char** argv) {
       PrintError(e);
       failed = true;
     });
-  } else if (auto error = UDPServerUDPRead(rec, input)) {
+  } else if (auto error = ApplyDatagram(rec, input)) {
     PrintError(*error);
     failed = true;
   }

@@ -1,5 +1,5 @@
 // Error box throttle.
-#include "link/ErrorBoxThrottle.h"
+#include "app/ErrorBoxThrottle.h"
 
 #include <utility>
 

@@ -1,38 +1,41 @@
-// Start-up and shutdown of the main window, with a fake window, a recording
-// device and real listeners on free ports.
+// Start-up and close of the display: config.txt, the window's place, the
+// transport's listeners, the caption, and everything start-up creates. A fake
+// window and a recording device; no sockets.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "FakeWindow.h"
+#include "app/Config.h"
 #include "app/InstrumentSprites.h"
 #include "engine/RecordingDevice.h"
-#include "link/Handover.h"
+#include "support/FakeWindow.h"
 
 namespace velmora {
 namespace {
 
 using velmora::testing::FakeWindow;
 
-class Form : public ::testing::Test {
+class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/velmora-form-XXXXXX";
+    char tmpl[] = "/tmp/velmora-startup-XXXXXX";
     dir_ = mkdtemp(tmpl);
-    velmora::testing::UseHeaderDecoder(device_);
   }
   void TearDown() override {
-    form_.reset();
+    display_.reset();
     std::filesystem::remove_all(dir_);
   }
   void WriteConfig(const std::string& text) {
     std::ofstream(dir_ / "config.txt", std::ios::binary) << text;
   }
-  TForm1& Start() {
-    form_ = std::make_unique<TForm1>(window_, handover_, ListenerConfig{0, 0}, ListenerHooks{}, dir_ / "config.txt");
-    form_->FormCreate();
-    return *form_;
+  // Start-up as the program runs it; returns the listeners it leaves open.
+  ListenerChoice Start() {
+    display_ = std::make_unique<Display>(window_, decoder_, flight_);
+    const std::string transport = display_->RestoreWindow(ReadConfigFile(dir_ / "config.txt"));
+    display_->Start(transport);
+    return ListenersFor(transport);
   }
+  void Close() { WriteConfigFile(dir_ / "config.txt", display_->CurrentWindowConfig()); }
   std::string ReadBack() {
     std::ifstream f(dir_ / "config.txt", std::ios::binary);
     return {std::istreambuf_iterator<char>(f), {}};
@@ -40,26 +43,27 @@ class Form : public ::testing::Test {
 
   std::filesystem::path dir_;
   RecordingDevice device_;
+  velmora::testing::WhiteHeaderDecoder decoder_;
   FakeWindow window_{&device_};
-  HandoverQueue handover_{[] {}};
-  std::unique_ptr<TForm1> form_;
+  FlightData flight_;
+  std::unique_ptr<Display> display_;
 };
 
-TEST_F(Form, WithoutConfigItStartsCentredOnTcp) {
-  TForm1& f = Start();
+TEST_F(Startup, WithoutConfigItStartsCentredOnTcp) {
+  const ListenerChoice open = Start();
   EXPECT_EQ(window_.caption, "tcp Velmora 1.1.1.21");
   EXPECT_TRUE(window_.centred);
   EXPECT_EQ(window_.bounds.width, 1024);
   EXPECT_EQ(window_.bounds.left, (1920 - 1024) / 2);
   EXPECT_EQ(window_.bounds.top, (1080 - 600) / 2);
-  EXPECT_TRUE(f.Listeners().TcpActive());
-  EXPECT_FALSE(f.Listeners().UdpActive());
-  EXPECT_EQ(f.shell.PageMode, 1);
-  f.FormClose();
+  EXPECT_TRUE(open.tcp);
+  EXPECT_FALSE(open.udp);
+  EXPECT_EQ(display_->CurrentPage(), Page::Flight);
+  Close();
   EXPECT_EQ(ReadBack(), "448\r\n240\r\n1024\r\n1\r\ntcp\r\n");
 }
 
-TEST_F(Form, TransportChoosesTheListeners) {
+TEST_F(Startup, TransportChoosesTheListeners) {
   struct Case { const char* line; const char* caption; bool tcp, udp; } cases[] = {
       {"tcp", "tcp Velmora 1.1.1.21", true, false},
       {"udp", "udp Velmora 1.1.1.21", false, true},
@@ -69,22 +73,22 @@ TEST_F(Form, TransportChoosesTheListeners) {
       {"", " Velmora 1.1.1.21", true, true},
   };
   for (const auto& c : cases) {
-    form_.reset();
+    display_.reset();
     window_.caption.clear();
     WriteConfig(std::string("100\r\n50\r\n800\r\n2\r\n") + c.line + "\r\n");
-    TForm1& f = Start();
+    const ListenerChoice open = Start();
     EXPECT_EQ(window_.caption, c.caption) << c.line;
-    EXPECT_EQ(f.Listeners().TcpActive(), c.tcp) << c.line;
-    EXPECT_EQ(f.Listeners().UdpActive(), c.udp) << c.line;
-    EXPECT_EQ(f.shell.PageMode, 1) << "line 4 never chooses the page";
+    EXPECT_EQ(open.tcp, c.tcp) << c.line;
+    EXPECT_EQ(open.udp, c.udp) << c.line;
+    EXPECT_EQ(display_->CurrentPage(), Page::Flight) << "line 4 never chooses the page";
     EXPECT_EQ(window_.bounds.left, 100);
     EXPECT_EQ(window_.bounds.width, 800);
-    f.FormClose();
+    Close();
     EXPECT_EQ(ReadBack(), std::string("100\r\n50\r\n800\r\n1\r\n") + std::string(c.line).substr(0, std::string(c.line).find_last_not_of(' ') + 1) + "\r\n");
   }
 }
 
-TEST_F(Form, AWindowOffEveryDisplayComesBackCentred) {
+TEST_F(Startup, AWindowOffEveryDisplayComesBackCentred) {
   WriteConfig("5000\r\n3000\r\n800\r\n1\r\ntcp\r\n");
   Start();
   EXPECT_TRUE(window_.centred);
@@ -92,26 +96,29 @@ TEST_F(Form, AWindowOffEveryDisplayComesBackCentred) {
   EXPECT_EQ(window_.bounds.left, (1920 - 800) / 2);
 }
 
-TEST_F(Form, StartupGivesTheRecordItsValuesAndCreatesEverything) {
-  TForm1& f = Start();
-  EXPECT_EQ(f.record.Pitch, -0.5);
-  EXPECT_EQ(f.record.PressureSetting, 760.0);
-  EXPECT_TRUE(f.OmegaTimer1.Enabled());
-  EXPECT_EQ(f.OmegaTimer1.TargetFPS(), 30);
-  EXPECT_TRUE(f.OmegaScreen1.Initialized());
-  EXPECT_EQ(f.OmegaSprite1.Count(), 34);
+TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
+  Start();
+  Display& d = *display_;
+  EXPECT_EQ(flight_.Pitch, -0.5);
+  EXPECT_EQ(flight_.PressureSetting, 760.0);
+  EXPECT_TRUE(d.FrameTimer().Enabled());
+  EXPECT_EQ(d.FrameTimer().TargetFPS(), 30);
+  EXPECT_TRUE(d.Screen().Initialized());
+  EXPECT_EQ(d.Sprites().Count(), 34);
   for (std::size_t i = 0; i < kFontTable.size(); ++i) {
     const FontSpec& s = kFontTable[i];
-    EXPECT_EQ(f.fonts[i]->FaceName(), "Arial");
-    EXPECT_EQ(f.fonts[i]->Size(), s.size);
-    EXPECT_EQ(f.fonts[i]->Color(), MakeColor(s.red, s.green, s.blue, s.alpha)) << i;
+    const TOmegaFont& font = d.Font(static_cast<FontRole>(i));
+    EXPECT_EQ(font.FaceName(), "Arial");
+    EXPECT_EQ(font.Size(), s.size);
+    EXPECT_EQ(font.Color(), MakeColor(s.red, s.green, s.blue, s.alpha)) << i;
   }
 }
 
-TEST_F(Form, SpritesStandAtTheirRestPlaces) {
-  TForm1& f = Start();
+TEST_F(Startup, SpritesStandAtTheirRestPlaces) {
+  Start();
+  const Instruments& in = display_->InstrumentSet();
   for (const SpriteRow& row : kSpriteTable) {
-    TSprite* s = f.instruments.*row.ref;
+    TSprite* s = in.*row.ref;
     ASSERT_NE(s, nullptr) << row.sprite;
     ASSERT_NE(s->Image(), nullptr) << row.sprite;
     EXPECT_EQ(s->Image()->Name, row.image) << row.sprite;
@@ -124,7 +131,6 @@ TEST_F(Form, SpritesStandAtTheirRestPlaces) {
     EXPECT_TRUE(s->Visible);
     EXPECT_EQ(s->Color1, 0xFFFFFFFFu);
   }
-  const Instruments& in = f.instruments;
   EXPECT_EQ(in.AdiPlaneSprite->ScaleX, 0.26f);
   EXPECT_EQ(in.AdiPlaneSprite->CenterY, 0.75f);
   EXPECT_EQ(in.VerticalSpeedNeedleSprite->Angle, -90.0f);

@@ -1,7 +1,7 @@
 // The tactical page on the recording device.
 #include <limits>
 
-#include "Rig.h"
+#include "support/DisplayRig.h"
 #include "engine/OmegaPrimitives.h"
 #include "engine/OmegaSprite.h"
 
@@ -11,7 +11,7 @@ namespace {
 using testing::Rig;
 
 struct TacticalRig : Rig {
-  TacticalRig() { form->Button_TOClick(); }
+  TacticalRig() { display->ShowTacticalPage(); }
 };
 
 TEST(TacticalPage, NoTargetDrawsFrameOnceAndOwnSymbolOnTop) {
@@ -20,8 +20,8 @@ TEST(TacticalPage, NoTargetDrawsFrameOnceAndOwnSymbolOnTop) {
   std::vector<std::string> expected = {"Tactic_Fon", "Tactic_Compass", "Tactic_Frame", "Tactic_Course_Line",
                                        "Map_Plane"};
   EXPECT_EQ(rig.Pictures(), expected);
-  EXPECT_EQ(rig.TextOf("OmegaFont4", 385, 120), "360");
-  EXPECT_EQ(rig.TextAt("OmegaFont4", 235, 530), nullptr);
+  EXPECT_EQ(rig.TextOf("dialReadoutFont", 385, 120), "360");
+  EXPECT_EQ(rig.TextAt("dialReadoutFont", 235, 530), nullptr);
   // The translucent outline around the heading readout, then its black box.
   auto strips = rig.device.CallsOf(CallKind::DrawLineStrip);
   ASSERT_EQ(strips.size(), 1u);
@@ -41,10 +41,10 @@ TEST(TacticalPage, RangeScalesAndTargetPlacement) {
     TacticalRig rig;
     rig.rec().TargetRange = c.range;
     rig.Frame();
-    EXPECT_EQ(rig.TextOf("OmegaFont4", 235, 530), c.inner) << c.range;
-    EXPECT_EQ(rig.TextOf("OmegaFont4", 557, 530), c.inner);
-    EXPECT_EQ(rig.TextOf("OmegaFont4", 85, 530), c.outer);
-    EXPECT_EQ(rig.TextOf("OmegaFont4", 697, 530), c.outer);
+    EXPECT_EQ(rig.TextOf("dialReadoutFont", 235, 530), c.inner) << c.range;
+    EXPECT_EQ(rig.TextOf("dialReadoutFont", 557, 530), c.inner);
+    EXPECT_EQ(rig.TextOf("dialReadoutFont", 85, 530), c.outer);
+    EXPECT_EQ(rig.TextOf("dialReadoutFont", 697, 530), c.outer);
     EXPECT_NEAR(rig.rec().TargetOffset, c.offset, 1e-3);
     EXPECT_FLOAT_EQ(rig.ins().TargetSymbolSprite->X(), 387.0f);
     EXPECT_NEAR(rig.ins().TargetSymbolSprite->Y(), 520.0 - c.offset, 1e-3);
@@ -66,25 +66,25 @@ TEST(TacticalPage, HeadingReadoutAndRoseOneFrameLate) {
   TacticalRig rig;
   rig.rec().Heading = 90;
   rig.Frame();
-  EXPECT_EQ(rig.TextOf("OmegaFont4", 385, 120), "270");
+  EXPECT_EQ(rig.TextOf("dialReadoutFont", 385, 120), "270");
   EXPECT_EQ(rig.ins().TacticalCompassSprite->Angle, 90.0f);
   EXPECT_EQ(rig.ins().TacticalCompassSprite->CenterX, 0.5f);
   struct Case { double heading; const char* text; } cases[] = {{1e-8, "360"}, {0.001, "359"}, {-30, "390"}};
   for (const auto& c : cases) {
     rig.rec().Heading = c.heading;
     rig.Frame();
-    EXPECT_EQ(rig.TextOf("OmegaFont4", 385, 120), c.text) << c.heading;
+    EXPECT_EQ(rig.TextOf("dialReadoutFont", 385, 120), c.text) << c.heading;
   }
 }
 
 TEST(TacticalPage, FirstFlightFrameAfterwardsDrawsSectorsAsOutlines) {
   TacticalRig rig;
   rig.Frame();
-  rig.form->Button_PILClick();
+  rig.display->ShowFlightPage();
   rig.Frame();
   // Two closed sector outlines, then the tactical outline is gone for good.
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 2);
-  EXPECT_TRUE(rig.ins().OmegaPrimitives1->Filled);
+  EXPECT_TRUE(rig.ins().primitives->Filled);
   rig.Frame();
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 0);
 }

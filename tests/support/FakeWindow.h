@@ -1,15 +1,18 @@
 // A window for shell tests: remembers what the shell asked of it.
 #pragma once
 
-#include "app/Unit1.h"
+#include "app/Display.h"
+#include "app/WindowHost.h"
+#include "engine/ImageDecoder.h"
 #include "engine/RecordingDevice.h"
-#include "link/Handover.h"
 
 namespace velmora::testing {
 
-// The recording device does not decode pictures; this gives each one its
-// real size (read from the PNG or BMP header) and opaque white pixels.
-inline void UseHeaderDecoder(RecordingDevice& device) { device.DecodeSizesOnly(255); }
+// For displays on the recording device: each picture gets its real size
+// (read from the PNG or BMP header) and opaque white pixels.
+struct WhiteHeaderDecoder : HeaderSizeDecoder {
+  WhiteHeaderDecoder() : HeaderSizeDecoder(255) {}
+};
 
 class FakeWindow : public WindowHost {
  public:
@@ -47,18 +50,20 @@ class FakeWindow : public WindowHost {
   RenderDevice* device_;
 };
 
-// A started display on a device: fake window, listeners on free ports, no
-// config.txt (the fallback), frames without the pacing sleep.
+// A started display on a device: fake window, no config.txt (the
+// fallback), no sockets.
 struct StartedDisplay {
-  explicit StartedDisplay(RenderDevice& device) : window(&device) {
-    form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{},
-                                    "/nonexistent/config.txt");
-    form->FormCreate();
-    form->Frames().SetSleep([](std::chrono::milliseconds) {});
+  StartedDisplay(RenderDevice& device, ImageDecoder& decoder) : window(&device), display(window, decoder, flight) {
+    display.Start(display.RestoreWindow(std::nullopt));
+  }
+  // One whole frame; the pacing wait belongs to the main loop.
+  void Frame() {
+    display.PrepareFrame();
+    display.DrawFrame();
   }
   FakeWindow window;
-  HandoverQueue handover{[] {}};
-  std::unique_ptr<TForm1> form;
+  FlightData flight;
+  Display display;
 };
 
 }  // namespace velmora::testing

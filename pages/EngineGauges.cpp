@@ -10,10 +10,10 @@
 #include "engine/OmegaScreen.h"
 #include "engine/OmegaSprite.h"
 #include "pages/Calibration.h"
-#include "pages/FlightPage.h"
+#include "pages/EngineGauges.h"
 #include "pages/Notation.h"
 
-namespace velmora::engine_steps {
+namespace velmora::engine_gauges {
 
 namespace cal = calibration;
 using notation::Text;
@@ -27,15 +27,15 @@ bool OverSpeed(double rpm) { return rpm > 100; }
 
 void SpeedReadout(const Instruments& ins, TSprite* needle, double rpm, const char* redImage,
                   const char* image, int letterX, int numberX) {
-  TImageListCollection& images = ins.OmegaImageList1->ImageList;
+  TImageListCollection& images = ins.images->ImageList;
   if (OverSpeed(rpm)) {
     needle->SetImage(images.Find(redImage));
-    ins.OmegaFont9->SetColor(MakeColor(0, 200, 81, 255));
-    ins.OmegaFont9->TextOut(letterX, 115, "Ф");
+    ins.engineSpeedFont->SetColor(MakeColor(0, 200, 81, 255));
+    ins.engineSpeedFont->TextOut(letterX, 115, "Ф");
   } else {
     needle->SetImage(images.Find(image));
-    ins.OmegaFont9->SetColor(MakeColor(0, 0, 0, 255));
-    ins.OmegaFont9->TextOut(numberX, 115, notation::RoundText(rpm).view());
+    ins.engineSpeedFont->SetColor(MakeColor(0, 0, 0, 255));
+    ins.engineSpeedFont->TextOut(numberX, 115, notation::RoundText(rpm).view());
   }
 }
 
@@ -45,10 +45,10 @@ void TemperatureSectors(const Instruments& ins, const FlightData& r) {
   const bool high = cal::EngineHighRegime(r.LeftEngineRpm, r.RightEngineRpm);
   // Drawn with whatever fill state the primitives hold: after a tactical
   // frame that is an outline, once.
-  ins.OmegaPrimitives1->Arc(OverSpeed(r.LeftEngineRpm) ? Red() : Green(), true, cal::kLeftSectorCenterX,
+  ins.primitives->Arc(OverSpeed(r.LeftEngineRpm) ? Red() : Green(), true, cal::kLeftSectorCenterX,
                             cal::kLeftSectorCenterY, cal::kSectorRadius,
                             cal::TemperatureSectorStartLeft(r.LeftEngineTemp, high), cal::kLeftSectorEnd);
-  ins.OmegaPrimitives1->Arc(OverSpeed(r.RightEngineRpm) ? Red() : Green(), true, cal::kRightSectorCenterX,
+  ins.primitives->Arc(OverSpeed(r.RightEngineRpm) ? Red() : Green(), true, cal::kRightSectorCenterX,
                             cal::kRightSectorCenterY, cal::kSectorRadius,
                             cal::TemperatureSectorStartRight(r.RightEngineTemp, high), cal::kRightSectorEnd);
 }
@@ -58,17 +58,17 @@ void SpeedReadoutsAndNeedleImages(const Instruments& ins, const FlightData& r) {
                772, 769);
   SpeedReadout(ins, ins.RightEngineNeedleSprite, r.RightEngineRpm, "Engine_Right_Arrow_Red",
                "Engine_Right_Arrow", 860, 858);
-  ins.OmegaScreen1->DrawRect(765, 115, 800, 137, false, 2, 0, 0, 0);
-  ins.OmegaScreen1->DrawRect(855, 115, 890, 137, false, 2, 0, 0, 0);
+  ins.screen->DrawRect(765, 115, 800, 137, false, 2, 0, 0, 0);
+  ins.screen->DrawRect(855, 115, 890, 137, false, 2, 0, 0, 0);
 }
 
 void Fuel(const Instruments& ins, const FlightData& r) {
   const float sum = notation::F32(r.FuelQuantity1 + r.FuelQuantity2);
-  if (!(sum >= 800)) ins.OmegaFont5->SetColor(MakeColor(255, 0, 0, 255));  // low fuel
-  ins.OmegaFont6->TextOut(797, 361, "Топливо:");
+  if (!(sum >= 800)) ins.smallReadoutFont->SetColor(MakeColor(255, 0, 0, 255));  // low fuel
+  ins.captionFont->TextOut(797, 361, "Топливо:");
   Text t = notation::FixedText(sum, 0);
   t.Append(" кг");
-  ins.OmegaFont5->TextOut(797, 381, t.view());
+  ins.smallReadoutFont->TextOut(797, 381, t.view());
 }
 
 void DialsAndNeedles(const Instruments& ins, const FlightData& r) {
@@ -81,17 +81,17 @@ void DialsAndNeedles(const Instruments& ins, const FlightData& r) {
 }
 
 void TemperatureReadouts(const Instruments& ins, const FlightData& r) {
-  ins.OmegaFont4->TextOut(748, 209, "T");
-  ins.OmegaFont4->TextOut(893, 209, "T");
-  ins.OmegaFont4->TextOut(720, 235, notation::IntText(r.LeftEngineTemp).view());
-  ins.OmegaFont4->TextOut(900, 235, notation::IntText(r.RightEngineTemp).view());
-  ins.OmegaScreen1->DrawRect(712, 230, 760, 257, false, -2, 0, 0, 0);
-  ins.OmegaScreen1->DrawRect(892, 230, 940, 257, false, -2, 0, 0, 0);
+  ins.dialReadoutFont->TextOut(748, 209, "T");
+  ins.dialReadoutFont->TextOut(893, 209, "T");
+  ins.dialReadoutFont->TextOut(720, 235, notation::IntText(r.LeftEngineTemp).view());
+  ins.dialReadoutFont->TextOut(900, 235, notation::IntText(r.RightEngineTemp).view());
+  ins.screen->DrawRect(712, 230, 760, 257, false, -2, 0, 0, 0);
+  ins.screen->DrawRect(892, 230, 940, 257, false, -2, 0, 0, 0);
 }
 
 void Lamps(const Instruments& ins, const FlightData& r) {
   ins.PpiSprite->Draw();
-  TOmegaScreen& s = *ins.OmegaScreen1;
+  TOmegaScreen& s = *ins.screen;
   auto lamp = [&](int x1, int y1, int x2, int y2) { s.DrawRect(x1, y1, x2, y2, true, -2, 0, 255, 0); };
   // Lit only at exactly these states; anything else leaves the socket dark.
   if (r.PairLampState == 2) {
@@ -106,4 +106,4 @@ void Lamps(const Instruments& ins, const FlightData& r) {
   }
 }
 
-}  // namespace velmora::engine_steps
+}  // namespace velmora::engine_gauges

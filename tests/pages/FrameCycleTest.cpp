@@ -1,7 +1,8 @@
 // The frame cycle: aspect ratio, pacing, grey-out, page dispatch, failures.
+#include <algorithm>
 #include <stdexcept>
 
-#include "Rig.h"
+#include "support/DisplayRig.h"
 
 namespace velmora {
 namespace {
@@ -33,7 +34,7 @@ TEST(FrameCycle, WindowFadesUnderHighG) {
 TEST(FrameCycle, PageModesDispatch) {
   Rig rig;
   for (int mode = 0; mode <= 3; ++mode) {
-    rig.form->shell.PageMode = mode;
+    rig.display->ShowPage(static_cast<Page>(mode));
     rig.rec().LoadFactor = 7;
     rig.Frame();
     const bool page = mode == 1 || mode == 2;
@@ -43,13 +44,19 @@ TEST(FrameCycle, PageModesDispatch) {
     EXPECT_EQ(rig.device.Calls().front().color, 0xFFFFFFFFu);
     EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1) << mode;
     EXPECT_EQ(rig.window.opacity, 220) << "grey-out applies on every page";
+    // Rotated needles and dials are sampled bilinearly, or their edges turn jagged.
+    const auto& calls = rig.device.Calls();
+    auto filter = std::find_if(calls.begin(), calls.end(),
+                               [](const auto& c) { return c.kind == CallKind::SetTextureFilter; });
+    ASSERT_NE(filter, calls.end()) << mode;
+    EXPECT_TRUE(filter->flag) << mode;
   }
 }
 
 TEST(FrameCycle, AFailedFrameIsNotPresentedAndTheNextOneRuns) {
   Rig rig;
   int calls = 0;
-  rig.form->Frames().SetFlightPage([&] {
+  rig.display->Frames().SetFlightPage([&] {
     if (++calls == 1) throw std::range_error("Range check error");
   });
   EXPECT_THROW(rig.Frame(), std::range_error);

@@ -1,6 +1,6 @@
 // The flight page on the recording device: what each instrument shows for
 // telling record values, and the order the layers are drawn in.
-#include "Rig.h"
+#include "support/DisplayRig.h"
 #include "app/InstrumentSprites.h"
 #include "engine/OmegaSprite.h"
 #include "pages/Calibration.h"
@@ -16,13 +16,13 @@ TEST(FlightPage, StartupFrame) {
   const Instruments& in = rig.ins();
   EXPECT_NEAR(in.AdiPitchSprite->OffsetY, -596.11208f, 1e-3);
   EXPECT_NEAR(in.DirectorPitchBarSprite->OffsetY, 18.308333f, 1e-4);
-  EXPECT_EQ(rig.TextOf("OmegaFont3", 83, 143 + 71), "1.");
-  EXPECT_EQ(rig.TextOf("OmegaFont5", 103, 143 + 77), "0");
-  EXPECT_EQ(rig.TextOf("OmegaFont5", 570, 475), "P760.0");
-  EXPECT_EQ(rig.TextOf("OmegaFont2", 630, 120), "0");
-  EXPECT_EQ(rig.TextOf("OmegaFont5", 87, 359), "0.00");
-  EXPECT_EQ(rig.TextOf("OmegaFont2", 460, 543), "Д 0.0 км");
-  EXPECT_EQ(rig.TextOf("OmegaFont6", 797, 361), "Топливо:");
+  EXPECT_EQ(rig.TextOf("loadFactorFont", 83, 143 + 71), "1.");
+  EXPECT_EQ(rig.TextOf("smallReadoutFont", 103, 143 + 77), "0");
+  EXPECT_EQ(rig.TextOf("smallReadoutFont", 570, 475), "P760.0");
+  EXPECT_EQ(rig.TextOf("readoutFont", 630, 120), "0");
+  EXPECT_EQ(rig.TextOf("smallReadoutFont", 87, 359), "0.00");
+  EXPECT_EQ(rig.TextOf("readoutFont", 460, 543), "Д 0.0 км");
+  EXPECT_EQ(rig.TextOf("captionFont", 797, 361), "Топливо:");
   EXPECT_EQ(in.HsiCardSprite->Angle, -390.0f);
   // The two deviation bars: the first untextured fans after the sectors.
   auto fans = rig.PlainFans();
@@ -31,7 +31,6 @@ TEST(FlightPage, StartupFrame) {
   EXPECT_EQ(fans[2]->vertices[0].y, 417.0f);
   EXPECT_EQ(fans[3]->vertices[0].x, 355.0f);
   EXPECT_EQ(fans[3]->vertices[0].y, 509.0f);              // glideslope bar at its -1 end
-  EXPECT_EQ(rig.slept, std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(30)});
 }
 
 TEST(FlightPage, LayersAreDrawnBackToFront) {
@@ -77,7 +76,7 @@ TEST(FlightPage, VerticalSpeedText) {
     Rig rig;
     rig.rec().VerticalSpeed = c.v;
     rig.Frame();
-    EXPECT_EQ(rig.TextOf("OmegaFont2", 630, 120), c.text) << c.v;
+    EXPECT_EQ(rig.TextOf("readoutFont", 630, 120), c.text) << c.v;
     EXPECT_NEAR(rig.ins().VerticalSpeedNeedleSprite->Angle, c.angle, 1e-3) << c.v;
   }
 }
@@ -92,8 +91,8 @@ TEST(FlightPage, LoadFactorReadoutRidesWithThePointer) {
     rig.rec().LoadFactor = c.n;
     rig.Frame();
     int y0 = static_cast<int>(std::nearbyint(calibration::LoadFactorPointerOffset(c.n)));
-    EXPECT_EQ(rig.TextOf("OmegaFont3", 83, y0 + 71), c.whole) << c.n;
-    EXPECT_EQ(rig.TextOf("OmegaFont5", 103, y0 + 77), c.tenth) << c.n;
+    EXPECT_EQ(rig.TextOf("loadFactorFont", 83, y0 + 71), c.whole) << c.n;
+    EXPECT_EQ(rig.TextOf("smallReadoutFont", 103, y0 + 77), c.tenth) << c.n;
   }
 }
 
@@ -102,7 +101,7 @@ TEST(FlightPage, AbsurdLoadFactorSkipsOnlyTheReadout) {
   rig.rec().LoadFactor = 1e6;
   EXPECT_NO_THROW(rig.Frame());
   EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1);
-  EXPECT_EQ(rig.TextOf("OmegaFont5", 570, 475), "P760.0");
+  EXPECT_EQ(rig.TextOf("smallReadoutFont", 570, 475), "P760.0");
 }
 
 TEST(FlightPage, AltimeterAndAngleOfAttack) {
@@ -110,8 +109,8 @@ TEST(FlightPage, AltimeterAndAngleOfAttack) {
   rig.rec().Altitude = 12750;
   rig.rec().AngleOfAttack = 40;
   rig.Frame();
-  EXPECT_EQ(rig.TextOf("OmegaFont4", 657, 325), "12750");
-  EXPECT_EQ(rig.TextOf("OmegaFont4", 547, 425), "12");
+  EXPECT_EQ(rig.TextOf("dialReadoutFont", 657, 325), "12750");
+  EXPECT_EQ(rig.TextOf("dialReadoutFont", 547, 425), "12");
   EXPECT_EQ(rig.ins().AltitudeKmNeedleSprite->Angle, calibration::AltitudeKmAngle(12.75));
   EXPECT_NEAR(rig.ins().AltitudeMetreNeedleSprite->Angle, 72.30497f, 1e-3);
   EXPECT_EQ(rig.ins().AoaNeedleSprite->Angle, 41.0f);
@@ -119,7 +118,7 @@ TEST(FlightPage, AltimeterAndAngleOfAttack) {
   rig.rec().Altitude = 2999.9999;
   rig.Frame();
   EXPECT_EQ(rig.ins().AoaNeedleSprite->Angle, -28.0f);
-  EXPECT_EQ(rig.TextOf("OmegaFont4", 547, 425), "3");
+  EXPECT_EQ(rig.TextOf("dialReadoutFont", 547, 425), "3");
 }
 
 TEST(FlightPage, AirspeedNeedleIsDrawnOneFrameLate) {
@@ -135,7 +134,7 @@ TEST(FlightPage, AirspeedNeedleIsDrawnOneFrameLate) {
   rig.rec().IndicatedAirspeed = 300;
   rig.Frame();
   EXPECT_EQ(needle()[0].x, atZero[0].x);
-  EXPECT_EQ(rig.TextOf("OmegaFont4", 87, 325), "300");
+  EXPECT_EQ(rig.TextOf("dialReadoutFont", 87, 325), "300");
   rig.Frame();
   EXPECT_NE(needle()[0].x, atZero[0].x);
   EXPECT_NEAR(rig.ins().SpeedNeedleSprite->Angle, 140.284f, 1e-3);
@@ -158,7 +157,7 @@ TEST(FlightPage, EngineRegimesAndOverspeed) {
     auto pics = rig.Pictures();
     EXPECT_NE(std::find(pics.begin(), pics.end(), c.dial), pics.end()) << c.left;
     EXPECT_EQ(pics.back() == "PPI" ? pics[pics.size() - 2] : "", c.leftImage) << c.left;
-    EXPECT_EQ(rig.TextOf("OmegaFont9", c.textX, 115), c.leftText) << c.left;
+    EXPECT_EQ(rig.TextOf("engineSpeedFont", c.textX, 115), c.leftText) << c.left;
   }
   Rig rig;
   rig.rec().LeftEngineRpm = 60;
@@ -182,14 +181,14 @@ TEST(FlightPage, FuelTurnsRedBelow800) {
     rig.rec().FuelQuantity1 = c.a;
     rig.rec().FuelQuantity2 = c.b;
     rig.Frame();
-    const auto* t = rig.TextAt("OmegaFont5", 797, 381);
+    const auto* t = rig.TextAt("smallReadoutFont", 797, 381);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->text, c.text);
     EXPECT_EQ(t->color, c.color) << c.a;
     // The next frame gives the font its normal colour back before the Mach readout.
     rig.rec().FuelQuantity1 = 5000;
     rig.Frame();
-    EXPECT_EQ(rig.TextAt("OmegaFont5", 87, 359)->color, MakeColor(50, 60, 50, 255));
+    EXPECT_EQ(rig.TextAt("smallReadoutFont", 87, 359)->color, MakeColor(50, 60, 50, 255));
   }
 }
 

@@ -1,5 +1,5 @@
-// The whole display on a recording device: a started TForm1 with a fake
-// window, listeners on free ports, and helpers to read back what a frame drew.
+// The whole display on a recording device: a started display with a fake
+// window and no sockets, and helpers to read back what a frame drew.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "FakeWindow.h"
+#include "support/FakeWindow.h"
 #include "engine/RecordingDevice.h"
-#include "link/Handover.h"
 
 namespace velmora::testing {
 
@@ -24,25 +23,19 @@ struct DrawnText {
 class Rig {
  public:
   Rig() {
-    char tmpl[] = "/tmp/velmora-rig-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    UseHeaderDecoder(device);
-    form = std::make_unique<TForm1>(window, handover, ListenerConfig{0, 0}, ListenerHooks{}, dir_ / "config.txt");
-    form->FormCreate();
-    form->Frames().SetSleep([this](std::chrono::milliseconds d) { slept.push_back(d); });
-  }
-  ~Rig() {
-    form.reset();
-    std::filesystem::remove_all(dir_);
+    display = std::make_unique<Display>(window, decoder, flight);
+    display->Start(display->RestoreWindow(std::nullopt));
   }
 
-  FlightData& rec() { return form->record; }
-  const Instruments& ins() { return form->instruments; }
+  FlightData& rec() { return flight; }
+  const Instruments& ins() { return display->InstrumentSet(); }
 
-  // One frame, with only its own calls in the log.
+  // One frame, with only its own calls in the log (the pacing wait belongs
+  // to the main loop).
   void Frame() {
     device.ClearLog();
-    form->OmegaTimer1Timer();
+    display->PrepareFrame();
+    display->DrawFrame();
   }
 
   std::vector<DrawnText> Texts() const {
@@ -85,13 +78,12 @@ class Rig {
   }
 
   RecordingDevice device;
+  WhiteHeaderDecoder decoder;
   FakeWindow window{&device};
-  HandoverQueue handover{[] {}};
-  std::unique_ptr<TForm1> form;
-  std::vector<std::chrono::milliseconds> slept;
+  FlightData flight;
+  std::unique_ptr<Display> display;
 
  private:
-  std::filesystem::path dir_;
   mutable std::vector<DrawnText> texts_;
 };
 

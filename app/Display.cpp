@@ -1,0 +1,134 @@
+// Start-up, window config and frames of the instrument display.
+#include "app/Display.h"
+
+#include "app/InstrumentSprites.h"
+#include "assets/ImageCatalogue.h"
+#include "pages/Calibration.h"
+#include "pages/FlightPage.h"
+#include "pages/TacticalPage.h"
+#include "velmora/Version.h"
+
+namespace velmora {
+
+const std::array<FontSpec, kFontCount> kFontTable{{
+    {"bankLabelFont", 10, fsBold, 255, 255, 255, 255},
+    {"readoutFont", 16, fsBold, 50, 50, 50, 255},
+    {"loadFactorFont", 17, fsUnderline, 50, 50, 50, 255},
+    {"dialReadoutFont", 16, fsUnderline, 50, 50, 50, 255},
+    {"smallReadoutFont", 13, fsBold, 50, 60, 50, 255},
+    {"captionFont", 12, fsUnderline, 50, 50, 50, 255},
+    {"radarAltitudeFont", 20, fsUnderline, 95, 129, 104, 255},
+    {"spareFont", 10, fsBold, 50, 50, 50, 255},
+    {"engineSpeedFont", 16, fsBold, 0, 200, 81, 255},
+}};
+
+std::string ProgramCaption() { return "Velmora " + std::string(kVersion); }
+
+Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
+    : window_(window),
+      flight_(flight),
+      screen_(nullptr),
+      images_(&screen_, &decoder),
+      primitives_(&screen_),
+      bitmapFont_(&screen_, &images_),
+      frameCycle_(screen_, window, flight) {
+  // The layout's values.
+  screen_.Width = 1024;
+  screen_.Height = 650;
+  screen_.VSYNC = true;
+  screen_.Pool = TPoolType::plManaged;
+  screen_.BackBufferAccess = false;
+  screen_.BBCount = 0;
+  timer_.SetTargetFPS(30);
+  timer_.SetMinFPS(1);
+  timer_.SetMaxFPS(30);
+  timer_.SetFPSWarningFrames(0);
+  primitives_.Filled = true;
+  bitmapFont_.OmegaImageIndex = 0;
+  bitmapFont_.LineSpace = 10;
+  bitmapFont_.PositionMode = TBitmapFontPositionMode::pmCenter;
+  for (std::size_t i = 0; i < kFontCount; ++i)
+    fonts_[i] = std::make_unique<TOmegaFont>(&screen_, std::string(kFontTable[i].name));
+  LoadCatalogue();
+
+  instruments_.screen = &screen_;
+  instruments_.images = &images_;
+  instruments_.primitives = &primitives_;
+  instruments_.bankLabelFont = fonts_[kBankLabelFont].get();
+  instruments_.readoutFont = fonts_[kReadoutFont].get();
+  instruments_.loadFactorFont = fonts_[kLoadFactorFont].get();
+  instruments_.dialReadoutFont = fonts_[kDialReadoutFont].get();
+  instruments_.smallReadoutFont = fonts_[kSmallReadoutFont].get();
+  instruments_.captionFont = fonts_[kCaptionFont].get();
+  instruments_.radarAltitudeFont = fonts_[kRadarAltitudeFont].get();
+  instruments_.spareFont = fonts_[kSpareFont].get();
+  instruments_.engineSpeedFont = fonts_[kEngineSpeedFont].get();
+
+  frameCycle_.SetFlightPage([this] { DrawFlightPage(instruments_, flight_); });
+  frameCycle_.SetTacticalPage([this] { DrawTacticalPage(instruments_, flight_); });
+  window_.SetCaption(ProgramCaption());
+}
+
+void Display::LoadCatalogue() {
+  for (const ImageEntry& e : kImageCatalogue) {
+    TImageListItem& item = images_.ImageList.Add();
+    item.Name = std::string(e.name);
+    auto bytes = ImageBytes(e.index);
+    item.SetPicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    item.SetTileWidth(e.tileWidth);
+    item.SetTileHeight(e.tileHeight);
+  }
+}
+
+std::string Display::RestoreWindow(const std::optional<WindowConfig>& saved) {
+  // All five lines or the complete fallback.
+  if (saved) {
+    OuterBounds wanted{saved->left, saved->top, saved->width, calibration::WindowHeight(saved->width)};
+    window_.SetOuterWidth(saved->width);
+    if (window_.OnSomeDisplay(wanted)) {
+      window_.SetOuterPosition(saved->left, saved->top);
+    } else {
+      // The monitor it was on is gone: bring it back where it can be seen.
+      window_.CenterOnPrimary(saved->width, wanted.height);
+    }
+    page_ = static_cast<Page>(saved->pageMode);
+    return saved->transport;
+  }
+  window_.SetOuterWidth(kFallbackWidth);
+  window_.SetOuterHeight(kFallbackHeight);
+  window_.CenterOnPrimary(kFallbackWidth, kFallbackHeight);
+  page_ = Page::Flight;
+  return std::string(kFallbackTransport);
+}
+
+void Display::Start(const std::string& transport) {
+  transport_ = transport;
+  window_.SetCaption(transport_ + " " + window_.Caption());
+
+  // The flight page, whatever line 4 said.
+  page_ = Page::Flight;
+
+  ApplyStartupValues(flight_);
+
+  screen_.SetWindow(window_.Device());
+  screen_.Initialize();
+  images_.LoadTextures();
+
+  // Frames from now on.
+  timer_.SetEnabled(true);
+
+  for (std::size_t i = 0; i < fonts_.size(); ++i) {
+    const FontSpec& f = kFontTable[i];
+    fonts_[i]->CreateFont("Arial", f.size, f.style);
+    fonts_[i]->SetColor(MakeColor(f.red, f.green, f.blue, f.alpha));
+  }
+
+  CreateInstrumentSprites(instruments_, sprites_, images_.ImageList);
+}
+
+WindowConfig Display::CurrentWindowConfig() const {
+  const OuterBounds b = window_.GetOuterBounds();
+  return WindowConfig{b.left, b.top, b.width, static_cast<std::int32_t>(page_), transport_};
+}
+
+}  // namespace velmora

@@ -1,0 +1,114 @@
+// The instrument display: the screen, the pictures, the instrument sprites
+// and the role-named fonts, the page on show, and one frame drawn from the
+// flight data record. It knows nothing of sockets: the record is filled by
+// the telemetry input, and the display only reads it (the pages keep a few
+// limits in it).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/Config.h"
+#include "app/WindowHost.h"
+#include "engine/ImageDecoder.h"
+#include "engine/OmegaBitmapFont.h"
+#include "engine/OmegaFont.h"
+#include "engine/OmegaImageList.h"
+#include "engine/OmegaPrimitives.h"
+#include "engine/OmegaScreen.h"
+#include "engine/OmegaSprite.h"
+#include "engine/OmegaTimer.h"
+#include "link/FlightData.h"
+#include "pages/FrameCycle.h"
+#include "pages/Instruments.h"
+
+namespace velmora {
+
+// The nine text fonts, by what they write.
+enum FontRole : std::size_t {
+  kBankLabelFont,      // "30"/"60" on the bank scale, white
+  kReadoutFont,        // vertical speed, true airspeed, distance
+  kLoadFactorFont,     // the G readout's whole number
+  kDialReadoutFont,    // airspeed, altitude, kilometres, temperatures, tactical labels
+  kSmallReadoutFont,   // G tenths, Mach, pressure setting, fuel
+  kCaptionFont,        // "Топливо:"
+  kRadarAltitudeFont,  // radar altitude
+  kSpareFont,          // created with the others, written with by no page
+  kEngineSpeedFont,    // engine speed and the afterburner letter
+  kFontCount
+};
+
+// A font's face size in points, style bits and colour.
+struct FontSpec {
+  std::string_view name;  // how recordings and tests identify the font
+  int size;
+  std::uint8_t style;
+  std::uint8_t red, green, blue, alpha;
+};
+extern const std::array<FontSpec, kFontCount> kFontTable;
+
+// "Velmora <version>": the window's caption before start-up prefixes the transport.
+std::string ProgramCaption();
+
+class Display {
+ public:
+  // The decoder turns the embedded pictures into textures at start-up.
+  Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight);
+  Display(const Display&) = delete;
+  Display& operator=(const Display&) = delete;
+
+  // Start-up, first step: puts the window where config.txt says (or centred
+  // at the fallback size) and returns the transport text the file chose
+  // ("tcp" without a usable file).
+  std::string RestoreWindow(const std::optional<WindowConfig>& saved);
+  // The rest of start-up: caption with the transport, the flight page, the
+  // record's start-up values, screen and textures, the frame timer, the
+  // fonts and the instrument sprites.
+  void Start(const std::string& transport);
+  // What config.txt keeps at close: the window's place and width, the page
+  // and the transport.
+  WindowConfig CurrentWindowConfig() const;
+
+  void ShowFlightPage() { page_ = Page::Flight; }
+  void ShowTacticalPage() { page_ = Page::Tactical; }
+  void ShowPage(Page page) { page_ = page; }
+  Page CurrentPage() const { return page_; }
+  const std::string& Transport() const { return transport_; }
+
+  // A frame in two halves around its pacing wait.
+  void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
+  void DrawFrame() { frameCycle_.Draw(page_); }
+
+  const TOmegaFont& Font(FontRole role) const { return *fonts_[role]; }
+  const TOmegaSprite& Sprites() const { return sprites_; }
+  TOmegaTimer& FrameTimer() { return timer_; }
+  TOmegaScreen& Screen() { return screen_; }
+  FrameCycle& Frames() { return frameCycle_; }
+  const Instruments& InstrumentSet() const { return instruments_; }
+  FlightData& Flight() { return flight_; }
+
+ private:
+  void LoadCatalogue();
+
+  WindowHost& window_;
+  FlightData& flight_;
+  Page page_ = Page::None;
+  std::string transport_;
+
+  TOmegaScreen screen_;
+  TOmegaTimer timer_;
+  TOmegaImageList images_;
+  std::array<std::unique_ptr<TOmegaFont>, kFontCount> fonts_;
+  TOmegaSprite sprites_;
+  TOmegaPrimitives primitives_;
+  TOmegaBitmapFont bitmapFont_;
+  Instruments instruments_;
+  FrameCycle frameCycle_;
+};
+
+}  // namespace velmora

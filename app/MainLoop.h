@@ -1,0 +1,60 @@
+// The display's main loop: window events → telemetry hand-overs → a frame
+// when the frame timer says one is due → wait until the next frame is due, a
+// hand-over arrives or a window event comes. It never spins.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+class Display;
+class ErrorReporter;
+class HandoverQueue;
+class Platform;
+class RunStats;
+struct InputEvent;
+
+struct LoopOptions {
+  std::optional<long> frames;      // stop after this many frames
+  std::string screenshot;          // PNG written every screenshotInterval seconds
+  double screenshotInterval = 0;   // 0: none while running
+};
+
+class MainLoop {
+ public:
+  // stop is set from a signal handler (Ctrl-C, SIGTERM).
+  MainLoop(Platform& platform, HandoverQueue& handover, Display& display, RunStats& stats, ErrorReporter& reporter,
+           LoopOptions options, const std::atomic<bool>& stop);
+
+  // Runs until the window closes, stop is set, a terminate is requested or
+  // the frame limit is reached.
+  void Run();
+
+  // One frame: the aspect ratio, the pacing wait, the drawing. The frame
+  // timer calls it.
+  void RunFrame();
+
+  long Frames() const { return frames_; }
+
+ private:
+  // Returns false when the event asks to quit.
+  bool Handle(const InputEvent& event);
+  void ServeTelemetry();
+  void Tick();
+  std::chrono::milliseconds TimeToWait(double secondsRunning);
+
+  Platform& platform_;
+  HandoverQueue& handover_;
+  Display& display_;
+  RunStats& stats_;
+  ErrorReporter& reporter_;
+  LoopOptions options_;
+  const std::atomic<bool>& stop_;
+  long frames_ = 0;
+  double nextShot_ = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,51 @@
+// What the main loop asks of the desktop: window events, a wait that ends
+// when something happens, a way to wake that wait from another thread, the
+// window and its drawing device, message boxes and screenshots. The SDL
+// platform implements it; loop tests use a fake.
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+class ImageDecoder;
+class WindowHost;
+
+struct InputEvent {
+  enum Kind {
+    Quit,              // window closed, or the desktop session asks to quit
+    ShowFlightPage,    // F1
+    ShowTacticalPage,  // F2
+    Click,             // left click at (x, y) in back-buffer pixels
+  } kind;
+  int x = 0, y = 0;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The next pending window event; false when none is pending.
+  virtual bool PollEvent(InputEvent& event) = 0;
+  // Blocks until a window event arrives, Wake() is called, or the timeout
+  // passes.
+  virtual void Wait(std::chrono::milliseconds timeout) = 0;
+  // Any thread: ends a Wait() now or the next one at once.
+  virtual void Wake() = 0;
+
+  virtual WindowHost& Window() = 0;
+  // Decodes the pictures for the window's device.
+  virtual ImageDecoder& Decoder() = 0;
+  // Makes the placed window visible (a headless run has nothing to show).
+  virtual void ShowWindow() = 0;
+  // Called before each frame is drawn.
+  virtual void FrameStarting() {}
+  // Writes the last presented picture as PNG, replacing the file atomically.
+  virtual bool SaveScreenshot(const std::string& file) = 0;
+  // A modal error box; false when this platform cannot show one (headless).
+  virtual bool ShowErrorBox(std::string_view caption, std::string_view text) = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,167 @@
+// SDL start-up, events and boxes for the display.
+#include "app/SdlPlatform.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/SdlWindowHost.h"
+#include "engine/MessageBox.h"
+#include "engine/RecordingDevice.h"
+#include "engine/SdlImageDecoder.h"
+#include "engine/SdlRenderDevice.h"
+
+namespace velmora {
+
+SdlPlatform::SdlPlatform(PlatformOptions options) : options_(options) {}
+
+SdlPlatform::~SdlPlatform() {
+  SetMessageBoxHandler({});
+  host_.reset();
+  decoder_.reset();
+  device_.reset();
+  nullDevice_.reset();
+  if (window_) SDL_DestroyWindow(window_);
+  if (started_) SDL_Quit();
+}
+
+bool SdlPlatform::Start(const std::string& caption) {
+  if (options_.headless) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  }
+  // The display keeps running under a screen saver and when unfocused.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "velmora: cannot start the video system: %s\n", SDL_GetError());
+    if (!options_.headless) std::fprintf(stderr, "velmora: without a display, run it with --headless\n");
+    return false;
+  }
+  started_ = true;
+  // Shown only once start-up has placed it, so it never flashes at a default place.
+  Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
+  if (options_.borderless) flags |= SDL_WINDOW_BORDERLESS;
+  window_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1024, 640, flags);
+  if (!window_) {
+    std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
+    return false;
+  }
+  wakeEvent_ = SDL_RegisterEvents(1);
+
+  if (options_.nullRender) {
+    // Every frame computed and submitted, nothing rasterised or kept.
+    nullDevice_ = std::make_unique<RecordingDevice>();
+    nullDevice_->SetRecordDetail(false);
+    decoder_ = std::make_unique<HeaderSizeDecoder>(0);
+    host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
+  } else {
+    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{options_.headless || options_.software, 256});
+    host_ = std::make_unique<SdlWindowHost>(window_, *device_);
+    decoder_ = std::make_unique<SdlImageDecoder>();
+  }
+
+  // Boxes of the engine (device failures) and of start-up: real boxes in a
+  // window session; a headless run keeps the default, a line on stderr, so it
+  // never blocks on a modal box.
+  if (!options_.headless) {
+    SetMessageBoxHandler([this](std::string_view boxCaption, std::string_view text, BoxIcon icon) {
+      std::string c(boxCaption), t(text);
+      std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+      Uint32 boxFlags = icon == BoxIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+      SDL_ShowSimpleMessageBox(boxFlags, c.c_str(), t.c_str(), window_);
+    });
+  }
+  return true;
+}
+
+bool SdlPlatform::PollEvent(InputEvent& event) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    switch (e.type) {
+      case SDL_QUIT:
+        event = {InputEvent::Quit};
+        return true;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+          event = {InputEvent::Quit};
+          return true;
+        }
+        break;
+      case SDL_KEYDOWN:
+        if (e.key.keysym.sym == SDLK_F1) {
+          event = {InputEvent::ShowFlightPage};
+          return true;
+        }
+        if (e.key.keysym.sym == SDLK_F2) {
+          event = {InputEvent::ShowTacticalPage};
+          return true;
+        }
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button == SDL_BUTTON_LEFT) {
+          event = {InputEvent::Click};
+          RenderDevice* device = host_->Device();
+          host_->ClientToBackBuffer(e.button.x, e.button.y, device->Width(), device->Height(), event.x, event.y);
+          return true;
+        }
+        break;
+      case SDL_RENDER_TARGETS_RESET:
+        if (device_) device_->NotifyTargetsReset();
+        break;
+      case SDL_RENDER_DEVICE_RESET:
+        if (device_) device_->NotifyDeviceReset();
+        break;
+      default:
+        break;  // the wake-up event only ends the wait
+    }
+  }
+  return false;
+}
+
+void SdlPlatform::Wait(std::chrono::milliseconds timeout) {
+  if (options_.headless) {
+    std::unique_lock lock(wakeMutex_);
+    wakeSignal_.wait_for(lock, timeout, [this] { return woken_; });
+    woken_ = false;
+    return;
+  }
+  SDL_WaitEventTimeout(nullptr, static_cast<int>(timeout.count()));
+}
+
+void SdlPlatform::Wake() {
+  if (options_.headless) {
+    {
+      std::lock_guard lock(wakeMutex_);
+      woken_ = true;
+    }
+    wakeSignal_.notify_one();
+    return;
+  }
+  SDL_Event e{};
+  e.type = wakeEvent_;
+  SDL_PushEvent(&e);
+}
+
+WindowHost& SdlPlatform::Window() { return *host_; }
+
+ImageDecoder& SdlPlatform::Decoder() { return *decoder_; }
+
+void SdlPlatform::ShowWindow() {
+  if (!options_.headless) host_->Show();
+}
+
+void SdlPlatform::FrameStarting() {
+  if (nullDevice_) nullDevice_->ClearLog();
+}
+
+bool SdlPlatform::SaveScreenshot(const std::string& file) { return device_ && device_->SaveScreenshot(file); }
+
+bool SdlPlatform::ShowErrorBox(std::string_view caption, std::string_view text) {
+  if (options_.headless) return false;
+  const std::string c(caption), t(text);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), window_);
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,66 @@
+// The desktop on SDL: video start-up, the window and its drawing device (the
+// SDL renderer, or a recording device that rasterises nothing for
+// --null-render), window events, the wake-up event, message boxes.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "app/Platform.h"
+
+struct SDL_Window;
+
+namespace velmora {
+
+class ImageDecoder;
+class RecordingDevice;
+class SdlRenderDevice;
+class SdlWindowHost;
+
+struct PlatformOptions {
+  bool headless = false;    // off-screen video driver, software renderer
+  bool borderless = false;  // window without border
+  bool software = false;    // the software renderer even in a window
+  bool nullRender = false;  // frames computed and submitted, nothing rasterised
+};
+
+class SdlPlatform : public Platform {
+ public:
+  explicit SdlPlatform(PlatformOptions options);
+  ~SdlPlatform() override;
+  SdlPlatform(const SdlPlatform&) = delete;
+  SdlPlatform& operator=(const SdlPlatform&) = delete;
+
+  // Starts SDL's video, creates the (hidden) window and its device. False,
+  // with the reason on stderr, when there is no display to open.
+  bool Start(const std::string& caption);
+
+  bool PollEvent(InputEvent& event) override;
+  void Wait(std::chrono::milliseconds timeout) override;
+  void Wake() override;
+  WindowHost& Window() override;
+  ImageDecoder& Decoder() override;
+  void ShowWindow() override;
+  void FrameStarting() override;
+  bool SaveScreenshot(const std::string& file) override;
+  bool ShowErrorBox(std::string_view caption, std::string_view text) override;
+
+ private:
+  PlatformOptions options_;
+  bool started_ = false;
+  SDL_Window* window_ = nullptr;
+  std::uint32_t wakeEvent_ = 0;
+  std::unique_ptr<SdlRenderDevice> device_;       // real pixels
+  std::unique_ptr<RecordingDevice> nullDevice_;   // --null-render
+  std::unique_ptr<SdlWindowHost> host_;
+  std::unique_ptr<ImageDecoder> decoder_;
+  // Off-screen, SDL has no window events to wait for and its wait polls in
+  // millisecond steps: a headless run waits on this instead.
+  std::mutex wakeMutex_;
+  std::condition_variable wakeSignal_;
+  bool woken_ = false;
+};
+
+}  // namespace velmora

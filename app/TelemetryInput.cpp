@@ -1,0 +1,44 @@
+// Bytes in, flight data record out.
+#include "app/TelemetryInput.h"
+
+#include "app/ErrorReporter.h"
+#include "app/Stats.h"
+
+namespace velmora {
+
+TelemetryInput::TelemetryInput(FlightData& flight, RunStats* stats, ErrorReporter* reporter,
+                               ArrivalRecorder* recorder)
+    : flight_(flight), stats_(stats), reporter_(reporter), recorder_(recorder) {}
+
+std::optional<TelemetryError> TelemetryInput::ReceiveDatagram(const Arrival& arrival) {
+  if (recorder_) recorder_->Write(arrival);
+  auto error = ApplyDatagram(flight_, arrival.bytes);
+  if (stats_) stats_->MessageHandled(arrival.received, !error);
+  return error;
+}
+
+std::optional<TelemetryError> TelemetryInput::Feed(std::string_view bytes) {
+  return ReceiveDatagram(Arrival{Transport::Udp, 0, bytes, std::chrono::steady_clock::now(), "--feed"});
+}
+
+void TelemetryInput::Received(const Arrival& arrival) {
+  if (arrival.transport == Transport::Udp) {
+    // A parser error in a datagram is not reported: the next datagram
+    // replaces it within a frame or two.
+    ReceiveDatagram(arrival);
+    return;
+  }
+  if (recorder_) recorder_->Write(arrival);
+  framers_[arrival.connection].FeedEach(arrival.bytes, flight_, [&](const TcpStreamFramer::Outcome& o) {
+    if (o.scanned && stats_) stats_->MessageHandled(arrival.received, o.error == nullptr);
+    if (o.error && reporter_) reporter_->ReportTelemetryError(arrival.transport, arrival.peer, o.error->message);
+  });
+}
+
+void TelemetryInput::ConnectionClosed(std::uint32_t connection) { framers_.erase(connection); }
+
+void TelemetryInput::ConnectionFailed(std::uint32_t, std::string_view peer, const std::string& message) {
+  if (reporter_) reporter_->ReportTelemetryError(Transport::Tcp, peer, message);
+}
+
+}  // namespace velmora

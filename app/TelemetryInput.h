@@ -1,0 +1,55 @@
+// The telemetry input: where bytes from the network (or a --feed file) become
+// the flight data record. Every arrival is recorded (when a recording runs),
+// scanned (a datagram on its own, a TCP connection through its own framer),
+// counted for the run statistics and, on error, reported.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string_view>
+
+#include "link/FlightData.h"
+#include "link/Listeners.h"
+#include "link/Telemetry.h"
+
+namespace velmora {
+
+class RunStats;
+class ErrorReporter;
+
+// Keeps what arrived, as it arrived (the --record file).
+class ArrivalRecorder {
+ public:
+  virtual ~ArrivalRecorder() = default;
+  virtual void Write(const Arrival& arrival) = 0;
+};
+
+class TelemetryInput : public TelemetrySink {
+ public:
+  // stats, reporter and recorder may be null.
+  TelemetryInput(FlightData& flight, RunStats* stats, ErrorReporter* reporter, ArrivalRecorder* recorder);
+
+  void Received(const Arrival& arrival) override;
+  void ConnectionClosed(std::uint32_t connection) override;
+  void ConnectionFailed(std::uint32_t connection, std::string_view peer, const std::string& message) override;
+
+  // A file's bytes handed over as one datagram (--feed), through the same
+  // path as the network's; returns the scanner's error for the caller to show.
+  std::optional<TelemetryError> Feed(std::string_view bytes);
+
+  // Unfinished TCP messages held, one framer per open connection.
+  std::size_t OpenConnections() const { return framers_.size(); }
+
+ private:
+
+  std::optional<TelemetryError> ReceiveDatagram(const Arrival& arrival);
+
+  FlightData& flight_;
+  RunStats* stats_;
+  ErrorReporter* reporter_;
+  ArrivalRecorder* recorder_;
+  std::map<std::uint32_t, TcpStreamFramer> framers_;
+};
+
+}  // namespace velmora

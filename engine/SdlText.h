@@ -1,0 +1,50 @@
+// Text for the SDL device: SDL_ttf faces found by fontconfig, and an LRU of
+// strings rasterised once in white and drawn with their colour as a
+// modulation, so a readout redrawn every frame is rasterised only when its
+// text changes.
+//
+// Sizes: the engine asks for a character height (the em height, the text
+// cell without internal leading). SDL_ttf at 72 dpi takes its point size as
+// the em height in pixels, so the point size passed is the character height
+// itself; the rendered surface is ascent + descent high, which is the text
+// cell, so its top-left is placed at (x, y).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "engine/RenderDevice.h"
+
+struct SDL_Renderer;
+
+namespace velmora {
+
+class SdlText {
+ public:
+  explicit SdlText(std::size_t cacheSize);  // strings kept, at least one
+  ~SdlText();
+  SdlText(const SdlText&) = delete;
+  SdlText& operator=(const SdlText&) = delete;
+
+  FontId CreateFont(const FontDesc& desc);
+  void ReleaseFont(FontId font);
+  void Draw(SDL_Renderer* renderer, FontId font, int x, int y, std::string_view utf8, std::uint32_t argb);
+
+  // Drops the rasterised strings (their textures belong to the renderer).
+  void DropCache();
+  // Drops the strings and closes every font.
+  void CloseAll();
+
+  std::size_t Rasterisations() const;
+  // Face file that fontconfig picked for a face name (empty when none).
+  static std::string ResolveFace(const std::string& face, bool bold, bool italic);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace velmora

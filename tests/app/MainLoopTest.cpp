@@ -1,0 +1,140 @@
+// The main loop on a fake desktop: window events choose the page or quit,
+// telemetry handed over between frames is drawn by the next frame, every
+// frame keeps its pacing wait, a failing frame is reported and the next one
+// runs.
+#include "app/MainLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+
+#include "app/Display.h"
+#include "app/ErrorReporter.h"
+#include "app/Platform.h"
+#include "app/Stats.h"
+#include "engine/RecordingDevice.h"
+#include "link/Handover.h"
+#include "support/FakeWindow.h"
+
+namespace velmora {
+namespace {
+
+using namespace std::chrono_literals;
+
+class FakePlatform : public Platform {
+ public:
+  explicit FakePlatform(RenderDevice& device) : window_(&device) {}
+  bool PollEvent(InputEvent& event) override {
+    if (events.empty()) return false;
+    event = events.front();
+    events.pop_front();
+    return true;
+  }
+  void Wait(std::chrono::milliseconds timeout) override {
+    std::unique_lock lock(mutex_);
+    woken_.wait_for(lock, timeout, [this] { return wake_; });
+    wake_ = false;
+  }
+  void Wake() override {
+    {
+      std::lock_guard lock(mutex_);
+      wake_ = true;
+    }
+    woken_.notify_one();
+  }
+  WindowHost& Window() override { return window_; }
+  ImageDecoder& Decoder() override { return decoder_; }
+  void ShowWindow() override {}
+  void FrameStarting() override { ++framesStarted; }
+  bool SaveScreenshot(const std::string&) override { return true; }
+  bool ShowErrorBox(std::string_view, std::string_view) override { return false; }
+
+  std::deque<InputEvent> events;
+  int framesStarted = 0;
+
+ private:
+  testing::FakeWindow window_;
+  testing::WhiteHeaderDecoder decoder_;
+  std::mutex mutex_;
+  std::condition_variable woken_;
+  bool wake_ = false;
+};
+
+struct LoopRig {
+  explicit LoopRig(LoopOptions options = {}) : loop(platform, handover, display, stats, reporter, options, stop) {
+    display.Start(display.RestoreWindow(std::nullopt));
+  }
+  RecordingDevice device;
+  FakePlatform platform{device};
+  HandoverQueue handover{[this] { platform.Wake(); }};
+  FlightData flight;
+  Display display{platform.Window(), platform.Decoder(), flight};
+  RunStats stats;
+  std::vector<std::string> boxes;
+  ErrorReporter reporter{"velmora", [this](std::string_view, std::string_view t) { boxes.emplace_back(t); }};
+  std::atomic<bool> stop{false};
+  MainLoop loop;
+};
+
+TEST(MainLoop, WindowEventsChooseThePageOrQuit) {
+  struct Case {
+    std::vector<InputEvent> events;
+    Page page;
+  } cases[] = {
+      {{{InputEvent::ShowTacticalPage}}, Page::Tactical},
+      {{{InputEvent::ShowTacticalPage}, {InputEvent::ShowFlightPage}}, Page::Flight},
+      {{{InputEvent::Click, 634 + 10, 592 + 10}}, Page::Tactical},           // the "ТО" button
+      {{{InputEvent::ShowTacticalPage}, {InputEvent::Click, 318, 592}}, Page::Flight},  // "ПИЛ"
+      {{{InputEvent::Click, 634 - 1, 592 + 10}}, Page::Flight},              // beside it
+  };
+  for (const auto& c : cases) {
+    LoopRig rig;
+    for (const auto& e : c.events) rig.platform.events.push_back(e);
+    rig.platform.events.push_back({InputEvent::Quit});
+    rig.loop.Run();
+    EXPECT_EQ(rig.display.CurrentPage(), c.page);
+    EXPECT_EQ(rig.loop.Frames(), 0) << "events are served before any frame";
+  }
+}
+
+TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
+  LoopRig rig(LoopOptions{3, {}, 0});
+  // A network thread hands one message over while the loop runs.
+  std::thread net([&] { rig.handover.RunOnMain([&] { rig.flight.Altitude = 1234; }); });
+  const auto start = std::chrono::steady_clock::now();
+  rig.loop.Run();
+  const auto took = std::chrono::steady_clock::now() - start;
+  net.join();
+  EXPECT_EQ(rig.loop.Frames(), 3);
+  EXPECT_EQ(rig.platform.framesStarted, 3);
+  EXPECT_EQ(rig.stats.frames(), 3u);
+  EXPECT_GE(took, 3 * FrameCycle::kPacing);
+  EXPECT_EQ(rig.flight.Altitude, 1234);
+  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 3);
+}
+
+TEST(MainLoop, AFailedFrameIsReportedAndTheNextOneRuns) {
+  LoopRig rig(LoopOptions{2, {}, 0});
+  int calls = 0;
+  rig.display.Frames().SetFlightPage([&] {
+    if (++calls == 1) throw std::range_error("Range check error");
+  });
+  rig.loop.Run();
+  EXPECT_EQ(rig.boxes, std::vector<std::string>{"Range check error."});
+  EXPECT_EQ(calls, 3);
+  EXPECT_EQ(rig.loop.Frames(), 2);
+}
+
+TEST(MainLoop, TheStopFlagEndsIt) {
+  LoopRig rig;
+  rig.stop = true;
+  rig.loop.Run();
+  EXPECT_EQ(rig.loop.Frames(), 0);
+}
+
+}  // namespace
+}  // namespace velmora
