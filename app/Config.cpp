@@ -1,12 +1,7 @@
 // Reading and writing config.txt.
 #include "app/Config.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "platform/Files.h"
 
 namespace velmora {
 
@@ -91,30 +86,22 @@ std::optional<WindowConfig> ParseConfig(std::string_view text) {
 
 std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path) {
   constexpr std::size_t kMaxBytes = 1 << 20;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return std::nullopt;
-  }
+  platform::File file;
+  if (file.Open(path, platform::File::Mode::Read) || !file.IsRegular()) return std::nullopt;
   std::string text;
   std::size_t lineEnds = 0;
   char buf[4096];
   for (;;) {
-    ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0) {
-      ::close(fd);
-      return std::nullopt;
-    }
+    std::error_code error;
+    const std::size_t n = file.Read(buf, sizeof buf, error);
+    if (error) return std::nullopt;
     if (n == 0) break;
-    text.append(buf, static_cast<std::size_t>(n));
-    for (ssize_t i = 0; i < n; ++i) lineEnds += (buf[i] == '\r' || buf[i] == '\n');
+    text.append(buf, n);
+    for (std::size_t i = 0; i < n; ++i) lineEnds += (buf[i] == '\r' || buf[i] == '\n');
     // Ten line-end bytes hold at least five complete lines; the rest of the
     // file is ignored anyway.
     if (lineEnds >= 10 || text.size() >= kMaxBytes) break;
   }
-  ::close(fd);
   if (text.size() > kMaxBytes) text.resize(kMaxBytes);
   return ParseConfig(text);
 }
@@ -132,66 +119,33 @@ std::string FormatConfig(const WindowConfig& c) {
 
 namespace {
 
-// errno of the first failed write, 0 when all was written.
-int WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return n < 0 ? errno : EIO;
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return 0;
-}
-
-struct Attempt {
-  int error = 0;         // errno of the step that failed, 0 on success
-  bool placed = false;   // the failure was creating or renaming the file, not writing it
-};
-
-Attempt WriteViaTemporary(const std::filesystem::path& path, std::string_view data) {
-  std::filesystem::path tmp = path;
-  tmp += ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return {errno, true};
-  int error = WriteAll(fd, data);
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  Attempt a{error, false};
-  if (error == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) a = {errno, true};
-  if (a.error != 0) ::unlink(tmp.c_str());
-  return a;
-}
-
 // A directory we may not create files in, or a read-only file system: the
 // only ways a rewrite in place can still succeed where the temporary file
 // could not. A write that ran out of space or hit a size limit would do the
 // same to config.txt itself, and leave it cut short.
-bool RewriteInPlaceMayHelp(const Attempt& a) {
-  return a.placed && (a.error == EACCES || a.error == EPERM || a.error == EROFS);
+bool RewriteInPlaceMayHelp(const platform::ReplaceOutcome& a) {
+  return a.placing && (a.error == std::errc::permission_denied || a.error == std::errc::operation_not_permitted ||
+                       a.error == std::errc::read_only_file_system);
 }
 
 }  // namespace
 
 bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c, std::string* error) {
   const std::string data = FormatConfig(c);
-  const Attempt viaTemporary = WriteViaTemporary(path, data);
-  if (viaTemporary.error == 0) return true;
-  int reason = viaTemporary.error;
-  if (RewriteInPlaceMayHelp(viaTemporary)) {
+  const platform::ReplaceOutcome replaced = platform::ReplaceFileDurably(path, data);
+  if (!replaced.error) return true;
+  std::error_code reason = replaced.error;
+  if (RewriteInPlaceMayHelp(replaced)) {
     // Two direct attempts, as a plain rewrite would.
     for (int attempt = 0; attempt < 2; ++attempt) {
-      int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-      if (fd < 0) {
-        reason = errno;
-        continue;
-      }
-      reason = WriteAll(fd, data);
-      ::close(fd);
+      platform::File file;
+      if ((reason = file.Open(path, platform::File::Mode::Truncate))) continue;
+      file.Write(data, reason);
       break;
     }
-    if (reason == 0) return true;
+    if (!reason) return true;
   }
-  if (error) *error = "cannot write " + path.string() + ": " + std::strerror(reason);
+  if (error) *error = "cannot write " + path.string() + ": " + reason.message();
   return false;
 }
 

@@ -2,7 +2,6 @@
 #include <SDL.h>
 
 #include <cctype>
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,11 +9,10 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "platform/Signals.h"
 #include "velmora/Version.h"
 
 namespace {
-
-void OnStopSignal(int) { velmora::RequestStop(); }
 
 // The application title: the executable's name up to its first ".", the
 // first letter as it is and the rest in lower case.
@@ -45,12 +43,7 @@ int main(int argc, char** argv) {
     std::printf("Velmora %s\n", std::string(kVersion).c_str());
     return 0;
   }
-  std::signal(SIGINT, OnStopSignal);
-  std::signal(SIGTERM, OnStopSignal);
-#ifdef SIGXFSZ
-  // A file-size limit makes a write fail with an error we handle, instead of
-  // ending the program before config.txt is saved.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
+  // Ctrl-C and the like end the run the ordinary way, saving config.txt.
+  platform::OnStopRequest(RequestStop);
   return RunDisplay(parsed.options, ApplicationTitle(argc > 0 ? argv[0] : nullptr));
 }

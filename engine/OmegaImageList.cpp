@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -235,7 +236,7 @@ void TImageListItem::DrawQuad(float x, float y, float x1, float y1, float x2, fl
 
   const double px = static_cast<double>(x) + static_cast<double>(centerX) * w;
   const double py = static_cast<double>(y) + static_cast<double>(centerY) * h;
-  const double theta = static_cast<double>(angle) * M_PI / 180.0;
+  const double theta = static_cast<double>(angle) * std::numbers::pi / 180.0;
   const double c = std::cos(theta), s = std::sin(theta);
   for (int i = 0; i < 4; ++i) {
     const double dx = v[i].x - px, dy = v[i].y - py;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <numbers>
 
 #include "engine/MessageBox.h"
 #include "engine/OmegaBitmapFont.h"
@@ -261,7 +262,7 @@ bool TOmegaScreen::SubmitVertices(TVertex* vertices, int count) {
   if (!device_ || !haveBuffer_ || count < 0 || count > kVertexBufferRecords) return false;
   const std::uint32_t sa = color_ >> 24, sr = (color_ >> 16) & 0xFFu, sg = (color_ >> 8) & 0xFFu,
                       sb = color_ & 0xFFu;
-  const double theta = static_cast<double>(Rotation) * M_PI / 180.0;
+  const double theta = static_cast<double>(Rotation) * std::numbers::pi / 180.0;
   const double c = std::cos(theta), s = std::sin(theta);
   const double cx = CenterX, cy = CenterY, sx = ScaleX, sy = ScaleY;
   for (int i = 0; i < count; ++i) {

@@ -4,11 +4,10 @@
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
+#include <string_view>
 #include <vector>
+
+#include "platform/Files.h"
 
 namespace velmora {
 
@@ -46,17 +45,6 @@ SDL_RWops* MemorySink(Bytes& out) {
   return rw;
 }
 
-bool WriteAll(int fd, const Bytes& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 bool SavePngReplacing(SDL_Surface* surface, const std::string& path) {
@@ -64,14 +52,8 @@ bool SavePngReplacing(SDL_Surface* surface, const std::string& path) {
   SDL_RWops* sink = MemorySink(png);
   if (!sink || IMG_SavePNG_RW(surface, sink, 1) != 0 || png.empty()) return false;
 
-  const std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, png) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) std::remove(tmp.c_str());
-  return ok;
+  const std::string_view bytes(reinterpret_cast<const char*>(png.data()), png.size());
+  return !platform::ReplaceFileDurably(std::filesystem::path(path), bytes).error;
 }
 
 }  // namespace velmora

@@ -1,9 +1,8 @@
-// SDL_ttf text with fontconfig face lookup and the rasterised-string cache.
+// SDL_ttf text with the platform's face lookup and the rasterised-string cache.
 #include "engine/SdlText.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <cctype>
@@ -11,12 +10,13 @@
 #include <map>
 #include <unordered_map>
 
+#include "platform/Fonts.h"
+
 namespace velmora {
 
 namespace {
 
-int g_liveTexts = 0;  // fontconfig's caches are freed with the last device's text
-bool g_fontconfigUsed = false;
+int g_liveTexts = 0;  // the font look-ups' caches are freed with the last device's text
 
 struct FontEntry {
   FontDesc desc;
@@ -74,10 +74,7 @@ SdlText::SdlText(std::size_t cacheSize) : impl_(std::make_unique<Impl>()) {
 SdlText::~SdlText() {
   CloseAll();
   if (impl_->ttfStarted) TTF_Quit();
-  if (--g_liveTexts == 0 && g_fontconfigUsed) {
-    FcFini();
-    g_fontconfigUsed = false;
-  }
+  if (--g_liveTexts == 0) platform::ReleaseFontLookups();
 }
 
 std::size_t SdlText::Rasterisations() const { return impl_->rasterisations; }
@@ -96,36 +93,18 @@ void SdlText::CloseAll() {
 }
 
 std::string SdlText::ResolveFace(const std::string& face, bool bold, bool italic) {
-  std::string path;
-  if (!FcInit()) return path;
-  FcPattern* pat = FcNameParse(reinterpret_cast<const FcChar8*>(face.empty() ? "sans-serif" : face.c_str()));
-  if (!pat) return path;
-  FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pat, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pat, FcMatchPattern);
-  FcDefaultSubstitute(pat);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pat, &result);
-  if (match) {
-    FcChar8* file = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
-      path = reinterpret_cast<const char*>(file);
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pat);
-  return path;
+  return platform::FindFontFile(face, bold, italic);
 }
 
 FontId SdlText::CreateFont(const FontDesc& desc) {
   Impl& d = *impl_;
   if (desc.pixelHeight < 1 || !d.ttfStarted) return 0;
-  g_fontconfigUsed = true;
   const std::string path = ResolveFace(desc.face, desc.bold, desc.italic);
   if (path.empty()) return 0;
   TTF_Font* font = TTF_OpenFont(path.c_str(), desc.pixelHeight);
   if (!font) return 0;
   int style = TTF_STYLE_NORMAL;
-  // Synthesise bold or italic only when fontconfig found no such face.
+  // Synthesise bold or italic only when no such face was found.
   const std::string lower = [&] {
     std::string s = path;
     for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));

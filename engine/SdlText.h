@@ -1,4 +1,5 @@
-// Text for the SDL device: SDL_ttf faces found by fontconfig, and an LRU of
+// Text for the SDL device: SDL_ttf faces found by the platform's
+// font look-up (platform/Fonts.h), and an LRU of
 // strings rasterised once in white and drawn with their colour as a
 // modulation, so a readout redrawn every frame is rasterised only when its
 // text changes.
@@ -39,7 +40,7 @@ class SdlText {
   void CloseAll();
 
   std::size_t Rasterisations() const;
-  // Face file that fontconfig picked for a face name (empty when none).
+  // Face file found for a face name (empty when none).
   static std::string ResolveFace(const std::string& face, bool bold, bool italic);
 
  private:

@@ -14,6 +14,9 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
+
+#include "platform/Files.h"
 
 namespace velmora {
 
@@ -42,12 +45,12 @@ class RecordingFile {
   enum class Write { Done, Failed };
   // Writes bytes behind the last complete line; on failure leaves the file
   // ending at a complete line, or remembers the missing rest in tail_.
-  Write WholeLine(std::string_view bytes, int& error);
-  void Failed(int error);  // reports the first failure of a run of them
+  Write WholeLine(std::string_view bytes, std::error_code& error);
+  void Failed(const std::error_code& error);  // reports the first failure of a run of them
 
   Report report_;
   std::string path_;
-  int fd_ = -1;
+  platform::File file_;
   std::string header_;     // still to be written when not empty
   std::string tail_;       // rest of a line cut short that could not be taken back
   std::uint64_t end_ = 0;  // file size after the last complete line

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 
 #include "engine/OmegaPrimitives.h"
@@ -76,7 +77,7 @@ TEST(TOmegaPrimitives, ArcVertices) {
     EXPECT_EQ(v[0].x, 550) << c.what;
     EXPECT_EQ(v[0].y, 188) << c.what;
     for (int i = 1; i <= c.segments + 1; ++i) {
-      const double a = (c.start + (c.end - c.start) * (i - 1) / c.segments) * M_PI / 180.0;
+      const double a = (c.start + (c.end - c.start) * (i - 1) / c.segments) * std::numbers::pi / 180.0;
       EXPECT_NEAR(v[static_cast<std::size_t>(i)].x, 550 + c.radius * std::cos(a), 2e-3) << c.what << " #" << i;
       EXPECT_NEAR(v[static_cast<std::size_t>(i)].y, 188 + c.radius * std::sin(a), 2e-3) << c.what << " #" << i;
     }

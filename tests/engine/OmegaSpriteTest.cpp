@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <stdexcept>
 #include <tuple>
 
@@ -151,7 +152,7 @@ TEST(TSprite, RotatesAboutItsPivotClockwise) {
   sp->Draw();
   const auto& v = s.dev.CallsOf(CallKind::DrawFan).at(0)->vertices;
   // Pivot (752, 308): the top-right corner (752, 299.5) swings right and down.
-  const double c30 = std::cos(M_PI / 6), s30 = std::sin(M_PI / 6);
+  const double c30 = std::cos(std::numbers::pi / 6), s30 = std::sin(std::numbers::pi / 6);
   EXPECT_NEAR(v[1].x, 752 + s30 * 8.5, 1e-3);
   EXPECT_NEAR(v[1].y, 308 - c30 * 8.5, 1e-3);
   // The far left end moves up (clockwise about the right end).

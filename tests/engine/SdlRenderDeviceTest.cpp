@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <cmath>
+#include <numbers>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -149,7 +150,7 @@ TEST_F(SdlPixels, FilledArcSector) {
   TOmegaPrimitives prim(screen.get());
   prim.Arc(MakeColor(255, 0, 0, 255), true, 300, 300, 100, 0, 90);
   auto polar = [](double deg, double r, std::uint32_t c, int tol) {
-    const double a = deg * M_PI / 180.0;
+    const double a = deg * std::numbers::pi / 180.0;
     return Probe{static_cast<int>(std::lround(300 + r * std::cos(a))), static_cast<int>(std::lround(300 + r * std::sin(a))), c, tol};
   };
   // Inside the sector: red within 4 per channel (the vertex colour arrives
