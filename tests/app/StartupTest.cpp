@@ -8,6 +8,7 @@
 #include "app/Config.h"
 #include "app/InstrumentSprites.h"
 #include "engine/RecordingDevice.h"
+#include "platform/Files.h"
 #include "support/FakeWindow.h"
 
 namespace velmora {
@@ -17,14 +18,7 @@ using velmora::testing::FakeWindow;
 
 class Startup : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/velmora-startup-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-  }
-  void TearDown() override {
-    display_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { display_.reset(); }
   void WriteConfig(const std::string& text) {
     std::ofstream(dir_ / "config.txt", std::ios::binary) << text;
   }
@@ -41,7 +35,8 @@ class Startup : public ::testing::Test {
     return {std::istreambuf_iterator<char>(f), {}};
   }
 
-  std::filesystem::path dir_;
+  platform::TempDir temp_{"velmora-startup-"};
+  std::filesystem::path dir_ = temp_.path();
   RecordingDevice device_;
   velmora::testing::WhiteHeaderDecoder decoder_;
   FakeWindow window_{&device_};
