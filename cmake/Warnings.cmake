@@ -9,7 +9,12 @@ function(velmora_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main velmora_warnings)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+  # A test program's first start under an emulator (wine) may be slow.
+  set(discovery_timeout 5)
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery_timeout 60)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT ${discovery_timeout}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=offscreen;SDL_RENDER_DRIVER=software;VELMORA_TEST_OUT=${CMAKE_BINARY_DIR}/test-out")
 endfunction()

@@ -9,6 +9,9 @@
 #include "tools/send/SendOptions.h"
 
 #include <asio.hpp>
+// On Windows, Asio brings in <windows.h>, whose FormatMessage macro would
+// rename the demo flight's FormatMessage.
+#undef FormatMessage
 
 #include <algorithm>
 #include <charconv>
