@@ -6,6 +6,9 @@ set -euo pipefail
 velmora=$(realpath "$1")
 send=$(realpath "$2")
 work=$(mktemp -d)
+# Under wine a SIGTERM ends the program without its stop handler; SIGINT
+# arrives as Ctrl-C, which saves config.txt the same way.
+stop=${VELMORA_STOP_SIGNAL:-TERM}
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 . "$(dirname "$(realpath "$0")")/../support/free-ports.sh"
@@ -22,11 +25,11 @@ display=$!
 sleep 1
 "$send" --demo --udp 127.0.0.1:$p1 --duration 4 >/dev/null
 sleep 1.5
-kill -TERM $display
+kill -$stop $display
 wait $display
 cat stats1.txt
-applied=$(awk '/^messages_applied:/ {print $2}' stats1.txt)
-rejected=$(awk '/^messages_rejected:/ {print $2}' stats1.txt)
+applied=$(tr -d '\r' < stats1.txt | awk '/^messages_applied:/ {print $2}')  # CR LF on Windows
+rejected=$(tr -d '\r' < stats1.txt | awk '/^messages_rejected:/ {print $2}')
 [ "${applied:-0}" -gt 50 ] || { echo "too few messages applied: $applied"; cat err1.txt; exit 1; }
 [ "$rejected" = 0 ] || { echo "messages rejected: $rejected"; exit 1; }
 if cmp -s start.png live.png; then echo "the picture did not change"; exit 1; fi
@@ -39,7 +42,7 @@ display=$!
 sleep 1
 "$send" --replay first.rec --udp 127.0.0.1:$p3 >/dev/null
 sleep 1
-kill -TERM $display
+kill -$stop $display
 wait $display
 # Same bytes in the same order (arrival times differ).
 diff <(grep -v '^#' first.rec | cut -d' ' -f2-) <(grep -v '^#' second.rec | cut -d' ' -f2-) >/dev/null ||
