@@ -51,6 +51,8 @@ install(FILES ${sdl_dlls} ${shipped} DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
 
 set(CPACK_GENERATOR ZIP)
+# Without the debug information the programs are a fraction of the size.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME velmora-${PROJECT_VERSION}-win64)
