@@ -13,6 +13,16 @@ pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 . "$(dirname "$(realpath "$0")")/../support/free-ports.sh"
 cd "$work"
+# Waits until a display listens on UDP port $1: a slow start (under an
+# emulator, on a loaded machine) must not lose the first datagrams.
+listening() {
+  for _ in $(seq 300); do
+    ss -Hlun 2>/dev/null | awk '{print $4}' | grep -q ":$1\$" && return 0
+    sleep 0.1
+  done
+  echo "nothing listens on UDP $1"
+  return 1
+}
 p1=$(free_port); p2=$(free_port); p3=$(free_port); p4=$(free_port)
 printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' > config.txt
 
@@ -22,7 +32,7 @@ printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' > config.txt
   --screenshot live.png --screenshot-interval 1 >stats1.txt 2>err1.txt &
 pids+=($!)
 display=$!
-sleep 1
+listening $p1
 "$send" --demo --udp 127.0.0.1:$p1 --duration 4 >/dev/null
 sleep 1.5
 kill -$stop $display
@@ -39,7 +49,7 @@ recorded=$(grep -vc '^#' first.rec)
 "$velmora" --headless --udp-port $p3 --tcp-port $p4 --record second.rec >/dev/null 2>&1 &
 pids+=($!)
 display=$!
-sleep 1
+listening $p3
 "$send" --replay first.rec --udp 127.0.0.1:$p3 >/dev/null
 sleep 1
 kill -$stop $display
