@@ -18,6 +18,7 @@
 #include "app/SdlPlatform.h"
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
+#include "app/WebView.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 #include "link/Listeners.h"
@@ -110,6 +111,20 @@ int RunDisplay(const Options& options, const std::string& title) {
     return 1;
   }
 
+  // The browser view, when asked for: bound before start-up like the listeners.
+  std::unique_ptr<WebView> web;
+  if (options.webPort) {
+    try {
+      web = std::make_unique<WebView>(options.webAddress, *options.webPort);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "velmora: %s\n", error.what());
+      handover.Shutdown();
+      return 1;
+    }
+    std::fprintf(stderr, "velmora: the picture for browsers is at http://%s:%u/\n", options.webAddress.c_str(),
+                 static_cast<unsigned>(web->Port()));
+  }
+
   // Start-up: config.txt places the window and chooses the transport.
   Display display(platform.Window(), platform.Decoder(), flight);
   const std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
@@ -133,6 +148,15 @@ int RunDisplay(const Options& options, const std::string& title) {
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
                 LoopOptions{options.frames, options.screenshot, options.screenshotInterval}, gStop);
+  if (web) {
+    // A page chosen in a browser applies before the next frame, on this
+    // thread; each frame drawn goes to the browsers while someone watches.
+    display.FrameTimer().SetOnTimer([&] {
+      if (const auto page = web->TakePageRequest()) display.ShowPage(static_cast<Page>(*page));
+      loop.RunFrame();
+      web->FramePresented(platform);
+    });
+  }
   const auto started = std::chrono::steady_clock::now();
   loop.Run();
 
@@ -143,6 +167,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.FrameTimer().SetEnabled(false);
+  web.reset();
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away
   return 0;
