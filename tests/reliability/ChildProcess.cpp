@@ -256,6 +256,42 @@ int OpenFdCount(pid_t pid) {
   return n;
 }
 
+UdpSocketState UdpSocketOnPort(std::uint16_t port) {
+  // sl local_address rem_address st tx_queue:rx_queue tr:when retrnsmt uid
+  // timeout inode ref pointer drops; addresses and queues in hex.
+  std::ifstream f("/proc/net/udp");
+  std::string line;
+  std::getline(f, line);
+  UdpSocketState state;
+  while (std::getline(f, line)) {
+    std::istringstream in(line);
+    std::string sl, local, remote, st, queues, timer, retransmit, uid, timeout, inode, ref, pointer;
+    long drops = 0;
+    if (!(in >> sl >> local >> remote >> st >> queues >> timer >> retransmit >> uid >> timeout >> inode >> ref >>
+          pointer >> drops))
+      continue;
+    const auto colon = local.find(':');
+    if (colon == std::string::npos || std::stoul(local.substr(colon + 1), nullptr, 16) != port) continue;
+    state.found = true;
+    state.queuedBytes += std::stol(queues.substr(queues.find(':') + 1), nullptr, 16);
+    state.drops += drops;
+  }
+  return state;
+}
+
+long UdpReceiveBufferErrors() {
+  std::ifstream f("/proc/net/snmp");
+  std::string header, values;
+  while (std::getline(f, header) && std::getline(f, values)) {
+    if (header.rfind("Udp:", 0) != 0) continue;
+    std::istringstream names(header), numbers(values);
+    std::string name, number;
+    while (names >> name && numbers >> number)
+      if (name == "RcvbufErrors") return std::stol(number);
+  }
+  return -1;
+}
+
 double CpuSeconds(pid_t pid) {
   // Whole process: sum over its threads. schedstat's first field is the time
   // on a CPU in nanoseconds; stat's utime+stime (clock ticks) is the fallback.

@@ -90,6 +90,18 @@ long VmRssKb(pid_t pid);           // -1 when unknown
 int OpenFdCount(pid_t pid);        // -1 when unknown
 double CpuSeconds(pid_t pid);      // user + system, ns resolution where the kernel offers it
 
+// The kernel's view of the UDP socket bound to a local port: bytes waiting
+// in its receive queue and datagrams it dropped because the queue was full.
+struct UdpSocketState {
+  bool found = false;
+  long queuedBytes = 0;
+  long drops = 0;
+};
+UdpSocketState UdpSocketOnPort(std::uint16_t port);
+// Datagrams the whole machine dropped for a full receive queue (UDP
+// RcvbufErrors); -1 when unknown.
+long UdpReceiveBufferErrors();
+
 // "name: value" lines as printed by the display's --stats.
 std::map<std::string, double> ParseStats(const std::string& text);
 
