@@ -405,4 +405,15 @@ bool UdpSender::Send(const void* data, std::size_t size) {
   return ::send(fd_, data, size, MSG_DONTWAIT) == static_cast<ssize_t>(size);
 }
 
+long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  long sent = 0;
+  for (int drained = 0; drained < 5 && std::chrono::steady_clock::now() < end;) {
+    udp.Send(ValidMessage(-1.0 - static_cast<double>(sent++)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    drained = UdpSocketOnPort(port).queuedBytes == 0 ? drained + 1 : 0;
+  }
+  return sent;
+}
+
 }  // namespace velmora::reliability

@@ -137,4 +137,11 @@ class UdpSender {
   int fd_ = -1;
 };
 
+// A display binds its listeners before start-up has finished; until its main
+// loop runs, the network thread holds one datagram and the rest wait in the
+// socket (start-up serves hand-overs only for moments). Sends a valid
+// message every 40 ms until five in a row leave the socket's queue at once;
+// returns how many it sent.
+long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit);
+
 }  // namespace velmora::reliability

@@ -14,22 +14,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The listeners are bound before start-up has finished; until the main loop
-// runs, the network thread holds one datagram and the rest wait in the
-// socket (start-up serves hand-overs only for moments). Sends a message
-// every 40 ms until five in a row leave the socket's queue at once; returns
-// how many it sent.
-long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit) {
-  const auto end = Clock::now() + limit;
-  long sent = 0;
-  for (int drained = 0; drained < 5 && Clock::now() < end;) {
-    udp.Send(ValidMessage(-1.0 - static_cast<double>(sent++)));
-    std::this_thread::sleep_for(40ms);
-    drained = UdpSocketOnPort(port).queuedBytes == 0 ? drained + 1 : 0;
-  }
-  return sent;
-}
-
 TEST(UdpBurst, EveryMessageIsCounted) {
   constexpr long kMessages = 10000;
   TempDir dir;
