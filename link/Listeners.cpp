@@ -6,8 +6,8 @@
 #include <asio.hpp>
 
 #include <array>
-#include <cstdio>
 #include <atomic>
+#include <cstdio>
 #include <future>
 #include <list>
 #include <thread>
