@@ -125,6 +125,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
+  stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
   display.Start(transport);
   platform.ShowWindow();
   if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
