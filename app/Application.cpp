@@ -72,6 +72,21 @@ void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& tit
   ShowMessageBox("Application Error", text, BoxIcon::Error);
 }
 
+// The browser view's part in each frame: a page chosen in a browser applies
+// before the next frame, on this thread; each frame drawn goes to the
+// browsers while someone watches.
+class BrowserFrames : public FrameObserver {
+ public:
+  explicit BrowserFrames(WebView* web) : web_(web) {}
+  void FrameStarting(Display& display) override {
+    if (const auto page = web_->TakePageRequest()) display.ShowPage(static_cast<Page>(*page));
+  }
+  void FramePresented(Platform& platform) override { web_->FramePresented(platform); }
+
+ private:
+  WebView* web_;
+};
+
 }  // namespace
 
 void RequestStop() { gStop = true; }
@@ -143,15 +158,8 @@ int RunDisplay(const Options& options, const std::string& title) {
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
                 LoopOptions{options.frames, options.screenshot, options.screenshotInterval}, gStop);
-  if (web) {
-    // A page chosen in a browser applies before the next frame, on this
-    // thread; each frame drawn goes to the browsers while someone watches.
-    display.FrameTimer().SetOnTimer([&] {
-      if (const auto page = web->TakePageRequest()) display.ShowPage(static_cast<Page>(*page));
-      loop.RunFrame();
-      web->FramePresented(platform);
-    });
-  }
+  BrowserFrames browserFrames(web.get());
+  if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();
   loop.Run();
 

@@ -91,6 +91,7 @@ void MainLoop::Pace() {
 }
 
 void MainLoop::RunFrame() {
+  if (observer_) observer_->FrameStarting(display_);
   platform_.FrameStarting();
   display_.PrepareFrame();
   Pace();
@@ -100,6 +101,7 @@ void MainLoop::RunFrame() {
   stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0).count());
   stats_.Presented(t1);
   ++frames_;
+  if (observer_) observer_->FramePresented(platform_);
 }
 
 void MainLoop::Tick() {

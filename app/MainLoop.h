@@ -31,6 +31,15 @@ class PacingWait {
   virtual bool WaitForHandover(HandoverQueue& handover, Clock::duration timeout) = 0;
 };
 
+// Something beside the window that takes part in every frame, such as the
+// browser view: asked just before a frame starts, told once it is presented.
+class FrameObserver {
+ public:
+  virtual ~FrameObserver() = default;
+  virtual void FrameStarting(Display& display) = 0;
+  virtual void FramePresented(Platform& platform) = 0;
+};
+
 struct LoopOptions {
   std::optional<long> frames;      // stop after this many frames
   std::string screenshot;          // PNG written every screenshotInterval seconds
@@ -54,6 +63,8 @@ class MainLoop {
 
   long Frames() const { return frames_; }
 
+  void SetFrameObserver(FrameObserver* observer) { observer_ = observer; }
+
  private:
   // Returns false when the event asks to quit.
   bool Handle(const InputEvent& event);
@@ -70,6 +81,7 @@ class MainLoop {
   LoopOptions options_;
   const std::atomic<bool>& stop_;
   PacingWait& pacing_;
+  FrameObserver* observer_ = nullptr;
   long frames_ = 0;
   double nextShot_ = 0;
 };
