@@ -122,8 +122,13 @@ struct TelemetryListeners::Impl {
     udpSocket.async_receive_from(asio::buffer(udpBuffer), udpSender,
                            [this, generation](const std::error_code& ec, std::size_t n) {
                              if (generation != udpGeneration || !udpOpen) return;
-                             // Errors and oversized datagrams are dropped; reception goes on.
-                             if (!ec && n <= kMaxDatagram) {
+                             // Errors are dropped, oversized datagrams reported; reception goes on.
+                             if (!ec && n > kMaxDatagram) {
+                               const std::string peer = PeerText(udpSender);
+                               const auto received = Clock::now();
+                               HandOver([this, &peer, n, received] { sink.DatagramTooLarge(peer, n, received); });
+                               if (generation != udpGeneration || !udpOpen) return;
+                             } else if (!ec) {
                                const Arrival arrival{Transport::Udp, 0, std::string_view(udpBuffer.data(), n),
                                                      Clock::now(), {}};
                                const std::string peer = PeerText(udpSender);
