@@ -10,8 +10,9 @@
 namespace velmora {
 namespace {
 
-// What each position's instrument can show. A lamp is lit at exactly one
-// value and dark at 0; anything else leaves it dark, which is rarely meant.
+// What each position's instrument can show. A lamp state is a whole number
+// from 0 to the one value that lights the lamp; a state such as 1.5 or -1
+// leaves the lamp dark, which is rarely what the exporter meant.
 struct Span {
   enum Kind { None, Range, Lamp } kind;
   double lo, hi;  // Range: limits; Lamp: lo is the lit value
@@ -27,7 +28,7 @@ constexpr std::array<Span, kRecordPositions + 1> kSpans{{
     {Span::None, 0, 0},           // 6 spare
     {Span::Range, -10, 25},       // 7 angle of attack, scale -10..25
     {Span::Range, -5, 12},        // 8 G load
-    {Span::Range, -10, 10},       // 9 vertical speed, scale +/-10
+    {Span::Range, -18.7, 18.2},   // 9 vertical speed: scale marked +/-10, the needle stops beyond
     {Span::Range, 0, 3},          // 10 Mach
     {Span::Range, -90, 90},       // 11 commanded pitch
     {Span::Range, -180, 180},     // 12 commanded bank
@@ -132,9 +133,9 @@ std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagr
     if (span.kind == Span::Range && (v < span.lo || v > span.hi)) {
       out.push_back(Position(position) + " is " + Number(v) + ": the instrument shows " + Number(span.lo) +
                     " to " + Number(span.hi));
-    } else if (span.kind == Span::Lamp && v != span.lo && v != 0) {
-      out.push_back(Position(position) + " is " + Number(v) + ": the lamp is lit at exactly " + Number(span.lo) +
-                    " and dark at 0");
+    } else if (span.kind == Span::Lamp && (v < 0 || v > span.lo || v != static_cast<int>(v))) {
+      out.push_back(Position(position) + " is " + Number(v) + ": a lamp state is a whole number from 0 to " +
+                    Number(span.lo) + ", the lamp lit at exactly " + Number(span.lo));
     }
   }
 
@@ -142,8 +143,10 @@ std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagr
   if (!tail.empty())
     out.push_back(Quoted(tail) + " before \"$\" is not a field and is dropped: each number must be followed by a space");
   if (position > 0 && position < kRecordPositions)
-    out.push_back("only " + std::to_string(position) + (position == 1 ? " field" : " fields") + ": positions " +
-                  std::to_string(position + 1) + " to 33 keep their previous values");
+    out.push_back("only " + std::to_string(position) + (position == 1 ? " field" : " fields") +
+                  (position + 1 == kRecordPositions ? ": position 33 keeps its previous value"
+                                                     : ": positions " + std::to_string(position + 1) +
+                                                           " to 33 keep their previous values"));
   if (position > kRecordPositions && position <= kTelemetryPositions)
     out.push_back("positions 34 to " + std::to_string(position) + " are read but not used by the display");
   return out;
