@@ -11,6 +11,7 @@ packages=(
   libasio-dev libcairo2-dev
   xvfb x11-utils twm
   clang libclang-rt-14-dev
+  lua5.4 lua-socket
 )
 
 missing=()

@@ -265,7 +265,7 @@ int Listen(bool udp, bool tcp, std::optional<std::uint16_t> port) {
   }
   std::string what;
   if (udp) what = "UDP port " + std::to_string(listeners->UdpPort());
-  if (tcp) what += (udp ? " and TCP port " : "TCP port") + std::to_string(listeners->TcpPort());
+  if (tcp) what += (udp ? " and TCP port " : "TCP port ") + std::to_string(listeners->TcpPort());
   std::cerr << "velmora-decode: listening on " << what << " (Ctrl-C stops)" << std::endl;
 
   std::signal(SIGINT, OnStop);
