@@ -2,10 +2,8 @@
 #include "app/Application.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -22,35 +20,33 @@
 #include "link/Handover.h"
 #include "link/Listeners.h"
 #include "link/Recording.h"
+#include "link/RecordingFile.h"
 
 namespace velmora {
 namespace {
 
 std::atomic<bool> gStop{false};
 
+void PrintProblem(const std::string& message) { std::fprintf(stderr, "velmora: %s\n", message.c_str()); }
+
 // The --record file: every arrival with its time since the recording began,
-// flushed per message, since a recording meant for a bug report must survive
-// a crash.
+// written per message, since a recording meant for a bug report must survive
+// a crash (and whole lines only, should the disk fill up).
 class RecordingWriter : public ArrivalRecorder {
  public:
-  ~RecordingWriter() override {
-    if (file_) std::fclose(file_);
-  }
   bool Open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "ab");
-    if (!file_) {
-      std::fprintf(stderr, "velmora: cannot open --record file %s: %s\n", path.c_str(), std::strerror(errno));
+    if (std::string error = file_.Open(path, kRecordingHeader); !error.empty()) {
+      PrintProblem(error);
       return false;
     }
-    if (std::ftell(file_) == 0) std::fwrite(kRecordingHeader.data(), 1, kRecordingHeader.size(), file_);
     start_ = std::chrono::steady_clock::now();
     return true;
   }
   void Write(const Arrival& a) override {
-    Put(FormatRecordLine(Ms(a.received), TransportName(a.transport), a.bytes, a.connection));
+    file_.Append(FormatRecordLine(Ms(a.received), TransportName(a.transport), a.bytes, a.connection));
   }
   void Closed(std::uint32_t connection, std::chrono::steady_clock::time_point when) override {
-    Put(FormatCloseLine(Ms(when), connection));
+    file_.Append(FormatCloseLine(Ms(when), connection));
   }
 
  private:
@@ -58,12 +54,8 @@ class RecordingWriter : public ArrivalRecorder {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - start_).count();
     return ms < 0 ? 0 : ms;
   }
-  void Put(const std::string& line) {
-    std::fwrite(line.data(), 1, line.size(), file_);
-    std::fflush(file_);
-  }
 
-  std::FILE* file_ = nullptr;
+  RecordingFile file_{&PrintProblem};
   std::chrono::steady_clock::time_point start_;
 };
 
@@ -153,7 +145,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   loop.Run();
 
   // Close: config.txt first, then the last picture and the figures.
-  WriteConfigFile("config.txt", display.CurrentWindowConfig());
+  if (std::string error; !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error)) PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,8 +91,15 @@ Child::Child(const std::vector<std::string>& argv, const SpawnOptions& options) 
     redirect(options.stdoutPath, 1);
     redirect(options.stderrPath, 2);
     ::setpgid(0, 0);
+    if (options.fileSizeLimit) {
+      struct rlimit r {};
+      ::getrlimit(RLIMIT_FSIZE, &r);
+      r.rlim_cur = *options.fileSizeLimit;
+      if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(126);
+    }
     if (options.runAs && ::geteuid() == 0) {
-      if (::setgid(*options.runAs) != 0 || ::setuid(*options.runAs) != 0) ::_exit(126);
+      if (::setgroups(0, nullptr) != 0 || ::setgid(*options.runAs) != 0 || ::setuid(*options.runAs) != 0)
+        ::_exit(126);
     }
     if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
     for (const auto& e : options.env) ::putenv(const_cast<char*>(e.c_str()));
@@ -180,6 +188,32 @@ ExitInfo Child::Wait(std::chrono::milliseconds timeout) {
 ExitInfo Child::Terminate(std::chrono::milliseconds timeout) {
   if (Running()) ::kill(pid_, SIGTERM);
   return Wait(timeout);
+}
+
+bool Reachable(uid_t user, const std::string& path, int mode) {
+  pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0) ::_exit(2);
+    ::_exit(::access(path.c_str(), mode) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string RunnableBy(uid_t user, const std::string& exe, std::string* why) {
+  if (Reachable(user, exe, X_OK)) return exe;
+  static TempDir copies;
+  const std::string copy = copies.File(fs::path(exe).filename());
+  std::error_code ec;
+  ::chmod(copies.path().c_str(), 0755);
+  fs::copy_file(exe, copy, fs::copy_options::overwrite_existing, ec);
+  if (!ec && Reachable(user, copy, X_OK)) return copy;
+  if (why)
+    *why = "user " + std::to_string(user) + " can reach neither " + exe + " nor a copy in " + copies.path() +
+           (ec ? " (" + ec.message() + ")" : std::string(" (a folder above it is closed to that user)"));
+  return {};
 }
 
 namespace {

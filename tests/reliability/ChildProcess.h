@@ -37,6 +37,7 @@ struct SpawnOptions {
   std::string stdoutPath;   // empty: /dev/null
   std::string stderrPath;   // empty: /dev/null
   std::optional<uid_t> runAs;  // drop to this user (and its group) when we are root
+  std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE of the child, bytes
   std::vector<std::string> env;  // extra NAME=VALUE entries
 };
 
@@ -73,6 +74,16 @@ class Child {
   std::chrono::steady_clock::time_point started_;
   std::optional<ExitInfo> result_;
 };
+
+// True when user may reach path with the access mode (R_OK, W_OK, X_OK),
+// every folder on the way included.
+bool Reachable(uid_t user, const std::string& path, int mode);
+
+// The path by which user can run exe: exe itself when it can reach it (a
+// build inside a private folder is out of its reach), else a copy in a
+// folder of its own under $TMPDIR or /tmp, kept until this process ends.
+// Empty, with the reason in *why, when neither can be run.
+std::string RunnableBy(uid_t user, const std::string& exe, std::string* why);
 
 // Two ports free for UDP and TCP on loopback right now (a random base, checked).
 struct PortPair {

@@ -32,6 +32,7 @@ TEST(SendOptionsTest, AcceptedCommandLines) {
       {{"--demo", "--tcp", "[::1]:65535"}, T::Tcp, "::1", 65535, 30, 1},
       {{"--demo", "--udp", "[fe80::1]"}, T::Udp, "fe80::1", 20083, 30, 1},
       {{"--demo", "--rate", "60", "--speed=2.5"}, T::Udp, "127.0.0.1", 20083, 60, 2.5},
+      {{"--demo", "--rate", "1000"}, T::Udp, "127.0.0.1", 20083, 1000, 1},
       {{"--replay", "flight.rec", "--loop", "--speed", "0.5"}, T::Udp, "127.0.0.1", 20083, 30, 0.5},
   };
   for (const auto& c : cases) {
@@ -72,6 +73,7 @@ TEST(SendOptionsTest, MistakesAreUsageErrorsWithAReason) {
       {{"--demo", "--tcp", "[::1"}, "missing \"]\""},
       {{"--demo", "--tcp", "[::1]20081"}, "after \"]\""},
       {{"--demo", "--rate", "0"}, "--rate"},
+      {{"--demo", "--rate", "1000.5"}, "at most 1000"},
       {{"--demo", "--rate", "-30"}, "--rate"},
       {{"--demo", "--rate", "30hz"}, "--rate"},
       {{"--demo", "--rate", "nan"}, "--rate"},
