@@ -44,11 +44,18 @@ class RecordingWriter : public ArrivalRecorder {
     return true;
   }
   void Write(const Arrival& a) override {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(a.received - start_).count();
-    file_.Append(FormatRecordLine(ms < 0 ? 0 : ms, TransportName(a.transport), a.bytes));
+    file_.Append(FormatRecordLine(Ms(a.received), TransportName(a.transport), a.bytes, a.connection));
+  }
+  void Closed(std::uint32_t connection, std::chrono::steady_clock::time_point when) override {
+    file_.Append(FormatCloseLine(Ms(when), connection));
   }
 
  private:
+  std::int64_t Ms(std::chrono::steady_clock::time_point t) const {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - start_).count();
+    return ms < 0 ? 0 : ms;
+  }
+
   RecordingFile file_{&PrintProblem};
   std::chrono::steady_clock::time_point start_;
 };
@@ -136,11 +143,18 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Start-up: config.txt places the window and chooses the transport.
   Display display(platform.Window(), platform.Decoder(), flight);
-  const std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  // --transport overrides config.txt's fifth line for this run (and is kept
+  // at close like any choice).
+  std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
   stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
+  std::fprintf(stderr, "%s\n",
+               ListeningLine(transport, listeners->UdpActive() ? listeners->UdpPort() : 0,
+                             listeners->TcpActive() ? listeners->TcpPort() : 0)
+                   .c_str());
   display.Start(transport);
   platform.ShowWindow();
   if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
@@ -165,6 +179,7 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Close: config.txt first, then the last picture and the figures.
   if (std::string error; !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error)) PrintProblem(error);
+  reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
   if (options.stats)

@@ -36,8 +36,10 @@ std::string UsageText() {
       "  --record FILE              append every received message with its arrival time\n"
       "                             (velmora-send --replay FILE plays it back)\n"
       "  --stats                    print frame and latency figures on exit\n"
-      "  --udp-port N               UDP port (default 20083)\n"
-      "  --tcp-port N               TCP port (default 20081)\n"
+      "  --transport udp|tcp        listen on this transport for this run instead of the one\n"
+      "                             config.txt's fifth line names (kept in config.txt at close)\n"
+      "  --udp-port N               UDP port (default 20083; 0 picks a free one)\n"
+      "  --tcp-port N               TCP port (default 20081; 0 picks a free one)\n"
       "  --borderless               window without border (place and width from config.txt)\n"
       "  --software                 use the software renderer even in a window (faster than\n"
       "                             OpenGL emulated on the processor, e.g. without a GPU driver)\n"
@@ -141,11 +143,18 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
         return r;
       }
       o.page = p;
+    } else if (a == "--transport") {
+      if (!takeValue(v)) return r;
+      if (v != "udp" && v != "tcp") {
+        r.error = "--transport needs udp or tcp, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.transport = std::string(v);
     } else if (a == "--udp-port" || a == "--tcp-port") {
       if (!takeValue(v)) return r;
       unsigned port = 0;
-      if (!ParseNumber(v, port) || port < 1 || port > 65535) {
-        r.error = std::string(a) + " needs a port number from 1 to 65535, not '" + std::string(v) + "'";
+      if (!ParseNumber(v, port) || port > 65535) {
+        r.error = std::string(a) + " needs a port number from 0 (any free one) to 65535, not '" + std::string(v) + "'";
         return r;
       }
       (a == "--udp-port" ? o.udpPort : o.tcpPort) = static_cast<std::uint16_t>(port);

@@ -5,6 +5,7 @@
 
 #include <asio.hpp>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdio>
@@ -35,6 +36,13 @@ std::string PeerText(const Endpoint& ep) {
 // accepted: a datagram that fills the slot was cut short by the receive (or
 // reported as too large), so it is oversized and dropped whole.
 constexpr std::size_t kUdpSlot = TelemetryListeners::kMaxDatagram + 1;
+// Where the socket layer can say so, a datagram too long for its slot is
+// received with its real length (the bytes beyond the slot are discarded).
+#ifdef MSG_TRUNC
+constexpr asio::socket_base::message_flags kRealLength = MSG_TRUNC;
+#else
+constexpr asio::socket_base::message_flags kRealLength = 0;
+#endif
 constexpr std::size_t kTcpReadBuffer = 16384;
 
 // "a.b.c.d:port" without touching the heap; the network thread formats one
@@ -69,6 +77,7 @@ struct TelemetryListeners::Impl {
       Clock::time_point received;
       std::array<char, 24> peer{};
       std::size_t peerLength = 0;
+      bool tooLarge = false;  // dropped whole; size is its length as far as known
     };
     std::vector<char> bytes = std::vector<char>(kUdpBatchBytes);
     std::array<Entry, kUdpBatchDatagrams> entries;
@@ -173,15 +182,20 @@ struct TelemetryListeners::Impl {
     std::size_t used = 0;
     for (std::size_t attempt = 0; attempt < kUdpBatchDatagrams && used + kUdpSlot <= b.bytes.size(); ++attempt) {
       std::error_code ec;
-      const std::size_t n = udpSocket.receive_from(asio::buffer(b.bytes.data() + used, kUdpSlot), udpSender, 0, ec);
+      const std::size_t n =
+          udpSocket.receive_from(asio::buffer(b.bytes.data() + used, kUdpSlot), udpSender, kRealLength, ec);
       if (ec == asio::error::would_block || ec == asio::error::try_again) break;
-      if (ec || n > TelemetryListeners::kMaxDatagram) continue;
+      // Too long for a message: dropped whole, but reported, so an exporter
+      // author learns why nothing moves.
+      const bool tooLarge = (!ec && n > TelemetryListeners::kMaxDatagram) || ec == asio::error::message_size;
+      if (ec && !tooLarge) continue;
       auto& e = b.entries[b.count++];
       e.offset = used;
-      e.size = n;
+      e.size = tooLarge ? std::max(n, kUdpSlot) : n;
+      e.tooLarge = tooLarge;
       e.received = Clock::now();
       FormatPeer(udpSender, e.peer, e.peerLength);
-      used += n;
+      if (!tooLarge) used += n;
     }
     return b;
   }
@@ -194,10 +208,14 @@ struct TelemetryListeners::Impl {
     HandOver([this, &b] {
       for (std::size_t i = 0; i < b.count; ++i) {
         const auto& e = b.entries[i];
-        const Arrival a{Transport::Udp, 0, std::string_view(b.bytes.data() + e.offset, e.size), e.received,
-                        std::string_view(e.peer.data(), e.peerLength)};
+        const std::string_view peer(e.peer.data(), e.peerLength);
+        const Arrival a{Transport::Udp, 0, std::string_view(b.bytes.data() + e.offset, e.size), e.received, peer};
         try {
-          sink.Received(a);
+          if (e.tooLarge) {
+            sink.DatagramTooLarge(peer, e.size, e.received);
+          } else {
+            sink.Received(a);
+          }
         } catch (...) {
           // A datagram's failure is its own; reception goes on.
         }

@@ -51,6 +51,9 @@ class TelemetrySink {
   // A TCP connection failed; the message is the one the user sees, without a
   // closing ".".
   virtual void ConnectionFailed(std::uint32_t connection, std::string_view peer, const std::string& message) = 0;
+  // A datagram longer than kMaxDatagram arrived and was dropped whole.
+  virtual void DatagramTooLarge(std::string_view /*peer*/, std::size_t /*size*/,
+                                std::chrono::steady_clock::time_point /*received*/) {}
 };
 
 // A listener could not be opened; what() is the message the user sees and

@@ -13,6 +13,7 @@ packages=(
   libwebsocketpp-dev libturbojpeg0-dev chromium nodejs
   xvfb x11-utils twm
   clang libclang-rt-14-dev
+  lua5.4 lua-socket
 )
 
 missing=()

@@ -10,7 +10,7 @@ ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a)
 TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
-                  "--borderless", "--record", "rec.txt", "--software"});
+                  "--borderless", "--record", "rec.txt", "--software", "--transport=udp"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -25,6 +25,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_TRUE(o.borderless);
   EXPECT_EQ(o.record, "rec.txt");
   EXPECT_TRUE(o.software);
+  EXPECT_EQ(o.transport, "udp");
 }
 
 TEST(CommandLine, DefaultsKeepTheUsualPorts) {
@@ -56,7 +57,8 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--frames", "0"}, "at least 1"},
       {{"--frames", "3x"}, "'3x'"},
       {{"--page", "3"}, "1 (flight) or 2"},
-      {{"--udp-port", "70000"}, "1 to 65535"},
+      {{"--udp-port", "70000"}, "0 (any free one) to 65535"},
+      {{"--transport", "UDP"}, "udp or tcp, not 'UDP'"},
       {{"--screenshot-interval", "-1", "--screenshot", "a.png"}, "positive"},
       {{"--screenshot-interval", "1"}, "needs --screenshot"},
       {{"--bogus"}, "unknown option '--bogus'"},
