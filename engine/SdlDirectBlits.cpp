@@ -11,6 +11,10 @@
 #include <emmintrin.h>
 #define VELMORA_SSE2 1
 #endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define VELMORA_AVX2 1
+#endif
 
 namespace velmora {
 
@@ -70,8 +74,45 @@ inline __m128i Blend4(__m128i s, __m128i d) {
 }
 #endif
 
+#ifdef VELMORA_AVX2
+// Blend4 on eight pixels, where the processor has AVX2.
+__attribute__((target("avx2"))) int BlendRowAvx2(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  const __m256i rb = _mm256_set1_epi32(0xFF00FF), g = _mm256_set1_epi32(0xFF00), ff = _mm256_set1_epi32(0xFF);
+  const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i alpha = _mm256_srli_epi32(s, 24);
+    const __m256i isZero = _mm256_cmpeq_epi32(alpha, zero);
+    if (_mm256_movemask_epi8(isZero) == -1) continue;
+    __m256i* at = reinterpret_cast<__m256i*>(dst + i);
+    const __m256i d = _mm256_loadu_si256(at);
+    __m256i s1 = _mm256_and_si256(s, rb);
+    s1 = _mm256_or_si256(_mm256_srli_epi32(s1, 16), _mm256_slli_epi32(s1, 16));
+    const __m256i sg = _mm256_and_si256(s, g);
+    const __m256i opaque = _mm256_or_si256(top, _mm256_or_si256(sg, s1));
+    __m256i d1 = _mm256_and_si256(d, rb);
+    d1 = _mm256_and_si256(_mm256_add_epi32(d1, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(s1, d1), alpha), 8)), rb);
+    __m256i dg = _mm256_and_si256(d, g);
+    dg = _mm256_and_si256(_mm256_add_epi32(dg, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(sg, dg), alpha), 8)), g);
+    const __m256i na = _mm256_add_epi32(
+        alpha, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(d, 24), _mm256_xor_si256(alpha, ff)), 8));
+    const __m256i blended = _mm256_or_si256(_mm256_or_si256(d1, dg), _mm256_slli_epi32(na, 24));
+    __m256i out = _mm256_blendv_epi8(blended, opaque, _mm256_cmpeq_epi32(alpha, ff));
+    out = _mm256_blendv_epi8(out, d, isZero);
+    _mm256_storeu_si256(at, out);
+  }
+  return i;
+}
+
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
 void BlendRow(const std::uint32_t* src, std::uint32_t* dst, int n) {
   int i = 0;
+#ifdef VELMORA_AVX2
+  if (kHaveAvx2) i = BlendRowAvx2(src, dst, n);
+#endif
 #ifdef VELMORA_SSE2
   for (; i + 4 <= n; i += 4) {
     const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
@@ -179,11 +220,27 @@ void DrawTriangle(const PixelRows& pic, const Corner& c0, const Corner& c1, cons
   // below are of non-negative numbers well under 2^53: the division in
   // double truncates to SDL's integer quotient.
   const double a = static_cast<double>(area);
+  const std::int64_t stepX[3] = {stepX0, stepX1, stepX2}, bias[3] = {bias0, bias1, bias2};
   for (std::int64_t y = by; y < by1; ++y, row0 += stepY0, row1 += stepY1, row2 += stepY2) {
-    std::int64_t w0 = row0, w1 = row1, w2 = row2;
-    std::uint32_t* out = back.pixels + y * back.pitch;
-    for (std::int64_t x = bx; x < bx1; ++x, w0 += stepX0, w1 += stepX1, w2 += stepX2) {
-      if (w0 + bias0 < 0 || w1 + bias1 < 0 || w2 + bias2 < 0) continue;
+    // The pixels whose weights all pass, found per row: each weight is
+    // row + (x − bx)·step, so each edge bounds x on one side.
+    const std::int64_t row[3] = {row0, row1, row2};
+    std::int64_t lo = 0, hi = bx1 - bx - 1;
+    for (int k = 0; k < 3 && lo <= hi; ++k) {
+      const std::int64_t n = row[k] + bias[k];  // weight + bias at the box's left column
+      if (stepX[k] > 0) {
+        if (n < 0) lo = std::max(lo, (-n + stepX[k] - 1) / stepX[k]);
+      } else if (stepX[k] < 0) {
+        if (n < 0) hi = -1;
+        else hi = std::min(hi, n / -stepX[k]);
+      } else if (n < 0) {
+        hi = -1;
+      }
+    }
+    if (lo > hi) continue;
+    std::int64_t w0 = row0 + lo * stepX0, w1 = row1 + lo * stepX1;
+    std::uint32_t* out = back.pixels + y * back.pitch + bx;
+    for (std::int64_t x = lo; x <= hi; ++x, w0 += stepX0, w1 += stepX1) {
       const auto sx = static_cast<std::int64_t>(static_cast<double>(w0 * u0 + w1 * u1 + uBase) / a);
       const auto sy = static_cast<std::int64_t>(static_cast<double>(w0 * v0 + w1 * v1 + vBase) / a);
       out[x] = BlendExact(pic.pixels[sy * pic.pitch + sx], out[x]);
@@ -191,7 +248,72 @@ void DrawTriangle(const PixelRows& pic, const Corner& c0, const Corner& c1, cons
   }
 }
 
+// ---------------------------------------------------------------- stretch
+
+// SDL's scaler set-up for one axis: first source position and step in
+// 16.16 fixed point.
+void ScalerStart(int srcN, int dstN, int& start, int& step) {
+  step = static_cast<int>((static_cast<std::uint32_t>(srcN) << 16) / static_cast<std::uint32_t>(dstN));
+  const std::int64_t half = 1 << 15;
+  const std::int64_t lo = static_cast<std::int64_t>(step) * (half & 0xFFFF);
+  const std::int64_t hi = static_cast<std::int64_t>(step) * (half >> 16);
+  start = static_cast<int>(hi + ((lo + 0x8000) >> 16)) - (1 << 15);
+}
+
+void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t* out, int n) {
+  int i = 0;
+#ifdef VELMORA_SSE2
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i fb = _mm_set1_epi16(static_cast<short>(f)), fa = _mm_set1_epi16(static_cast<short>(128 - f));
+  for (; i + 4 <= n; i += 4) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), fa),
+                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), fb)), 7);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), fa),
+                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), fb)), 7);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+  }
+#endif
+  for (; i < n; ++i) {
+    std::uint32_t v = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const std::uint32_t ca = (a[i] >> shift) & 0xFFu, cb = (b[i] >> shift) & 0xFFu;
+      v |= ((ca * static_cast<std::uint32_t>(128 - f) + cb * static_cast<std::uint32_t>(f)) >> 7) << shift;
+    }
+    out[i] = v;
+  }
+}
+
 }  // namespace
+
+bool StretchRowsLinear(const PixelRows& src, PixelRows dst) {
+  if (src.width != dst.width || src.width < 2 || src.height < 2 || dst.height < 1 || src.width > 0xFFFF ||
+      src.height > 0xFFFF || dst.height > 0xFFFF)
+    return false;
+  int pos = 0, step = 0;
+  ScalerStart(src.height, dst.height, pos, step);
+  // Rows SDL pads: before the first source row, and from the last pair on.
+  for (int i = 0; i < dst.height; ++i, pos += step) {
+    std::uint32_t* out = dst.pixels + static_cast<std::ptrdiff_t>(i) * dst.pitch;
+    int row = 0, f = 0;
+    bool pair = true;
+    if (pos < 0) {
+      pair = false;
+    } else {
+      row = static_cast<int>(static_cast<std::uint32_t>(pos) >> 16);
+      if (row > src.height - 2) {
+        pair = false;
+        row = src.height - 1;
+      } else {
+        f = static_cast<int>((static_cast<std::uint32_t>(pos >> 9)) & 127u);
+      }
+    }
+    const std::uint32_t* a = src.pixels + static_cast<std::ptrdiff_t>(row) * src.pitch;
+    MixRow(a, pair ? a + src.pitch : a, f, out, dst.width);
+  }
+  return true;
+}
 
 QuadRoute ClassifyQuad(const QuadCorner c[4], int texWidth, int texHeight, IntBox& src, IntBox& dst) {
   // SDL's test, for the triangles (0 1 2) and (0 2 3): the top-left and

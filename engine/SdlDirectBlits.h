@@ -51,4 +51,10 @@ void BlendCopy(const PixelRows& picture, const IntBox& src, PixelRows back, int 
 // to mirror; SDL must then draw them.
 bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows back);
 
+// SDL's linear stretch (SDL_SoftStretchLinear) of a whole 32-bit buffer
+// onto another of the same width and any height: only rows are mixed, in
+// sevenths-of-128 weights as SDL mixes them, every byte alike. False (nothing
+// written) when the widths differ.
+bool StretchRowsLinear(const PixelRows& src, PixelRows dst);
+
 }  // namespace velmora

@@ -113,6 +113,10 @@ struct SdlRenderDevice::Impl {
     presentScaled = nullptr;
   }
 
+  static PixelRows Rows(SDL_Surface* s) {
+    return PixelRows{static_cast<std::uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
+  }
+
   // The back buffer into the window surface as SDL's software renderer
   // copies a linearly filtered target texture: a plain copy at the same
   // size, else a linear stretch (through a buffer in the back buffer's
@@ -128,7 +132,9 @@ struct SdlRenderDevice::Impl {
     } else {
       SDL_SetSurfaceRLE(win, 0);
       if (back->format->format == win->format->format) {
-        SDL_SoftStretchLinear(back, &src, win, &dst);
+        // Same width (the usual window): only rows to mix.
+        if (SDL_MUSTLOCK(win) || !StretchRowsLinear(Rows(back), Rows(win)))
+          SDL_SoftStretchLinear(back, &src, win, &dst);
       } else {
         if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
           SDL_FreeSurface(presentScaled);
@@ -139,7 +145,8 @@ struct SdlRenderDevice::Impl {
           if (!presentScaled) return;
           SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
         }
-        SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
+        if (!StretchRowsLinear(Rows(back), Rows(presentScaled)))
+          SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
         SDL_Rect whole{0, 0, dst.w, dst.h};
         SDL_LowerBlit(presentScaled, &whole, win, &dst);
       }
@@ -164,7 +171,7 @@ struct SdlRenderDevice::Impl {
     if (SDL_LockTexture(copy.texture, nullptr, &texels, &pitch) != 0) return false;
     SDL_RenderFlush(renderer);
     const PixelRows picture{static_cast<std::uint32_t*>(texels), tw, th, pitch / 4};
-    const PixelRows out{static_cast<std::uint32_t*>(back->pixels), back->w, back->h, back->pitch / 4};
+    const PixelRows out = Rows(back);
     bool done = true;
     if (route == QuadRoute::Copy)
       BlendCopy(picture, src, out, dst.x, dst.y);
