@@ -260,11 +260,12 @@ void ScalerStart(int srcN, int dstN, int& start, int& step) {
   start = static_cast<int>(hi + ((lo + 0x8000) >> 16)) - (1 << 15);
 }
 
-void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t* out, int n) {
+void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t keep, std::uint32_t* out, int n) {
   int i = 0;
 #ifdef VELMORA_SSE2
   const __m128i zero = _mm_setzero_si128();
   const __m128i fb = _mm_set1_epi16(static_cast<short>(f)), fa = _mm_set1_epi16(static_cast<short>(128 - f));
+  const __m128i mask = _mm_set1_epi32(static_cast<int>(keep));
   for (; i + 4 <= n; i += 4) {
     const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
     const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
@@ -272,7 +273,7 @@ void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t
                                                     _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), fb)), 7);
     const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), fa),
                                                     _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), fb)), 7);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_and_si128(_mm_packus_epi16(lo, hi), mask));
   }
 #endif
   for (; i < n; ++i) {
@@ -281,13 +282,13 @@ void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t
       const std::uint32_t ca = (a[i] >> shift) & 0xFFu, cb = (b[i] >> shift) & 0xFFu;
       v |= ((ca * static_cast<std::uint32_t>(128 - f) + cb * static_cast<std::uint32_t>(f)) >> 7) << shift;
     }
-    out[i] = v;
+    out[i] = v & keep;
   }
 }
 
 }  // namespace
 
-bool StretchRowsLinear(const PixelRows& src, PixelRows dst) {
+bool StretchRowsLinear(const PixelRows& src, PixelRows dst, std::uint32_t keep) {
   if (src.width != dst.width || src.width < 2 || src.height < 2 || dst.height < 1 || src.width > 0xFFFF ||
       src.height > 0xFFFF || dst.height > 0xFFFF)
     return false;
@@ -310,7 +311,7 @@ bool StretchRowsLinear(const PixelRows& src, PixelRows dst) {
       }
     }
     const std::uint32_t* a = src.pixels + static_cast<std::ptrdiff_t>(row) * src.pitch;
-    MixRow(a, pair ? a + src.pitch : a, f, out, dst.width);
+    MixRow(a, pair ? a + src.pitch : a, f, keep, out, dst.width);
   }
   return true;
 }

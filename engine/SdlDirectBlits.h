@@ -54,7 +54,9 @@ bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows b
 // SDL's linear stretch (SDL_SoftStretchLinear) of a whole 32-bit buffer
 // onto another of the same width and any height: only rows are mixed, in
 // sevenths-of-128 weights as SDL mixes them, every byte alike. False (nothing
-// written) when the widths differ.
-bool StretchRowsLinear(const PixelRows& src, PixelRows dst);
+// written) when the widths differ. Only the bits of keep are kept: a
+// window without alpha gets the colour bits alone, as SDL's conversion
+// from ARGB gives them.
+bool StretchRowsLinear(const PixelRows& src, PixelRows dst, std::uint32_t keep = 0xFFFFFFFFu);
 
 }  // namespace velmora

@@ -117,10 +117,30 @@ struct SdlRenderDevice::Impl {
     return PixelRows{static_cast<std::uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
   }
 
+  // SDL's own stretch, through a kept buffer in the back buffer's format
+  // when the window's differs.
+  void StretchThroughSdl(SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
+    if (back->format->format == win->format->format) {
+      SDL_SoftStretchLinear(back, &src, win, &dst);
+      return;
+    }
+    if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
+      SDL_FreeSurface(presentScaled);
+      presentScaled = nullptr;
+    }
+    if (!presentScaled) {
+      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, back->format->format);
+      if (!presentScaled) return;
+      SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
+    }
+    SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
+    SDL_Rect whole{0, 0, dst.w, dst.h};
+    SDL_LowerBlit(presentScaled, &whole, win, &dst);
+  }
+
   // The back buffer into the window surface as SDL's software renderer
   // copies a linearly filtered target texture: a plain copy at the same
-  // size, else a linear stretch (through a buffer in the back buffer's
-  // format when the window's differs), replacing every pixel.
+  // size, else a linear stretch, replacing every pixel.
   void Present() {
     SDL_Surface* win = SDL_GetWindowSurface(window);
     if (!win) return;
@@ -131,25 +151,13 @@ struct SdlRenderDevice::Impl {
       SDL_BlitSurface(back, &src, win, &dst);
     } else {
       SDL_SetSurfaceRLE(win, 0);
-      if (back->format->format == win->format->format) {
-        // Same width (the usual window): only rows to mix.
-        if (SDL_MUSTLOCK(win) || !StretchRowsLinear(Rows(back), Rows(win)))
-          SDL_SoftStretchLinear(back, &src, win, &dst);
-      } else {
-        if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
-          SDL_FreeSurface(presentScaled);
-          presentScaled = nullptr;
-        }
-        if (!presentScaled) {
-          presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, back->format->format);
-          if (!presentScaled) return;
-          SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
-        }
-        if (!StretchRowsLinear(Rows(back), Rows(presentScaled)))
-          SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
-        SDL_Rect whole{0, 0, dst.w, dst.h};
-        SDL_LowerBlit(presentScaled, &whole, win, &dst);
-      }
+      // The usual window has the buffer's width: only rows to mix, and into
+      // a window without alpha (XRGB) the conversion SDL runs afterwards,
+      // masking alpha away, comes in the same pass.
+      const Uint32 format = win->format->format;
+      const bool direct = !SDL_MUSTLOCK(win) && (format == back->format->format || format == SDL_PIXELFORMAT_RGB888);
+      if (!direct || !StretchRowsLinear(Rows(back), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
+        StretchThroughSdl(win, src, dst);
     }
     SDL_UpdateWindowSurface(window);
   }
