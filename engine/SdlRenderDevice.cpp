@@ -238,14 +238,25 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (params.vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
   flags |= software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
-  if (software && d.options.fastPaths && d.options.directBlits) {
-    // The same software renderer, drawing into a surface this device can
-    // reach; EndScene presents it into the window surface.
+  const bool direct = d.options.fastPaths && d.options.directBlits;
+  if (!software || !direct) {
+    d.renderer = SDL_CreateRenderer(d.window, -1, flags);
+    if (!d.renderer) return DeviceStatus::NotAvailable;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(d.renderer, &info);
+    // Given the software renderer unasked (the driver hint, no accelerated
+    // one): it draws into the back buffer surface below all the same.
+    if (direct && (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
+      SDL_DestroyRenderer(d.renderer);
+      d.renderer = nullptr;
+    }
+  }
+  if (!d.renderer) {
+    // The software renderer, drawing into a surface this device can reach;
+    // EndScene presents it into the window surface.
     d.back = SDL_CreateRGBSurfaceWithFormat(0, params.width, params.height, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!d.back) return DeviceStatus::OutOfVideoMemory;
     d.renderer = SDL_CreateSoftwareRenderer(d.back);
-  } else {
-    d.renderer = SDL_CreateRenderer(d.window, -1, flags);
   }
   if (!d.renderer) return DeviceStatus::NotAvailable;
   SDL_RendererInfo info{};
