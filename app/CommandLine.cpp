@@ -43,6 +43,9 @@ std::string UsageText() {
       "                             OpenGL emulated on the processor, e.g. without a GPU driver)\n"
       "  --null-render              compute every frame but rasterise nothing (measures the\n"
       "                             display's own CPU cost; no screenshots)\n"
+      "  --web [ADDR:]PORT          serve the live picture to browsers on PORT, on\n"
+      "                             127.0.0.1 unless ADDR is given (0.0.0.0: every network,\n"
+      "                             for tablets)\n"
       "  --version                  print the version and exit\n"
       "  --help                     print this help and exit\n"
       "\n"
@@ -146,6 +149,25 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
         return r;
       }
       (a == "--udp-port" ? o.udpPort : o.tcpPort) = static_cast<std::uint16_t>(port);
+    } else if (a == "--web") {
+      if (!takeValue(v)) return r;
+      std::string_view port = v;
+      if (const auto colon = v.rfind(':'); colon != std::string_view::npos) {
+        std::string_view host = v.substr(0, colon);
+        if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+        if (host.empty()) {
+          r.error = "--web needs an address before ':', as 0.0.0.0:8083";
+          return r;
+        }
+        o.webAddress = std::string(host);
+        port = v.substr(colon + 1);
+      }
+      unsigned n = 0;
+      if (!ParseNumber(port, n) || n > 65535) {
+        r.error = "--web needs [ADDR:]PORT with a port from 0 to 65535, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.webPort = static_cast<std::uint16_t>(n);
     } else {
       r.error = "unknown option '" + std::string(args[i]) + "' (see --help)";
       return r;

@@ -25,6 +25,8 @@ struct Options {
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;
   bool version = false;
+  std::optional<std::uint16_t> webPort;  // --web [ADDR:]PORT: the browser view
+  std::string webAddress = "127.0.0.1";
 };
 
 struct ParseOutcome {

@@ -12,6 +12,7 @@
 #include "engine/SdlDirectBlits.h"
 #include "engine/SdlSoftwarePaths.h"
 #include "engine/SdlText.h"
+#include "engine/SdlPngFile.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
@@ -490,19 +491,9 @@ bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
   if (!ReadPixels(px, w, h)) return false;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!s) return false;
-  // Written beside the destination and renamed, so a reader never sees half a file.
-  const std::string tmp = path + ".tmp";
-  const bool ok = IMG_SavePNG(s, tmp.c_str()) == 0;
+  const bool ok = SavePngReplacing(s, path);
   SDL_FreeSurface(s);
-  if (!ok) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return ok;
 }
 
 }  // namespace velmora

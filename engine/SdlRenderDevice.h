@@ -46,7 +46,7 @@ class SdlRenderDevice : public RenderDevice {
   void NotifyTargetsReset();  // SDL_RENDER_TARGETS_RESET
   void NotifyDeviceReset();   // SDL_RENDER_DEVICE_RESET
 
-  // Writes the back buffer as PNG (temporary file, then rename).
+  // Writes the back buffer as PNG; a failed write keeps the previous file.
   bool SaveScreenshot(const std::string& path);
   // The back buffer as 0xAARRGGBB words, row by row.
   bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height);

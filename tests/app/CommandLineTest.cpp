@@ -35,6 +35,21 @@ TEST(CommandLine, DefaultsKeepTheUsualPorts) {
   EXPECT_FALSE(r.options.frames);
 }
 
+TEST(CommandLine, WebViewBindsToLoopbackUnlessAnAddressIsGiven) {
+  struct Case { std::string_view arg; const char* address; int port; } cases[] = {
+      {"8083", "127.0.0.1", 8083},
+      {"0.0.0.0:8083", "0.0.0.0", 8083},
+      {"[::]:9000", "::", 9000},
+  };
+  for (const auto& c : cases) {
+    auto r = Parse({"--web", c.arg});
+    ASSERT_EQ(r.error, "") << c.arg;
+    EXPECT_EQ(r.options.webAddress, c.address) << c.arg;
+    EXPECT_EQ(r.options.webPort, c.port) << c.arg;
+  }
+  EXPECT_FALSE(Parse({}).options.webPort);
+}
+
 TEST(CommandLine, RejectsBadInputWithAClearMessage) {
   struct Case { std::vector<std::string_view> args; const char* needle; } cases[] = {
       {{"--frames"}, "needs a value"},
@@ -46,6 +61,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--screenshot-interval", "1"}, "needs --screenshot"},
       {{"--bogus"}, "unknown option '--bogus'"},
       {{"--stats=yes"}, "takes no value"},
+      {{"--web", ":8083"}, "address before ':'"},
+      {{"--web", "0.0.0.0:80x"}, "[ADDR:]PORT"},
+      {{"--web", "70000"}, "[ADDR:]PORT"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);

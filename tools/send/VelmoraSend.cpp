@@ -6,6 +6,7 @@
 #include "link/Recording.h"
 #include "link/Telemetry.h"
 #include "tools/send/DemoFlight.h"
+#include "tools/send/Relay.h"
 #include "tools/send/SendOptions.h"
 
 #include <asio.hpp>
@@ -70,6 +71,7 @@ constexpr std::string_view kUnits[kRecordPositions + 1] = {
 void PrintHelp(std::ostream& out) {
   out << "Usage: velmora-send (--demo | --replay FILE [--loop]) [--udp [HOST[:PORT]] | --tcp [HOST[:PORT]]]\n"
          "                   [--rate HZ] [--speed X] [--count N] [--duration SEC]\n"
+         "       velmora-send --relay [--listen udp|tcp[:PORT]] --to udp|tcp:HOST[:PORT] ...\n"
          "\n"
          "Sends telemetry to the Velmora display, as the simulator's export script would.\n"
          "\n"
@@ -89,6 +91,12 @@ void PrintHelp(std::ostream& out) {
          "  --speed X           play the demo or the recording X times as fast\n"
          "  --count N           stop after N messages have been sent\n"
          "  --duration SEC      stop after SEC seconds\n"
+         "  --relay             receive as the display would (default udp:20083) and forward\n"
+         "                      every message unchanged, in order, to each --to target; a\n"
+         "                      TCP target reconnects and drops its oldest messages once\n"
+         "                      more than 1 s behind. Ctrl-C prints sent and dropped\n"
+         "  --listen udp|tcp[:PORT]     where the relay receives\n"
+         "  --to udp|tcp:HOST[:PORT]    a display to feed (repeat for several)\n"
          "  -h, --help          show this text\n"
          "\n"
          "Message format: numbers, each followed by one space, closed by \"$\"; the demo\n"
@@ -279,6 +287,7 @@ int Main(int argc, char** argv) {
     PrintHelp(std::cout);
     return 0;
   }
+  if (o.relay) return RunRelay(o);
 
   std::vector<RecordedMessage> recording;
   if (!o.replayFile.empty()) {
