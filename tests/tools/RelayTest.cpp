@@ -104,7 +104,7 @@ TEST(RelayTest, EveryMessageReachesTheLiveTargetsInOrderWhateverTheOthersDo) {
       ASSERT_EQ(::send(out.fd, m.data(), m.size(), MSG_NOSIGNAL), static_cast<ssize_t>(m.size()));
       // The fast target has it before the next one is due.
       pollfd p{fast.fd, POLLIN, 0};
-      while (fastGot.size() < static_cast<std::size_t>(i + 1) && ::poll(&p, 1, 100) == 1) {
+      while (fastGot.size() < static_cast<std::size_t>(i + 1) && ::poll(&p, 1, 1000) == 1) {
         char buf[8192];
         const ssize_t n = ::recv(fast.fd, buf, sizeof buf, 0);
         Collect(pending, buf, n, fastGot);
@@ -120,7 +120,9 @@ TEST(RelayTest, EveryMessageReachesTheLiveTargetsInOrderWhateverTheOthersDo) {
     std::vector<long> all(kCount);
     for (long i = 0; i < kCount; ++i) all[i] = i;
     EXPECT_EQ(fastGot, all);
-    EXPECT_LT(worstDelay, 50ms);
+    // A relay held up by the slow or the absent target would keep the live
+    // one waiting for seconds; the bound leaves room for a loaded machine.
+    EXPECT_LT(worstDelay, 500ms);
     EXPECT_TRUE(InOrderWithoutRepeats(slowGot));
     const auto counts = relay.Counts();
     ASSERT_EQ(counts.size(), 3u);
