@@ -16,6 +16,7 @@
 #include "app/SdlPlatform.h"
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
+#include "app/WebView.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 #include "link/Listeners.h"
@@ -43,11 +44,18 @@ class RecordingWriter : public ArrivalRecorder {
     return true;
   }
   void Write(const Arrival& a) override {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(a.received - start_).count();
-    file_.Append(FormatRecordLine(ms < 0 ? 0 : ms, TransportName(a.transport), a.bytes));
+    file_.Append(FormatRecordLine(Ms(a.received), TransportName(a.transport), a.bytes, a.connection));
+  }
+  void Closed(std::uint32_t connection, std::chrono::steady_clock::time_point when) override {
+    file_.Append(FormatCloseLine(Ms(when), connection));
   }
 
  private:
+  std::int64_t Ms(std::chrono::steady_clock::time_point t) const {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - start_).count();
+    return ms < 0 ? 0 : ms;
+  }
+
   RecordingFile file_{&PrintProblem};
   std::chrono::steady_clock::time_point start_;
 };
@@ -70,6 +78,21 @@ void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& tit
                 title.c_str(), static_cast<const void*>(&gStop), WithFullStop(error.what()).c_str());
   ShowMessageBox("Application Error", text, BoxIcon::Error);
 }
+
+// The browser view's part in each frame: a page chosen in a browser applies
+// before the next frame, on this thread; each frame drawn goes to the
+// browsers while someone watches.
+class BrowserFrames : public FrameObserver {
+ public:
+  explicit BrowserFrames(WebView* web) : web_(web) {}
+  void FrameStarting(Display& display) override {
+    if (const auto page = web_->TakePageRequest()) display.ShowPage(static_cast<Page>(*page));
+  }
+  void FramePresented(Platform& platform) override { web_->FramePresented(platform); }
+
+ private:
+  WebView* web_;
+};
 
 }  // namespace
 
@@ -104,12 +127,34 @@ int RunDisplay(const Options& options, const std::string& title) {
     return 1;
   }
 
+  // The browser view, when asked for: bound before start-up like the listeners.
+  std::unique_ptr<WebView> web;
+  if (options.webPort) {
+    try {
+      web = std::make_unique<WebView>(options.webAddress, *options.webPort);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "velmora: %s\n", error.what());
+      handover.Shutdown();
+      return 1;
+    }
+    std::fprintf(stderr, "velmora: the picture for browsers is at http://%s:%u/\n", options.webAddress.c_str(),
+                 static_cast<unsigned>(web->Port()));
+  }
+
   // Start-up: config.txt places the window and chooses the transport.
   Display display(platform.Window(), platform.Decoder(), flight);
-  const std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  // --transport overrides config.txt's fifth line for this run (and is kept
+  // at close like any choice).
+  std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
+  stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
+  std::fprintf(stderr, "%s\n",
+               ListeningLine(transport, listeners->UdpActive() ? listeners->UdpPort() : 0,
+                             listeners->TcpActive() ? listeners->TcpPort() : 0)
+                   .c_str());
   display.Start(transport);
   platform.ShowWindow();
   if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
@@ -127,16 +172,20 @@ int RunDisplay(const Options& options, const std::string& title) {
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
                 LoopOptions{options.frames, options.screenshot, options.screenshotInterval}, gStop);
+  BrowserFrames browserFrames(web.get());
+  if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();
   loop.Run();
 
   // Close: config.txt first, then the last picture and the figures.
   if (std::string error; !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error)) PrintProblem(error);
+  reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.FrameTimer().SetEnabled(false);
+  web.reset();
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away
   return 0;

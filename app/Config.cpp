@@ -155,4 +155,14 @@ ListenerChoice ListenersFor(std::string_view transport) {
   return {};
 }
 
+std::string ListeningLine(std::string_view transport, std::uint16_t udpPort, std::uint16_t tcpPort) {
+  const std::string udp = "UDP port " + std::to_string(udpPort), tcp = "TCP port " + std::to_string(tcpPort);
+  if (udpPort && tcpPort)
+    return "velmora: listening on " + udp + " and " + tcp + " (config.txt line 5 is '" + std::string(transport) +
+           "', neither tcp nor udp)";
+  if (tcpPort) return "velmora: listening on " + tcp + " (UDP off; --transport udp or config.txt line 5 switches)";
+  if (udpPort) return "velmora: listening on " + udp + " (TCP off; --transport tcp or config.txt line 5 switches)";
+  return "velmora: not listening";
+}
+
 }  // namespace velmora

@@ -43,6 +43,11 @@ struct ListenerChoice {
 };
 ListenerChoice ListenersFor(std::string_view transport);
 
+// The start-up line that tells which port listens and how to switch, for
+// example "velmora: listening on TCP port 20081 (UDP off; --transport udp or
+// config.txt line 5 switches)". A port of 0 means that listener is off.
+std::string ListeningLine(std::string_view transport, std::uint16_t udpPort, std::uint16_t tcpPort);
+
 // All five lines or nothing.
 std::optional<WindowConfig> ParseConfig(std::string_view text);
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Velmora needs to build, test and run.
+# Installs the Debian packages Velmora needs to build, test and run
+# (chromium and nodejs: the browser view's end-to-end test).
 # As root it installs what is missing; otherwise it prints the exact command.
 set -euo pipefail
 
@@ -9,8 +10,10 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
   libfontconfig-dev fonts-liberation2
   libasio-dev libcairo2-dev
+  libwebsocketpp-dev libturbojpeg0-dev chromium nodejs
   xvfb x11-utils twm
   clang libclang-rt-14-dev
+  lua5.4 lua-socket
 )
 
 missing=()

@@ -122,15 +122,21 @@ TEST(RecordingTest, MalformedLinesSayWhatIsWrong) {
       {"12x udp 1 $", "not a whole number"},
       {"99999999999999999999 udp 1 $", "too large"},
       {"12", "missing transport"},
-      {"12 ftp 1 $", "neither udp nor tcp"},
-      {"12 UDP 1 $", "neither udp nor tcp"},
-      {"12  udp 1 $", "neither udp nor tcp"},
+      {"12 ftp 1 $", "neither udp"},
+      {"12 UDP 1 $", "neither udp"},
+      {"12  udp 1 $", "neither udp"},
       {"1 udp 1 $\\", "lone"},
       {"1 udp \\x4", "two hex digits"},
       {"1 udp \\xg0", "two hex digits"},
       {"1 udp \\x", "two hex digits"},
       {"1 udp \\q", "unknown escape"},
       {"1 udp \\ ", "unknown escape"},
+      {"12 tcp/0 1 $", "neither udp"},
+      {"12 tcp/03 1 $", "neither udp"},
+      {"12 tcp/ 1 $", "neither udp"},
+      {"12 tcp/4x 1 $", "neither udp"},
+      {"12 udp/4 1 $", "neither udp"},
+      {"12 tcp/4/close 1 $", "nothing may follow"},
   };
   for (const auto& c : cases) {
     std::string error;
@@ -159,6 +165,26 @@ TEST(RecordingTest, FileErrorNamesTheLineAndKeepsWhatCameBefore) {
   EXPECT_TRUE(ParseRecording("5 udp $", read, &error)) << error;
   ASSERT_EQ(read.size(), 1u);
   EXPECT_EQ(read[0].bytes, "$");
+}
+
+TEST(RecordingTest, TcpLinesKeepTheirConnectionAndItsClose) {
+  struct Case {
+    std::string line;
+    RecordedMessage expected;
+  };
+  const Case cases[] = {
+      {FormatRecordLine(5, "tcp", "1 $", 3), {5, "tcp", "1 $", 3, false}},
+      {FormatRecordLine(6, "tcp", "2 ", 4000000000u), {6, "tcp", "2 ", 4000000000u, false}},
+      {FormatCloseLine(7, 3), {7, "tcp", "", 3, true}},
+      {FormatRecordLine(8, "udp", "3 $", 9), {8, "udp", "3 $", 0, false}},  // a datagram has no connection
+      {"9 tcp 4 $", {9, "tcp", "4 $", 0, false}},                           // written before connections were
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(ParseRecordLine(c.line, &error), c.expected) << c.line << error;
+  }
+  EXPECT_EQ(FormatCloseLine(7, 3), "7 tcp/3/close\n");
+  EXPECT_THROW(FormatCloseLine(7, 0), std::invalid_argument);
 }
 
 }  // namespace

@@ -290,6 +290,42 @@ int OpenFdCount(pid_t pid) {
   return n;
 }
 
+UdpSocketState UdpSocketOnPort(std::uint16_t port) {
+  // sl local_address rem_address st tx_queue:rx_queue tr:when retrnsmt uid
+  // timeout inode ref pointer drops; addresses and queues in hex.
+  std::ifstream f("/proc/net/udp");
+  std::string line;
+  std::getline(f, line);
+  UdpSocketState state;
+  while (std::getline(f, line)) {
+    std::istringstream in(line);
+    std::string sl, local, remote, st, queues, timer, retransmit, uid, timeout, inode, ref, pointer;
+    long drops = 0;
+    if (!(in >> sl >> local >> remote >> st >> queues >> timer >> retransmit >> uid >> timeout >> inode >> ref >>
+          pointer >> drops))
+      continue;
+    const auto colon = local.find(':');
+    if (colon == std::string::npos || std::stoul(local.substr(colon + 1), nullptr, 16) != port) continue;
+    state.found = true;
+    state.queuedBytes += std::stol(queues.substr(queues.find(':') + 1), nullptr, 16);
+    state.drops += drops;
+  }
+  return state;
+}
+
+long UdpReceiveBufferErrors() {
+  std::ifstream f("/proc/net/snmp");
+  std::string header, values;
+  while (std::getline(f, header) && std::getline(f, values)) {
+    if (header.rfind("Udp:", 0) != 0) continue;
+    std::istringstream names(header), numbers(values);
+    std::string name, number;
+    while (names >> name && numbers >> number)
+      if (name == "RcvbufErrors") return std::stol(number);
+  }
+  return -1;
+}
+
 double CpuSeconds(pid_t pid) {
   // Whole process: sum over its threads. schedstat's first field is the time
   // on a CPU in nanoseconds; stat's utime+stime (clock ticks) is the fallback.
@@ -401,6 +437,17 @@ UdpSender::~UdpSender() {
 bool UdpSender::Send(const void* data, std::size_t size) {
   // A refused datagram (ICMP from an earlier send) is not the sender's concern.
   return ::send(fd_, data, size, MSG_DONTWAIT) == static_cast<ssize_t>(size);
+}
+
+long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  long sent = 0;
+  for (int drained = 0; drained < 5 && std::chrono::steady_clock::now() < end;) {
+    udp.Send(ValidMessage(-1.0 - static_cast<double>(sent++)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    drained = UdpSocketOnPort(port).queuedBytes == 0 ? drained + 1 : 0;
+  }
+  return sent;
 }
 
 }  // namespace velmora::reliability

@@ -101,6 +101,18 @@ long VmRssKb(pid_t pid);           // -1 when unknown
 int OpenFdCount(pid_t pid);        // -1 when unknown
 double CpuSeconds(pid_t pid);      // user + system, ns resolution where the kernel offers it
 
+// The kernel's view of the UDP socket bound to a local port: bytes waiting
+// in its receive queue and datagrams it dropped because the queue was full.
+struct UdpSocketState {
+  bool found = false;
+  long queuedBytes = 0;
+  long drops = 0;
+};
+UdpSocketState UdpSocketOnPort(std::uint16_t port);
+// Datagrams the whole machine dropped for a full receive queue (UDP
+// RcvbufErrors); -1 when unknown.
+long UdpReceiveBufferErrors();
+
 // "name: value" lines as printed by the display's --stats.
 std::map<std::string, double> ParseStats(const std::string& text);
 
@@ -135,5 +147,12 @@ class UdpSender {
  private:
   int fd_ = -1;
 };
+
+// A display binds its listeners before start-up has finished; until its main
+// loop runs, the network thread holds one datagram and the rest wait in the
+// socket (start-up serves hand-overs only for moments). Sends a valid
+// message every 40 ms until five in a row leave the socket's queue at once;
+// returns how many it sent.
+long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit);
 
 }  // namespace velmora::reliability
