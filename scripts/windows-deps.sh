@@ -42,6 +42,8 @@ host_packages=(
   "${toolchain_packages[@]}"
   wine wine64 cmake ninja-build dpkg-dev patch
   googletest libasio-dev fonts-liberation2
+  # for the Windows tests and the zip check: the real window, free ports, unzip
+  xvfb x11-utils iproute2 python3
 )
 
 is_root() { [[ $(id -u) -eq 0 ]]; }
