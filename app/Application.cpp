@@ -83,7 +83,8 @@ void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
   // The desktop: video, the hidden window, its drawing device.
-  SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.software, options.nullRender});
+  SdlPlatform platform(
+      PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender, options.fullscreen});
   if (!platform.Start(ProgramCaption())) return 1;
 
   // What a frame reads and telemetry writes, and the reporting of errors.
@@ -137,7 +138,8 @@ int RunDisplay(const Options& options, const std::string& title) {
   loop.Run();
 
   // Close: config.txt first, then the last picture and the figures.
-  WriteConfigFile("config.txt", display.CurrentWindowConfig());
+  // A full-screen run keeps the window's saved place and width.
+  if (!options.fullscreen) WriteConfigFile("config.txt", display.CurrentWindowConfig());
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
   if (options.stats)

@@ -10,7 +10,7 @@ ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a)
 TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
-                  "--borderless", "--record", "rec.txt", "--software"});
+                  "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -24,7 +24,25 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.tcpPort, 30081);
   EXPECT_TRUE(o.borderless);
   EXPECT_EQ(o.record, "rec.txt");
-  EXPECT_TRUE(o.software);
+  EXPECT_TRUE(o.fullscreen);
+  EXPECT_EQ(o.renderer, Renderer::Software);
+}
+
+TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
+  struct Case { std::vector<std::string_view> args; Renderer renderer; } cases[] = {
+      {{}, Renderer::Auto},
+      {{"--renderer", "auto"}, Renderer::Auto},
+      {{"--renderer=software"}, Renderer::Software},
+      {{"--software"}, Renderer::Software},
+      {{"--headless", "--software"}, Renderer::Software},
+      {{"--renderer", "opengl"}, Renderer::OpenGl},
+      {{"--renderer", "opengles2"}, Renderer::OpenGles2},
+  };
+  for (const auto& c : cases) {
+    auto r = ParseCommandLine(c.args);
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.options.renderer, c.renderer) << (c.args.empty() ? "" : c.args.back());
+  }
 }
 
 TEST(CommandLine, DefaultsKeepTheUsualPorts) {
@@ -46,6 +64,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--screenshot-interval", "1"}, "needs --screenshot"},
       {{"--bogus"}, "unknown option '--bogus'"},
       {{"--stats=yes"}, "takes no value"},
+      {{"--renderer", "vulkan"}, "auto, software, opengl or opengles2, not 'vulkan'"},
+      {{"--renderer"}, "needs a value"},
+      {{"--headless", "--renderer", "opengl"}, "needs a window"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);
