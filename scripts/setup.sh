@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
   libfontconfig-dev fonts-liberation2
   libasio-dev libcairo2-dev
-  xvfb x11-utils twm
+  xvfb x11-utils twm libgl1-mesa-dri
   clang libclang-rt-14-dev
 )
 
