@@ -2,10 +2,8 @@
 #include "app/Application.h"
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -18,43 +16,47 @@
 #include "app/SdlPlatform.h"
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
+#include "app/WebView.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 #include "link/Listeners.h"
 #include "link/Recording.h"
+#include "link/RecordingFile.h"
 
 namespace velmora {
 namespace {
 
 std::atomic<bool> gStop{false};
 
+void PrintProblem(const std::string& message) { std::fprintf(stderr, "velmora: %s\n", message.c_str()); }
+
 // The --record file: every arrival with its time since the recording began,
-// flushed per message, since a recording meant for a bug report must survive
-// a crash.
+// written per message, since a recording meant for a bug report must survive
+// a crash (and whole lines only, should the disk fill up).
 class RecordingWriter : public ArrivalRecorder {
  public:
-  ~RecordingWriter() override {
-    if (file_) std::fclose(file_);
-  }
   bool Open(const std::string& path) {
-    file_ = std::fopen(path.c_str(), "ab");
-    if (!file_) {
-      std::fprintf(stderr, "velmora: cannot open --record file %s: %s\n", path.c_str(), std::strerror(errno));
+    if (std::string error = file_.Open(path, kRecordingHeader); !error.empty()) {
+      PrintProblem(error);
       return false;
     }
-    if (std::ftell(file_) == 0) std::fwrite(kRecordingHeader.data(), 1, kRecordingHeader.size(), file_);
     start_ = std::chrono::steady_clock::now();
     return true;
   }
   void Write(const Arrival& a) override {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(a.received - start_).count();
-    const std::string line = FormatRecordLine(ms < 0 ? 0 : ms, TransportName(a.transport), a.bytes);
-    std::fwrite(line.data(), 1, line.size(), file_);
-    std::fflush(file_);
+    file_.Append(FormatRecordLine(Ms(a.received), TransportName(a.transport), a.bytes, a.connection));
+  }
+  void Closed(std::uint32_t connection, std::chrono::steady_clock::time_point when) override {
+    file_.Append(FormatCloseLine(Ms(when), connection));
   }
 
  private:
-  std::FILE* file_ = nullptr;
+  std::int64_t Ms(std::chrono::steady_clock::time_point t) const {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - start_).count();
+    return ms < 0 ? 0 : ms;
+  }
+
+  RecordingFile file_{&PrintProblem};
   std::chrono::steady_clock::time_point start_;
 };
 
@@ -76,6 +78,21 @@ void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& tit
                 title.c_str(), static_cast<const void*>(&gStop), WithFullStop(error.what()).c_str());
   ShowMessageBox("Application Error", text, BoxIcon::Error);
 }
+
+// The browser view's part in each frame: a page chosen in a browser applies
+// before the next frame, on this thread; each frame drawn goes to the
+// browsers while someone watches.
+class BrowserFrames : public FrameObserver {
+ public:
+  explicit BrowserFrames(WebView* web) : web_(web) {}
+  void FrameStarting(Display& display) override {
+    if (const auto page = web_->TakePageRequest()) display.ShowPage(static_cast<Page>(*page));
+  }
+  void FramePresented(Platform& platform) override { web_->FramePresented(platform); }
+
+ private:
+  WebView* web_;
+};
 
 }  // namespace
 
@@ -111,12 +128,34 @@ int RunDisplay(const Options& options, const std::string& title) {
     return 1;
   }
 
+  // The browser view, when asked for: bound before start-up like the listeners.
+  std::unique_ptr<WebView> web;
+  if (options.webPort) {
+    try {
+      web = std::make_unique<WebView>(options.webAddress, *options.webPort);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "velmora: %s\n", error.what());
+      handover.Shutdown();
+      return 1;
+    }
+    std::fprintf(stderr, "velmora: the picture for browsers is at http://%s:%u/\n", options.webAddress.c_str(),
+                 static_cast<unsigned>(web->Port()));
+  }
+
   // Start-up: config.txt places the window and chooses the transport.
   Display display(platform.Window(), platform.Decoder(), flight);
-  const std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  // --transport overrides config.txt's fifth line for this run (and is kept
+  // at close like any choice).
+  std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
+  stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
+  std::fprintf(stderr, "%s\n",
+               ListeningLine(transport, listeners->UdpActive() ? listeners->UdpPort() : 0,
+                             listeners->TcpActive() ? listeners->TcpPort() : 0)
+                   .c_str());
   display.Start(transport);
   platform.ShowWindow();
   if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
@@ -134,17 +173,22 @@ int RunDisplay(const Options& options, const std::string& title) {
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
                 LoopOptions{options.frames, options.screenshot, options.screenshotInterval}, gStop);
+  BrowserFrames browserFrames(web.get());
+  if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();
   loop.Run();
 
   // Close: config.txt first, then the last picture and the figures.
   // A full-screen run keeps the window's saved place and width.
-  if (!options.fullscreen) WriteConfigFile("config.txt", display.CurrentWindowConfig());
+  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error))
+    PrintProblem(error);
+  reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.FrameTimer().SetEnabled(false);
+  web.reset();
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away
   return 0;

@@ -50,8 +50,10 @@ std::string UsageText() {
       "  --record FILE              append every received message with its arrival time\n"
       "                             (velmora-send --replay FILE plays it back)\n"
       "  --stats                    print frame and latency figures on exit\n"
-      "  --udp-port N               UDP port (default 20083)\n"
-      "  --tcp-port N               TCP port (default 20081)\n"
+      "  --transport udp|tcp        listen on this transport for this run instead of the one\n"
+      "                             config.txt's fifth line names (kept in config.txt at close)\n"
+      "  --udp-port N               UDP port (default 20083; 0 picks a free one)\n"
+      "  --tcp-port N               TCP port (default 20081; 0 picks a free one)\n"
       "  --borderless               window without border (place and width from config.txt)\n"
       "  --fullscreen               fill the whole screen (with SDL_VIDEODRIVER=kmsdrm: the\n"
       "                             console of a machine without a desktop)\n"
@@ -61,6 +63,9 @@ std::string UsageText() {
       "                             on the processor, e.g. without a GPU driver)\n"
       "  --null-render              compute every frame but rasterise nothing (measures the\n"
       "                             display's own CPU cost; no screenshots)\n"
+      "  --web [ADDR:]PORT          serve the live picture to browsers on PORT, on\n"
+      "                             127.0.0.1 unless ADDR is given (0.0.0.0: every network,\n"
+      "                             for tablets)\n"
       "  --version                  print the version and exit\n"
       "  --help                     print this help and exit\n"
       "\n"
@@ -169,14 +174,40 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
         return r;
       }
       o.page = p;
+    } else if (a == "--transport") {
+      if (!takeValue(v)) return r;
+      if (v != "udp" && v != "tcp") {
+        r.error = "--transport needs udp or tcp, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.transport = std::string(v);
     } else if (a == "--udp-port" || a == "--tcp-port") {
       if (!takeValue(v)) return r;
       unsigned port = 0;
-      if (!ParseNumber(v, port) || port < 1 || port > 65535) {
-        r.error = std::string(a) + " needs a port number from 1 to 65535, not '" + std::string(v) + "'";
+      if (!ParseNumber(v, port) || port > 65535) {
+        r.error = std::string(a) + " needs a port number from 0 (any free one) to 65535, not '" + std::string(v) + "'";
         return r;
       }
       (a == "--udp-port" ? o.udpPort : o.tcpPort) = static_cast<std::uint16_t>(port);
+    } else if (a == "--web") {
+      if (!takeValue(v)) return r;
+      std::string_view port = v;
+      if (const auto colon = v.rfind(':'); colon != std::string_view::npos) {
+        std::string_view host = v.substr(0, colon);
+        if (host.size() >= 2 && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+        if (host.empty()) {
+          r.error = "--web needs an address before ':', as 0.0.0.0:8083";
+          return r;
+        }
+        o.webAddress = std::string(host);
+        port = v.substr(colon + 1);
+      }
+      unsigned n = 0;
+      if (!ParseNumber(port, n) || n > 65535) {
+        r.error = "--web needs [ADDR:]PORT with a port from 0 to 65535, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.webPort = static_cast<std::uint16_t>(n);
     } else {
       r.error = "unknown option '" + std::string(args[i]) + "' (see --help)";
       return r;

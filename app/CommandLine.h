@@ -25,7 +25,8 @@ struct Options {
   std::string record;                    // append every received message to this file
   std::optional<int> page;               // page after start-up (1 or 2)
   bool stats = false;
-  std::uint16_t udpPort = 20083;
+  std::string transport;                 // "udp" or "tcp": replaces config.txt's choice; empty: the file's
+  std::uint16_t udpPort = 20083;         // 0: any free port (the start-up line names it)
   std::uint16_t tcpPort = 20081;
   bool borderless = false;
   bool fullscreen = false;               // the whole screen (a cockpit monitor, a console)
@@ -33,6 +34,8 @@ struct Options {
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;
   bool version = false;
+  std::optional<std::uint16_t> webPort;  // --web [ADDR:]PORT: the browser view
+  std::string webAddress = "127.0.0.1";
 };
 
 struct ParseOutcome {

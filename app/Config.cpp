@@ -1,7 +1,9 @@
 // Reading and writing config.txt.
 #include "app/Config.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -130,41 +132,66 @@ std::string FormatConfig(const WindowConfig& c) {
 
 namespace {
 
-bool WriteAll(int fd, std::string_view data) {
+// errno of the first failed write, 0 when all was written.
+int WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     ssize_t n = ::write(fd, data.data(), data.size());
-    if (n <= 0) return false;
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : EIO;
     data.remove_prefix(static_cast<std::size_t>(n));
   }
-  return true;
+  return 0;
 }
 
-bool WriteViaTemporary(const std::filesystem::path& path, std::string_view data) {
+struct Attempt {
+  int error = 0;         // errno of the step that failed, 0 on success
+  bool placed = false;   // the failure was creating or renaming the file, not writing it
+};
+
+Attempt WriteViaTemporary(const std::filesystem::path& path, std::string_view data) {
   std::filesystem::path tmp = path;
   tmp += ".tmp";
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, data) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  if (fd < 0) return {errno, true};
+  int error = WriteAll(fd, data);
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  Attempt a{error, false};
+  if (error == 0 && ::rename(tmp.c_str(), path.c_str()) != 0) a = {errno, true};
+  if (a.error != 0) ::unlink(tmp.c_str());
+  return a;
+}
+
+// A directory we may not create files in, or a read-only file system: the
+// only ways a rewrite in place can still succeed where the temporary file
+// could not. A write that ran out of space or hit a size limit would do the
+// same to config.txt itself, and leave it cut short.
+bool RewriteInPlaceMayHelp(const Attempt& a) {
+  return a.placed && (a.error == EACCES || a.error == EPERM || a.error == EROFS);
 }
 
 }  // namespace
 
-bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c) {
+bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c, std::string* error) {
   const std::string data = FormatConfig(c);
-  if (WriteViaTemporary(path, data)) return true;
-  // No temporary file possible (e.g. a directory we may write files in but
-  // not create new ones): two direct attempts, as a plain rewrite would.
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) continue;
-    bool ok = WriteAll(fd, data);
-    ::close(fd);
-    return ok;
+  const Attempt viaTemporary = WriteViaTemporary(path, data);
+  if (viaTemporary.error == 0) return true;
+  int reason = viaTemporary.error;
+  if (RewriteInPlaceMayHelp(viaTemporary)) {
+    // Two direct attempts, as a plain rewrite would.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+      if (fd < 0) {
+        reason = errno;
+        continue;
+      }
+      reason = WriteAll(fd, data);
+      ::close(fd);
+      break;
+    }
+    if (reason == 0) return true;
   }
+  if (error) *error = "cannot write " + path.string() + ": " + std::strerror(reason);
   return false;
 }
 
@@ -172,6 +199,16 @@ ListenerChoice ListenersFor(std::string_view transport) {
   if (transport == "tcp") return {false, true};
   if (transport == "udp") return {true, false};
   return {};
+}
+
+std::string ListeningLine(std::string_view transport, std::uint16_t udpPort, std::uint16_t tcpPort) {
+  const std::string udp = "UDP port " + std::to_string(udpPort), tcp = "TCP port " + std::to_string(tcpPort);
+  if (udpPort && tcpPort)
+    return "velmora: listening on " + udp + " and " + tcp + " (config.txt line 5 is '" + std::string(transport) +
+           "', neither tcp nor udp)";
+  if (tcpPort) return "velmora: listening on " + tcp + " (UDP off; --transport udp or config.txt line 5 switches)";
+  if (udpPort) return "velmora: listening on " + udp + " (TCP off; --transport tcp or config.txt line 5 switches)";
+  return "velmora: not listening";
 }
 
 }  // namespace velmora

@@ -43,6 +43,11 @@ struct ListenerChoice {
 };
 ListenerChoice ListenersFor(std::string_view transport);
 
+// The start-up line that tells which port listens and how to switch, for
+// example "velmora: listening on TCP port 20081 (UDP off; --transport udp or
+// config.txt line 5 switches)". A port of 0 means that listener is off.
+std::string ListeningLine(std::string_view transport, std::uint16_t udpPort, std::uint16_t tcpPort);
+
 // All five lines or nothing.
 std::optional<WindowConfig> ParseConfig(std::string_view text);
 
@@ -54,9 +59,12 @@ std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path);
 std::string FormatConfig(const WindowConfig& c);
 
 // Writes the file so that a crash or a full disk never leaves it truncated:
-// a temporary file beside it is written, flushed and renamed over it. When
-// that cannot be done, the file is opened directly (two attempts) and
-// written. Returns false when nothing could be written; never throws.
-bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c);
+// a temporary file beside it is written, flushed and renamed over it. Only
+// where that file cannot be created or renamed for lack of permission (or a
+// read-only file system) is the file rewritten directly (two attempts). When
+// nothing could be written, returns false with "cannot write PATH: reason"
+// in *error (error may be null), and the file keeps its previous bytes
+// unless it was rewritten directly. Never throws.
+bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c, std::string* error = nullptr);
 
 }  // namespace velmora

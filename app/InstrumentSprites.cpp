@@ -58,9 +58,9 @@ const std::array<SpriteRow, 34> kSpriteTable{{
 
 #undef ROW
 
-void CreateInstrumentSprites(Instruments& ins, TOmegaSprite& engine, const TImageListCollection& images) {
+void CreateInstrumentSprites(Instruments& ins, TOmegaSprite& sprites, const TImageListCollection& images) {
   for (const SpriteRow& row : kSpriteTable) {
-    TSprite* s = engine.CreateSprite();
+    TSprite* s = sprites.CreateSprite();
     ins.*row.ref = s;
     // Every name is in the catalogue; a missing one leaves the sprite without
     // a picture, which draws nothing.

@@ -33,6 +33,6 @@ struct SpriteRow {
 extern const std::array<SpriteRow, 34> kSpriteTable;
 
 // Creates the sprites with the engine and stores them in the references.
-void CreateInstrumentSprites(Instruments& ins, TOmegaSprite& engine, const TImageListCollection& images);
+void CreateInstrumentSprites(Instruments& ins, TOmegaSprite& sprites, const TImageListCollection& images);
 
 }  // namespace velmora

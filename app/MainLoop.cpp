@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <thread>
 
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
@@ -18,15 +17,34 @@ namespace velmora {
 
 using Clock = std::chrono::steady_clock;
 
+namespace {
+
+class SteadyPacing : public PacingWait {
+ public:
+  Clock::time_point Now() override { return Clock::now(); }
+  bool WaitForHandover(HandoverQueue& handover, Clock::duration timeout) override {
+    // Rounded up: a wait cut to zero would spin through the last microsecond.
+    return handover.WaitForWork(std::chrono::ceil<std::chrono::microseconds>(timeout));
+  }
+};
+
+PacingWait& DefaultPacing() {
+  static SteadyPacing pacing;
+  return pacing;
+}
+
+}  // namespace
+
 MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display, RunStats& stats,
-                   ErrorReporter& reporter, LoopOptions options, const std::atomic<bool>& stop)
+                   ErrorReporter& reporter, LoopOptions options, const std::atomic<bool>& stop, PacingWait* pacing)
     : platform_(platform),
       handover_(handover),
       display_(display),
       stats_(stats),
       reporter_(reporter),
       options_(std::move(options)),
-      stop_(stop) {
+      stop_(stop),
+      pacing_(pacing ? *pacing : DefaultPacing()) {
   display_.FrameTimer().SetOnTimer([this] { RunFrame(); });
 }
 
@@ -48,12 +66,11 @@ bool MainLoop::Handle(const InputEvent& event) {
 }
 
 void MainLoop::ServeTelemetry() {
-  // The network thread hands datagrams over one at a time and waits for
-  // each; after one has run, the next is usually only microseconds away.
-  // Serving that burst before the next frame keeps a fast exporter from
-  // being held to one message per frame (and from piling up seconds of lag
-  // in the socket's queue), while the budget keeps a flood from starving
-  // the frames.
+  // The network thread hands a batch over and waits for it; after one has
+  // run, the next (what arrived meanwhile) is usually only microseconds
+  // away. Serving those before the next frame keeps a fast exporter's
+  // messages from piling up in the socket's queue, while the budget keeps a
+  // flood from starving the frames.
   constexpr auto kBudget = std::chrono::milliseconds(1);
   constexpr auto kGrace = std::chrono::microseconds(200);
   const auto until = Clock::now() + kBudget;
@@ -62,16 +79,29 @@ void MainLoop::ServeTelemetry() {
   }
 }
 
+// The frame's 30 ms pacing, counted from its start, spent serving telemetry:
+// a message that arrives while the frame waits is drawn by this frame, not
+// the next one. Once the time is up nothing more is applied until the frame
+// has been presented, so the frame reads one consistent record.
+void MainLoop::Pace() {
+  const auto deadline = pacing_.Now() + FrameCycle::kPacing;
+  for (auto now = pacing_.Now(); now < deadline; now = pacing_.Now()) {
+    if (pacing_.WaitForHandover(handover_, deadline - now)) handover_.RunPending();
+  }
+}
+
 void MainLoop::RunFrame() {
+  if (observer_) observer_->FrameStarting(display_);
   platform_.FrameStarting();
   display_.PrepareFrame();
-  std::this_thread::sleep_for(FrameCycle::kPacing);
+  Pace();
   const auto t0 = Clock::now();
   display_.DrawFrame();
   const auto t1 = Clock::now();
   stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0).count());
   stats_.Presented(t1);
   ++frames_;
+  if (observer_) observer_->FramePresented(platform_);
 }
 
 void MainLoop::Tick() {

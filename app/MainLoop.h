@@ -1,6 +1,8 @@
 // The display's main loop: window events → telemetry hand-overs → a frame
 // when the frame timer says one is due → wait until the next frame is due, a
-// hand-over arrives or a window event comes. It never spins.
+// hand-over arrives or a window event comes. A frame's pacing wait serves
+// hand-overs too, so a frame draws what arrived while it waited. It never
+// spins.
 #pragma once
 
 #include <atomic>
@@ -17,6 +19,27 @@ class Platform;
 class RunStats;
 struct InputEvent;
 
+// The clock of a frame's pacing wait, and the wait itself: it ends when a
+// telemetry hand-over is queued or the time is up. The real one is the
+// steady clock and the queue's own wait; tests drive both.
+class PacingWait {
+ public:
+  using Clock = std::chrono::steady_clock;
+  virtual ~PacingWait() = default;
+  virtual Clock::time_point Now() = 0;
+  // True when a hand-over is queued.
+  virtual bool WaitForHandover(HandoverQueue& handover, Clock::duration timeout) = 0;
+};
+
+// Something beside the window that takes part in every frame, such as the
+// browser view: asked just before a frame starts, told once it is presented.
+class FrameObserver {
+ public:
+  virtual ~FrameObserver() = default;
+  virtual void FrameStarting(Display& display) = 0;
+  virtual void FramePresented(Platform& platform) = 0;
+};
+
 struct LoopOptions {
   std::optional<long> frames;      // stop after this many frames
   std::string screenshot;          // PNG written every screenshotInterval seconds
@@ -25,24 +48,28 @@ struct LoopOptions {
 
 class MainLoop {
  public:
-  // stop is set from a signal handler (Ctrl-C, SIGTERM).
+  // stop is set from a signal handler (Ctrl-C, SIGTERM). pacing null: the
+  // steady clock.
   MainLoop(Platform& platform, HandoverQueue& handover, Display& display, RunStats& stats, ErrorReporter& reporter,
-           LoopOptions options, const std::atomic<bool>& stop);
+           LoopOptions options, const std::atomic<bool>& stop, PacingWait* pacing = nullptr);
 
   // Runs until the window closes, stop is set, a terminate is requested or
   // the frame limit is reached.
   void Run();
 
-  // One frame: the aspect ratio, the pacing wait, the drawing. The frame
-  // timer calls it.
+  // One frame: the aspect ratio, the pacing wait (which serves telemetry),
+  // the drawing. The frame timer calls it.
   void RunFrame();
 
   long Frames() const { return frames_; }
+
+  void SetFrameObserver(FrameObserver* observer) { observer_ = observer; }
 
  private:
   // Returns false when the event asks to quit.
   bool Handle(const InputEvent& event);
   void ServeTelemetry();
+  void Pace();
   void Tick();
   std::chrono::milliseconds TimeToWait(double secondsRunning);
 
@@ -53,6 +80,8 @@ class MainLoop {
   ErrorReporter& reporter_;
   LoopOptions options_;
   const std::atomic<bool>& stop_;
+  PacingWait& pacing_;
+  FrameObserver* observer_ = nullptr;
   long frames_ = 0;
   double nextShot_ = 0;
 };

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -44,6 +46,13 @@ class Platform {
   virtual void FrameStarting() {}
   // Writes the last presented picture as PNG, replacing the file atomically.
   virtual bool SaveScreenshot(const std::string& file) = 0;
+  // The last presented picture as 0xAARRGGBB words, row by row; false when
+  // this platform keeps no pixels. The vector keeps its capacity, so a
+  // caller that reuses it reads every frame without allocating.
+  virtual bool ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) {
+    (void)argb, (void)width, (void)height;
+    return false;
+  }
   // A modal error box; false when this platform cannot show one (headless).
   virtual bool ShowErrorBox(std::string_view caption, std::string_view text) = 0;
 };

@@ -174,6 +174,10 @@ void SdlPlatform::FrameStarting() {
 
 bool SdlPlatform::SaveScreenshot(const std::string& file) { return device_ && device_->SaveScreenshot(file); }
 
+bool SdlPlatform::ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) {
+  return device_ && device_->ReadPixels(argb, width, height);
+}
+
 bool SdlPlatform::ShowErrorBox(std::string_view caption, std::string_view text) {
   if (options_.headless) return false;
   const std::string c(caption), t(text);

@@ -47,6 +47,7 @@ class SdlPlatform : public Platform {
   void ShowWindow() override;
   void FrameStarting() override;
   bool SaveScreenshot(const std::string& file) override;
+  bool ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) override;
   bool ShowErrorBox(std::string_view caption, std::string_view text) override;
 
  private:

@@ -58,6 +58,7 @@ void RunStats::Print(std::ostream& out, double wallSeconds) const {
   put("messages_rejected", static_cast<double>(rejected_), "%s: %.0f");
   put("latency_ms_p50", latency_.Percentile(0.50), "%s: %.1f");
   put("latency_ms_p99", latency_.Percentile(0.99), "%s: %.1f");
+  put("udp_receive_buffer_bytes", static_cast<double>(udpReceiveBuffer_), "%s: %.0f");
 }
 
 }  // namespace velmora

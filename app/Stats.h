@@ -4,6 +4,7 @@
 
 #include <array>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 
@@ -34,6 +35,9 @@ class RunStats {
   // A frame was presented: every applied message since the last one is now on screen.
   void Presented(Clock::time_point now);
 
+  // The UDP socket's receive queue as the kernel granted it (0: UDP closed).
+  void SetUdpReceiveBuffer(std::size_t bytes) { udpReceiveBuffer_ = bytes; }
+
   void Print(std::ostream& out, double wallSeconds) const;
 
   std::uint64_t frames() const { return frameCount_; }
@@ -46,6 +50,7 @@ class RunStats {
   std::uint64_t frameCount_ = 0;
   std::uint64_t applied_ = 0;
   std::uint64_t rejected_ = 0;
+  std::size_t udpReceiveBuffer_ = 0;
   static constexpr int kPending = 1024;
   std::array<Clock::time_point, kPending> pending_{};
   int pendingCount_ = 0;

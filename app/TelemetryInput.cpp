@@ -23,22 +23,34 @@ std::optional<TelemetryError> TelemetryInput::Feed(std::string_view bytes) {
 
 void TelemetryInput::Received(const Arrival& arrival) {
   if (arrival.transport == Transport::Udp) {
-    // A parser error in a datagram is not reported: the next datagram
-    // replaces it within a frame or two.
-    ReceiveDatagram(arrival);
+    const auto error = ReceiveDatagram(arrival);
+    if (error && reporter_) reporter_->ReportTelemetryError(Transport::Udp, arrival.peer, error->message, error->field);
     return;
   }
   if (recorder_) recorder_->Write(arrival);
   framers_[arrival.connection].FeedEach(arrival.bytes, flight_, [&](const TcpStreamFramer::Outcome& o) {
     if (o.scanned && stats_) stats_->MessageHandled(arrival.received, o.error == nullptr);
-    if (o.error && reporter_) reporter_->ReportTelemetryError(arrival.transport, arrival.peer, o.error->message);
+    if (o.error && reporter_)
+      reporter_->ReportTelemetryError(arrival.transport, arrival.peer, o.error->message, o.error->field);
   });
 }
 
-void TelemetryInput::ConnectionClosed(std::uint32_t connection) { framers_.erase(connection); }
+void TelemetryInput::ConnectionClosed(std::uint32_t connection) {
+  framers_.erase(connection);
+  if (recorder_) recorder_->Closed(connection, std::chrono::steady_clock::now());
+}
 
 void TelemetryInput::ConnectionFailed(std::uint32_t, std::string_view peer, const std::string& message) {
   if (reporter_) reporter_->ReportTelemetryError(Transport::Tcp, peer, message);
+}
+
+void TelemetryInput::DatagramTooLarge(std::string_view peer, std::size_t size,
+                                      std::chrono::steady_clock::time_point received) {
+  if (stats_) stats_->MessageHandled(received, false);
+  if (reporter_)
+    reporter_->ReportTelemetryError(Transport::Udp, peer,
+                                    "datagram of " + std::to_string(size) + " bytes dropped: at most " +
+                                        std::to_string(TelemetryListeners::kMaxDatagram) + " bytes are read");
 }
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 // counted for the run statistics and, on error, reported.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -23,6 +24,8 @@ class ArrivalRecorder {
  public:
   virtual ~ArrivalRecorder() = default;
   virtual void Write(const Arrival& arrival) = 0;
+  // TCP connection `connection` went away (a replay then closes it too).
+  virtual void Closed(std::uint32_t /*connection*/, std::chrono::steady_clock::time_point /*when*/) {}
 };
 
 class TelemetryInput : public TelemetrySink {
@@ -33,6 +36,7 @@ class TelemetryInput : public TelemetrySink {
   void Received(const Arrival& arrival) override;
   void ConnectionClosed(std::uint32_t connection) override;
   void ConnectionFailed(std::uint32_t connection, std::string_view peer, const std::string& message) override;
+  void DatagramTooLarge(std::string_view peer, std::size_t size, std::chrono::steady_clock::time_point received) override;
 
   // A file's bytes handed over as one datagram (--feed), through the same
   // path as the network's; returns the scanner's error for the caller to show.

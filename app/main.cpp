@@ -47,5 +47,10 @@ int main(int argc, char** argv) {
   }
   std::signal(SIGINT, OnStopSignal);
   std::signal(SIGTERM, OnStopSignal);
+#ifdef SIGXFSZ
+  // A file-size limit makes a write fail with an error we handle, instead of
+  // ending the program before config.txt is saved.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   return RunDisplay(parsed.options, ApplicationTitle(argc > 0 ? argv[0] : nullptr));
 }

@@ -1,8 +1,9 @@
 // Whole-program figures of the display, measured from outside on the real
 // executables: start-up time, CPU of the main loop under telemetry load
 // (against a busy-polling loop for comparison), receive-to-present latency,
-// and peak resident memory after a demo flight. Each benchmark runs its
-// scenario once (or a few times for start-up) and reports counters.
+// the share of a fast exporter's datagrams that is applied, and peak resident
+// memory after a demo flight. Each benchmark runs its scenario once (or a few
+// times for start-up) and reports counters.
 // VELMORA_BENCH_QUICK=1 shortens every scenario for a smoke run.
 #include <benchmark/benchmark.h>
 
@@ -269,6 +270,52 @@ void BM_Latency(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Latency)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// An exporter far faster than the frame rate (1,000 or 5,000 datagrams a
+// second) into the display drawing real pixels: how much of it is applied,
+// whether the kernel dropped any for a full socket queue, and the frame rate
+// meanwhile.
+void BM_UdpRate(benchmark::State& state) {
+  const int rate = static_cast<int>(state.range(0));
+  const auto window = Quick() ? 3s : 10s;
+  for (auto _ : state) {
+    DisplayRun run({"--stats"});
+    if (!run.Ready()) {
+      state.SkipWithError("the display did not start");
+      return;
+    }
+    long probes = 0;
+    {
+      UdpSender udp(run.ports.udp);
+      probes = WaitUntilTheLoopServes(udp, run.ports.udp, 30s);
+    }
+    const long rcvbufErrors = UdpReceiveBufferErrors();
+    const auto t0 = Clock::now();
+    Exporter exporter(run.ports.udp, rate);
+    std::this_thread::sleep_for(window);
+    exporter.Stop();
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    // What still waits in the socket is not lost: let it drain.
+    const auto limit = Clock::now() + 10s;
+    while (UdpSocketOnPort(run.ports.udp).queuedBytes > 0 && Clock::now() < limit)
+      std::this_thread::sleep_for(20ms);
+    std::this_thread::sleep_for(500ms);
+    const UdpSocketState socket = UdpSocketOnPort(run.ports.udp);
+    const long machineDrops = UdpReceiveBufferErrors() - rcvbufErrors;
+    auto stats = run.StopAndStats();
+    const double applied = stats["messages_applied"] - static_cast<double>(probes);
+    state.SetIterationTime(wall);
+    state.counters["messages_sent"] = static_cast<double>(exporter.sent());
+    state.counters["messages_applied"] = applied;
+    state.counters["applied_percent"] = exporter.sent() ? 100.0 * applied / static_cast<double>(exporter.sent()) : 0;
+    state.counters["socket_drops"] = static_cast<double>(socket.drops);
+    state.counters["rcvbuf_errors_machine"] = static_cast<double>(machineDrops);
+    state.counters["udp_receive_buffer_bytes"] = stats["udp_receive_buffer_bytes"];
+    for (const char* k : {"fps", "latency_ms_p50", "latency_ms_p99", "frame_ms_p50"}) state.counters[k] = stats[k];
+    state.counters["loadavg_1m"] = LoadAverage1m();
+  }
+}
+BENCHMARK(BM_UdpRate)->Arg(1000)->Arg(5000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Peak resident memory of the display after a demo flight through
 // velmora-send (30 messages a second, real software renderer).

@@ -22,10 +22,10 @@ shot() {  # name page [feed]
   name=$1 page=$2
   rm -f config.txt
   if [ $# -ge 3 ]; then
-    SDL_RENDER_DRIVER=software "$velmora" --headless --frames 3 --page "$page" \
+    SDL_RENDER_DRIVER=software "$velmora" --headless --udp-port 0 --tcp-port 0 --frames 3 --page "$page" \
       --feed "$docs/feeds/$3.txt" --screenshot "$docs/$name.png"
   else
-    SDL_RENDER_DRIVER=software "$velmora" --headless --frames 3 --page "$page" \
+    SDL_RENDER_DRIVER=software "$velmora" --headless --udp-port 0 --tcp-port 0 --frames 3 --page "$page" \
       --screenshot "$docs/$name.png"
   fi
   echo "docs/$name.png"

@@ -9,13 +9,16 @@
 // pixels (a tile drawn at X − 0.5 .. X + W covers exactly columns X .. X+W−1).
 #include "engine/SdlRenderDevice.h"
 
+#include "engine/SdlDirectBlits.h"
 #include "engine/SdlSoftwarePaths.h"
 #include "engine/SdlText.h"
+#include "engine/SdlPngFile.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 
 namespace velmora {
@@ -52,6 +55,11 @@ struct SdlRenderDevice::Impl {
   SdlDeviceOptions options;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* target = nullptr;
+  // Direct blits: the back buffer as a surface with a software renderer
+  // drawing into it (no target texture), and the scaling buffer of the
+  // present.
+  SDL_Surface* back = nullptr;
+  SDL_Surface* presentScaled = nullptr;
   DeviceParams params;
   bool software = false;
   bool targetsReset = false, deviceReset = false;
@@ -72,6 +80,12 @@ struct SdlRenderDevice::Impl {
   bool FastPaths() const { return software && options.fastPaths; }
 
   bool CreateTarget() {
+    if (back) {
+      if (back->w != params.width || back->h != params.height) return false;
+      SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+      SDL_RenderClear(renderer);
+      return true;
+    }
     if (target) SDL_DestroyTexture(target);
     target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, params.width,
                                params.height);
@@ -94,6 +108,86 @@ struct SdlRenderDevice::Impl {
     target = nullptr;
     if (renderer) SDL_DestroyRenderer(renderer);
     renderer = nullptr;
+    if (back) SDL_FreeSurface(back);
+    back = nullptr;
+    if (presentScaled) SDL_FreeSurface(presentScaled);
+    presentScaled = nullptr;
+  }
+
+  static PixelRows Rows(SDL_Surface* s) {
+    return PixelRows{static_cast<std::uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
+  }
+
+  // SDL's own stretch, through a kept buffer in the back buffer's format
+  // when the window's differs.
+  void StretchThroughSdl(SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
+    if (back->format->format == win->format->format) {
+      SDL_SoftStretchLinear(back, &src, win, &dst);
+      return;
+    }
+    if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
+      SDL_FreeSurface(presentScaled);
+      presentScaled = nullptr;
+    }
+    if (!presentScaled) {
+      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, back->format->format);
+      if (!presentScaled) return;
+      SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
+    }
+    SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
+    SDL_Rect whole{0, 0, dst.w, dst.h};
+    SDL_LowerBlit(presentScaled, &whole, win, &dst);
+  }
+
+  // The back buffer into the window surface as SDL's software renderer
+  // copies a linearly filtered target texture: a plain copy at the same
+  // size, else a linear stretch, replacing every pixel.
+  void Present() {
+    SDL_Surface* win = SDL_GetWindowSurface(window);
+    if (!win) return;
+    SDL_Rect src{0, 0, back->w, back->h};
+    SDL_Rect dst{0, 0, win->w, win->h};
+    SDL_SetSurfaceBlendMode(back, SDL_BLENDMODE_NONE);
+    if (src.w == dst.w && src.h == dst.h) {
+      SDL_BlitSurface(back, &src, win, &dst);
+    } else {
+      SDL_SetSurfaceRLE(win, 0);
+      // The usual window has the buffer's width: only rows to mix, and into
+      // a window without alpha (XRGB) the conversion SDL runs afterwards,
+      // masking alpha away, comes in the same pass.
+      const Uint32 format = win->format->format;
+      const bool direct = !SDL_MUSTLOCK(win) && (format == back->format->format || format == SDL_PIXELFORMAT_RGB888);
+      if (!direct || !StretchRowsLinear(Rows(back), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
+        StretchThroughSdl(win, src, dst);
+    }
+    SDL_UpdateWindowSurface(window);
+  }
+
+  // A textured quad of one white colour under ordinary blending, blended
+  // straight into the back buffer when SDL would copy it unstretched or draw
+  // it as two triangles; false leaves it to SDL.
+  bool DirectQuad(SdlPictureCopy& copy, const TVertex* v) {
+    if (blend != SDL_BLENDMODE_BLEND) return false;
+    QuadCorner c[4];
+    for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
+    int tw = 0, th = 0;
+    if (SDL_QueryTexture(copy.texture, nullptr, nullptr, &tw, &th) != 0) return false;
+    IntBox src, dst;
+    const QuadRoute route = ClassifyQuad(c, tw, th, src, dst);
+    if (route == QuadRoute::OtherCopy) return false;
+    void* texels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(copy.texture, nullptr, &texels, &pitch) != 0) return false;
+    SDL_RenderFlush(renderer);
+    const PixelRows picture{static_cast<std::uint32_t*>(texels), tw, th, pitch / 4};
+    const PixelRows out = Rows(back);
+    bool done = true;
+    if (route == QuadRoute::Copy)
+      BlendCopy(picture, src, out, dst.x, dst.y);
+    else
+      done = BlendTriangles(picture, c, out);
+    SDL_UnlockTexture(copy.texture);
+    return done;
   }
 
   // Applies the current blend factors; renderers without custom modes get
@@ -145,7 +239,26 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (params.vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
   flags |= software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
-  d.renderer = SDL_CreateRenderer(d.window, -1, flags);
+  const bool direct = d.options.fastPaths && d.options.directBlits;
+  if (!software || !direct) {
+    d.renderer = SDL_CreateRenderer(d.window, -1, flags);
+    if (!d.renderer) return DeviceStatus::NotAvailable;
+    SDL_RendererInfo info{};
+    SDL_GetRendererInfo(d.renderer, &info);
+    // Given the software renderer unasked (the driver hint, no accelerated
+    // one): it draws into the back buffer surface below all the same.
+    if (direct && (info.flags & SDL_RENDERER_SOFTWARE) != 0) {
+      SDL_DestroyRenderer(d.renderer);
+      d.renderer = nullptr;
+    }
+  }
+  if (!d.renderer) {
+    // The software renderer, drawing into a surface this device can reach;
+    // EndScene presents it into the window surface.
+    d.back = SDL_CreateRGBSurfaceWithFormat(0, params.width, params.height, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (!d.back) return DeviceStatus::OutOfVideoMemory;
+    d.renderer = SDL_CreateSoftwareRenderer(d.back);
+  }
   if (!d.renderer) return DeviceStatus::NotAvailable;
   SDL_RendererInfo info{};
   SDL_GetRendererInfo(d.renderer, &info);
@@ -215,11 +328,16 @@ void SdlRenderDevice::ClearRect(const IntRect& rect, std::uint32_t argb) {
 }
 
 void SdlRenderDevice::BeginScene() {
-  if (impl_->renderer) SDL_SetRenderTarget(impl_->renderer, impl_->target);
+  if (impl_->renderer && !impl_->back) SDL_SetRenderTarget(impl_->renderer, impl_->target);
 }
 
 void SdlRenderDevice::EndScene() {
   Impl& d = *impl_;
+  if (d.renderer && d.back) {
+    SDL_RenderFlush(d.renderer);
+    d.Present();
+    return;
+  }
   if (!d.renderer || !d.target) return;
   // Present: the back buffer stretched over the window's client area. The
   // copy replaces every window pixel (no blending), so no clear before it.
@@ -298,6 +416,10 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
         copy->scale = scale;
       }
       d.ApplyBlend(tex, copy->blend);
+      // White corners (or the colour in the texels): SDL blits unmodulated.
+      bool white = true;
+      for (int i = 0; !tinted && i < count; ++i) white = white && v[i].color == 0xFFFFFFFFu;
+      if (d.back && count == 4 && white && d.DirectQuad(*copy, v)) return;
     }
   }
   if (!tex) {
@@ -344,10 +466,18 @@ void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE :
 
 bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
   Impl& d = *impl_;
-  if (!d.renderer || !d.target) return false;
+  if (!d.renderer || (!d.target && !d.back)) return false;
   width = d.params.width;
   height = d.params.height;
   argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  if (d.back) {
+    SDL_RenderFlush(d.renderer);
+    for (int y = 0; y < height; ++y)
+      std::memcpy(argb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
+                  static_cast<const Uint8*>(d.back->pixels) + static_cast<std::ptrdiff_t>(y) * d.back->pitch,
+                  static_cast<std::size_t>(width) * 4);
+    return true;
+  }
   SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
   SDL_SetRenderTarget(d.renderer, d.target);
   const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4);
@@ -361,19 +491,9 @@ bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
   if (!ReadPixels(px, w, h)) return false;
   SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!s) return false;
-  // Written beside the destination and renamed, so a reader never sees half a file.
-  const std::string tmp = path + ".tmp";
-  const bool ok = IMG_SavePNG(s, tmp.c_str()) == 0;
+  const bool ok = SavePngReplacing(s, path);
   SDL_FreeSurface(s);
-  if (!ok) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    std::remove(tmp.c_str());
-    return false;
-  }
-  return true;
+  return ok;
 }
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 // The SDL2 back end: a render-target texture as the back buffer (Width ×
-// Height, 1024 × 650 for the program), presented stretched into the window's
-// client area; textured fans through SDL_RenderGeometry (with the software
+// Height, 1024 × 650 for the program; on the software renderer a surface
+// of its own), presented stretched into the window's client area; textured fans through SDL_RenderGeometry (with the software
 // renderer's fast paths of SdlSoftwarePaths); text through SdlText (SDL_ttf
 // with faces resolved by fontconfig and an LRU of rasterised strings).
 // Pictures are decoded elsewhere (SdlImageDecoder).
@@ -28,6 +28,11 @@ struct SdlDeviceOptions {
   // channel of SDL's exact blend). Off only to compare against SDL's own
   // paths.
   bool fastPaths = true;
+  // With the fast paths: the back buffer is a surface of the device's own,
+  // so pictures (unstretched, or turned) are blended straight into it with
+  // SDL's arithmetic (same pixels, without SDL's per-pixel format handling),
+  // and presenting reuses one scaling buffer. Off only to compare.
+  bool directBlits = true;
 };
 
 class SdlRenderDevice : public RenderDevice {
@@ -41,7 +46,7 @@ class SdlRenderDevice : public RenderDevice {
   void NotifyTargetsReset();  // SDL_RENDER_TARGETS_RESET
   void NotifyDeviceReset();   // SDL_RENDER_DEVICE_RESET
 
-  // Writes the back buffer as PNG (temporary file, then rename).
+  // Writes the back buffer as PNG; a failed write keeps the previous file.
   bool SaveScreenshot(const std::string& path);
   // The back buffer as 0xAARRGGBB words, row by row.
   bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height);

@@ -5,8 +5,10 @@
 
 #include <asio.hpp>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <cstdio>
 #include <future>
 #include <list>
 #include <thread>
@@ -30,10 +32,31 @@ std::string PeerText(const Endpoint& ep) {
   return ep.address().to_string() + ":" + std::to_string(ep.port());
 }
 
-// A datagram larger than this cannot be telemetry; the receive buffer is big
-// enough for any UDP payload so an oversized datagram is seen, and dropped, whole.
-constexpr std::size_t kUdpReceiveBuffer = 65536;
+// Each datagram is read into a slot one byte larger than the biggest one
+// accepted: a datagram that fills the slot was cut short by the receive (or
+// reported as too large), so it is oversized and dropped whole.
+constexpr std::size_t kUdpSlot = TelemetryListeners::kMaxDatagram + 1;
+// Where the socket layer can say so, a datagram too long for its slot is
+// received with its real length (the bytes beyond the slot are discarded).
+#ifdef MSG_TRUNC
+constexpr asio::socket_base::message_flags kRealLength = MSG_TRUNC;
+#else
+constexpr asio::socket_base::message_flags kRealLength = 0;
+#endif
 constexpr std::size_t kTcpReadBuffer = 16384;
+
+// "a.b.c.d:port" without touching the heap; the network thread formats one
+// per datagram.
+void FormatPeer(const udp::endpoint& ep, std::array<char, 24>& out, std::size_t& length) {
+  if (!ep.address().is_v4()) {
+    length = 0;
+    return;
+  }
+  const auto b = ep.address().to_v4().to_bytes();
+  const int n = std::snprintf(out.data(), out.size(), "%u.%u.%u.%u:%u", b[0], b[1], b[2], b[3],
+                              static_cast<unsigned>(ep.port()));
+  length = n > 0 ? static_cast<std::size_t>(n) : 0;
+}
 
 }  // namespace
 
@@ -47,7 +70,21 @@ struct TelemetryListeners::Impl {
   };
   using ConnectionPtr = std::shared_ptr<Connection>;
 
-  Impl(TelemetrySink& s, HandoverQueue& q, ListenerConfig c) : sink(s), queue(q), cfg(c), udpBuffer(kUdpReceiveBuffer) {
+  // The datagrams that were waiting, read in one go and handed over together.
+  struct UdpBatch {
+    struct Entry {
+      std::size_t offset = 0, size = 0;
+      Clock::time_point received;
+      std::array<char, 24> peer{};
+      std::size_t peerLength = 0;
+      bool tooLarge = false;  // dropped whole; size is its length as far as known
+    };
+    std::vector<char> bytes = std::vector<char>(kUdpBatchBytes);
+    std::array<Entry, kUdpBatchDatagrams> entries;
+    std::size_t count = 0;
+  };
+
+  Impl(TelemetrySink& s, HandoverQueue& q, ListenerConfig c) : sink(s), queue(q), cfg(c) {
     netThread = std::thread([this] {
       try {
         ctx.run();
@@ -103,10 +140,18 @@ struct TelemetryListeners::Impl {
                               "Socket Error # " + std::to_string(ec.value()) + "\n" + ec.message());
     }
     udpSocket.set_option(asio::socket_base::broadcast(false), ec);
+    // A deep queue lets an exporter's burst wait in the kernel while a frame
+    // draws instead of being dropped; the kernel may grant less.
+    udpSocket.set_option(asio::socket_base::receive_buffer_size(static_cast<int>(kUdpSocketBuffer)), ec);
+    asio::socket_base::receive_buffer_size granted;
+    udpSocket.get_option(granted, ec);
+    udpReceiveBuffer = ec ? 0 : static_cast<std::size_t>(granted.value());
+    // Reads drain what is waiting and stop at "would block".
+    udpSocket.non_blocking(true, ec);
     udpPort = udpSocket.local_endpoint(ec).port();
     ++udpGeneration;
     udpOpen = true;
-    ReceiveDatagram(udpGeneration);
+    AwaitDatagrams(udpGeneration);
   }
 
   void CloseUdp() {
@@ -116,26 +161,66 @@ struct TelemetryListeners::Impl {
     std::error_code ignored;
     udpSocket.close(ignored);
     udpPort = 0;
+    udpReceiveBuffer = 0;
   }
 
-  void ReceiveDatagram(unsigned generation) {
-    udpSocket.async_receive_from(asio::buffer(udpBuffer), udpSender,
-                           [this, generation](const std::error_code& ec, std::size_t n) {
-                             if (generation != udpGeneration || !udpOpen) return;
-                             // Errors and oversized datagrams are dropped; reception goes on.
-                             if (!ec && n <= kMaxDatagram) {
-                               const Arrival arrival{Transport::Udp, 0, std::string_view(udpBuffer.data(), n),
-                                                     Clock::now(), {}};
-                               const std::string peer = PeerText(udpSender);
-                               HandOver([this, &arrival, &peer] {
-                                 Arrival a = arrival;
-                                 a.peer = peer;
-                                 sink.Received(a);
-                               });
-                               if (generation != udpGeneration || !udpOpen) return;
-                             }
-                             ReceiveDatagram(generation);
-                           });
+  void AwaitDatagrams(unsigned generation) {
+    udpSocket.async_wait(udp::socket::wait_read, [this, generation](const std::error_code& ec) {
+      if (generation != udpGeneration || !udpOpen) return;
+      if (!ec) HandOverBatch(ReadBatch());
+      if (generation != udpGeneration || !udpOpen) return;
+      AwaitDatagrams(generation);
+    });
+  }
+
+  // Reads every datagram that is waiting, up to one batch. Receive errors and
+  // oversized datagrams are dropped here; each attempt counts against the
+  // batch, so a socket that keeps failing cannot hold the thread.
+  UdpBatch& ReadBatch() {
+    UdpBatch& b = udpBatch;
+    b.count = 0;
+    std::size_t used = 0;
+    for (std::size_t attempt = 0; attempt < kUdpBatchDatagrams && used + kUdpSlot <= b.bytes.size(); ++attempt) {
+      std::error_code ec;
+      const std::size_t n =
+          udpSocket.receive_from(asio::buffer(b.bytes.data() + used, kUdpSlot), udpSender, kRealLength, ec);
+      if (ec == asio::error::would_block || ec == asio::error::try_again) break;
+      // Too long for a message: dropped whole, but reported, so an exporter
+      // author learns why nothing moves.
+      const bool tooLarge = (!ec && n > TelemetryListeners::kMaxDatagram) || ec == asio::error::message_size;
+      if (ec && !tooLarge) continue;
+      auto& e = b.entries[b.count++];
+      e.offset = used;
+      e.size = tooLarge ? std::max(n, kUdpSlot) : n;
+      e.tooLarge = tooLarge;
+      e.received = Clock::now();
+      FormatPeer(udpSender, e.peer, e.peerLength);
+      if (!tooLarge) used += n;
+    }
+    return b;
+  }
+
+  // One hand-over for the whole batch; each datagram still reaches the sink
+  // on its own, in arrival order, and one that fails does not keep the
+  // others from it.
+  void HandOverBatch(const UdpBatch& b) {
+    if (b.count == 0) return;
+    HandOver([this, &b] {
+      for (std::size_t i = 0; i < b.count; ++i) {
+        const auto& e = b.entries[i];
+        const std::string_view peer(e.peer.data(), e.peerLength);
+        const Arrival a{Transport::Udp, 0, std::string_view(b.bytes.data() + e.offset, e.size), e.received, peer};
+        try {
+          if (e.tooLarge) {
+            sink.DatagramTooLarge(peer, e.size, e.received);
+          } else {
+            sink.Received(a);
+          }
+        } catch (...) {
+          // A datagram's failure is its own; reception goes on.
+        }
+      }
+    });
   }
 
   // ---- TCP (network thread) ----
@@ -257,7 +342,7 @@ struct TelemetryListeners::Impl {
 
   udp::socket udpSocket{ctx};
   udp::endpoint udpSender;
-  std::vector<char> udpBuffer;
+  UdpBatch udpBatch;
   unsigned udpGeneration = 0;
 
   tcp::acceptor acceptor{ctx};
@@ -271,6 +356,7 @@ struct TelemetryListeners::Impl {
   std::atomic<bool> tcpOpen{false};
   std::atomic<std::uint16_t> udpPort{0};
   std::atomic<std::uint16_t> tcpPort{0};
+  std::atomic<std::size_t> udpReceiveBuffer{0};
   std::atomic<std::size_t> connectionCount{0};
   std::atomic<bool> netDone{false};
 
@@ -325,6 +411,7 @@ bool TelemetryListeners::UdpActive() const { return impl_->udpOpen; }
 bool TelemetryListeners::TcpActive() const { return impl_->tcpOpen; }
 std::uint16_t TelemetryListeners::UdpPort() const { return impl_->udpPort; }
 std::uint16_t TelemetryListeners::TcpPort() const { return impl_->tcpPort; }
+std::size_t TelemetryListeners::UdpReceiveBuffer() const { return impl_->udpReceiveBuffer; }
 std::size_t TelemetryListeners::TcpConnectionCount() const { return impl_->connectionCount; }
 
 }  // namespace velmora

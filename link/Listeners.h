@@ -1,8 +1,9 @@
 // The UDP and TCP telemetry listeners: pure transport. One network thread
-// runs the sockets; every datagram and every TCP chunk is handed to the main
-// thread through the hand-over queue and delivered there, in arrival order, to
-// one sink that does everything else (recording, scanning, counting,
-// reporting). The socket library stays out of this header.
+// runs the sockets; the datagrams that are waiting (read in one batch) and
+// every TCP chunk are handed to the main thread through the hand-over queue
+// and delivered there, one Received call each, in arrival order, to one sink
+// that does everything else (recording, scanning, counting, reporting). The
+// socket library stays out of this header.
 #pragma once
 
 #include <chrono>
@@ -50,6 +51,9 @@ class TelemetrySink {
   // A TCP connection failed; the message is the one the user sees, without a
   // closing ".".
   virtual void ConnectionFailed(std::uint32_t connection, std::string_view peer, const std::string& message) = 0;
+  // A datagram longer than kMaxDatagram arrived and was dropped whole.
+  virtual void DatagramTooLarge(std::string_view /*peer*/, std::size_t /*size*/,
+                                std::chrono::steady_clock::time_point /*received*/) {}
 };
 
 // A listener could not be opened; what() is the message the user sees and
@@ -72,6 +76,12 @@ class ListenerOpenError : public std::runtime_error {
 class TelemetryListeners {
  public:
   static constexpr std::size_t kMaxDatagram = 8192;
+  // The network thread reads every datagram that is waiting, up to this many
+  // or this many bytes, and hands them to the main thread in one go.
+  static constexpr std::size_t kUdpBatchDatagrams = 64;
+  static constexpr std::size_t kUdpBatchBytes = 256 * 1024;
+  // Asked of the kernel for the UDP socket's receive queue.
+  static constexpr std::size_t kUdpSocketBuffer = 1024 * 1024;
   static constexpr int kListenBacklog = 5;
   static constexpr std::size_t kMaxConnections = 64;
 
@@ -93,6 +103,8 @@ class TelemetryListeners {
   std::uint16_t UdpPort() const;
   std::uint16_t TcpPort() const;
   std::size_t TcpConnectionCount() const;
+  // The UDP socket's receive queue as the kernel granted it, in bytes; 0 while closed.
+  std::size_t UdpReceiveBuffer() const;
 
  private:
   struct Impl;

@@ -7,8 +7,8 @@
 namespace velmora {
 
 const std::string_view kRecordingHeader =
-    "# velmora recording 1: one message per line: milliseconds since start, transport (udp|tcp), "
-    "message bytes with \\\\ \\r \\n \\t and \\xHH escapes\n";
+    "# velmora recording 2: one message per line: milliseconds since start, transport (udp, tcp/CONNECTION "
+    "or tcp/CONNECTION/close), message bytes with \\\\ \\r \\n \\t and \\xHH escapes\n";
 
 namespace {
 
@@ -99,15 +99,48 @@ bool UnescapeRecordBytes(std::string_view text, std::string& out, std::string* e
   return true;
 }
 
-std::string FormatRecordLine(std::int64_t ms, std::string_view transport, std::string_view bytes) {
+namespace {
+
+std::string TimeColumn(std::int64_t ms) {
   if (ms < 0) throw std::invalid_argument("recording time must not be negative");
+  char number[24];
+  return std::string(number, std::to_chars(number, number + sizeof number, ms).ptr);
+}
+
+// "tcp/N" (N above 0), the version 1 "tcp" or "udp", with or without "/close".
+bool ParseTransportColumn(std::string_view column, RecordedMessage& m) {
+  if (column == "udp" || column == "tcp") {
+    m.transport = std::string(column);
+    return true;
+  }
+  if (!column.starts_with("tcp/")) return false;
+  column.remove_prefix(4);
+  if (column.ends_with("/close")) {
+    m.closed = true;
+    column.remove_suffix(6);
+  }
+  if (column.empty() || column.front() < '1' || column.front() > '9') return false;
+  const auto [ptr, ec] = std::from_chars(column.data(), column.data() + column.size(), m.connection);
+  if (ec != std::errc() || ptr != column.data() + column.size()) return false;
+  m.transport = "tcp";
+  return true;
+}
+
+}  // namespace
+
+std::string FormatCloseLine(std::int64_t ms, std::uint32_t connection) {
+  if (connection == 0) throw std::invalid_argument("a closed connection has a number above 0");
+  return TimeColumn(ms) + " tcp/" + std::to_string(connection) + "/close\n";
+}
+
+std::string FormatRecordLine(std::int64_t ms, std::string_view transport, std::string_view bytes,
+                             std::uint32_t connection) {
   if (transport != "udp" && transport != "tcp")
     throw std::invalid_argument("recording transport must be udp or tcp");
-  char number[24];
-  const auto end = std::to_chars(number, number + sizeof number, ms).ptr;
-  std::string line(number, end);
+  std::string line = TimeColumn(ms);
   line += ' ';
   line += transport;
+  if (transport == "tcp" && connection != 0) line += "/" + std::to_string(connection);
   line += ' ';
   line += EscapeRecordBytes(bytes);
   line += '\n';
@@ -145,11 +178,17 @@ std::optional<RecordedMessage> ParseRecordLine(std::string_view line, std::strin
   const std::string_view rest = line.substr(sp1 + 1);
   const std::size_t sp2 = rest.find(' ');
   const std::string_view transport = rest.substr(0, sp2);
-  if (transport != "udp" && transport != "tcp") {
-    SetError(error, "transport \"" + std::string(transport) + "\" is neither udp nor tcp");
+  if (!ParseTransportColumn(transport, m)) {
+    SetError(error, "transport \"" + std::string(transport) + "\" is neither udp, tcp/N nor tcp/N/close");
     return std::nullopt;
   }
-  m.transport = std::string(transport);
+  if (m.closed) {
+    if (sp2 != std::string_view::npos) {
+      SetError(error, "nothing may follow \"" + std::string(transport) + "\"");
+      return std::nullopt;
+    }
+    return m;
+  }
 
   // No third column: an empty message (an empty datagram is a real event).
   if (sp2 != std::string_view::npos) {

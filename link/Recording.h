@@ -3,13 +3,23 @@
 //
 // Format (UTF-8/ASCII text, one line per received message):
 //
-//   # velmora recording 1: ...          header comment (any line starting "#")
+//   # velmora recording 2: ...          header comment (any line starting "#")
 //   1532 udp 1200.5 734 98 ... 0 $\r\n
+//   1549 tcp/3 1200.5 734 98 ... 0 $\r\n
+//   1610 tcp/3/close
 //   ^ms  ^transport ^message bytes, escaped
 //
 // - ms: milliseconds since the start of the recording, decimal digits only.
-// - transport: "udp" (one datagram) or "tcp" (one chunk as read from the
-//   connection; chunk boundaries are whatever the network delivered).
+// - transport: "udp" (one datagram) or "tcp/N" (one chunk as read from TCP
+//   connection N; chunk boundaries are whatever the network delivered).
+//   N is a small number, new for every connection the display accepted, so
+//   the chunks of an exporter that restarted mid-message, or of two
+//   connections that overlapped, stay apart. "tcp/N/close" (no third
+//   column) marks the moment connection N went away; what it had not
+//   finished was dropped there.
+// - Version 1 recordings wrote a bare "tcp" for every chunk, without a
+//   connection; such lines still read, as connection 0, and a replay sends
+//   them all over one connection as they were.
 // - message bytes: everything after the second space up to the end of the
 //   line. Printable ASCII 0x21..0x7e is written as is, except "\", which is
 //   written "\\". A space is written as is, except a final one, which is
@@ -44,13 +54,19 @@ bool UnescapeRecordBytes(std::string_view text, std::string& out, std::string* e
 
 // One line of a recording, with its LF. ms must be >= 0 and transport "udp" or
 // "tcp"; anything else is a programming error (std::invalid_argument), so a
-// recording is always readable by ParseRecordLine.
-std::string FormatRecordLine(std::int64_t ms, std::string_view transport, std::string_view bytes);
+// recording is always readable by ParseRecordLine. A TCP chunk names its
+// connection (0 writes the bare "tcp" of version 1 recordings).
+std::string FormatRecordLine(std::int64_t ms, std::string_view transport, std::string_view bytes,
+                             std::uint32_t connection = 0);
+// The line that records the close of TCP connection `connection` (above 0).
+std::string FormatCloseLine(std::int64_t ms, std::uint32_t connection);
 
 struct RecordedMessage {
   std::int64_t ms = 0;
   std::string transport;
   std::string bytes;
+  std::uint32_t connection = 0;  // TCP: the connection; 0 for UDP and version 1 lines
+  bool closed = false;           // TCP: the connection closed here (bytes empty)
 
   bool operator==(const RecordedMessage&) const = default;
 };

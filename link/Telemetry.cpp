@@ -24,9 +24,13 @@ constexpr auto kPositionMember = MakePositionTable();
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool IsSeparator(char c) { return c == '.' || c == ','; }
 
-TelemetryError RangeError() { return {TelemetryError::Range, "Range check error"}; }
+TelemetryError RangeError(int field = 0) { return {TelemetryError::Range, "Range check error", field}; }
 
-TelemetryError ConversionError(std::string_view field) {
+TelemetryError NoFieldError() {
+  return {TelemetryError::NoField, "no field before \"$\" (each number must be followed by a space)", 0};
+}
+
+TelemetryError ConversionError(std::string_view field, int position) {
   // Quote the pending text as the scanner holds it: "," already became ".".
   std::string quoted;
   const bool cut = field.size() > kQuotedFieldLimit;
@@ -36,7 +40,7 @@ TelemetryError ConversionError(std::string_view field) {
   for (char c : shown) quoted += (c == ',') ? '.' : c;
   if (cut) quoted += "...";
   quoted += "' is not a valid floating point value";
-  return {TelemetryError::Conversion, std::move(quoted)};
+  return {TelemetryError::Conversion, std::move(quoted), position};
 }
 
 void ApplyPlausibilityRule(FlightData& rec) {
@@ -137,8 +141,8 @@ bool ParseTelemetryNumber(std::string_view s, double& out) {
 }
 
 std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec) {
-  if (text.empty()) return RangeError();
-  if (text.front() == '$') return std::nullopt;  // nothing consumed, nothing copied
+  if (text.empty()) return RangeError(1);
+  if (text.front() == '$') return NoFieldError();  // nothing consumed, nothing copied
 
   // The value buffer starts from the record, so positions this message does
   // not reach keep what the instruments showed before.
@@ -153,23 +157,27 @@ std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& r
   std::size_t i = 0;
   for (;; ++i) {
     if (i == n) {
-      error = RangeError();
+      if (!error) error = RangeError(pos);
       break;
     }
     const char c = data[i];
-    if (c == '$') break;
+    if (c == '$') {
+      if (pos == 1 && !error) error = NoFieldError();
+      break;
+    }
     if (c != ' ') continue;
     const std::string_view field(data + fieldStart, i - fieldStart);
     double v;
-    if (!ParseTelemetryNumber(field, v)) {
-      error = ConversionError(field);
-      break;
-    }
+    const bool converted = ParseTelemetryNumber(field, v);
+    if (!converted && !error) error = ConversionError(field, pos);
     if (pos > kTelemetryPositions) {
-      error = RangeError();
+      if (converted && !error) error = RangeError(pos);
       break;
     }
-    values[pos++] = v;
+    // A field that does not convert keeps the record's value: one bad
+    // number must not freeze every instrument after it.
+    if (converted) values[pos] = v;
+    ++pos;
     fieldStart = i + 1;
   }
 
@@ -180,7 +188,10 @@ std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& r
 
 std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload) {
   rec.LastDatagramText.assign(payload.data(), payload.size());
-  return ScanTelemetry(rec.LastDatagramText, rec);
+  std::string_view text = rec.LastDatagramText;
+  std::size_t k = 0;
+  while (k < text.size() && IsLeadingBlank(text[k])) ++k;
+  return ScanTelemetry(text.substr(k), rec);
 }
 
 void TcpStreamFramer::Reset() {
@@ -190,7 +201,7 @@ void TcpStreamFramer::Reset() {
 
 void TcpStreamFramer::ScanOne(std::string_view message, FlightData& rec, Sink sink, void* ctx) {
   const auto error = ScanTelemetry(message, rec);
-  sink(ctx, Outcome{error ? &*error : nullptr, true});
+  sink(ctx, Outcome{error ? &*error : nullptr, true, message});
 }
 
 void TcpStreamFramer::FeedImpl(std::string_view chunk, FlightData& rec, Sink sink, void* ctx) {
@@ -229,7 +240,7 @@ void TcpStreamFramer::FeedImpl(std::string_view chunk, FlightData& rec, Sink sin
     pending_.shrink_to_fit();
     skipping_ = true;
     const TelemetryError error = RangeError();
-    sink(ctx, Outcome{&error, false});
+    sink(ctx, Outcome{&error, false, {}});
   }
 }
 

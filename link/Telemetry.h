@@ -16,8 +16,11 @@
 namespace velmora {
 
 struct TelemetryError {
-  enum Kind { Range, Conversion } kind;
+  // NoField: the message reached its "$" without completing a single field
+  // (numbers separated by tabs, say, or a "$" on its own).
+  enum Kind { Range, Conversion, NoField } kind;
   std::string message;  // without a trailing "."; the error box appends it
+  int field = 0;        // message position of the offending field; 0 for the message as a whole
 };
 
 // Message positions 1..40 are converted; 1..33 reach the record.
@@ -35,12 +38,19 @@ inline constexpr std::size_t kQuotedFieldLimit = 64;
 bool ParseTelemetryNumber(std::string_view field, double& out);
 
 // Scans one text into the record. Positions the text does not fill keep the
-// record's previous values; on an error the fields completed before it have
-// been applied. The radar altitude plausibility rule runs whenever at least
-// one byte was consumed.
+// record's previous values. A field that does not convert keeps its previous
+// value too, and the fields after it still apply; the first such field is the
+// error returned. A 41st field or a text without "$" stops the scan, after
+// the fields completed before it have been applied. The radar altitude
+// plausibility rule runs whenever at least one byte was consumed.
 std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec);
 
-// UDP entry: keeps a copy of the datagram in rec.LastDatagramText and scans it.
+// Bytes an exporter may leave in front of a message (the previous message's
+// line end, typically); they are skipped, not scanned as part of field 1.
+constexpr bool IsLeadingBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// UDP entry: keeps a copy of the datagram in rec.LastDatagramText and scans
+// it from its first byte that is not a leading blank.
 std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload);
 
 // Per-connection framing of a TCP byte stream. Every complete message (up to
@@ -58,6 +68,7 @@ class TcpStreamFramer {
   struct Outcome {
     const TelemetryError* error;
     bool scanned;
+    std::string_view message;  // the scanned text (up to its "$"); empty for a discard
   };
 
   // Calls onError(const TelemetryError&) for each error, in stream order.

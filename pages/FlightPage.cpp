@@ -3,6 +3,7 @@
 // temperature sectors) goes first; the frame image covers everything outside
 // its windows; dials, needles and readouts follow on top.
 #include "pages/FlightPage.h"
+#include "pages/EngineGauges.h"
 
 #include <cmath>
 #include <cstdint>
@@ -61,7 +62,7 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
   ins.DirectorPitchBarSprite->OffsetY = cal::DirectorPitchBarOffset(r.Pitch, r.DirectorPitch);
   ins.DirectorPitchBarSprite->Draw();
   // 4. Temperature sectors, seen through the frame's slits.
-  engine_steps::TemperatureSectors(ins, r);
+  engine_gauges::TemperatureSectors(ins, r);
   // 5. Frame image.
   ins.FlightFrameSprite->Draw();
   // 6. Bank scale labels.
@@ -162,11 +163,11 @@ void DrawFlightPage(const Instruments& ins, FlightData& r) {
     ins.readoutFont->TextOut(460, 543, t.view());
   }
   // 23..27. Engines, fuel, lamps.
-  engine_steps::SpeedReadoutsAndNeedleImages(ins, r);
-  engine_steps::Fuel(ins, r);
-  engine_steps::DialsAndNeedles(ins, r);
-  engine_steps::TemperatureReadouts(ins, r);
-  engine_steps::Lamps(ins, r);
+  engine_gauges::SpeedReadoutsAndNeedleImages(ins, r);
+  engine_gauges::Fuel(ins, r);
+  engine_gauges::DialsAndNeedles(ins, r);
+  engine_gauges::TemperatureReadouts(ins, r);
+  engine_gauges::Lamps(ins, r);
 }
 
 }  // namespace velmora

@@ -12,14 +12,4 @@ namespace velmora {
 
 void DrawFlightPage(const Instruments& ins, FlightData& rec);
 
-// The engine, fuel and lamp steps, called by DrawFlightPage at their places.
-namespace engine_steps {
-void TemperatureSectors(const Instruments& ins, const FlightData& rec);  // before the frame image
-void SpeedReadoutsAndNeedleImages(const Instruments& ins, const FlightData& rec);
-void Fuel(const Instruments& ins, const FlightData& rec);
-void DialsAndNeedles(const Instruments& ins, const FlightData& rec);
-void TemperatureReadouts(const Instruments& ins, const FlightData& rec);
-void Lamps(const Instruments& ins, const FlightData& rec);
-}  // namespace engine_steps
-
 }  // namespace velmora

@@ -10,7 +10,8 @@ ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a)
 TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
-                  "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software"});
+                  "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
+                  "--transport=udp"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -26,6 +27,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.record, "rec.txt");
   EXPECT_TRUE(o.fullscreen);
   EXPECT_EQ(o.renderer, Renderer::Software);
+  EXPECT_EQ(o.transport, "udp");
 }
 
 TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
@@ -53,13 +55,29 @@ TEST(CommandLine, DefaultsKeepTheUsualPorts) {
   EXPECT_FALSE(r.options.frames);
 }
 
+TEST(CommandLine, WebViewBindsToLoopbackUnlessAnAddressIsGiven) {
+  struct Case { std::string_view arg; const char* address; int port; } cases[] = {
+      {"8083", "127.0.0.1", 8083},
+      {"0.0.0.0:8083", "0.0.0.0", 8083},
+      {"[::]:9000", "::", 9000},
+  };
+  for (const auto& c : cases) {
+    auto r = Parse({"--web", c.arg});
+    ASSERT_EQ(r.error, "") << c.arg;
+    EXPECT_EQ(r.options.webAddress, c.address) << c.arg;
+    EXPECT_EQ(r.options.webPort, c.port) << c.arg;
+  }
+  EXPECT_FALSE(Parse({}).options.webPort);
+}
+
 TEST(CommandLine, RejectsBadInputWithAClearMessage) {
   struct Case { std::vector<std::string_view> args; const char* needle; } cases[] = {
       {{"--frames"}, "needs a value"},
       {{"--frames", "0"}, "at least 1"},
       {{"--frames", "3x"}, "'3x'"},
       {{"--page", "3"}, "1 (flight) or 2"},
-      {{"--udp-port", "70000"}, "1 to 65535"},
+      {{"--udp-port", "70000"}, "0 (any free one) to 65535"},
+      {{"--transport", "UDP"}, "udp or tcp, not 'UDP'"},
       {{"--screenshot-interval", "-1", "--screenshot", "a.png"}, "positive"},
       {{"--screenshot-interval", "1"}, "needs --screenshot"},
       {{"--bogus"}, "unknown option '--bogus'"},
@@ -67,6 +85,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--renderer", "vulkan"}, "auto, software, opengl or opengles2, not 'vulkan'"},
       {{"--renderer"}, "needs a value"},
       {{"--headless", "--renderer", "opengl"}, "needs a window"},
+      {{"--web", ":8083"}, "address before ':'"},
+      {{"--web", "0.0.0.0:80x"}, "[ADDR:]PORT"},
+      {{"--web", "70000"}, "[ADDR:]PORT"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);

@@ -1,13 +1,14 @@
 // The main loop on a fake desktop: window events choose the page or quit,
-// telemetry handed over between frames is drawn by the next frame, every
-// frame keeps its pacing wait, a failing frame is reported and the next one
-// runs.
+// telemetry handed over between frames or during a frame's pacing wait is
+// drawn by that frame, every frame keeps its pacing wait, a failing frame is
+// reported and the next one runs.
 #include "app/MainLoop.h"
 
 #include <gtest/gtest.h>
 
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -65,7 +66,8 @@ class FakePlatform : public Platform {
 };
 
 struct LoopRig {
-  explicit LoopRig(LoopOptions options = {}) : loop(platform, handover, display, stats, reporter, options, stop) {
+  explicit LoopRig(LoopOptions options = {}, PacingWait* pacing = nullptr)
+      : loop(platform, handover, display, stats, reporter, options, stop, pacing) {
     display.Start(display.RestoreWindow(std::nullopt));
   }
   RecordingDevice device;
@@ -115,6 +117,56 @@ TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
   EXPECT_GE(took, 3 * FrameCycle::kPacing);
   EXPECT_EQ(rig.flight.Altitude, 1234);
   EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 3);
+}
+
+// Fake time for the pacing wait: each wait plays the next step of a script,
+// which may hand messages over from other threads, and moves the clock.
+class ScriptedPacing : public PacingWait {
+ public:
+  using Step = std::function<bool(HandoverQueue&, Clock::duration)>;
+  Clock::time_point Now() override { return now; }
+  bool WaitForHandover(HandoverQueue& q, Clock::duration timeout) override {
+    timeouts.push_back(timeout);
+    if (timeouts.size() > steps.size()) {
+      now += timeout;
+      return false;
+    }
+    return steps[timeouts.size() - 1](q, timeout);
+  }
+  Clock::time_point now{};
+  std::vector<Step> steps;
+  std::vector<Clock::duration> timeouts;
+};
+
+TEST(MainLoop, TheFrameDrawsWhatArrivedDuringItsPacingAndNothingAfterIt) {
+  ScriptedPacing pacing;
+  LoopRig rig({}, &pacing);
+  std::vector<double> drawn;
+  rig.display.Frames().SetFlightPage([&] { drawn.push_back(rig.flight.Altitude); });
+  std::vector<std::thread> exporters;
+  auto handOver = [&](HandoverQueue& q, double altitude) {
+    exporters.emplace_back([&rig, altitude] { rig.handover.RunOnMain([&rig, altitude] { rig.flight.Altitude = altitude; }); });
+    ASSERT_TRUE(q.WaitForWork(2s));
+  };
+  pacing.steps = {
+      [&](HandoverQueue& q, auto) {  // 10 ms into the pacing a message arrives
+        handOver(q, 1000);
+        pacing.now += 10ms;
+        return true;
+      },
+      [&](HandoverQueue& q, auto timeout) {  // one arrives just as the pacing ends
+        handOver(q, 2000);
+        pacing.now += timeout;
+        return false;
+      },
+  };
+  rig.loop.RunFrame();
+  EXPECT_EQ(drawn, std::vector<double>{1000});
+  EXPECT_EQ(pacing.timeouts, (std::vector<PacingWait::Clock::duration>{30ms, 20ms})) << "30 ms from the start";
+  EXPECT_EQ(rig.loop.Frames(), 1);
+  EXPECT_EQ(rig.handover.RunPending(), 1u);  // the late one waits for the next pass of the loop
+  EXPECT_EQ(rig.flight.Altitude, 2000);
+  for (auto& t : exporters) t.join();
 }
 
 TEST(MainLoop, AFailedFrameIsReportedAndTheNextOneRuns) {

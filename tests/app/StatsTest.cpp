@@ -25,8 +25,10 @@ TEST(Stats, LatencyRunsFromReceiveToTheNextPresent) {
   s.MessageHandled(t0, false);  // rejected: never shown
   s.Presented(t0 + std::chrono::milliseconds(40));
   s.Presented(t0 + std::chrono::milliseconds(80));  // nothing new: no sample
+  s.SetUdpReceiveBuffer(1048576);
   std::ostringstream out;
   s.Print(out, 1.0);
+  EXPECT_NE(out.str().find("udp_receive_buffer_bytes: 1048576\n"), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("messages_applied: 2\n"), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("messages_rejected: 1\n"), std::string::npos);
   EXPECT_NE(out.str().find("latency_ms_p50: 30."), std::string::npos) << out.str();

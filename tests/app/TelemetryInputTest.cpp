@@ -91,5 +91,64 @@ TEST(TelemetryInput, FeedGoesThroughTheDatagramPath) {
   EXPECT_EQ(stats.rejected(), 1u);
 }
 
+TEST(TelemetryInput, EveryErrorKindReachesStderrOncePerSecondPerSenderWithItsField) {
+  using namespace std::chrono_literals;
+  const std::string forty1 = [] {
+    std::string m;
+    for (int k = 1; k <= 41; ++k) m += std::to_string(k) + " ";
+    return m + "$";
+  }();
+  enum How { Bytes, TooLarge, Failed };
+  struct Case {
+    Transport transport;
+    How how;
+    std::string bytes;
+    std::string line;  // after "velmora: UDP|TCP 10.0.0.1:5000: "
+    bool counted;      // a rejected message in --stats
+  } cases[] = {
+      {Transport::Udp, Bytes, "1 2 3 4 5 6 -nan 8 $", "field 7: '-nan' is not a valid floating point value", true},
+      {Transport::Tcp, Bytes, "1 2 3 4 5 6 -nan 8 $", "field 7: '-nan' is not a valid floating point value", true},
+      {Transport::Udp, Bytes, forty1, "field 41: Range check error", true},
+      {Transport::Tcp, Bytes, forty1, "field 41: Range check error", true},
+      {Transport::Udp, Bytes, "1\t2\t$", "no field before \"$\" (each number must be followed by a space)", true},
+      {Transport::Tcp, Bytes, "1\t2\t$", "no field before \"$\" (each number must be followed by a space)", true},
+      {Transport::Udp, Bytes, "1 2 ", "field 3: Range check error", true},
+      {Transport::Udp, TooLarge, "", "datagram of 9000 bytes dropped: at most 8192 bytes are read", true},
+      {Transport::Tcp, Failed, "", "Asynchronous socket error 104", false},
+  };
+  for (const auto& c : cases) {
+    const std::string who = std::string(c.transport == Transport::Udp ? "UDP" : "TCP") + " 10.0.0.1:5000";
+    FlightData flight;
+    RunStats stats;
+    std::vector<std::string> lines, boxes;
+    ErrorBoxThrottle::Clock::time_point now{};
+    ErrorReporter reporter("velmora", [&](std::string_view, std::string_view text) { boxes.emplace_back(text); },
+                           ErrorBoxThrottle([] { return ErrorBoxThrottle::Clock::time_point{}; }, {}));
+    reporter.SetOutput([&](std::string_view line) { lines.emplace_back(line); });
+    reporter.SetClock([&] { return now; });
+    TelemetryInput input(flight, &stats, &reporter, nullptr);
+    // Four errors: at 0 and 1.1 s a line each, the two between held back and counted.
+    for (const auto at : {0ms, 400ms, 900ms, 1100ms}) {
+      now = ErrorBoxThrottle::Clock::time_point{} + at;
+      const std::uint32_t connection = c.transport == Transport::Udp ? 0 : 7;
+      if (c.how == Bytes) input.Received(Arrival{c.transport, connection, c.bytes, now, "10.0.0.1:5000"});
+      if (c.how == TooLarge) input.DatagramTooLarge("10.0.0.1:5000", 9000, now);
+      if (c.how == Failed) input.ConnectionFailed(connection, "10.0.0.1:5000", c.line);
+    }
+    const std::string first = "velmora: " + who + ": " + c.line;
+    EXPECT_EQ(lines, (std::vector<std::string>{first, first + " (2 more from this sender suppressed)"})) << first;
+    EXPECT_EQ(stats.rejected(), c.counted ? 4u : 0u) << first;
+    EXPECT_EQ(stats.applied(), 0u) << first;
+    EXPECT_EQ(boxes.size(), c.transport == Transport::Tcp ? 4u : 0u) << first;
+    // Another sender has its own second; the held-back count comes out at close.
+    input.Received(Arrival{Transport::Udp, 0, "x $", now, "10.0.0.2:6000"});
+    input.Received(Arrival{Transport::Udp, 0, "x $", now, "10.0.0.2:6000"});
+    reporter.FlushSuppressed();
+    ASSERT_EQ(lines.size(), 4u) << first;
+    EXPECT_EQ(lines[2], "velmora: UDP 10.0.0.2:6000: field 1: 'x' is not a valid floating point value");
+    EXPECT_EQ(lines[3], "velmora: UDP 10.0.0.2:6000: 1 more errors suppressed");
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -285,6 +285,53 @@ TEST_F(SdlFastPath, PicturesInOneColourStayCloseToSdlModulation) {
   EXPECT_GT(total[1] + total[2], 0) << "the copies must actually be drawn";
 }
 
+// The software device blends pictures into its back buffer itself and
+// presents it itself; SDL doing both must give the very same bytes, in the
+// back buffer and in the window (one window as tall as the buffer is wide
+// divided by 1.6, as the program's, one narrower).
+TEST_F(SdlFastPath, DirectBlitsAndPresentMatchSdlExactly) {
+  const std::uint32_t screen = 0xFEFEFEFEu, white = 0xFFFFFFFFu;
+  const Scene scene = Pictures({
+      {Quad(10, 10, 256, 256, All(screen))},
+      {Quad(-100, -60, 256, 256, All(white))},  // off the top left
+      {Quad(900, 500, 256, 256, All(screen))},  // off the bottom right
+      {Quad(380, 200, 256, 256, All(0xC0FF8020u))},
+      {Quad(200, 300, 256, 256, All(screen), 0.6f)},
+      {Quad(600, 100, 256, 256, All(white), -2.2f)},
+      {Quad(700, 380, 11, 162, All(screen), 1.1f)},     // a thin needle
+      {Quad(-40, 520, 252, 16, All(screen), 0.3f)},     // turned over the edges
+      {Quad(880, -30, 176, 48, All(screen), 2.9f, true)},
+      {Quad(450, 420, 300.5f, 200.25f, All(screen))},  // stretched: SDL's
+      {Quad(100, 100, 120, 120, All(screen), 0.2f), true},  // additive: SDL's
+  });
+  for (const auto& [ww, wh] : {std::pair{1024, 640}, std::pair{800, 500}}) {
+    std::vector<std::uint32_t> back[2], shown[2];
+    for (int direct = 0; direct < 2; ++direct) {
+      SDL_Window* window = SDL_CreateWindow("direct", 0, 0, ww, wh, SDL_WINDOW_HIDDEN);
+      ASSERT_NE(window, nullptr) << SDL_GetError();
+      {
+        SdlRenderDevice dev(window, SdlDeviceOptions{true, 16, true, direct == 1});
+        ASSERT_EQ(dev.Open(DeviceParams{}), DeviceStatus::Ok);
+        dev.BeginScene();
+        Background(dev);
+        scene(dev);
+        dev.EndScene();
+        int w = 0, h = 0;
+        EXPECT_TRUE(dev.ReadPixels(back[direct], w, h));
+        SDL_Surface* win = SDL_GetWindowSurface(window);
+        ASSERT_NE(win, nullptr);
+        for (int y = 0; y < win->h; ++y) {
+          const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(win->pixels) + y * win->pitch);
+          shown[direct].insert(shown[direct].end(), row, row + win->w);
+        }
+      }
+      SDL_DestroyWindow(window);
+    }
+    EXPECT_TRUE(back[0] == back[1]) << "back buffer, window " << ww << " x " << wh;
+    EXPECT_TRUE(shown[0] == shown[1]) << "window " << ww << " x " << wh;
+  }
+}
+
 // Memory: a picture drawn in one colour holds one SDL texture, the
 // modulated copy; the plain one comes back from the packed texels only when
 // it is drawn unmodulated, and the number of colour copies is bounded.

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,6 +115,8 @@ class ScanningSink : public TelemetrySink {
   explicit ScanningSink(FlightData& rec) : rec_(rec) {}
   void Received(const Arrival& a) override {
     if (a.transport == Transport::Udp) {
+      datagrams.emplace_back(a.bytes);
+      if (a.bytes == failOn) throw std::runtime_error("the sink failed");
       results.push_back(!ApplyDatagram(rec_, a.bytes));
       return;
     }
@@ -130,6 +133,8 @@ class ScanningSink : public TelemetrySink {
     Failed(peer, message);
   }
   std::vector<bool> results;
+  std::vector<std::string> datagrams;  // every one that reached the sink, in order
+  std::string failOn;                  // a datagram that makes the sink throw
   std::vector<std::string> errors, peers;
   int closed = 0;
   std::size_t OpenFramers() const { return framers_.size(); }
@@ -159,7 +164,7 @@ class ListenersTest : public ::testing::Test {
     while (!pred()) {
       if (std::chrono::steady_clock::now() > end) return false;
       queue.WaitForWork(2ms);
-      queue.RunPending();
+      handOvers += queue.RunPending();
     }
     return true;
   }
@@ -173,6 +178,7 @@ class ListenersTest : public ::testing::Test {
   std::vector<std::string>& errors = sink.errors;
   std::vector<std::string>& peers = sink.peers;
   std::unique_ptr<TelemetryListeners> listeners;
+  std::size_t handOvers = 0;
 };
 
 TEST_F(ListenersTest, OversizedDatagramIsDroppedWholeAndTheNextApplied) {
@@ -202,6 +208,36 @@ TEST_F(ListenersTest, UdpParserErrorsAreSilentAndReceptionGoesOn) {
   EXPECT_EQ(results, (std::vector<bool>{false, true}));
   EXPECT_EQ(rec.Altitude, 4);
   EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(ListenersTest, WaitingDatagramsAreHandedOverInBatchesInOrderAndAFailureKeepsTheRest) {
+  Start();
+  const auto port = listeners->UdpPort();
+  sink.failOn = "3 $";
+  std::vector<std::string> sent;
+  // While the network thread waits for the main thread with one datagram,
+  // more queue up in the socket; they come over together, at most one batch
+  // at a time.
+  struct Case {
+    int waiting;
+    std::size_t handOvers;
+  } cases[] = {{5, 2}, {100, 3}};
+  for (const auto& c : cases) {
+    handOvers = 0;
+    sent.push_back(std::to_string(sent.size() + 1) + " $");
+    SendDatagram(port, sent.back());
+    ASSERT_TRUE(queue.WaitForWork(3000ms));
+    for (int i = 0; i < c.waiting; ++i) {
+      sent.push_back(std::to_string(sent.size() + 1) + " $");
+      SendDatagram(port, sent.back());
+    }
+    ASSERT_TRUE(PumpUntil([&] { return sink.datagrams.size() == sent.size(); }));
+    EXPECT_EQ(handOvers, c.handOvers) << c.waiting << " waiting";
+  }
+  EXPECT_EQ(sink.datagrams, sent);
+  EXPECT_EQ(results.size(), sent.size() - 1) << "only the one that failed is missing";
+  EXPECT_EQ(rec.Altitude, static_cast<double>(sent.size()));
+  EXPECT_GE(listeners->UdpReceiveBuffer(), 200000u);
 }
 
 TEST_F(ListenersTest, TwoTcpClientsAtOnceWithSplitMessages) {

@@ -1,13 +1,18 @@
 // Recording line format: every byte string survives a write and a read, also
 // after the file went through an editor; malformed lines say what is wrong.
 #include "link/Recording.h"
+#include "link/RecordingFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <random>
 #include <stdexcept>
+
+#include "tests/reliability/WriteFaults.h"
 
 namespace velmora {
 namespace {
@@ -120,15 +125,21 @@ TEST(RecordingTest, MalformedLinesSayWhatIsWrong) {
       {"12x udp 1 $", "not a whole number"},
       {"99999999999999999999 udp 1 $", "too large"},
       {"12", "missing transport"},
-      {"12 ftp 1 $", "neither udp nor tcp"},
-      {"12 UDP 1 $", "neither udp nor tcp"},
-      {"12  udp 1 $", "neither udp nor tcp"},
+      {"12 ftp 1 $", "neither udp"},
+      {"12 UDP 1 $", "neither udp"},
+      {"12  udp 1 $", "neither udp"},
       {"1 udp 1 $\\", "lone"},
       {"1 udp \\x4", "two hex digits"},
       {"1 udp \\xg0", "two hex digits"},
       {"1 udp \\x", "two hex digits"},
       {"1 udp \\q", "unknown escape"},
       {"1 udp \\ ", "unknown escape"},
+      {"12 tcp/0 1 $", "neither udp"},
+      {"12 tcp/03 1 $", "neither udp"},
+      {"12 tcp/ 1 $", "neither udp"},
+      {"12 tcp/4x 1 $", "neither udp"},
+      {"12 udp/4 1 $", "neither udp"},
+      {"12 tcp/4/close 1 $", "nothing may follow"},
   };
   for (const auto& c : cases) {
     std::string error;
@@ -157,6 +168,68 @@ TEST(RecordingTest, FileErrorNamesTheLineAndKeepsWhatCameBefore) {
   EXPECT_TRUE(ParseRecording("5 udp $", read, &error)) << error;
   ASSERT_EQ(read.size(), 1u);
   EXPECT_EQ(read[0].bytes, "$");
+}
+
+TEST(RecordingTest, TcpLinesKeepTheirConnectionAndItsClose) {
+  struct Case {
+    std::string line;
+    RecordedMessage expected;
+  };
+  const Case cases[] = {
+      {FormatRecordLine(5, "tcp", "1 $", 3), {5, "tcp", "1 $", 3, false}},
+      {FormatRecordLine(6, "tcp", "2 ", 4000000000u), {6, "tcp", "2 ", 4000000000u, false}},
+      {FormatCloseLine(7, 3), {7, "tcp", "", 3, true}},
+      {FormatRecordLine(8, "udp", "3 $", 9), {8, "udp", "3 $", 0, false}},  // a datagram has no connection
+      {"9 tcp 4 $", {9, "tcp", "4 $", 0, false}},                           // written before connections were
+  };
+  for (const auto& c : cases) {
+    std::string error;
+    EXPECT_EQ(ParseRecordLine(c.line, &error), c.expected) << c.line << error;
+  }
+  EXPECT_EQ(FormatCloseLine(7, 3), "7 tcp/3/close\n");
+  EXPECT_THROW(FormatCloseLine(7, 0), std::invalid_argument);
+}
+
+// A file-size limit stands in for a full disk: the recording never holds
+// half a line, the failure is told once with the count so far, and writing
+// resumes with the next line that fits.
+TEST(RecordingFileTest, AFullFileKeepsWholeLinesSaysSoOnceAndResumes) {
+  char tmpl[] = "/tmp/velmora-rec-XXXXXX";
+  const std::string dir = ::mkdtemp(tmpl);
+  const std::string path = dir + "/flight.rec";
+  auto slurp = [&] {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+  };
+  std::vector<std::string> reports;
+  const std::string line = FormatRecordLine(40, "udp", "1 2 3 $\r\n");
+  std::string expected(kRecordingHeader);
+  {
+    RecordingFile file([&](const std::string& m) { reports.push_back(m); });
+    EXPECT_EQ(file.Open(dir, kRecordingHeader), "cannot open --record file " + dir + ": Is a directory");
+    ASSERT_EQ(file.Open(path, kRecordingHeader), "");
+    EXPECT_TRUE(file.Append(line));
+    {
+      testing::ScopedFileSizeLimit limit(expected.size() + 2 * line.size() + line.size() / 2);
+      EXPECT_TRUE(file.Append(line));
+      EXPECT_FALSE(file.Append(line));  // half of it would fit
+      EXPECT_FALSE(file.Append(line));
+    }
+    expected += line + line;
+    EXPECT_EQ(slurp(), expected);
+    EXPECT_TRUE(file.Append(line));
+    expected += line;
+    // Appending to an earlier recording adds no second header.
+    ASSERT_EQ(file.Open(path, kRecordingHeader), "");
+    EXPECT_TRUE(file.Append(line));
+    expected += line;
+  }
+  EXPECT_EQ(slurp(), expected);
+  EXPECT_EQ(reports, (std::vector<std::string>{
+                         "cannot write the --record file " + path +
+                             " after 2 messages: File too large; trying again with every message",
+                         "writing the --record file " + path + " again; 2 messages could not be recorded"}));
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

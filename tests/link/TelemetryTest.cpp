@@ -89,6 +89,7 @@ struct ScanCase {
   std::optional<TelemetryError::Kind> error;
   std::string message;                  // checked when error is set
   std::vector<std::pair<double FlightData::*, double>> expect;
+  int field = 0;  // the position the error names, checked when set
 };
 
 TEST(TelemetryScan, Table) {
@@ -100,9 +101,9 @@ TEST(TelemetryScan, Table) {
       {"comma separator", "10,5 $", {}, "", {{&FlightData::Altitude, 10.5}}},
       {"second separator quoted with dots", "7 10,5,1 $", TelemetryError::Conversion,
        "'10.5.1' is not a valid floating point value",
-       {{&FlightData::Altitude, 7}, {&FlightData::IndicatedAirspeed, 0}}},
+       {{&FlightData::Altitude, 7}, {&FlightData::IndicatedAirspeed, 0}}, 2},
       {"two spaces make an empty field", "1  2 $", TelemetryError::Conversion,
-       "'' is not a valid floating point value", {{&FlightData::Altitude, 1}}},
+       "'' is not a valid floating point value", {{&FlightData::Altitude, 1}, {&FlightData::LeftEngineRpm, 2}}, 2},
       {"leading space", " 1 $", TelemetryError::Conversion, "'' is not a valid floating point value",
        {{&FlightData::Altitude, 0}}},
       {"line end inside a field", "1 2\r\n3 $", TelemetryError::Conversion,
@@ -111,10 +112,22 @@ TEST(TelemetryScan, Table) {
       {"overflow", "5 1e999 $", TelemetryError::Conversion, "'1e999' is not a valid floating point value",
        {{&FlightData::Altitude, 5}, {&FlightData::IndicatedAirspeed, 0}}},
       {"no $ after fields", "4 5 ", TelemetryError::Range, "Range check error",
-       {{&FlightData::Altitude, 4}, {&FlightData::IndicatedAirspeed, 5}}},
+       {{&FlightData::Altitude, 4}, {&FlightData::IndicatedAirspeed, 5}}, 3},
       {"empty text", "", TelemetryError::Range, "Range check error", {}},
       {"only spaces", "   ", TelemetryError::Conversion, "'' is not a valid floating point value", {}},
-      {"$ alone", "$", {}, "", {{&FlightData::Pitch, -0.5}}},
+      {"$ alone fills no field", "$", TelemetryError::NoField,
+       "no field before \"$\" (each number must be followed by a space)", {{&FlightData::Pitch, -0.5}}},
+      {"tab-separated fills no field", "1\t2\t3\t$", TelemetryError::NoField,
+       "no field before \"$\" (each number must be followed by a space)", {{&FlightData::Altitude, 0}}},
+      {"a bad field 7 leaves 8 to 33 applied",
+       Message(33, [](int k) { return k == 7 ? "-nan"s : std::to_string(k); }), TelemetryError::Conversion,
+       "'-nan' is not a valid floating point value",
+       {{&FlightData::Bank, 5}, {&FlightData::AngleOfAttack, 0}, {&FlightData::LoadFactor, 8},
+        {&FlightData::TripleLampState, 33}}, 7},
+      {"the first of two bad fields is named",
+       Message(33, [](int k) { return k == 9 ? "inf"s : k == 3 ? "x"s : std::to_string(k); }),
+       TelemetryError::Conversion, "'x' is not a valid floating point value",
+       {{&FlightData::LeftEngineRpm, 0}, {&FlightData::VerticalSpeed, 0}, {&FlightData::Mach, 10}}, 3},
       {"bytes after $ ignored", "1 $ 2 3 $", {}, "",
        {{&FlightData::Altitude, 1}, {&FlightData::IndicatedAirspeed, 0}}},
       {"bytes after $ may be garbage", "1 $\r\n\x01xyz", {}, "", {{&FlightData::Altitude, 1}}},
@@ -131,10 +144,10 @@ TEST(TelemetryScan, Table) {
       {"forty fields", Message(40, [](int k) { return std::to_string(k); }), {}, "",
        {{&FlightData::TripleLampState, 33}}},
       {"41 fields", Message(41, [](int k) { return std::to_string(k); }), TelemetryError::Range,
-       "Range check error", {{&FlightData::Altitude, 1}, {&FlightData::TripleLampState, 33}}},
+       "Range check error", {{&FlightData::Altitude, 1}, {&FlightData::TripleLampState, 33}}, 41},
       {"invalid 41st field converts first",
        Message(41, [](int k) { return k == 41 ? "x"s : std::to_string(k); }), TelemetryError::Conversion,
-       "'x' is not a valid floating point value", {{&FlightData::TripleLampState, 33}}},
+       "'x' is not a valid floating point value", {{&FlightData::TripleLampState, 33}}, 41},
       {"error in field 34 after 33 applied",
        Message(34, [](int k) { return k == 34 ? "1..2"s : std::to_string(k); }), TelemetryError::Conversion,
        "'1..2' is not a valid floating point value", {{&FlightData::TripleLampState, 33}}},
@@ -146,6 +159,9 @@ TEST(TelemetryScan, Table) {
     if (error) {
       EXPECT_EQ(error->kind, *c.error) << c.name;
       EXPECT_EQ(error->message, c.message) << c.name;
+      if (c.field) {
+        EXPECT_EQ(error->field, c.field) << c.name;
+      }
     }
     for (const auto& [member, value] : c.expect) EXPECT_EQ(rec.*member, value) << c.name;
   }
@@ -168,8 +184,8 @@ TEST(TelemetryScan, EveryPositionReachesItsField) {
 TEST(TelemetryScan, UnfilledPositionsKeepPreviousValues) {
   FlightData rec = Started();
   ASSERT_FALSE(ScanTelemetry(Message(33, [](int k) { return std::to_string(k); }), rec));
-  // Short message, then one stopped by an error, then one without "$".
-  for (const std::string& text : {"100 200 $"s, "100 200 oops 4 $"s, "100 200 "s}) {
+  // Short message, then one with a bad last field, then one without "$".
+  for (const std::string& text : {"100 200 $"s, "100 200 oops $"s, "100 200 "s}) {
     FlightData r = rec;
     ScanTelemetry(text, r);
     EXPECT_EQ(r.Altitude, 100) << text;
@@ -225,6 +241,20 @@ TEST(TelemetryUdp, KeepsTheWholeDatagramAndScansIt) {
   EXPECT_FALSE(ApplyDatagram(rec, std::string_view(rec.LastDatagramText).substr(2)));
   EXPECT_EQ(rec.LastDatagramText, "8 $");
   EXPECT_EQ(rec.Altitude, 8);
+}
+
+TEST(TelemetryUdp, LeadingBlanksAreSkippedAsTheStreamFramerDoes) {
+  for (const std::string lead : {" ", "\t", "\r\n", "\n \r\t"}) {
+    FlightData rec = Started();
+    EXPECT_FALSE(ApplyDatagram(rec, lead + "7 8 $")) << lead.size();
+    EXPECT_EQ(rec.Altitude, 7) << lead.size();
+    EXPECT_EQ(rec.IndicatedAirspeed, 8) << lead.size();
+    EXPECT_EQ(rec.LastDatagramText, lead + "7 8 $");
+  }
+  FlightData rec = Started();
+  const auto error = ApplyDatagram(rec, "\x01" "7 $");  // other control bytes stay part of field 1
+  ASSERT_TRUE(error);
+  EXPECT_EQ(error->field, 1);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // The frame cycle: aspect ratio, pacing, grey-out, page dispatch, failures.
+#include <algorithm>
 #include <stdexcept>
 
 #include "support/DisplayRig.h"
@@ -43,6 +44,12 @@ TEST(FrameCycle, PageModesDispatch) {
     EXPECT_EQ(rig.device.Calls().front().color, 0xFFFFFFFFu);
     EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1) << mode;
     EXPECT_EQ(rig.window.opacity, 220) << "grey-out applies on every page";
+    // Rotated needles and dials are sampled bilinearly, or their edges turn jagged.
+    const auto& calls = rig.device.Calls();
+    auto filter = std::find_if(calls.begin(), calls.end(),
+                               [](const auto& c) { return c.kind == CallKind::SetTextureFilter; });
+    ASSERT_NE(filter, calls.end()) << mode;
+    EXPECT_TRUE(filter->flag) << mode;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -90,8 +91,15 @@ Child::Child(const std::vector<std::string>& argv, const SpawnOptions& options) 
     redirect(options.stdoutPath, 1);
     redirect(options.stderrPath, 2);
     ::setpgid(0, 0);
+    if (options.fileSizeLimit) {
+      struct rlimit r {};
+      ::getrlimit(RLIMIT_FSIZE, &r);
+      r.rlim_cur = *options.fileSizeLimit;
+      if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(126);
+    }
     if (options.runAs && ::geteuid() == 0) {
-      if (::setgid(*options.runAs) != 0 || ::setuid(*options.runAs) != 0) ::_exit(126);
+      if (::setgroups(0, nullptr) != 0 || ::setgid(*options.runAs) != 0 || ::setuid(*options.runAs) != 0)
+        ::_exit(126);
     }
     if (!options.cwd.empty() && ::chdir(options.cwd.c_str()) != 0) ::_exit(126);
     for (const auto& e : options.env) ::putenv(const_cast<char*>(e.c_str()));
@@ -182,6 +190,32 @@ ExitInfo Child::Terminate(std::chrono::milliseconds timeout) {
   return Wait(timeout);
 }
 
+bool Reachable(uid_t user, const std::string& path, int mode) {
+  pid_t pid = ::fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0) ::_exit(2);
+    ::_exit(::access(path.c_str(), mode) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string RunnableBy(uid_t user, const std::string& exe, std::string* why) {
+  if (Reachable(user, exe, X_OK)) return exe;
+  static TempDir copies;
+  const std::string copy = copies.File(fs::path(exe).filename());
+  std::error_code ec;
+  ::chmod(copies.path().c_str(), 0755);
+  fs::copy_file(exe, copy, fs::copy_options::overwrite_existing, ec);
+  if (!ec && Reachable(user, copy, X_OK)) return copy;
+  if (why)
+    *why = "user " + std::to_string(user) + " can reach neither " + exe + " nor a copy in " + copies.path() +
+           (ec ? " (" + ec.message() + ")" : std::string(" (a folder above it is closed to that user)"));
+  return {};
+}
+
 namespace {
 
 bool PortFree(int type, std::uint16_t port) {
@@ -254,6 +288,42 @@ int OpenFdCount(pid_t pid) {
     if (e->d_name[0] != '.') ++n;
   ::closedir(d);
   return n;
+}
+
+UdpSocketState UdpSocketOnPort(std::uint16_t port) {
+  // sl local_address rem_address st tx_queue:rx_queue tr:when retrnsmt uid
+  // timeout inode ref pointer drops; addresses and queues in hex.
+  std::ifstream f("/proc/net/udp");
+  std::string line;
+  std::getline(f, line);
+  UdpSocketState state;
+  while (std::getline(f, line)) {
+    std::istringstream in(line);
+    std::string sl, local, remote, st, queues, timer, retransmit, uid, timeout, inode, ref, pointer;
+    long drops = 0;
+    if (!(in >> sl >> local >> remote >> st >> queues >> timer >> retransmit >> uid >> timeout >> inode >> ref >>
+          pointer >> drops))
+      continue;
+    const auto colon = local.find(':');
+    if (colon == std::string::npos || std::stoul(local.substr(colon + 1), nullptr, 16) != port) continue;
+    state.found = true;
+    state.queuedBytes += std::stol(queues.substr(queues.find(':') + 1), nullptr, 16);
+    state.drops += drops;
+  }
+  return state;
+}
+
+long UdpReceiveBufferErrors() {
+  std::ifstream f("/proc/net/snmp");
+  std::string header, values;
+  while (std::getline(f, header) && std::getline(f, values)) {
+    if (header.rfind("Udp:", 0) != 0) continue;
+    std::istringstream names(header), numbers(values);
+    std::string name, number;
+    while (names >> name && numbers >> number)
+      if (name == "RcvbufErrors") return std::stol(number);
+  }
+  return -1;
 }
 
 double CpuSeconds(pid_t pid) {
@@ -367,6 +437,17 @@ UdpSender::~UdpSender() {
 bool UdpSender::Send(const void* data, std::size_t size) {
   // A refused datagram (ICMP from an earlier send) is not the sender's concern.
   return ::send(fd_, data, size, MSG_DONTWAIT) == static_cast<ssize_t>(size);
+}
+
+long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  long sent = 0;
+  for (int drained = 0; drained < 5 && std::chrono::steady_clock::now() < end;) {
+    udp.Send(ValidMessage(-1.0 - static_cast<double>(sent++)));
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    drained = UdpSocketOnPort(port).queuedBytes == 0 ? drained + 1 : 0;
+  }
+  return sent;
 }
 
 }  // namespace velmora::reliability

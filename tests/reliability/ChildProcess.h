@@ -37,6 +37,7 @@ struct SpawnOptions {
   std::string stdoutPath;   // empty: /dev/null
   std::string stderrPath;   // empty: /dev/null
   std::optional<uid_t> runAs;  // drop to this user (and its group) when we are root
+  std::optional<rlim_t> fileSizeLimit;  // RLIMIT_FSIZE of the child, bytes
   std::vector<std::string> env;  // extra NAME=VALUE entries
 };
 
@@ -74,6 +75,16 @@ class Child {
   std::optional<ExitInfo> result_;
 };
 
+// True when user may reach path with the access mode (R_OK, W_OK, X_OK),
+// every folder on the way included.
+bool Reachable(uid_t user, const std::string& path, int mode);
+
+// The path by which user can run exe: exe itself when it can reach it (a
+// build inside a private folder is out of its reach), else a copy in a
+// folder of its own under $TMPDIR or /tmp, kept until this process ends.
+// Empty, with the reason in *why, when neither can be run.
+std::string RunnableBy(uid_t user, const std::string& exe, std::string* why);
+
 // Two ports free for UDP and TCP on loopback right now (a random base, checked).
 struct PortPair {
   std::uint16_t udp = 0;
@@ -89,6 +100,18 @@ bool WaitForListeners(PortPair ports, bool tcp, bool udp, std::chrono::milliseco
 long VmRssKb(pid_t pid);           // -1 when unknown
 int OpenFdCount(pid_t pid);        // -1 when unknown
 double CpuSeconds(pid_t pid);      // user + system, ns resolution where the kernel offers it
+
+// The kernel's view of the UDP socket bound to a local port: bytes waiting
+// in its receive queue and datagrams it dropped because the queue was full.
+struct UdpSocketState {
+  bool found = false;
+  long queuedBytes = 0;
+  long drops = 0;
+};
+UdpSocketState UdpSocketOnPort(std::uint16_t port);
+// Datagrams the whole machine dropped for a full receive queue (UDP
+// RcvbufErrors); -1 when unknown.
+long UdpReceiveBufferErrors();
 
 // "name: value" lines as printed by the display's --stats.
 std::map<std::string, double> ParseStats(const std::string& text);
@@ -124,5 +147,12 @@ class UdpSender {
  private:
   int fd_ = -1;
 };
+
+// A display binds its listeners before start-up has finished; until its main
+// loop runs, the network thread holds one datagram and the rest wait in the
+// socket (start-up serves hand-overs only for moments). Sends a valid
+// message every 40 ms until five in a row leave the socket's queue at once;
+// returns how many it sent.
+long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::seconds limit);
 
 }  // namespace velmora::reliability

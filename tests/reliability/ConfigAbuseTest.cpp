@@ -85,6 +85,27 @@ const ConfigCase kCases[] = {
      After::KeptOld, ""},
 };
 
+// A display of three frames in dir, with home for its font caches; as root
+// it runs as nobody, from where nobody can reach it. The reason when that
+// cannot be arranged, else empty.
+std::string Prepare(const TempDir& dir, const TempDir& home, SpawnOptions& spawn, std::vector<std::string>& args) {
+  spawn.cwd = dir.path();
+  spawn.stderrPath = home.File("stderr.txt");
+  spawn.env = {"HOME=" + home.path(), "XDG_CACHE_HOME=" + home.path()};
+  args.insert(args.end(), {"--frames", "3"});
+  if (::geteuid() != 0) return {};
+  spawn.runAs = kNobody;
+  std::string why;
+  args[0] = RunnableBy(kNobody, args[0], &why);
+  if (args[0].empty()) return why;
+  for (const TempDir* d : {&dir, &home}) {
+    ::chown(d->path().c_str(), kNobody, kNobody);
+    if (!Reachable(kNobody, d->path(), R_OK | W_OK | X_OK))
+      return "user nobody cannot reach " + d->path() + ": point TMPDIR at a folder it can enter";
+  }
+  return {};
+}
+
 // Names instead of bytes in test listings.
 void PrintTo(const ConfigCase& c, std::ostream* os) { *os << c.name; }
 
@@ -96,19 +117,11 @@ TEST_P(ConfigAbuse, NeverCrashesAndNeverLeavesAHalfFile) {
   TempDir dir;
   TempDir home;  // font caches and the like, writable by whoever runs the display
   SpawnOptions spawn;
-  spawn.cwd = dir.path();
-  spawn.stderrPath = home.File("stderr.txt");
-  spawn.env = {"HOME=" + home.path(), "XDG_CACHE_HOME=" + home.path()};
-  if (root) {
-    spawn.runAs = kNobody;
-    ::chown(dir.path().c_str(), kNobody, kNobody);
-    ::chown(home.path().c_str(), kNobody, kNobody);
-  }
+  auto args = DisplayArgs(SparePorts());
+  if (std::string why = Prepare(dir, home, spawn, args); !why.empty()) GTEST_SKIP() << why;
   c.prepare(dir);
   if (root) ::lchown(dir.File("config.txt").c_str(), kNobody, kNobody);
 
-  auto args = DisplayArgs(SparePorts());
-  args.insert(args.end(), {"--frames", "3"});
   Child display(args, spawn);
   const ExitInfo done = display.Wait(30s);
   const std::string err = ReadFileText(home.File("stderr.txt"));
@@ -142,19 +155,11 @@ TEST(ConfigAbuseDirect, ReadOnlyDirectoryWritableFileStaysComplete) {
   TempDir dir;
   TempDir home;
   SpawnOptions spawn;
-  spawn.cwd = dir.path();
-  spawn.stderrPath = home.File("stderr.txt");
-  spawn.env = {"HOME=" + home.path(), "XDG_CACHE_HOME=" + home.path()};
-  if (::geteuid() == 0) {
-    spawn.runAs = kNobody;
-    ::chown(dir.path().c_str(), kNobody, kNobody);
-    ::chown(home.path().c_str(), kNobody, kNobody);
-  }
+  auto args = DisplayArgs(SparePorts());
+  if (std::string why = Prepare(dir, home, spawn, args); !why.empty()) GTEST_SKIP() << why;
   dir.Write("config.txt", kUserConfig);
   if (::geteuid() == 0) ::chown(dir.File("config.txt").c_str(), kNobody, kNobody);
   ::chmod(dir.path().c_str(), 0555);
-  auto args = DisplayArgs(SparePorts());
-  args.insert(args.end(), {"--frames", "3"});
   Child display(args, spawn);
   const ExitInfo done = display.Wait(30s);
   ASSERT_TRUE(done.exited && done.status == 0) << done.Describe();

@@ -134,9 +134,17 @@ TEST(DemoFlightTest, LampsUseExactStatesAndFollowGearFlapsAndFuel) {
   EXPECT_TRUE(lowFuelSeen);
   EXPECT_TRUE(afterburnerSeen);
   EXPECT_GT(fadeSeconds, 5) << "the window should stay faded long enough to notice";
-  // Gear down on the runway at both ends of the loop.
-  EXPECT_EQ(DemoState(0).TripleLampState, 1);
-  EXPECT_EQ(DemoState(kDemoPeriod - kStep).TripleLampState, 1);
+  // Lined up for take-off: flaps down (the pair lit) and gear down (the three
+  // lit), fuel plenty; in cruise all dark; on the approach all three lit;
+  // at the end of the roll-out flaps up, gear still down.
+  struct Moment { double t; double pair, triple, single; } moments[] = {
+      {0, 2, 1, 0}, {60, 0, 0, 0}, {165, 2, 1, 1}, {kDemoPeriod - kStep, 0, 1, 1}};
+  for (const auto& m : moments) {
+    const FlightData d = DemoState(m.t);
+    EXPECT_EQ(d.PairLampState, m.pair) << m.t;
+    EXPECT_EQ(d.TripleLampState, m.triple) << m.t;
+    EXPECT_EQ(d.SingleLampState, m.single) << m.t;
+  }
 }
 
 TEST(DemoFlightTest, FlightIsSmoothIncludingTheLoopSeam) {

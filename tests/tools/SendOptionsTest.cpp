@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace velmora {
@@ -32,6 +33,7 @@ TEST(SendOptionsTest, AcceptedCommandLines) {
       {{"--demo", "--tcp", "[::1]:65535"}, T::Tcp, "::1", 65535, 30, 1},
       {{"--demo", "--udp", "[fe80::1]"}, T::Udp, "fe80::1", 20083, 30, 1},
       {{"--demo", "--rate", "60", "--speed=2.5"}, T::Udp, "127.0.0.1", 20083, 60, 2.5},
+      {{"--demo", "--rate", "1000"}, T::Udp, "127.0.0.1", 20083, 1000, 1},
       {{"--replay", "flight.rec", "--loop", "--speed", "0.5"}, T::Udp, "127.0.0.1", 20083, 30, 0.5},
   };
   for (const auto& c : cases) {
@@ -55,6 +57,31 @@ TEST(SendOptionsTest, AcceptedCommandLines) {
   EXPECT_TRUE(Parse({"-h"}, &error)->help);
 }
 
+TEST(SendOptionsTest, RelayListensAndForwardsWithTheDisplaysPortsByDefault) {
+  std::string error;
+  auto o = Parse({"--relay", "--to", "udp:mfd2", "--to=tcp:[::1]", "--to", "tcp:10.0.0.7:4000"}, &error);
+  ASSERT_TRUE(o.has_value()) << error;
+  EXPECT_FALSE(o->listen.tcp);
+  EXPECT_EQ(o->listen.endpoint.port, 20083);
+  struct Expected {
+    bool tcp;
+    const char* host;
+    std::uint16_t port;
+  } expected[] = {{false, "mfd2", 20083}, {true, "::1", 20081}, {true, "10.0.0.7", 4000}};
+  ASSERT_EQ(o->targets.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(o->targets[i].tcp, expected[i].tcp) << i;
+    EXPECT_EQ(o->targets[i].endpoint.host, expected[i].host) << i;
+    EXPECT_EQ(o->targets[i].endpoint.port, expected[i].port) << i;
+  }
+  for (const auto& [text, tcp, port] : {std::tuple{"tcp", true, 20081}, {"udp:21000", false, 21000}}) {
+    o = Parse({"--relay", "--listen", text, "--to", "udp:mfd2"}, &error);
+    ASSERT_TRUE(o.has_value()) << text << ": " << error;
+    EXPECT_EQ(o->listen.tcp, tcp) << text;
+    EXPECT_EQ(o->listen.endpoint.port, port) << text;
+  }
+}
+
 TEST(SendOptionsTest, MistakesAreUsageErrorsWithAReason) {
   struct Case {
     std::vector<std::string_view> args;
@@ -72,6 +99,7 @@ TEST(SendOptionsTest, MistakesAreUsageErrorsWithAReason) {
       {{"--demo", "--tcp", "[::1"}, "missing \"]\""},
       {{"--demo", "--tcp", "[::1]20081"}, "after \"]\""},
       {{"--demo", "--rate", "0"}, "--rate"},
+      {{"--demo", "--rate", "1000.5"}, "at most 1000"},
       {{"--demo", "--rate", "-30"}, "--rate"},
       {{"--demo", "--rate", "30hz"}, "--rate"},
       {{"--demo", "--rate", "nan"}, "--rate"},
@@ -88,6 +116,15 @@ TEST(SendOptionsTest, MistakesAreUsageErrorsWithAReason) {
       {{"--demo=yes"}, "takes no value"},
       {{"--demo", "--fast"}, "unknown argument \"--fast\""},
       {{"--demo", "extra"}, "unknown argument \"extra\""},
+      {{"--relay"}, "at least one --to"},
+      {{"--relay", "--demo", "--to", "udp:mfd"}, "no --demo"},
+      {{"--demo", "--to", "udp:mfd"}, "--to goes with --relay"},
+      {{"--relay", "--to", "mfd:20083"}, "must start with udp or tcp"},
+      {{"--relay", "--to", "udp"}, "needs a host"},
+      {{"--relay", "--to", "tcp::20081"}, "needs a host"},
+      {{"--relay", "--to", "udp:"}, "missing text"},
+      {{"--relay", "--to", "udp:mfd", "--listen", "tcp:mfd:20081"}, "a port only"},
+      {{"--relay", "--to", "udp:mfd", "--listen", "udp:0"}, "port \"0\""},
   };
   for (const auto& c : cases) {
     std::string error;

@@ -1,46 +1,78 @@
 // velmora-decode: shows an exporter's author what the display makes of their
 // telemetry. Reads one UDP datagram (default) or one TCP stream (--tcp) from a
 // file or stdin, applies it to a record that holds the start-up values, and
-// prints every numeric field of the record.
+// prints every numeric field of the record, with errors and warnings on
+// stderr. With --listen it stands in for the display on the network and
+// prints, message by message, what changed and what is wrong.
 #include "link/FlightData.h"
+#include "link/Handover.h"
+#include "link/Listeners.h"
 #include "link/Telemetry.h"
+#include "link/TelemetryCheck.h"
 
+#include <atomic>
 #include <charconv>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <iterator>
-#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace velmora {
 namespace {
 
+constexpr const char* kUsage =
+    "Usage: velmora-decode [--tcp] [--strict] [FILE]\n"
+    "       velmora-decode --listen [udp|tcp] [PORT]\n";
+
 void PrintHelp(std::ostream& out) {
-  out << "Usage: velmora-decode [--tcp] [FILE]\n"
-         "\n"
+  out << kUsage
+      << "\n"
          "Reads telemetry from FILE (or standard input when FILE is absent or \"-\"),\n"
          "applies it to a flight data record that starts from the display's start-up\n"
          "values, and prints the record's 36 numeric fields, one \"Name value\" line\n"
          "each, in declared order. Each error goes to standard error as one line\n"
-         "\"error: MESSAGE\"; the exit status is 1 if there was any error, else 0.\n"
+         "\"error: field N: MESSAGE\" (\"error: MESSAGE\" when it concerns the whole\n"
+         "message), each warning as \"warning: TEXT\". The exit status is 1 if there\n"
+         "was any error, else 0.\n"
+         "\n"
+         "Warnings are what the display accepts but probably loses: text between the\n"
+         "last space and \"$\" (each number must be followed by a space), fewer than\n"
+         "33 fields, positions 34 to 40, bytes skipped before the first field, a tab\n"
+         "or a doubled space where one space should be, a value its instrument cannot\n"
+         "show (bank beyond +/-180, a lamp state that is neither lit nor dark, ...).\n"
          "\n"
          "Options:\n"
          "  --tcp       the input is one TCP stream: every complete message is\n"
          "              applied in order; a tail without \"$\" at the end is neither\n"
          "              applied nor an error. Without --tcp the whole input is one\n"
          "              UDP datagram (at most 8192 bytes reach the display over UDP).\n"
+         "  --strict    warnings make the exit status 1 too\n"
+         "  --listen [udp|tcp] [PORT]\n"
+         "              listen like the display (UDP 20083 and TCP 20081, or only the\n"
+         "              transport given, on PORT if given; 0 picks a free port) and\n"
+         "              print, for every message received, the sender, the fields\n"
+         "              that changed, warnings and errors. Run it instead of the\n"
+         "              display while writing an exporter; Ctrl-C stops it with a\n"
+         "              summary.\n"
          "  -h, --help  show this text\n"
          "\n"
          "Message format: numbers, each followed by one space, closed by \"$\".\n"
          "Anything after the \"$\" is ignored (for instance a line end). A number is\n"
          "an optional sign, digits, optionally \".\" (or \",\") and digits, optionally\n"
          "e or E with an optional sign and digits; \"5.\", \".5\" and \"1e\" are valid.\n"
-         "Text between the last space and \"$\" is not a field. Positions 34 to 40\n"
-         "are checked but not used; a 41st field is an error. Positions a message\n"
-         "does not reach keep their previous values. The radar altitude reads 0\n"
-         "when the bank is beyond +/-65 or the radar altitude above 1480.\n"
+         "Positions 34 to 40 are checked but not used; a 41st field is an error.\n"
+         "Positions a message does not reach, and fields that do not convert, keep\n"
+         "their previous values. The radar altitude reads 0 when the bank is beyond\n"
+         "+/-65 or the radar altitude above 1480.\n"
          "\n"
          "Positions:\n";
   for (int pos = 1; pos <= kRecordPositions; ++pos)
@@ -49,10 +81,10 @@ void PrintHelp(std::ostream& out) {
   out << "  34..40  not used\n";
 }
 
-// One line per error: control bytes of a quoted field are shown escaped.
-void PrintError(const TelemetryError& e) {
-  std::string line = "error: ";
-  for (unsigned char c : e.message) {
+// Control bytes of a quoted field are shown escaped, so a line stays a line.
+std::string Printable(std::string_view text) {
+  std::string line;
+  for (unsigned char c : text) {
     if (c < 0x20 || c == 0x7f) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\x%02x", c);
@@ -61,36 +93,23 @@ void PrintError(const TelemetryError& e) {
       line += static_cast<char>(c);
     }
   }
-  line += '\n';
-  std::fwrite(line.data(), 1, line.size(), stderr);
+  return line;
 }
 
-int Main(int argc, char** argv) {
-  bool tcp = false;
-  const char* path = nullptr;
-  bool endOfOptions = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (!endOfOptions && (arg == "-h" || arg == "--help")) {
-      PrintHelp(std::cout);
-      return 0;
-    }
-    if (!endOfOptions && arg == "--tcp") {
-      tcp = true;
-    } else if (!endOfOptions && arg == "--") {
-      endOfOptions = true;
-    } else if (!endOfOptions && arg.size() > 1 && arg[0] == '-') {
-      std::cerr << "velmora-decode: unknown option " << arg << "\n"
-                << "Usage: velmora-decode [--tcp] [FILE]   (--help for details)\n";
-      return 2;
-    } else if (path) {
-      std::cerr << "velmora-decode: only one FILE may be given\n";
-      return 2;
-    } else {
-      path = argv[i];
-    }
-  }
+std::string ErrorText(const TelemetryError& e) {
+  std::string text = "error: ";
+  if (e.field > 0) text += "field " + std::to_string(e.field) + ": ";
+  return text + Printable(e.message);
+}
 
+std::string Number(double v) {
+  char text[64];
+  return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
+}
+
+// ---- one file ----
+
+int DecodeFile(bool tcp, bool strict, const char* path) {
   std::string input;
   if (!path || std::strcmp(path, "-") == 0) {
     std::ostringstream buffer;
@@ -107,26 +126,221 @@ int Main(int argc, char** argv) {
 
   FlightData rec;
   ApplyStartupValues(rec);
-  bool failed = false;
+  bool failed = false, warned = false;
+  std::string err;
+  auto warn = [&](std::string_view message) {
+    for (const std::string& w : TelemetryWarnings(message, !tcp)) {
+      err += "warning: " + w + "\n";
+      warned = true;
+    }
+  };
   if (tcp) {
     TcpStreamFramer framer;
-    framer.Feed(input, rec, [&](const TelemetryError& e) {
-      PrintError(e);
-      failed = true;
+    framer.FeedEach(input, rec, [&](const TcpStreamFramer::Outcome& o) {
+      if (o.scanned) warn(o.message);
+      if (o.error) {
+        err += ErrorText(*o.error) + "\n";
+        failed = true;
+      }
     });
-  } else if (auto error = ApplyDatagram(rec, input)) {
-    PrintError(*error);
-    failed = true;
+  } else {
+    const auto error = ApplyDatagram(rec, input);
+    warn(input);
+    if (error) {
+      err += ErrorText(*error) + "\n";
+      failed = true;
+    }
   }
+  std::fwrite(err.data(), 1, err.size(), stderr);
 
   std::string out;
-  for (const auto& f : kFlightFields) {
-    char number[64];
-    const auto end = std::to_chars(number, number + sizeof number, rec.*f.member).ptr;
-    out.append(f.name).append(" ").append(number, end).append("\n");
-  }
+  for (const auto& f : kFlightFields) out.append(f.name).append(" ").append(Number(rec.*f.member)).append("\n");
   std::fwrite(out.data(), 1, out.size(), stdout);
-  return failed ? 1 : 0;
+  return failed || (strict && warned) ? 1 : 0;
+}
+
+// ---- listening ----
+
+std::atomic<bool> gStop{false};
+void OnStop(int) { gStop = true; }
+
+// Stands in for the display's telemetry input: one record, one framer per TCP
+// connection, and a report per message instead of a picture.
+class Listener : public TelemetrySink {
+ public:
+  Listener() { ApplyStartupValues(rec_); }
+
+  void Received(const Arrival& a) override {
+    if (a.transport == Transport::Udp) {
+      FlightData before = rec_;
+      const auto error = ApplyDatagram(rec_, a.bytes);
+      Report("udp", a.peer, before, a.bytes, true, error ? &*error : nullptr);
+      return;
+    }
+    peers_[a.connection] = std::string(a.peer);
+    FlightData before = rec_;
+    framers_[a.connection].FeedEach(a.bytes, rec_, [&](const TcpStreamFramer::Outcome& o) {
+      if (o.scanned) {
+        Report("tcp", a.peer, before, o.message, false, o.error);
+        before = rec_;
+      } else {
+        Line("tcp " + std::string(a.peer) + ": " + ErrorText(*o.error) + " (" +
+             std::to_string(TcpStreamFramer::kMaxPending) + " bytes without \"$\" dropped)");
+        ++messages_;
+        ++rejected_;
+      }
+    });
+  }
+
+  void ConnectionClosed(std::uint32_t connection) override {
+    auto framer = framers_.find(connection);
+    const std::string peer = peers_.count(connection) ? peers_[connection] : "?";
+    std::string line = "tcp " + peer + ": connection closed";
+    if (framer != framers_.end() && framer->second.PendingBytes())
+      line += "\n  warning: " + std::to_string(framer->second.PendingBytes()) +
+              " bytes of an unfinished message dropped (no \"$\" before the close)";
+    Line(line);
+    if (framer != framers_.end()) framers_.erase(framer);
+    peers_.erase(connection);
+  }
+
+  void ConnectionFailed(std::uint32_t, std::string_view peer, const std::string& message) override {
+    Line("tcp " + std::string(peer) + ": error: " + message);
+  }
+
+  void DatagramTooLarge(std::string_view peer, std::size_t size, std::chrono::steady_clock::time_point) override {
+    ++messages_;
+    ++rejected_;
+    Line("udp " + std::string(peer) + ": error: datagram of " + std::to_string(size) + " bytes dropped: at most " +
+         std::to_string(TelemetryListeners::kMaxDatagram) + " bytes are read");
+  }
+
+  std::uint64_t Messages() const { return messages_; }
+  std::uint64_t Rejected() const { return rejected_; }
+
+ private:
+  void Report(const char* transport, std::string_view peer, const FlightData& before, std::string_view message,
+              bool datagram, const TelemetryError* error) {
+    ++messages_;
+    if (error) ++rejected_;
+    std::string line = std::string(transport) + " " + std::string(peer) + ":";
+    bool changed = false;
+    for (const auto& f : kFlightFields) {
+      if (!(before.*f.member != rec_.*f.member)) continue;
+      line += " " + std::string(f.name) + "=" + Number(rec_.*f.member);
+      changed = true;
+    }
+    if (!changed) line += " (no field changed)";
+    for (const std::string& w : TelemetryWarnings(message, datagram)) line += "\n  warning: " + w;
+    if (error) line += "\n  " + ErrorText(*error);
+    Line(line);
+  }
+
+  static void Line(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+  }
+
+  FlightData rec_;
+  std::map<std::uint32_t, TcpStreamFramer> framers_;
+  std::map<std::uint32_t, std::string> peers_;
+  std::uint64_t messages_ = 0, rejected_ = 0;
+};
+
+int Listen(bool udp, bool tcp, std::optional<std::uint16_t> port) {
+  ListenerConfig cfg;
+  if (port) (udp ? cfg.udpPort : cfg.tcpPort) = *port;
+  Listener sink;
+  HandoverQueue queue([] {});
+  std::unique_ptr<TelemetryListeners> listeners;
+  try {
+    listeners = std::make_unique<TelemetryListeners>(sink, queue, cfg);
+    if (udp) listeners->SetUdpActive(true);
+    if (tcp) listeners->SetTcpActive(true);
+  } catch (const ListenerOpenError& e) {
+    std::cerr << "velmora-decode: " << e.what() << "\n";
+    listeners.reset();
+    return 1;
+  }
+  std::string what;
+  if (udp) what = "UDP port " + std::to_string(listeners->UdpPort());
+  if (tcp) what += (udp ? " and TCP port " : "TCP port ") + std::to_string(listeners->TcpPort());
+  std::cerr << "velmora-decode: listening on " << what << " (Ctrl-C stops)" << std::endl;
+
+  std::signal(SIGINT, OnStop);
+  std::signal(SIGTERM, OnStop);
+  const auto started = std::chrono::steady_clock::now();
+  while (!gStop) {
+    queue.WaitForWork(std::chrono::milliseconds(100));
+    queue.RunPending();
+  }
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  listeners.reset();
+  char summary[160];
+  std::snprintf(summary, sizeof summary, "%llu messages, %llu rejected, %.1f messages/s over %.1f s\n",
+                static_cast<unsigned long long>(sink.Messages()), static_cast<unsigned long long>(sink.Rejected()),
+                seconds > 0 ? static_cast<double>(sink.Messages()) / seconds : 0.0, seconds);
+  std::fputs(summary, stdout);
+  return 0;
+}
+
+int UsageError(const std::string& text) {
+  std::cerr << "velmora-decode: " << text << "\n" << kUsage << "(--help for details)\n";
+  return 2;
+}
+
+int Main(int argc, char** argv) {
+  bool tcp = false, strict = false, listen = false;
+  const char* path = nullptr;
+  bool endOfOptions = false;
+  std::vector<std::string> listenArgs;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (!endOfOptions && (arg == "-h" || arg == "--help")) {
+      PrintHelp(std::cout);
+      return 0;
+    }
+    if (listen) {
+      listenArgs.push_back(arg);
+    } else if (!endOfOptions && arg == "--tcp") {
+      tcp = true;
+    } else if (!endOfOptions && arg == "--strict") {
+      strict = true;
+    } else if (!endOfOptions && arg == "--listen") {
+      listen = true;
+    } else if (!endOfOptions && arg == "--") {
+      endOfOptions = true;
+    } else if (!endOfOptions && arg.size() > 1 && arg[0] == '-') {
+      return UsageError("unknown option " + arg);
+    } else if (path) {
+      return UsageError("only one FILE may be given");
+    } else {
+      path = argv[i];
+    }
+  }
+  if (!listen) return DecodeFile(tcp, strict, path);
+
+  if (tcp || strict || path) return UsageError("--listen goes without --tcp, --strict or FILE");
+  bool udpOnly = false, tcpOnly = false;
+  std::optional<std::uint16_t> port;
+  std::size_t k = 0;
+  if (k < listenArgs.size() && (listenArgs[k] == "udp" || listenArgs[k] == "tcp")) {
+    (listenArgs[k] == "udp" ? udpOnly : tcpOnly) = true;
+    ++k;
+  }
+  if (k < listenArgs.size()) {
+    unsigned value = 0;
+    const std::string& text = listenArgs[k];
+    const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || ptr != text.data() + text.size() || value > 65535)
+      return UsageError("--listen takes udp or tcp and a port from 0 to 65535, not '" + text + "'");
+    if (!udpOnly && !tcpOnly) return UsageError("--listen PORT needs udp or tcp before it");
+    port = static_cast<std::uint16_t>(value);
+    ++k;
+  }
+  if (k < listenArgs.size()) return UsageError("unexpected '" + listenArgs[k] + "' after --listen");
+  return Listen(!tcpOnly, !udpOnly, port);
 }
 
 }  // namespace

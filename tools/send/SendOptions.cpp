@@ -64,6 +64,47 @@ bool ParseSendEndpoint(std::string_view text, std::uint16_t defaultPort, SendEnd
   return true;
 }
 
+namespace {
+
+// "udp" or "tcp" before the first ":"; rest is what follows it.
+bool SplitRelayKind(std::string_view text, bool& tcp, std::string_view& rest, std::string* error) {
+  const std::size_t colon = text.find(':');
+  const std::string_view kind = text.substr(0, colon);
+  if (kind != "udp" && kind != "tcp")
+    return Fail(error, "\"" + std::string(text) + "\" must start with udp or tcp");
+  tcp = kind == "tcp";
+  rest = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
+  if (colon != std::string_view::npos && rest.empty())
+    return Fail(error, "missing text after \":\" in \"" + std::string(text) + "\"");
+  return true;
+}
+
+}  // namespace
+
+bool ParseRelayListen(std::string_view text, RelayEndpoint& out, std::string* error) {
+  RelayEndpoint r;
+  std::string_view port;
+  if (!SplitRelayKind(text, r.tcp, port, error)) return false;
+  if (port.find(':') != std::string_view::npos || port.find('[') != std::string_view::npos)
+    return Fail(error, "--listen takes a port only, as tcp:20081");
+  const std::string address = port.empty() ? std::string() : ":" + std::string(port);
+  if (!ParseSendEndpoint(address, r.tcp ? kDefaultTcpPort : kDefaultUdpPort, r.endpoint, error)) return false;
+  r.endpoint.host = "0.0.0.0";
+  out = std::move(r);
+  return true;
+}
+
+bool ParseRelayTarget(std::string_view text, RelayEndpoint& out, std::string* error) {
+  RelayEndpoint r;
+  std::string_view address;
+  if (!SplitRelayKind(text, r.tcp, address, error)) return false;
+  if (address.empty() || address.front() == ':')
+    return Fail(error, "--to needs a host, as udp:192.168.1.20 or tcp:mfd2:20081");
+  if (!ParseSendEndpoint(address, r.tcp ? kDefaultTcpPort : kDefaultUdpPort, r.endpoint, error)) return false;
+  out = std::move(r);
+  return true;
+}
+
 std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> args,
                                             std::string* error) {
   SendOptions o;
@@ -142,11 +183,27 @@ std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> ar
       if (!ParseNumber(v, seconds) || seconds <= 0)
         return Usage(error, "--duration must be a number of seconds above 0");
       o.duration = seconds;
+    } else if (arg == "--relay") {
+      if (!noValue()) return std::nullopt;
+      o.relay = true;
+    } else if (arg == "--listen") {
+      if (!value(v) || !ParseRelayListen(v, o.listen, error)) return std::nullopt;
+    } else if (arg == "--to") {
+      RelayEndpoint target;
+      if (!value(v) || !ParseRelayTarget(v, target, error)) return std::nullopt;
+      o.targets.push_back(std::move(target));
     } else {
       return Usage(error, "unknown argument \"" + std::string(args[i]) + "\"");
     }
   }
   if (o.help) return o;
+  if (o.relay) {
+    if (o.demo || !o.replayFile.empty() || o.transportGiven)
+      return Usage(error, "--relay forwards what it receives: no --demo, --replay, --udp or --tcp");
+    if (o.targets.empty()) return Usage(error, "--relay needs at least one --to");
+    return o;
+  }
+  if (!o.targets.empty()) return Usage(error, "--to goes with --relay");
   if (o.demo == !o.replayFile.empty())
     return Usage(error, "give one of --demo and --replay FILE");
   if (o.loop && o.demo) return Usage(error, "--loop goes with --replay (the demo always loops)");

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -15,6 +16,12 @@ inline constexpr std::uint16_t kDefaultTcpPort = 20081;
 struct SendEndpoint {
   std::string host = "127.0.0.1";
   std::uint16_t port = kDefaultUdpPort;
+};
+
+// One side of the relay: UDP or TCP, and where.
+struct RelayEndpoint {
+  bool tcp = false;
+  SendEndpoint endpoint;
 };
 
 struct SendOptions {
@@ -30,7 +37,16 @@ struct SendOptions {
   std::optional<std::uint64_t> count;
   std::optional<double> duration;  // seconds
   bool help = false;
+  // --relay: receive as the display would and forward to every target.
+  bool relay = false;
+  RelayEndpoint listen{false, {"0.0.0.0", kDefaultUdpPort}};
+  std::vector<RelayEndpoint> targets;
 };
+
+// --listen "udp" | "tcp" with an optional ":PORT" (the display's ports by
+// default); --to "udp:HOST[:PORT]" | "tcp:HOST[:PORT]".
+bool ParseRelayListen(std::string_view text, RelayEndpoint& out, std::string* error);
+bool ParseRelayTarget(std::string_view text, RelayEndpoint& out, std::string* error);
 
 // "HOST", "HOST:PORT", ":PORT", "[IPv6]" or "[IPv6]:PORT"; an empty host keeps
 // 127.0.0.1. Port 1..65535.

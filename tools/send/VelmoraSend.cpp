@@ -2,10 +2,12 @@
 // Plays the built-in demo flight or a recording over UDP or TCP, paced in real
 // time. Over TCP it waits for the display and reconnects with a back-off when
 // the display restarts, so it can be started first and left running.
+#include "app/Config.h"
 #include "link/FlightData.h"
 #include "link/Recording.h"
 #include "link/Telemetry.h"
 #include "tools/send/DemoFlight.h"
+#include "tools/send/Relay.h"
 #include "tools/send/SendOptions.h"
 
 #include <asio.hpp>
@@ -19,6 +21,8 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <map>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +74,7 @@ constexpr std::string_view kUnits[kRecordPositions + 1] = {
 void PrintHelp(std::ostream& out) {
   out << "Usage: velmora-send (--demo | --replay FILE [--loop]) [--udp [HOST[:PORT]] | --tcp [HOST[:PORT]]]\n"
          "                   [--rate HZ] [--speed X] [--count N] [--duration SEC]\n"
+         "       velmora-send --relay [--listen udp|tcp[:PORT]] --to udp|tcp:HOST[:PORT] ...\n"
          "\n"
          "Sends telemetry to the Velmora display, as the simulator's export script would.\n"
          "\n"
@@ -83,12 +88,21 @@ void PrintHelp(std::ostream& out) {
          "  --udp [HOST[:PORT]] send UDP datagrams (default 127.0.0.1:20083)\n"
          "  --tcp [HOST[:PORT]] send over a TCP connection (default 127.0.0.1:20081);\n"
          "                      waits for the display and reconnects when it restarts\n"
-         "                      Without either, the demo uses UDP and a replay the\n"
-         "                      transport of its first recorded message.\n"
+         "                      Without either, the demo uses the transport that\n"
+         "                      ./config.txt gives a display started in this folder\n"
+         "                      (TCP without one), and a replay the transport of its\n"
+         "                      first recorded message. A TCP replay opens one\n"
+         "                      connection per recorded connection.\n"
          "  --rate HZ           demo messages per second (default 30)\n"
          "  --speed X           play the demo or the recording X times as fast\n"
          "  --count N           stop after N messages have been sent\n"
          "  --duration SEC      stop after SEC seconds\n"
+         "  --relay             receive as the display would (default udp:20083) and forward\n"
+         "                      every message unchanged, in order, to each --to target; a\n"
+         "                      TCP target reconnects and drops its oldest messages once\n"
+         "                      more than 1 s behind. Ctrl-C prints sent and dropped\n"
+         "  --listen udp|tcp[:PORT]     where the relay receives\n"
+         "  --to udp|tcp:HOST[:PORT]    a display to feed (repeat for several)\n"
          "  -h, --help          show this text\n"
          "\n"
          "Message format: numbers, each followed by one space, closed by \"$\"; the demo\n"
@@ -127,11 +141,13 @@ std::string Describe(const SendOptions& o) {
          (v6 ? "[" + o.endpoint.host + "]" : o.endpoint.host) + ":" + std::to_string(o.endpoint.port);
 }
 
-// Delivers whole messages; Send returns whether this one went out.
+// Delivers whole messages; Send returns whether this one went out. A TCP
+// sender keeps one connection per number it is given; UDP ignores it.
 class Sender {
  public:
   virtual ~Sender() = default;
-  virtual bool Send(std::string_view bytes) = 0;
+  virtual bool Send(std::string_view bytes, std::uint32_t connection) = 0;
+  virtual void Close(std::uint32_t /*connection*/) {}
 };
 
 class UdpSender final : public Sender {
@@ -139,7 +155,7 @@ class UdpSender final : public Sender {
   UdpSender(asio::io_context& io, const asio::ip::udp::endpoint& to) : socket_(io), to_(to) {
     socket_.open(to.protocol());
   }
-  bool Send(std::string_view bytes) override {
+  bool Send(std::string_view bytes, std::uint32_t) override {
     asio::error_code ec;
     socket_.send_to(asio::buffer(bytes.data(), bytes.size()), to_, 0, ec);
     if (ec) {
@@ -158,12 +174,17 @@ class UdpSender final : public Sender {
   bool failing_ = false;
 };
 
-class TcpSender final : public Sender {
+class TcpConnection {
  public:
-  TcpSender(asio::io_context& io, std::string host, std::string port, std::string label)
+  TcpConnection(asio::io_context& io, std::string host, std::string port, std::string label)
       : io_(io), socket_(io), host_(std::move(host)), port_(std::move(port)), label_(std::move(label)) {}
+  ~TcpConnection() {
+    asio::error_code ec;
+    socket_.shutdown(asio::ip::tcp::socket::shutdown_both, ec);
+    socket_.close(ec);
+  }
 
-  bool Send(std::string_view bytes) override {
+  bool Send(std::string_view bytes) {
     if (!socket_.is_open() && !Connect()) return false;
     asio::error_code ec;
     // The display never sends anything: a readable socket means it closed.
@@ -237,10 +258,33 @@ class TcpSender final : public Sender {
   bool waiting_ = false;
 };
 
-// One scheduled message: when (seconds after the start) and what.
+// A recording's connections, each on a connection of its own, opened at its
+// first chunk and closed where the recording says it closed.
+class TcpSender final : public Sender {
+ public:
+  TcpSender(asio::io_context& io, std::string host, std::string port, std::string label)
+      : io_(io), host_(std::move(host)), port_(std::move(port)), label_(std::move(label)) {}
+
+  bool Send(std::string_view bytes, std::uint32_t connection) override {
+    auto& c = connections_[connection];
+    if (!c) c = std::make_unique<TcpConnection>(io_, host_, port_, label_);
+    return c->Send(bytes);
+  }
+  void Close(std::uint32_t connection) override { connections_.erase(connection); }
+
+ private:
+  asio::io_context& io_;
+  std::string host_, port_, label_;
+  std::map<std::uint32_t, std::unique_ptr<TcpConnection>> connections_;
+};
+
+// One scheduled message: when (seconds after the start) and what; or the
+// close of a recorded TCP connection.
 struct Scheduled {
   double at;
   std::string_view bytes;
+  std::uint32_t connection = 0;
+  bool close = false;
 };
 
 // Sends what next(i) produces at its time until it runs out or a limit is
@@ -256,10 +300,15 @@ std::uint64_t Run(const SendOptions& o, Sender& sender, Next&& next) {
     if (!item) break;
     if (o.duration && item->at >= *o.duration) break;
     const auto due = start + std::chrono::duration_cast<Clock::duration>(Seconds(item->at));
+    if (item->close) {
+      std::this_thread::sleep_until(due);
+      sender.Close(item->connection);
+      continue;
+    }
     const auto now = Clock::now();
     if (now > due + std::chrono::milliseconds(500)) continue;
     std::this_thread::sleep_until(due);
-    if (sender.Send(item->bytes)) ++sent;
+    if (sender.Send(item->bytes, item->connection)) ++sent;
     if (o.count && sent >= *o.count) break;
   }
   return sent;
@@ -279,6 +328,7 @@ int Main(int argc, char** argv) {
     PrintHelp(std::cout);
     return 0;
   }
+  if (o.relay) return RunRelay(o);
 
   std::vector<RecordedMessage> recording;
   if (!o.replayFile.empty()) {
@@ -300,6 +350,16 @@ int Main(int argc, char** argv) {
       o.transport = SendOptions::Transport::Tcp;
       o.endpoint.port = kDefaultTcpPort;
     }
+    if (!o.transportGiven) Note("no --udp or --tcp: replaying over " + std::string(o.transport == SendOptions::Transport::Tcp ? "TCP" : "UDP") + ", as the recording was made");
+  } else if (!o.transportGiven) {
+    // Whatever a display started in this folder listens on.
+    const auto config = ReadConfigFile("config.txt");
+    const std::string transport = config ? config->transport : std::string(kFallbackTransport);
+    const bool tcp = ListenersFor(transport).tcp;
+    o.transport = tcp ? SendOptions::Transport::Tcp : SendOptions::Transport::Udp;
+    o.endpoint.port = tcp ? kDefaultTcpPort : kDefaultUdpPort;
+    Note(std::string("no --udp or --tcp: sending over ") + (tcp ? "TCP" : "UDP") + ", which the display listens on with " +
+         (config ? "./config.txt's transport '" + transport + "'" : std::string("no usable ./config.txt")));
   }
 
   asio::io_context io;
@@ -352,7 +412,10 @@ int Main(int argc, char** argv) {
       double ms = static_cast<double>(pass) * passMs + static_cast<double>(m.ms - first);
       ms = std::max(ms, previousMs);
       previousMs = ms;
-      return Scheduled{ms / 1000.0 / o.speed, m.bytes};
+      // A loop's second pass must not join the first pass's connections.
+      const std::uint32_t connection =
+          m.connection == 0 ? 0 : static_cast<std::uint32_t>(pass * 0x10000u + m.connection);
+      return Scheduled{ms / 1000.0 / o.speed, m.bytes, connection, m.closed};
     });
   }
   Note(std::to_string(sent) + " messages sent");

@@ -10,10 +10,10 @@
 #include "engine/OmegaScreen.h"
 #include "engine/OmegaSprite.h"
 #include "pages/Calibration.h"
-#include "pages/FlightPage.h"
+#include "pages/EngineGauges.h"
 #include "pages/Notation.h"
 
-namespace velmora::engine_steps {
+namespace velmora::engine_gauges {
 
 namespace cal = calibration;
 using notation::Text;
@@ -106,4 +106,4 @@ void Lamps(const Instruments& ins, const FlightData& r) {
   }
 }
 
-}  // namespace velmora::engine_steps
+}  // namespace velmora::engine_gauges

@@ -1,0 +1,252 @@
+// The browser view on websocketpp over standalone Asio: one thread runs the
+// server; the encoder thread posts each finished JPEG to it.
+#include "app/WebView.h"
+
+#include <websocketpp/config/asio_no_tls.hpp>
+#include <websocketpp/server.hpp>
+
+#include <cstdio>
+#include <future>
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "app/FrameEncoder.h"
+#include "app/Platform.h"
+#include "assets/BezelButtons.h"
+
+namespace velmora {
+namespace {
+
+namespace http = websocketpp::http;
+
+// The request parser with the byte limit applied as the bytes arrive: a
+// request over the limit is answered 431 (or 413 for its body) and closed
+// before it is read any further.
+class LimitedRequest : public http::parser::request {
+ public:
+  std::size_t consume(char const* buf, std::size_t len) {
+    const std::size_t used = http::parser::request::consume(buf, len);
+    seen_ += used;
+    if (seen_ > limit_)
+      throw http::exception("Request too large", get_header("Content-Length").empty()
+                                                     ? http::status_code::request_header_fields_too_large
+                                                     : http::status_code::request_entity_too_large);
+    return used;
+  }
+  static void SetLimit(std::size_t limit) { limit_ = limit; }
+
+ private:
+  std::size_t seen_ = 0;
+  static inline std::size_t limit_ = 8192;
+};
+
+struct WebConfig : websocketpp::config::asio {
+  using type = WebConfig;
+  using request_type = LimitedRequest;
+  static const websocketpp::log::level elog_level = websocketpp::log::elevel::none;
+  static const websocketpp::log::level alog_level = websocketpp::log::alevel::none;
+  // Frames are whole JPEGs: no need to accept big messages from viewers.
+  static const std::size_t max_message_size = 4096;
+};
+
+using Server = websocketpp::server<WebConfig>;
+using Handle = websocketpp::connection_hdl;
+
+// A viewer whose socket still holds this much unsent skips frames until it
+// has caught up, so a slow tablet sees fewer frames, never older ones.
+constexpr std::size_t kMaxUnsent = 512 * 1024;
+
+std::string BuildPage() {
+  std::string buttons;
+  for (const BezelButton& b : kPageButtons) {
+    if (!buttons.empty()) buttons += ",";
+    buttons += "[" + std::to_string(b.page) + "," + std::to_string(b.x) + "," + std::to_string(b.y) + "," +
+               std::to_string(b.w) + "," + std::to_string(b.h) + "]";
+  }
+  return R"(<!doctype html>
+<html><head><meta charset="utf-8">
+<meta name="viewport" content="width=device-width,initial-scale=1,user-scalable=no">
+<title>Velmora</title>
+<style>
+html,body{margin:0;height:100%;background:#000;overflow:hidden}
+body{display:flex;align-items:center;justify-content:center}
+#pic{display:block;width:min(100vw,160vh);aspect-ratio:1.6;touch-action:manipulation;user-select:none;-webkit-user-select:none}
+#note{position:fixed;left:0;right:0;top:45%;text-align:center;color:#888;font:16px sans-serif}
+</style></head>
+<body><img id="pic" alt=""><div id="note">connecting…</div>
+<script>
+// Bezel buttons: [page, x, y, w, h] in back-buffer pixels.
+const buttons=[)" + buttons + R"(];
+const pic=document.getElementById('pic'), note=document.getElementById('note');
+let shown=null;
+function connect(){
+  const ws=new WebSocket((location.protocol==='https:'?'wss://':'ws://')+location.host+'/stream');
+  ws.binaryType='blob';
+  ws.onopen=()=>{note.textContent='';};
+  ws.onmessage=e=>{const u=URL.createObjectURL(e.data);pic.src=u;if(shown)URL.revokeObjectURL(shown);shown=u;};
+  ws.onclose=()=>{note.textContent='no picture: retrying';setTimeout(connect,1000);};
+}
+pic.addEventListener('click',e=>{
+  const r=pic.getBoundingClientRect(), w=pic.naturalWidth||1024, h=pic.naturalHeight||650;
+  const x=(e.clientX-r.left)*w/r.width, y=(e.clientY-r.top)*h/r.height;
+  for(const [page,bx,by,bw,bh] of buttons)
+    if(x>=bx&&x<bx+bw&&y>=by&&y<by+bh){fetch('/page',{method:'POST',body:String(page)});return;}
+  if(document.fullscreenElement)document.exitFullscreen();
+  else if(document.documentElement.requestFullscreen)document.documentElement.requestFullscreen().catch(()=>{});
+});
+connect();
+</script></body></html>
+)";
+}
+
+}  // namespace
+
+const std::string& WebPage() {
+  static const std::string page = BuildPage();
+  return page;
+}
+
+struct WebView::Impl {
+  WebLimits limits;
+  asio::io_context io;
+  Server server;
+  std::set<Handle, std::owner_less<Handle>> viewers;  // server thread only
+  std::atomic<std::size_t> viewerCount{0};
+  std::atomic<int> pageRequest{0};
+  std::unique_ptr<FrameEncoder> encoder;
+  std::thread thread;
+  std::promise<void> finished;
+
+  void Serve(Handle h) {
+    const Server::connection_ptr con = server.get_con_from_hdl(h);
+    const auto& request = con->get_request();
+    std::string path = request.get_uri();
+    if (const auto q = path.find('?'); q != std::string::npos) path.resize(q);
+    const std::string& method = request.get_method();
+    const bool page = path == "/", stream = path == "/stream", change = path == "/page";
+    if (!page && !stream && !change) return Reply(con, http::status_code::not_found, "not found\n");
+    const char* allowed = change ? "POST" : "GET";
+    if (method != allowed) {
+      con->append_header("Allow", allowed);
+      return Reply(con, http::status_code::method_not_allowed, "method not allowed\n");
+    }
+    if (stream) return Reply(con, http::status_code::upgrade_required, "the picture comes over a WebSocket\n");
+    if (change) {
+      const std::string& body = con->get_request_body();
+      if (body != "1" && body != "2") return Reply(con, http::status_code::bad_request, "page 1 or 2\n");
+      pageRequest = body[0] - '0';
+      return Reply(con, http::status_code::no_content, "");
+    }
+    con->append_header("Content-Type", "text/html; charset=utf-8");
+    con->append_header("Cache-Control", "no-cache");
+    Reply(con, http::status_code::ok, WebPage());
+  }
+
+  static void Reply(const Server::connection_ptr& con, http::status_code::value status, const std::string& body) {
+    con->set_status(status);
+    if (!body.empty()) {
+      if (con->get_response_header("Content-Type").empty()) con->append_header("Content-Type", "text/plain");
+      con->set_body(body);
+    }
+  }
+
+  bool Admit(Handle h) {
+    const Server::connection_ptr con = server.get_con_from_hdl(h);
+    if (con->get_resource() != "/stream") {
+      con->set_status(http::status_code::not_found);
+      return false;
+    }
+    if (viewers.size() >= limits.maxViewers) {
+      con->set_status(http::status_code::service_unavailable);
+      return false;
+    }
+    viewers.insert(h);
+    viewerCount = viewers.size();
+    return true;
+  }
+
+  void Leave(Handle h) {
+    viewers.erase(h);
+    viewerCount = viewers.size();
+  }
+
+  void Broadcast(const std::shared_ptr<const std::string>& jpeg) {
+    for (const Handle& h : viewers) {
+      websocketpp::lib::error_code ec;
+      const Server::connection_ptr con = server.get_con_from_hdl(h, ec);
+      if (ec || con->get_state() != websocketpp::session::state::open) continue;
+      if (con->get_buffered_amount() > kMaxUnsent) continue;
+      con->send(jpeg->data(), jpeg->size(), websocketpp::frame::opcode::binary);
+    }
+  }
+};
+
+WebView::WebView(const std::string& address, std::uint16_t port, WebLimits limits, int jpegQuality) : impl_(std::make_unique<Impl>()) {
+  Impl& d = *impl_;
+  d.limits = limits;
+  LimitedRequest::SetLimit(limits.maxRequestBytes);
+  Server& s = d.server;
+  s.init_asio(&d.io);
+  s.set_reuse_addr(true);
+  s.set_open_handshake_timeout(limits.requestTimeout.count());
+  s.set_close_handshake_timeout(1000);
+  s.set_max_http_body_size(limits.maxRequestBytes);
+  s.set_http_handler([&d](Handle h) { d.Serve(h); });
+  s.set_validate_handler([&d](Handle h) { return d.Admit(h); });
+  s.set_close_handler([&d](Handle h) { d.Leave(h); });
+  s.set_fail_handler([&d](Handle h) { d.Leave(h); });
+  asio::error_code ec;
+  const auto ip = asio::ip::make_address(address, ec);
+  if (ec) throw std::runtime_error("--web: '" + address + "' is not an IP address");
+  s.listen(asio::ip::tcp::endpoint(ip, port), ec);
+  if (ec) throw std::runtime_error("--web: cannot listen on " + address + ":" + std::to_string(port) + ": " + ec.message());
+  s.start_accept();
+  d.encoder = std::make_unique<FrameEncoder>(jpegQuality, [&d](std::shared_ptr<const std::string> jpeg) {
+    asio::post(d.io, [&d, jpeg = std::move(jpeg)] { d.Broadcast(jpeg); });
+  });
+  d.thread = std::thread([&d] {
+    d.io.run();
+    d.finished.set_value();
+  });
+}
+
+WebView::~WebView() {
+  Impl& d = *impl_;
+  d.encoder.reset();  // no more frames are posted
+  asio::post(d.io, [&d] {
+    websocketpp::lib::error_code ec;
+    d.server.stop_listening(ec);
+    for (const Handle& h : std::set<Handle, std::owner_less<Handle>>(d.viewers))
+      d.server.close(h, websocketpp::close::status::going_away, "", ec);
+  });
+  // Viewers get a moment to take the close; requests still arriving do not
+  // hold the program up.
+  d.finished.get_future().wait_for(std::chrono::milliseconds(500));
+  d.io.stop();
+  d.thread.join();
+}
+
+std::uint16_t WebView::Port() const {
+  websocketpp::lib::error_code ec;
+  // The endpoint is read-only once listening; reading its port is safe.
+  return impl_->server.get_local_endpoint(ec).port();
+}
+
+std::size_t WebView::Viewers() const { return impl_->viewerCount; }
+
+void WebView::FramePresented(Platform& platform) {
+  if (impl_->viewerCount == 0) return;
+  FrameEncoder& encoder = *impl_->encoder;
+  int width = 0, height = 0;
+  if (platform.ReadBackBuffer(encoder.Canvas(), width, height)) encoder.Submit(width, height);
+}
+
+std::optional<int> WebView::TakePageRequest() {
+  const int page = impl_->pageRequest.exchange(0);
+  if (page == 0) return std::nullopt;
+  return page;
+}
+
+}  // namespace velmora

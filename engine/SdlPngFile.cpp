@@ -1,0 +1,77 @@
+// PNG encoding into memory and a checked replace of the file.
+#include "engine/SdlPngFile.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <vector>
+
+namespace velmora {
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// A write-only SDL stream that appends to a byte vector.
+SDL_RWops* MemorySink(Bytes& out) {
+  SDL_RWops* rw = SDL_AllocRW();
+  if (!rw) return nullptr;
+  rw->type = SDL_RWOPS_UNKNOWN;
+  rw->hidden.unknown.data1 = &out;
+  rw->size = [](SDL_RWops* c) -> Sint64 { return static_cast<Sint64>(static_cast<Bytes*>(c->hidden.unknown.data1)->size()); };
+  rw->seek = [](SDL_RWops* c, Sint64 offset, int whence) -> Sint64 {
+    // Only "where am I" is meaningful for an append-only sink.
+    if (offset != 0 || whence == RW_SEEK_SET) return -1;
+    return static_cast<Sint64>(static_cast<Bytes*>(c->hidden.unknown.data1)->size());
+  };
+  rw->read = [](SDL_RWops*, void*, size_t, size_t) -> size_t { return 0; };
+  rw->write = [](SDL_RWops* c, const void* p, size_t size, size_t num) -> size_t {
+    auto* v = static_cast<Bytes*>(c->hidden.unknown.data1);
+    const auto* b = static_cast<const unsigned char*>(p);
+    try {
+      v->insert(v->end(), b, b + size * num);
+    } catch (...) {
+      return 0;  // no exception may cross the C library
+    }
+    return num;
+  };
+  rw->close = [](SDL_RWops* c) -> int {
+    SDL_FreeRW(c);
+    return 0;
+  };
+  return rw;
+}
+
+bool WriteAll(int fd, const Bytes& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool SavePngReplacing(SDL_Surface* surface, const std::string& path) {
+  Bytes png;
+  SDL_RWops* sink = MemorySink(png);
+  if (!sink || IMG_SavePNG_RW(surface, sink, 1) != 0 || png.empty()) return false;
+
+  const std::string tmp = path + ".tmp";
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  bool ok = WriteAll(fd, png) && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && std::rename(tmp.c_str(), path.c_str()) == 0;
+  if (!ok) std::remove(tmp.c_str());
+  return ok;
+}
+
+}  // namespace velmora
