@@ -54,6 +54,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
   VERBATIM)
 add_custom_target(velmora-changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 install(FILES README.md packaging/copyright ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${doc_dir})
+# The simulator side: the example exporter script the README describes.
+install(FILES docs/exporter-example.lua DESTINATION ${doc_dir}/examples)
 
 # The Debian package.
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64)$")

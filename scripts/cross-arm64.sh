@@ -36,7 +36,7 @@ packages=(
   crossbuild-essential-arm64 qemu-user-static file
   libsdl2-dev:arm64 libsdl2-image-dev:arm64 libsdl2-ttf-dev:arm64
   libfontconfig-dev:arm64 libcairo2-dev:arm64
-  libgtest-dev:arm64 libgmock-dev:arm64
+  libgtest-dev:arm64 libgmock-dev:arm64 libturbojpeg0-dev:arm64 libwebsocketpp-dev
 )
 missing=()
 for p in "${packages[@]}"; do
