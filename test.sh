@@ -8,6 +8,9 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 
 jobs=$(nproc 2>/dev/null || echo 2)
+# Compiler cache entries keyed on paths relative to the tree, so a second
+# clone (CI's) reuses what the first one compiled.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 echo "== build (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -22,7 +25,7 @@ if [[ "${VELMORA_SKIP_SANITIZERS:-0}" != 1 ]]; then
   # caches alive until exit; their leaks are not the display's.
   ASAN_OPTIONS=detect_leaks=0 cmake --build build-asan -j "$jobs"
   echo "== tests under sanitizers"
-  ASAN_OPTIONS=detect_leaks=0 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+  ASAN_OPTIONS=detect_leaks=0 VELMORA_SANITIZED=1 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 fi
 
 if [[ "${VELMORA_SKIP_FUZZ:-0}" != 1 ]] && command -v clang++ >/dev/null && [[ -f fuzz/CMakeLists.txt ]]; then

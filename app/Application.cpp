@@ -100,7 +100,8 @@ void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
   // The desktop: video, the hidden window, its drawing device.
-  SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.software, options.nullRender});
+  SdlPlatform platform(
+      PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender, options.fullscreen});
   if (!platform.Start(ProgramCaption())) return 1;
 
   // What a frame reads and telemetry writes, and the reporting of errors.
@@ -178,7 +179,9 @@ int RunDisplay(const Options& options, const std::string& title) {
   loop.Run();
 
   // Close: config.txt first, then the last picture and the figures.
-  if (std::string error; !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error)) PrintProblem(error);
+  // A full-screen run keeps the window's saved place and width.
+  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error))
+    PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());

@@ -1,7 +1,9 @@
 // Hand-written option parser: a handful of options, clear errors.
 #include "app/CommandLine.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <cmath>
 
 namespace velmora {
@@ -15,7 +17,19 @@ bool ParseNumber(std::string_view s, T& out) {
   return ec == std::errc() && p == s.data() + s.size();
 }
 
+constexpr Renderer kRenderers[] = {Renderer::Auto, Renderer::Software, Renderer::OpenGl, Renderer::OpenGles2};
+
 }  // namespace
+
+std::string_view RendererName(Renderer renderer) {
+  switch (renderer) {
+    case Renderer::Software: return "software";
+    case Renderer::OpenGl: return "opengl";
+    case Renderer::OpenGles2: return "opengles2";
+    case Renderer::Auto: break;
+  }
+  return "auto";
+}
 
 std::string UsageText() {
   return
@@ -41,8 +55,12 @@ std::string UsageText() {
       "  --udp-port N               UDP port (default 20083; 0 picks a free one)\n"
       "  --tcp-port N               TCP port (default 20081; 0 picks a free one)\n"
       "  --borderless               window without border (place and width from config.txt)\n"
-      "  --software                 use the software renderer even in a window (faster than\n"
-      "                             OpenGL emulated on the processor, e.g. without a GPU driver)\n"
+      "  --fullscreen               fill the whole screen (with SDL_VIDEODRIVER=kmsdrm: the\n"
+      "                             console of a machine without a desktop)\n"
+      "  --renderer NAME            what draws the window: auto (SDL's choice: opengl on a PC,\n"
+      "                             opengles2 on a Raspberry Pi), software, opengl, opengles2\n"
+      "  --software                 same as --renderer software (faster than OpenGL emulated\n"
+      "                             on the processor, e.g. without a GPU driver)\n"
       "  --null-render              compute every frame but rasterise nothing (measures the\n"
       "                             display's own CPU cost; no screenshots)\n"
       "  --web [ADDR:]PORT          serve the live picture to browsers on PORT, on\n"
@@ -98,8 +116,21 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       if (!flag(o.stats)) return r;
     } else if (a == "--borderless") {
       if (!flag(o.borderless)) return r;
+    } else if (a == "--fullscreen") {
+      if (!flag(o.fullscreen)) return r;
     } else if (a == "--software") {
-      if (!flag(o.software)) return r;
+      bool software = false;
+      if (!flag(software)) return r;
+      o.renderer = Renderer::Software;
+    } else if (a == "--renderer") {
+      if (!takeValue(v)) return r;
+      const Renderer* known = std::find_if(std::begin(kRenderers), std::end(kRenderers),
+                                           [v](Renderer k) { return RendererName(k) == v; });
+      if (known == std::end(kRenderers)) {
+        r.error = "--renderer needs auto, software, opengl or opengles2, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.renderer = *known;
     } else if (a == "--null-render") {
       if (!flag(o.nullRender)) return r;
     } else if (a == "--frames") {
@@ -184,6 +215,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
   }
   if (o.screenshotInterval > 0 && o.screenshot.empty()) {
     r.error = "--screenshot-interval needs --screenshot FILE";
+  }
+  if (o.headless && (o.renderer == Renderer::OpenGl || o.renderer == Renderer::OpenGles2)) {
+    r.error = "--headless draws with the software renderer; --renderer " + std::string(RendererName(o.renderer)) +
+              " needs a window";
   }
   return r;
 }

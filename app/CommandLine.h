@@ -9,6 +9,13 @@
 
 namespace velmora {
 
+// What draws the window: SDL's choice for the machine (OpenGL on a PC with a
+// driver, OpenGL ES 2 on a Raspberry Pi), or one renderer by name.
+enum class Renderer { Auto, Software, OpenGl, OpenGles2 };
+
+// The renderer's name on the command line, which is also SDL's name for it.
+std::string_view RendererName(Renderer renderer);
+
 struct Options {
   bool headless = false;
   std::optional<long> frames;            // quit after N frames
@@ -22,7 +29,8 @@ struct Options {
   std::uint16_t udpPort = 20083;         // 0: any free port (the start-up line names it)
   std::uint16_t tcpPort = 20081;
   bool borderless = false;
-  bool software = false;                 // SDL's software renderer even in a window
+  bool fullscreen = false;               // the whole screen (a cockpit monitor, a console)
+  Renderer renderer = Renderer::Auto;    // --software is --renderer software
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;
   bool version = false;

@@ -30,6 +30,13 @@ bool SdlPlatform::Start(const std::string& caption) {
   if (options_.headless) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  } else if (options_.renderer == Renderer::OpenGl || options_.renderer == Renderer::OpenGles2) {
+    // The command line wins over SDL_RENDER_DRIVER. SDL turns batching off
+    // for a renderer chosen by name (for programs mixing their own GL
+    // calls); this one draws only through SDL, so batching stays on.
+    const std::string name(RendererName(options_.renderer));
+    SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, name.c_str(), SDL_HINT_OVERRIDE);
+    SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
   }
   // The display keeps running under a screen saver and when unfocused.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
@@ -42,6 +49,7 @@ bool SdlPlatform::Start(const std::string& caption) {
   // Shown only once start-up has placed it, so it never flashes at a default place.
   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
   if (options_.borderless) flags |= SDL_WINDOW_BORDERLESS;
+  if (options_.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   window_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1024, 640, flags);
   if (!window_) {
     std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
@@ -56,7 +64,7 @@ bool SdlPlatform::Start(const std::string& caption) {
     decoder_ = std::make_unique<HeaderSizeDecoder>(0);
     host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
   } else {
-    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{options_.headless || options_.software, 256});
+    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{options_.headless || options_.renderer == Renderer::Software, 256});
     host_ = std::make_unique<SdlWindowHost>(window_, *device_);
     decoder_ = std::make_unique<SdlImageDecoder>();
   }
@@ -148,7 +156,16 @@ WindowHost& SdlPlatform::Window() { return *host_; }
 ImageDecoder& SdlPlatform::Decoder() { return *decoder_; }
 
 void SdlPlatform::ShowWindow() {
-  if (!options_.headless) host_->Show();
+  if (options_.headless) return;
+  host_->Show();
+  // SDL falls back to another renderer when the one asked for cannot start;
+  // say so, since the pictures and the frame time then differ.
+  SDL_RendererInfo info{};
+  if (device_ && options_.renderer != Renderer::Auto && device_->Renderer() &&
+      SDL_GetRendererInfo(device_->Renderer(), &info) == 0 && RendererName(options_.renderer) != info.name) {
+    std::fprintf(stderr, "velmora: the %s renderer is not available here; drawing with %s\n",
+                 std::string(RendererName(options_.renderer)).c_str(), info.name);
+  }
 }
 
 void SdlPlatform::FrameStarting() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "app/CommandLine.h"
 #include "app/Platform.h"
 
 struct SDL_Window;
@@ -22,8 +23,9 @@ class SdlWindowHost;
 struct PlatformOptions {
   bool headless = false;    // off-screen video driver, software renderer
   bool borderless = false;  // window without border
-  bool software = false;    // the software renderer even in a window
+  Renderer renderer = Renderer::Auto;  // what draws the window
   bool nullRender = false;  // frames computed and submitted, nothing rasterised
+  bool fullscreen = false;  // the whole screen at the desktop's resolution
 };
 
 class SdlPlatform : public Platform {

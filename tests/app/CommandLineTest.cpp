@@ -10,7 +10,8 @@ ParseOutcome Parse(std::vector<std::string_view> a) { return ParseCommandLine(a)
 TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
-                  "--borderless", "--record", "rec.txt", "--software", "--transport=udp"});
+                  "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
+                  "--transport=udp"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -24,8 +25,26 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.tcpPort, 30081);
   EXPECT_TRUE(o.borderless);
   EXPECT_EQ(o.record, "rec.txt");
-  EXPECT_TRUE(o.software);
+  EXPECT_TRUE(o.fullscreen);
+  EXPECT_EQ(o.renderer, Renderer::Software);
   EXPECT_EQ(o.transport, "udp");
+}
+
+TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
+  struct Case { std::vector<std::string_view> args; Renderer renderer; } cases[] = {
+      {{}, Renderer::Auto},
+      {{"--renderer", "auto"}, Renderer::Auto},
+      {{"--renderer=software"}, Renderer::Software},
+      {{"--software"}, Renderer::Software},
+      {{"--headless", "--software"}, Renderer::Software},
+      {{"--renderer", "opengl"}, Renderer::OpenGl},
+      {{"--renderer", "opengles2"}, Renderer::OpenGles2},
+  };
+  for (const auto& c : cases) {
+    auto r = ParseCommandLine(c.args);
+    EXPECT_EQ(r.error, "");
+    EXPECT_EQ(r.options.renderer, c.renderer) << (c.args.empty() ? "" : c.args.back());
+  }
 }
 
 TEST(CommandLine, DefaultsKeepTheUsualPorts) {
@@ -63,6 +82,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--screenshot-interval", "1"}, "needs --screenshot"},
       {{"--bogus"}, "unknown option '--bogus'"},
       {{"--stats=yes"}, "takes no value"},
+      {{"--renderer", "vulkan"}, "auto, software, opengl or opengles2, not 'vulkan'"},
+      {{"--renderer"}, "needs a value"},
+      {{"--headless", "--renderer", "opengl"}, "needs a window"},
       {{"--web", ":8083"}, "address before ':'"},
       {{"--web", "0.0.0.0:80x"}, "[ADDR:]PORT"},
       {{"--web", "70000"}, "[ADDR:]PORT"},

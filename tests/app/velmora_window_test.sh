@@ -24,7 +24,11 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 [ -n "$win" ] || { echo "no window appeared"; cat out.txt; exit 1; }
-sleep 1  # a few frames: the height follows the width
+# A few frames: the height follows the width (a loaded machine may take a while).
+for _ in $(seq 100); do
+  DISPLAY=$display xwininfo -id "$win" | grep -q 'Height: 640$' && break
+  sleep 0.1
+done
 info=$(DISPLAY=$display xwininfo -id "$win")
 name=$(echo "$info" | sed -n 's/.*"\(.*\)".*/\1/p' | head -n1)
 width=$(echo "$info" | awk '/Width:/ {print $2}')

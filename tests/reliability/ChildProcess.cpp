@@ -450,4 +450,6 @@ long WaitUntilTheLoopServes(UdpSender& udp, std::uint16_t port, std::chrono::sec
   return sent;
 }
 
+double FrameRateFloor(double fps) { return std::getenv("VELMORA_SANITIZED") ? fps / 2 : fps; }
+
 }  // namespace velmora::reliability

@@ -116,6 +116,11 @@ long UdpReceiveBufferErrors();
 // "name: value" lines as printed by the display's --stats.
 std::map<std::string, double> ParseStats(const std::string& text);
 
+// The lowest frame rate a run may show. Under the sanitizers (test.sh sets
+// VELMORA_SANITIZED) every frame costs several times more, so the floor is
+// halved: those runs look for memory faults under abuse, not for speed.
+double FrameRateFloor(double fps);
+
 std::string ReadFileText(const std::string& path);
 int CountLinesContaining(const std::string& text, const std::string& needle);
 

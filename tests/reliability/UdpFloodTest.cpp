@@ -102,7 +102,7 @@ TEST_P(UdpFlood, StaysUpKeepsFrameRateAndShowsTheLastValidMessage) {
               "frame_ms_p99 %.2f latency_ms_p50 %.2f p99 %.2f\n",
               c.name, sent.valid, sent.garbage, sent.oversized, stats["fps"], stats["messages_applied"],
               stats["messages_rejected"], stats["frame_ms_p99"], stats["latency_ms_p50"], stats["latency_ms_p99"]);
-  EXPECT_GE(stats["fps"], c.minFps) << "frame rate under the flood";
+  EXPECT_GE(stats["fps"], FrameRateFloor(c.minFps)) << "frame rate under the flood";
   // Most of the flood is dropped by the kernel's socket buffer (that is UDP);
   // what gets through keeps being scanned, the good applied, the bad rejected.
   EXPECT_GT(stats["messages_applied"], 200.0);

@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Builds the Debian packages velmora_<version>_amd64.deb (native build, build/)
+# and velmora_<version>_arm64.deb (cross build, build-arm64/) into build/dist/,
+# checks the amd64 one with lintian (no errors allowed; the report is
+# build/dist/lintian.txt) and installs it into a clean Debian root
+# (scripts/package-install-test.sh).
+#
+#   scripts/package.sh              both packages, lintian, the install test
+#   scripts/package.sh --no-install both packages and lintian only
+#
+# Installs what is missing (help2man, lintian, debootstrap, dpkg-dev), as
+# setup.sh does.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+install_test=1
+for arg in "$@"; do
+  case $arg in
+    --no-install) install_test=0 ;;
+    *) echo "usage: scripts/package.sh [--no-install]" >&2; exit 2 ;;
+  esac
+done
+
+./scripts/setup.sh
+packages=(help2man lintian debootstrap dpkg-dev file)
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  if [[ $(id -u) -ne 0 ]]; then
+    echo "Packaging needs: sudo apt-get install -y ${missing[*]}" >&2
+    exit 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc 2>/dev/null || echo 2)
+dist=build/dist
+mkdir -p "$dist"
+rm -f "$dist"/velmora_*.deb
+
+echo "== amd64 package"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+(cd build && cpack -G DEB >/dev/null && mv velmora_*_amd64.deb dist/)
+
+echo "== arm64 package"
+./scripts/cross-arm64.sh --build
+(cd build-arm64 && cpack -G DEB >/dev/null && mv velmora_*_arm64.deb ../build/dist/)
+
+for deb in "$dist"/velmora_*.deb; do
+  echo "$(basename "$deb"): $(stat -c %s "$deb") bytes; Depends: $(dpkg-deb -f "$deb" Depends)"
+done
+
+echo "== lintian (amd64)"
+status=0
+lintian --fail-on error "$dist"/velmora_*_amd64.deb >"$dist/lintian.txt" 2>&1 || status=$?
+sed -i '/root privileges/d' "$dist/lintian.txt"
+cat "$dist/lintian.txt"
+((status == 0)) || { echo "lintian reports errors"; exit 1; }
+echo "lintian: $(grep -c '^E:' "$dist/lintian.txt" || true) errors, $(grep -c '^W:' "$dist/lintian.txt" || true) warnings"
+
+if ((install_test)); then
+  echo "== install into a clean root"
+  ./scripts/package-install-test.sh "$dist"/velmora_*_amd64.deb build/bin/velmora
+fi
+ls -l "$dist"
