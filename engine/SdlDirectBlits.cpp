@@ -3,6 +3,8 @@
 // exactly (the device's tests draw each case both ways).
 #include "engine/SdlDirectBlits.h"
 
+#include "engine/SdlRasterRules.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -126,19 +128,9 @@ void BlendRow(const std::uint32_t* src, std::uint32_t* dst, int n) {
 
 // ---------------------------------------------------------------- triangles
 
-// Positions carry one fractional bit, as in SDL's rasteriser.
-struct Fixed {
-  std::int64_t x, y;
-};
-
-std::int64_t Cross(const Fixed& a, const Fixed& b, std::int64_t cx, std::int64_t cy) {
-  return (b.x - a.x) * (cy - a.y) - (b.y - a.y) * (cx - a.x);
-}
-
-bool TopLeft(const Fixed& a, const Fixed& b, bool clockwise) {
-  if (clockwise) return (a.y == b.y && a.x < b.x) || b.y < a.y;
-  return (a.y == b.y && b.x < a.x) || a.y < b.y;
-}
+using sdl_raster::Cross;
+using sdl_raster::Fixed;
+using sdl_raster::TopLeft;
 
 // Texture and screen positions of one corner as SDL's queue stores them.
 struct Corner {

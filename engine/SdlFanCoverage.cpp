@@ -1,5 +1,7 @@
 #include "engine/SdlFanCoverage.h"
 
+#include "engine/SdlRasterRules.h"
+
 #include <algorithm>
 #include <cstddef>
 
@@ -7,22 +9,9 @@ namespace velmora {
 
 namespace {
 
-// Positions carry one fractional bit, so a pixel centre (i + 0.5) is the
-// whole number 2i + 1 and every test below is exact integer arithmetic.
-struct Fixed {
-  std::int64_t x, y;
-};
-
-std::int64_t Cross(const Fixed& a, const Fixed& b, std::int64_t cx, std::int64_t cy) {
-  return (b.x - a.x) * (cy - a.y) - (b.y - a.y) * (cx - a.x);
-}
-
-// A centre exactly on an edge belongs to the triangle only on its top or
-// left edges, so two triangles sharing an edge never both take a pixel.
-bool TopLeft(const Fixed& a, const Fixed& b, bool clockwise) {
-  if (clockwise) return (a.y == b.y && a.x < b.x) || b.y < a.y;
-  return (a.y == b.y && b.x < a.x) || a.y < b.y;
-}
+using sdl_raster::Cross;
+using sdl_raster::Fixed;
+using sdl_raster::TopLeft;
 
 std::int64_t FloorDiv(std::int64_t n, std::int64_t d) {
   std::int64_t q = n / d;
