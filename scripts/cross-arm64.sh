@@ -38,28 +38,19 @@ packages=(
   libfontconfig-dev:arm64 libcairo2-dev:arm64
   libgtest-dev:arm64 libgmock-dev:arm64 libturbojpeg0-dev:arm64 libwebsocketpp-dev
 )
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
+. scripts/packages.sh
+find_missing_packages "${packages[@]}"
 if ((${#missing[@]})); then
   if [[ $(id -u) -ne 0 ]]; then
     echo "The arm64 cross build needs these packages. Install them with:" >&2
     echo "  sudo dpkg --add-architecture arm64 && sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
     exit 1
   fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt=(apt-get -o DPkg::Lock::Timeout=600)
   if ! dpkg --print-foreign-architectures | grep -qx arm64; then
     dpkg --add-architecture arm64
-    "${apt[@]}" update -q
+    apt_get update -q
   fi
-  if ! "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"; then
-    "${apt[@]}" update -q
-    "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}"
-  fi
+  install_missing_packages --no-install-recommends
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)

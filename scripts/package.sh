@@ -23,19 +23,14 @@ done
 
 ./scripts/setup.sh
 packages=(help2man lintian debootstrap dpkg-dev file)
-missing=()
-for p in "${packages[@]}"; do
-  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
-  [[ "$status" == "install ok installed" ]] || missing+=("$p")
-done
+. scripts/packages.sh
+find_missing_packages "${packages[@]}"
 if ((${#missing[@]})); then
   if [[ $(id -u) -ne 0 ]]; then
     echo "Packaging needs: sudo apt-get install -y ${missing[*]}" >&2
     exit 1
   fi
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
+  install_missing_packages --no-install-recommends
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)
