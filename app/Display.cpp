@@ -11,15 +11,15 @@
 namespace velmora {
 
 const std::array<FontSpec, kFontCount> kFontTable{{
-    {"bankLabelFont", 10, fsBold, 255, 255, 255, 255},
-    {"readoutFont", 16, fsBold, 50, 50, 50, 255},
-    {"loadFactorFont", 17, fsUnderline, 50, 50, 50, 255},
-    {"dialReadoutFont", 16, fsUnderline, 50, 50, 50, 255},
-    {"smallReadoutFont", 13, fsBold, 50, 60, 50, 255},
-    {"captionFont", 12, fsUnderline, 50, 50, 50, 255},
-    {"radarAltitudeFont", 20, fsUnderline, 95, 129, 104, 255},
-    {"spareFont", 10, fsBold, 50, 50, 50, 255},
-    {"engineSpeedFont", 16, fsBold, 0, 200, 81, 255},
+    {"bankLabelFont", 10, FontStyle::Bold, 255, 255, 255, 255},
+    {"readoutFont", 16, FontStyle::Bold, 50, 50, 50, 255},
+    {"loadFactorFont", 17, FontStyle::Underline, 50, 50, 50, 255},
+    {"dialReadoutFont", 16, FontStyle::Underline, 50, 50, 50, 255},
+    {"smallReadoutFont", 13, FontStyle::Bold, 50, 60, 50, 255},
+    {"captionFont", 12, FontStyle::Underline, 50, 50, 50, 255},
+    {"radarAltitudeFont", 20, FontStyle::Underline, 95, 129, 104, 255},
+    {"spareFont", 10, FontStyle::Bold, 50, 50, 50, 255},
+    {"engineSpeedFont", 16, FontStyle::Bold, 0, 200, 81, 255},
 }};
 
 std::string ProgramCaption() { return "Velmora " + std::string(kVersion); }
@@ -30,25 +30,18 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
       screen_(nullptr),
       images_(&screen_, &decoder),
       primitives_(&screen_),
-      bitmapFont_(&screen_, &images_),
       frameCycle_(screen_, window, flight) {
   // The layout's values.
   screen_.Width = 1024;
   screen_.Height = 650;
   screen_.VSYNC = true;
-  screen_.Pool = TPoolType::plManaged;
-  screen_.BackBufferAccess = false;
-  screen_.BBCount = 0;
   timer_.SetTargetFPS(30);
   timer_.SetMinFPS(1);
   timer_.SetMaxFPS(30);
   timer_.SetFPSWarningFrames(0);
   primitives_.Filled = true;
-  bitmapFont_.OmegaImageIndex = 0;
-  bitmapFont_.LineSpace = 10;
-  bitmapFont_.PositionMode = TBitmapFontPositionMode::pmCenter;
   for (std::size_t i = 0; i < kFontCount; ++i)
-    fonts_[i] = std::make_unique<TOmegaFont>(&screen_, std::string(kFontTable[i].name));
+    fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
   LoadCatalogue();
 
   instruments_.screen = &screen_;
@@ -71,7 +64,7 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
 
 void Display::LoadCatalogue() {
   for (const ImageEntry& e : kImageCatalogue) {
-    TImageListItem& item = images_.ImageList.Add();
+    Picture& item = images_.ImageList.Add();
     item.Name = std::string(e.name);
     auto bytes = ImageBytes(e.index);
     item.SetPicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));

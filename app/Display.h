@@ -16,13 +16,12 @@
 #include "app/Config.h"
 #include "app/WindowHost.h"
 #include "engine/ImageDecoder.h"
-#include "engine/OmegaBitmapFont.h"
-#include "engine/OmegaFont.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
-#include "engine/OmegaTimer.h"
+#include "engine/Font.h"
+#include "engine/PictureList.h"
+#include "engine/Primitives.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
+#include "engine/FrameClock.h"
 #include "link/FlightData.h"
 #include "pages/FrameCycle.h"
 #include "pages/Instruments.h"
@@ -84,10 +83,10 @@ class Display {
   void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
   void DrawFrame() { frameCycle_.Draw(page_); }
 
-  const TOmegaFont& Font(FontRole role) const { return *fonts_[role]; }
-  const TOmegaSprite& Sprites() const { return sprites_; }
-  TOmegaTimer& FrameTimer() { return timer_; }
-  TOmegaScreen& Screen() { return screen_; }
+  const Font& FontFor(FontRole role) const { return *fonts_[role]; }
+  const SpriteSet& Sprites() const { return sprites_; }
+  FrameClock& FrameTimer() { return timer_; }
+  Screen& RenderScreen() { return screen_; }
   FrameCycle& Frames() { return frameCycle_; }
   const Instruments& InstrumentSet() const { return instruments_; }
   FlightData& Flight() { return flight_; }
@@ -100,13 +99,12 @@ class Display {
   Page page_ = Page::None;
   std::string transport_;
 
-  TOmegaScreen screen_;
-  TOmegaTimer timer_;
-  TOmegaImageList images_;
-  std::array<std::unique_ptr<TOmegaFont>, kFontCount> fonts_;
-  TOmegaSprite sprites_;
-  TOmegaPrimitives primitives_;
-  TOmegaBitmapFont bitmapFont_;
+  Screen screen_;
+  FrameClock timer_;
+  PictureList images_;
+  std::array<std::unique_ptr<Font>, kFontCount> fonts_;
+  SpriteSet sprites_;
+  Primitives primitives_;
   Instruments instruments_;
   FrameCycle frameCycle_;
 };

@@ -1,8 +1,8 @@
 // Rest geometry of every instrument sprite.
 #include "app/InstrumentSprites.h"
 
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaSprite.h"
+#include "engine/PictureList.h"
+#include "engine/Sprite.h"
 
 namespace velmora {
 
@@ -58,9 +58,9 @@ const std::array<SpriteRow, 34> kSpriteTable{{
 
 #undef ROW
 
-void CreateInstrumentSprites(Instruments& ins, TOmegaSprite& sprites, const TImageListCollection& images) {
+void CreateInstrumentSprites(Instruments& ins, SpriteSet& sprites, const PictureCollection& images) {
   for (const SpriteRow& row : kSpriteTable) {
-    TSprite* s = sprites.CreateSprite();
+    Sprite* s = sprites.CreateSprite();
     ins.*row.ref = s;
     // Every name is in the catalogue; a missing one leaves the sprite without
     // a picture, which draws nothing.

@@ -10,8 +10,8 @@
 
 namespace velmora {
 
-class TOmegaSprite;
-class TImageListCollection;
+class SpriteSet;
+class PictureCollection;
 
 enum class SpriteProp { Angle, ScaleX, ScaleY, CenterX, CenterY };
 
@@ -21,7 +21,7 @@ struct SpriteSetting {
 };
 
 struct SpriteRow {
-  TSprite* Instruments::*ref;
+  Sprite* Instruments::*ref;
   std::string_view sprite;  // reference name, for messages and tests
   std::string_view image;
   float x, y;
@@ -33,6 +33,6 @@ struct SpriteRow {
 extern const std::array<SpriteRow, 34> kSpriteTable;
 
 // Creates the sprites with the engine and stores them in the references.
-void CreateInstrumentSprites(Instruments& ins, TOmegaSprite& sprites, const TImageListCollection& images);
+void CreateInstrumentSprites(Instruments& ins, SpriteSet& sprites, const PictureCollection& images);
 
 }  // namespace velmora

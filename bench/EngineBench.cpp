@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/OmegaFont.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Font.h"
+#include "engine/PictureList.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
 #include "engine/RecordingDevice.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -62,11 +62,11 @@ std::vector<std::uint8_t> Picture(int w, int h, int seed) {
 }
 
 struct Page {
-  TOmegaScreen screen;
-  TOmegaImageList list{&screen};
-  TOmegaSprite engine;
-  std::vector<std::unique_ptr<TOmegaFont>> fonts;
-  std::vector<TSprite*> sprites;
+  Screen screen;
+  PictureList list{&screen};
+  SpriteSet engine;
+  std::vector<std::unique_ptr<Font>> fonts;
+  std::vector<Sprite*> sprites;
   std::vector<std::string> texts;
 
   explicit Page(RenderDevice* dev) : screen(dev) {
@@ -79,14 +79,14 @@ struct Page {
       item.SetPicturePixels(kSprites[i].w, kSprites[i].h, Picture(kSprites[i].w, kSprites[i].h, i));
     }
     static constexpr int kSizes[9] = {10, 16, 17, 16, 13, 12, 20, 10, 16};
-    for (int i = 0; i < 9; ++i) fonts.push_back(std::make_unique<TOmegaFont>(&screen, "OmegaFont" + std::to_string(i + 1)));
+    for (int i = 0; i < 9; ++i) fonts.push_back(std::make_unique<Font>(&screen, "font" + std::to_string(i + 1)));
     if (screen.Initialize() != 0) return;
     for (int i = 0; i < 9; ++i) {
-      fonts[static_cast<std::size_t>(i)]->CreateFont("Arial", kSizes[i], i % 2 ? fsBold : fsUnderline);
+      fonts[static_cast<std::size_t>(i)]->CreateFont("Arial", kSizes[i], i % 2 ? FontStyle::Bold : FontStyle::Underline);
       fonts[static_cast<std::size_t>(i)]->SetColor(MakeColor(50, 50, 50, 255));
     }
     for (const auto& s : kSprites) {
-      TSprite* sp = engine.CreateSprite();
+      Sprite* sp = engine.CreateSprite();
       sp->SetImage(list.ImageList.Find(s.image));
       sp->SetX(s.x);
       sp->SetY(s.y);

@@ -146,7 +146,7 @@ void RecordingDevice::SetBlend(BlendFactor src, BlendFactor dst) {
 
 void RecordingDevice::SetTextureFilter(bool linear) { Push(CallKind::SetTextureFilter).flag = linear; }
 
-void RecordingDevice::DrawFan(const TVertex* vertices, int count) {
+void RecordingDevice::DrawFan(const Vertex* vertices, int count) {
   auto& c = Push(CallKind::DrawFan);
   c.texture = bound_;
   if (detail_) {
@@ -155,7 +155,7 @@ void RecordingDevice::DrawFan(const TVertex* vertices, int count) {
   }
 }
 
-void RecordingDevice::DrawLineStrip(const TVertex* vertices, int count) {
+void RecordingDevice::DrawLineStrip(const Vertex* vertices, int count) {
   auto& c = Push(CallKind::DrawLineStrip);
   c.texture = bound_;
   if (detail_) {

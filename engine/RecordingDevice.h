@@ -1,6 +1,6 @@
 // A device that draws nothing and records every call with its arguments, so
 // tests can read a frame back as a command list ("fan of 4 vertices with
-// texture ADI_pitch at these corners", "'P760.0' with OmegaFont5 at
+// texture ADI_pitch at these corners", "'P760.0' with readout at
 // (570, 475)"). It can also play a lost device.
 #pragma once
 
@@ -30,7 +30,7 @@ struct RecordedCall {
   std::string name;               // texture or font debug name
   BlendFactor src{}, dst{};       // SetBlend
   bool flag = false;              // SetTextureFilter: linear; ShowCursor: shown
-  std::vector<TVertex> vertices;  // DrawFan, DrawLineStrip
+  std::vector<Vertex> vertices;  // DrawFan, DrawLineStrip
   FontId font = 0;
   int x = 0, y = 0;               // DrawText position; CreateTexture size
   std::string text;               // DrawText
@@ -88,8 +88,8 @@ class RecordingDevice : public RenderDevice {
   void BindTexture(TextureId texture) override;
   void SetBlend(BlendFactor src, BlendFactor dst) override;
   void SetTextureFilter(bool linear) override;
-  void DrawFan(const TVertex* vertices, int count) override;
-  void DrawLineStrip(const TVertex* vertices, int count) override;
+  void DrawFan(const Vertex* vertices, int count) override;
+  void DrawLineStrip(const Vertex* vertices, int count) override;
   FontId CreateFont(const FontDesc& desc) override;
   void ReleaseFont(FontId font) override;
   void DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) override;

@@ -13,12 +13,12 @@ namespace velmora {
 
 // One corner of every engine draw: pre-transformed screen coordinates
 // (z = 0, rhw = 1), an ARGB colour value and texture coordinates.
-struct TVertex {
+struct Vertex {
   float x = 0, y = 0, z = 0, rhw = 1;
   std::uint32_t color = 0xFFFFFFFFu;
   float u = 0, v = 0;
 };
-static_assert(sizeof(TVertex) == 28, "the vertex record is 28 bytes");
+static_assert(sizeof(Vertex) == 28, "the vertex record is 28 bytes");
 
 using TextureId = std::uint32_t;  // 0 = no texture
 using FontId = std::uint32_t;     // 0 = no font
@@ -54,7 +54,7 @@ struct FontDesc {
   std::string face;       // e.g. "Arial"
   int pixelHeight = 0;    // character height (cell height without internal leading)
   bool bold = false, italic = false, underline = false, strikeout = false;
-  std::string debugName;  // owner's name, e.g. "OmegaFont5"; shown in recordings
+  std::string debugName;  // owner's name, e.g. "readout"; shown in recordings
 };
 
 class RenderDevice {
@@ -91,8 +91,8 @@ class RenderDevice {
   virtual void SetTextureFilter(bool linear) = 0;
 
   // count vertices: a fan of count − 2 triangles, a strip of count − 1 lines.
-  virtual void DrawFan(const TVertex* vertices, int count) = 0;
-  virtual void DrawLineStrip(const TVertex* vertices, int count) = 0;
+  virtual void DrawFan(const Vertex* vertices, int count) = 0;
+  virtual void DrawLineStrip(const Vertex* vertices, int count) = 0;
 
   virtual FontId CreateFont(const FontDesc& desc) = 0;
   virtual void ReleaseFont(FontId font) = 0;

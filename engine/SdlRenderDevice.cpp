@@ -166,7 +166,7 @@ struct SdlRenderDevice::Impl {
   // A textured quad of one white colour under ordinary blending, blended
   // straight into the back buffer when SDL would copy it unstretched or draw
   // it as two triangles; false leaves it to SDL.
-  bool DirectQuad(SdlPictureCopy& copy, const TVertex* v) {
+  bool DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
     if (blend != SDL_BLENDMODE_BLEND) return false;
     QuadCorner c[4];
     for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
@@ -399,7 +399,7 @@ void SdlRenderDevice::SetBlend(BlendFactor src, BlendFactor dst) {
 
 void SdlRenderDevice::SetTextureFilter(bool linear) { impl_->linear = linear; }
 
-void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
+void SdlRenderDevice::DrawFan(const Vertex* v, int count) {
   Impl& d = *impl_;
   if (!d.renderer || count < 3) return;
   SDL_Texture* tex = nullptr;
@@ -441,7 +441,7 @@ void SdlRenderDevice::DrawFan(const TVertex* v, int count) {
   SDL_RenderGeometry(d.renderer, tex, d.verts.data(), count, d.indices.data(), static_cast<int>(d.indices.size()));
 }
 
-void SdlRenderDevice::DrawLineStrip(const TVertex* v, int count) {
+void SdlRenderDevice::DrawLineStrip(const Vertex* v, int count) {
   Impl& d = *impl_;
   if (!d.renderer || count < 2) return;
   d.ApplyBlend(nullptr, d.drawBlend);

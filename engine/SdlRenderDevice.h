@@ -82,8 +82,8 @@ class SdlRenderDevice : public RenderDevice {
   void BindTexture(TextureId texture) override;
   void SetBlend(BlendFactor src, BlendFactor dst) override;
   void SetTextureFilter(bool linear) override;
-  void DrawFan(const TVertex* vertices, int count) override;
-  void DrawLineStrip(const TVertex* vertices, int count) override;
+  void DrawFan(const Vertex* vertices, int count) override;
+  void DrawLineStrip(const Vertex* vertices, int count) override;
   FontId CreateFont(const FontDesc& desc) override;
   void ReleaseFont(FontId font) override;
   void DrawText(FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) override;

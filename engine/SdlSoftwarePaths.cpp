@@ -37,7 +37,7 @@ void SdlSoftwarePaths::DropFanLayer() {
 // where a stretched picture is also filtered). The copy keeps the picture's
 // R G B A layout: an ARGB8888 copy would be blitted by a routine that
 // darkens bright texels by up to three steps.
-SdlPictureCopy* SdlSoftwarePaths::CopyFor(SDL_Renderer* renderer, SdlPicture& t, const TVertex* v, int count,
+SdlPictureCopy* SdlSoftwarePaths::CopyFor(SDL_Renderer* renderer, SdlPicture& t, const Vertex* v, int count,
                                           bool& tinted) {
   tinted = false;
   if (t.packed.words.empty()) return t.plain.texture ? &t.plain : nullptr;
@@ -93,7 +93,7 @@ SDL_Texture* SdlSoftwarePaths::MakeCopy(SDL_Renderer* renderer, const SdlPicture
 // with the same blender, so the target receives the same values. A pixel
 // two triangles cover (a fan folding over itself) is blended twice there,
 // and here too: one extra pass per level of overlap.
-bool SdlSoftwarePaths::DrawFlatFan(SDL_Renderer* renderer, const TVertex* v, int count, int width, int height) {
+bool SdlSoftwarePaths::DrawFlatFan(SDL_Renderer* renderer, const Vertex* v, int count, int width, int height) {
   if (count < 5) return false;  // quads: SDL fills rectangles itself
   for (int i = 1; i < count; ++i)
     if (v[i].color != v[0].color) return false;

@@ -48,12 +48,12 @@ class SdlSoftwarePaths {
   // The copy to draw the picture with for these vertices, made when
   // missing; tinted when the vertex colour is in its texels (the vertices
   // then go white). Null when no copy could be made.
-  SdlPictureCopy* CopyFor(SDL_Renderer* renderer, SdlPicture& picture, const TVertex* v, int count, bool& tinted);
+  SdlPictureCopy* CopyFor(SDL_Renderer* renderer, SdlPicture& picture, const Vertex* v, int count, bool& tinted);
 
   // Draws an untextured fan of one colour under the renderer's current draw
   // blend mode onto a target of width × height; false when the fan is not
   // one for this path (SDL's triangles then draw it).
-  bool DrawFlatFan(SDL_Renderer* renderer, const TVertex* v, int count, int width, int height);
+  bool DrawFlatFan(SDL_Renderer* renderer, const Vertex* v, int count, int width, int height);
 
   // Releases the fan layer; call before the renderer goes.
   void DropFanLayer();

@@ -4,11 +4,11 @@
 // and temperature sector turn red and its speed readout becomes "Ф".
 #include <cmath>
 
-#include "engine/OmegaFont.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Font.h"
+#include "engine/PictureList.h"
+#include "engine/Primitives.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
 #include "pages/Calibration.h"
 #include "pages/EngineGauges.h"
 #include "pages/Notation.h"
@@ -25,9 +25,9 @@ constexpr std::uint32_t Green() { return 0xFF00FF00u; }  // MakeColor(0, 255, 0,
 
 bool OverSpeed(double rpm) { return rpm > 100; }
 
-void SpeedReadout(const Instruments& ins, TSprite* needle, double rpm, const char* redImage,
+void SpeedReadout(const Instruments& ins, Sprite* needle, double rpm, const char* redImage,
                   const char* image, int letterX, int numberX) {
-  TImageListCollection& images = ins.images->ImageList;
+  PictureCollection& images = ins.images->ImageList;
   if (OverSpeed(rpm)) {
     needle->SetImage(images.Find(redImage));
     ins.engineSpeedFont->SetColor(MakeColor(0, 200, 81, 255));
@@ -91,7 +91,7 @@ void TemperatureReadouts(const Instruments& ins, const FlightData& r) {
 
 void Lamps(const Instruments& ins, const FlightData& r) {
   ins.PpiSprite->Draw();
-  TOmegaScreen& s = *ins.screen;
+  Screen& s = *ins.screen;
   auto lamp = [&](int x1, int y1, int x2, int y2) { s.DrawRect(x1, y1, x2, y2, true, -2, 0, 255, 0); };
   // Lit only at exactly these states; anything else leaves the socket dark.
   if (r.PairLampState == 2) {

@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/OmegaFont.h"
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Font.h"
+#include "engine/Primitives.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
 #include "pages/Calibration.h"
 #include "pages/Notation.h"
 

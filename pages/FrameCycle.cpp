@@ -1,12 +1,12 @@
 // One frame of the display.
 #include "pages/FrameCycle.h"
 
-#include "engine/OmegaScreen.h"
+#include "engine/Screen.h"
 #include "pages/Calibration.h"
 
 namespace velmora {
 
-FrameCycle::FrameCycle(TOmegaScreen& screen, FrameWindow& window, const FlightData& flight)
+FrameCycle::FrameCycle(Screen& screen, FrameWindow& window, const FlightData& flight)
     : screen_(screen), window_(window), flightData_(flight) {}
 
 void FrameCycle::KeepAspectRatio() {

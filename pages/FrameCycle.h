@@ -12,7 +12,7 @@
 
 namespace velmora {
 
-class TOmegaScreen;
+class Screen;
 
 // The page on show. The numbers are the ones config.txt's fourth line keeps.
 enum class Page : std::int32_t { None = 0, Flight = 1, Tactical = 2 };
@@ -35,7 +35,7 @@ class FrameCycle {
   // whatever the timer's own pacing.
   static constexpr std::chrono::milliseconds kPacing{30};
 
-  FrameCycle(TOmegaScreen& screen, FrameWindow& window, const FlightData& flight);
+  FrameCycle(Screen& screen, FrameWindow& window, const FlightData& flight);
 
   void SetFlightPage(PageDrawer draw) { flight_ = std::move(draw); }
   void SetTacticalPage(PageDrawer draw) { tactical_ = std::move(draw); }
@@ -48,7 +48,7 @@ class FrameCycle {
   void Draw(Page page);
 
  private:
-  TOmegaScreen& screen_;
+  Screen& screen_;
   FrameWindow& window_;
   const FlightData& flightData_;
   PageDrawer flight_, tactical_;

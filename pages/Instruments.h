@@ -5,63 +5,63 @@
 
 namespace velmora {
 
-class TSprite;
-class TOmegaFont;
-class TOmegaPrimitives;
-class TOmegaScreen;
-class TOmegaImageList;
+class Sprite;
+class Font;
+class Primitives;
+class Screen;
+class PictureList;
 
 struct Instruments {
-  TOmegaScreen* screen = nullptr;
-  TOmegaImageList* images = nullptr;
-  TOmegaPrimitives* primitives = nullptr;
-  TOmegaFont* bankLabelFont = nullptr;
-  TOmegaFont* readoutFont = nullptr;
-  TOmegaFont* loadFactorFont = nullptr;
-  TOmegaFont* dialReadoutFont = nullptr;
-  TOmegaFont* smallReadoutFont = nullptr;
-  TOmegaFont* captionFont = nullptr;
-  TOmegaFont* radarAltitudeFont = nullptr;
-  TOmegaFont* spareFont = nullptr;
-  TOmegaFont* engineSpeedFont = nullptr;
+  Screen* screen = nullptr;
+  PictureList* images = nullptr;
+  Primitives* primitives = nullptr;
+  Font* bankLabelFont = nullptr;
+  Font* readoutFont = nullptr;
+  Font* loadFactorFont = nullptr;
+  Font* dialReadoutFont = nullptr;
+  Font* smallReadoutFont = nullptr;
+  Font* captionFont = nullptr;
+  Font* radarAltitudeFont = nullptr;
+  Font* spareFont = nullptr;
+  Font* engineSpeedFont = nullptr;
 
   // Flight page.
-  TSprite* AdiPitchSprite = nullptr;
-  TSprite* DirectorPitchBarSprite = nullptr;
-  TSprite* DirectorBankBarSprite = nullptr;
-  TSprite* AdiPlaneSprite = nullptr;
-  TSprite* FlightFrameSprite = nullptr;
-  TSprite* SpeedDialSprite = nullptr;
-  TSprite* SpeedNeedleSprite = nullptr;
-  TSprite* VerticalSpeedDialSprite = nullptr;
-  TSprite* VerticalSpeedNeedleSprite = nullptr;
-  TSprite* LoadFactorScaleSprite = nullptr;
-  TSprite* LoadFactorPointerSprite = nullptr;
-  TSprite* AoaDialSprite = nullptr;
-  TSprite* AoaNeedleSprite = nullptr;
-  TSprite* AltitudeDialSprite = nullptr;
-  TSprite* AltitudeKmNeedleSprite = nullptr;
-  TSprite* AltitudeMetreNeedleSprite = nullptr;
-  TSprite* HsiCardSprite = nullptr;
-  TSprite* AdfNeedleSprite = nullptr;
-  TSprite* RmiNeedleSprite = nullptr;
-  TSprite* SlipTubeSprite = nullptr;
-  TSprite* SlipBallSprite = nullptr;
+  Sprite* AdiPitchSprite = nullptr;
+  Sprite* DirectorPitchBarSprite = nullptr;
+  Sprite* DirectorBankBarSprite = nullptr;
+  Sprite* AdiPlaneSprite = nullptr;
+  Sprite* FlightFrameSprite = nullptr;
+  Sprite* SpeedDialSprite = nullptr;
+  Sprite* SpeedNeedleSprite = nullptr;
+  Sprite* VerticalSpeedDialSprite = nullptr;
+  Sprite* VerticalSpeedNeedleSprite = nullptr;
+  Sprite* LoadFactorScaleSprite = nullptr;
+  Sprite* LoadFactorPointerSprite = nullptr;
+  Sprite* AoaDialSprite = nullptr;
+  Sprite* AoaNeedleSprite = nullptr;
+  Sprite* AltitudeDialSprite = nullptr;
+  Sprite* AltitudeKmNeedleSprite = nullptr;
+  Sprite* AltitudeMetreNeedleSprite = nullptr;
+  Sprite* HsiCardSprite = nullptr;
+  Sprite* AdfNeedleSprite = nullptr;
+  Sprite* RmiNeedleSprite = nullptr;
+  Sprite* SlipTubeSprite = nullptr;
+  Sprite* SlipBallSprite = nullptr;
   // Tactical page.
-  TSprite* OwnAircraftSymbolSprite = nullptr;
-  TSprite* TacticalBackgroundSprite = nullptr;
-  TSprite* TacticalCompassSprite = nullptr;
-  TSprite* TacticalFrameSprite = nullptr;
-  TSprite* TargetSymbolSprite = nullptr;
-  TSprite* CourseLineSprite = nullptr;
+  Sprite* OwnAircraftSymbolSprite = nullptr;
+  Sprite* TacticalBackgroundSprite = nullptr;
+  Sprite* TacticalCompassSprite = nullptr;
+  Sprite* TacticalFrameSprite = nullptr;
+  Sprite* TargetSymbolSprite = nullptr;
+  Sprite* CourseLineSprite = nullptr;
   // Flight page again (Mach strip, HSI background, engines, lamp panel).
-  TSprite* MachScaleSprite = nullptr;
-  TSprite* HsiBackgroundSprite = nullptr;
-  TSprite* EngineDialSprite = nullptr;
-  TSprite* EngineDial2Sprite = nullptr;
-  TSprite* LeftEngineNeedleSprite = nullptr;
-  TSprite* RightEngineNeedleSprite = nullptr;
-  TSprite* PpiSprite = nullptr;
+  Sprite* MachScaleSprite = nullptr;
+  Sprite* HsiBackgroundSprite = nullptr;
+  Sprite* EngineDialSprite = nullptr;
+  Sprite* EngineDial2Sprite = nullptr;
+  Sprite* LeftEngineNeedleSprite = nullptr;
+  Sprite* RightEngineNeedleSprite = nullptr;
+  Sprite* PpiSprite = nullptr;
 };
 
 }  // namespace velmora

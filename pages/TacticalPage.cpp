@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "engine/OmegaFont.h"
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Font.h"
+#include "engine/Primitives.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {

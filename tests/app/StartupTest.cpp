@@ -98,11 +98,11 @@ TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
   EXPECT_EQ(flight_.PressureSetting, 760.0);
   EXPECT_TRUE(d.FrameTimer().Enabled());
   EXPECT_EQ(d.FrameTimer().TargetFPS(), 30);
-  EXPECT_TRUE(d.Screen().Initialized());
+  EXPECT_TRUE(d.RenderScreen().Initialized());
   EXPECT_EQ(d.Sprites().Count(), 34);
   for (std::size_t i = 0; i < kFontTable.size(); ++i) {
     const FontSpec& s = kFontTable[i];
-    const TOmegaFont& font = d.Font(static_cast<FontRole>(i));
+    const Font& font = d.FontFor(static_cast<FontRole>(i));
     EXPECT_EQ(font.FaceName(), "Arial");
     EXPECT_EQ(font.Size(), s.size);
     EXPECT_EQ(font.Color(), MakeColor(s.red, s.green, s.blue, s.alpha)) << i;
@@ -113,7 +113,7 @@ TEST_F(Startup, SpritesStandAtTheirRestPlaces) {
   Start();
   const Instruments& in = display_->InstrumentSet();
   for (const SpriteRow& row : kSpriteTable) {
-    TSprite* s = in.*row.ref;
+    Sprite* s = in.*row.ref;
     ASSERT_NE(s, nullptr) << row.sprite;
     ASSERT_NE(s->Image(), nullptr) << row.sprite;
     EXPECT_EQ(s->Image()->Name, row.image) << row.sprite;

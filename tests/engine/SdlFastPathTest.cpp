@@ -104,20 +104,20 @@ int Compare(const std::string& name, const Scene& scene, int tolerance, Spread* 
 }
 
 // A pie sector as the primitives draw it: centre, then n + 1 rim points.
-std::vector<TVertex> Sector(float cx, float cy, float r, float start, float end, std::uint32_t colour) {
+std::vector<Vertex> Sector(float cx, float cy, float r, float start, float end, std::uint32_t colour) {
   const int n = static_cast<int>(std::nearbyint(r));
-  std::vector<TVertex> v;
-  v.push_back(TVertex{cx, cy, 0, 1, colour, 0, 0});
+  std::vector<Vertex> v;
+  v.push_back(Vertex{cx, cy, 0, 1, colour, 0, 0});
   double t = start / 360.0;
   const double step = (end - start) * (1.0 / n) * (1.0 / 360.0);
   for (int i = 0; i <= n; ++i, t += step) {
     const double a = t * 6.28318530716;
-    v.push_back(TVertex{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), 0, 1, colour, 0, 0});
+    v.push_back(Vertex{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), 0, 1, colour, 0, 0});
   }
   return v;
 }
 
-Scene Fans(std::vector<std::vector<TVertex>> fans, BlendFactor src = BlendFactor::SrcAlpha,
+Scene Fans(std::vector<std::vector<Vertex>> fans, BlendFactor src = BlendFactor::SrcAlpha,
            BlendFactor dst = BlendFactor::InvSrcAlpha) {
   return [fans = std::move(fans), src, dst](SdlRenderDevice& dev) {
     dev.BindTexture(0);
@@ -201,15 +201,15 @@ std::vector<std::uint8_t> Gradient() {
 
 // A textured quad as the image list draws it: four corners, one colour
 // each, texture coordinates of the whole picture (or mirrored).
-std::vector<TVertex> Quad(float x, float y, float w, float h, std::array<std::uint32_t, 4> colour,
+std::vector<Vertex> Quad(float x, float y, float w, float h, std::array<std::uint32_t, 4> colour,
                           float angle = 0, bool mirror = false) {
   const float cx = x + w / 2, cy = y + h / 2, c = std::cos(angle), s = std::sin(angle);
   const float xs[] = {x, x + w, x + w, x}, ys[] = {y, y, y + h, y + h};
   const float us[] = {0, 1, 1, 0}, vs[] = {0, 0, 1, 1};
-  std::vector<TVertex> v;
+  std::vector<Vertex> v;
   for (int i = 0; i < 4; ++i) {
     const float dx = xs[i] - cx, dy = ys[i] - cy;
-    v.push_back(TVertex{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, colour[static_cast<std::size_t>(i)],
+    v.push_back(Vertex{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, colour[static_cast<std::size_t>(i)],
                         mirror ? 1 - us[i] : us[i], vs[i]});
   }
   return v;
@@ -218,7 +218,7 @@ std::vector<TVertex> Quad(float x, float y, float w, float h, std::array<std::ui
 std::array<std::uint32_t, 4> All(std::uint32_t c) { return {c, c, c, c}; }
 
 struct Sprite {
-  std::vector<TVertex> quad;
+  std::vector<Vertex> quad;
   bool additive = false, linear = false;
 };
 

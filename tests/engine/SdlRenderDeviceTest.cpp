@@ -15,11 +15,11 @@
 #include <iterator>
 
 #include "EngineTestSupport.h"
-#include "engine/OmegaFont.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Font.h"
+#include "engine/PictureList.h"
+#include "engine/Primitives.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -41,8 +41,8 @@ class SdlPixels : public ::testing::Test {
     window = SDL_CreateWindow("engine test", 0, 0, 1024, 650, SDL_WINDOW_HIDDEN);
     ASSERT_NE(window, nullptr) << SDL_GetError();
     dev = std::make_unique<SdlRenderDevice>(window, SdlDeviceOptions{true, 64});
-    screen = std::make_unique<TOmegaScreen>(dev.get());
-    list = std::make_unique<TOmegaImageList>(screen.get());
+    screen = std::make_unique<Screen>(dev.get());
+    list = std::make_unique<PictureList>(screen.get());
     screen->Width = 1024;
     screen->Height = 650;
   }
@@ -90,8 +90,8 @@ class SdlPixels : public ::testing::Test {
 
   SDL_Window* window = nullptr;
   std::unique_ptr<SdlRenderDevice> dev;
-  std::unique_ptr<TOmegaScreen> screen;
-  std::unique_ptr<TOmegaImageList> list;
+  std::unique_ptr<Screen> screen;
+  std::unique_ptr<PictureList> list;
   std::vector<std::uint32_t> px;
   int w = 0, h = 0;
 };
@@ -115,8 +115,8 @@ TEST_F(SdlPixels, RotatedSpriteCorners) {
   item.Name = "Bar";
   item.SetPicturePixels(40, 20, test::SolidPixels(40, 20, 255, 0, 0));
   Start();
-  TOmegaSprite engine;
-  TSprite* s = engine.CreateSprite();
+  SpriteSet engine;
+  Sprite* s = engine.CreateSprite();
   s->SetImage(&item);
   s->SetX(200);
   s->SetY(100);
@@ -147,7 +147,7 @@ TEST_F(SdlPixels, UnrotatedTileCoversExactlyItsPixels) {
 
 TEST_F(SdlPixels, FilledArcSector) {
   Start();
-  TOmegaPrimitives prim(screen.get());
+  Primitives prim(screen.get());
   prim.Arc(MakeColor(255, 0, 0, 255), true, 300, 300, 100, 0, 90);
   auto polar = [](double deg, double r, std::uint32_t c, int tol) {
     const double a = deg * std::numbers::pi / 180.0;
@@ -161,7 +161,7 @@ TEST_F(SdlPixels, FilledArcSector) {
 
 TEST_F(SdlPixels, TextTopLeftAndCache) {
   Start();
-  TOmegaFont font(screen.get(), "OmegaFont4");
+  Font font(screen.get(), "OmegaFont4");
   ASSERT_TRUE(font.CreateFont("Arial", 16, 0));
   ASSERT_NE(font.DeviceFont(), 0u) << "fontconfig found no face for Arial";
   font.SetColor(MakeColor(0, 0, 0, 255));
@@ -226,9 +226,9 @@ TEST_F(SdlPixels, DeviceResetRecreatesTexturesAndFonts) {
   auto& item = list->ImageList.Add();
   item.Name = "Block";
   item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 255));
-  TOmegaFont font(screen.get(), "OmegaFont1");
+  Font font(screen.get(), "OmegaFont1");
   Start();
-  font.CreateFont("Arial", 10, fsBold);
+  font.CreateFont("Arial", 10, FontStyle::Bold);
   screen->EndScene();
   dev->NotifyDeviceReset();
   EXPECT_EQ(dev->CooperativeLevel(), DeviceState::NeedsReset);

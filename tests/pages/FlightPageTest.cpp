@@ -2,7 +2,7 @@
 // telling record values, and the order the layers are drawn in.
 #include "support/DisplayRig.h"
 #include "app/InstrumentSprites.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Sprite.h"
 #include "pages/Calibration.h"
 
 namespace velmora {
@@ -126,7 +126,7 @@ TEST(FlightPage, AirspeedNeedleIsDrawnOneFrameLate) {
   auto needle = [&] {
     for (const RecordedCall* c : rig.device.CallsOf(CallKind::DrawFan))
       if (rig.device.TextureName(c->texture) == "Speed_arrow") return c->vertices;
-    return std::vector<TVertex>{};
+    return std::vector<Vertex>{};
   };
   rig.Frame();  // the very first frame draws the rest angle 0
   rig.Frame();

@@ -2,8 +2,8 @@
 #include <limits>
 
 #include "support/DisplayRig.h"
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaSprite.h"
+#include "engine/Primitives.h"
+#include "engine/Sprite.h"
 
 namespace velmora {
 namespace {

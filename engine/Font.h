@@ -10,21 +10,23 @@
 
 namespace velmora {
 
-class TOmegaScreen;
+class Screen;
 
 // Style bits of CreateFont.
-inline constexpr std::uint8_t fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8;
+struct FontStyle {
+  static constexpr std::uint8_t Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8;
+};
 
-class TOmegaFont {
+class Font {
  public:
-  // name identifies the font in recordings (e.g. "OmegaFont5").
-  explicit TOmegaFont(TOmegaScreen* screen = nullptr, std::string name = {});
-  ~TOmegaFont();
-  TOmegaFont(const TOmegaFont&) = delete;
-  TOmegaFont& operator=(const TOmegaFont&) = delete;
+  // name identifies the font in recordings (e.g. "readout").
+  explicit Font(Screen* screen = nullptr, std::string name = {});
+  ~Font();
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
 
-  TOmegaScreen* OmegaScreen() const { return screen_; }
-  void SetOmegaScreen(TOmegaScreen* screen);
+  Screen* AttachedScreen() const { return screen_; }
+  void AttachScreen(Screen* screen);
   const std::string& Name() const { return name_; }
 
   // Stores the settings, resets the colour to opaque white and creates the
@@ -49,8 +51,8 @@ class TOmegaFont {
   void ReleaseDeviceFont();
 
  private:
-  friend class TOmegaScreen;
-  TOmegaScreen* screen_ = nullptr;
+  friend class Screen;
+  Screen* screen_ = nullptr;
   std::string name_;
   FontId font_ = 0;
   RenderDevice* fontDevice_ = nullptr;  // device that made font_

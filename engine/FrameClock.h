@@ -9,16 +9,16 @@
 
 namespace velmora {
 
-struct TimerClock {
+struct TimeSource {
   std::int64_t frequency = 0;          // counts per second
   std::function<std::int64_t()> now;   // current count
   // The process's monotonic clock in nanoseconds.
-  static TimerClock Steady();
+  static TimeSource Steady();
 };
 
-class TOmegaTimer {
+class FrameClock {
  public:
-  explicit TOmegaTimer(TimerClock clock = TimerClock::Steady());
+  explicit FrameClock(TimeSource clock = TimeSource::Steady());
 
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool value);
@@ -63,7 +63,7 @@ class TOmegaTimer {
   void Rearm();
   void Fire(std::int64_t now, std::int64_t elapsed);
 
-  TimerClock clock_;
+  TimeSource clock_;
   bool enabled_ = false;
   int targetFPS_ = 0, minFPS_ = 10, maxFPS_ = 120, fpsWarningFrames_ = 10;
   bool lossyMode_ = false;

@@ -10,20 +10,20 @@
 #include <vector>
 
 #include "engine/ImageDecoder.h"
-#include "engine/OmegaRenderer.h"
+#include "engine/ScratchQuad.h"
 #include "engine/RenderDevice.h"
 
 namespace velmora {
 
-class TOmegaScreen;
-class TOmegaImageList;
+class Screen;
+class PictureList;
 
-class TImageListItem {
+class Picture {
  public:
-  explicit TImageListItem(TOmegaImageList* owner = nullptr);
-  ~TImageListItem();
-  TImageListItem(const TImageListItem&) = delete;
-  TImageListItem& operator=(const TImageListItem&) = delete;
+  explicit Picture(PictureList* owner = nullptr);
+  ~Picture();
+  Picture(const Picture&) = delete;
+  Picture& operator=(const Picture&) = delete;
 
   std::string Name;
   std::int32_t TransparentColor = 0;  // a TColor (0x00BBGGRR)
@@ -53,7 +53,7 @@ class TImageListItem {
   int PatternCount() const { return rows_ * columns_; }
 
   TextureId Texture() const { return texture_; }
-  TOmegaRenderer* Renderer() const { return renderer_; }
+  ScratchQuad* Renderer() const { return renderer_; }
   RenderDevice* Device() const { return device_; }
 
   // Decoded picture kept for device resets and per-pixel collision
@@ -75,7 +75,7 @@ class TImageListItem {
   // Texture creation for this item (the image list's LoadTextures step);
   // an encoded picture is decoded with decoder (none: it cannot be). False
   // after the "Error creating texture" box.
-  bool LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer, ImageDecoder* decoder);
+  bool LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder);
   void ReleaseTexture(bool release);
 
   // Smallest power of two, at least 2, that holds n.
@@ -85,7 +85,7 @@ class TImageListItem {
   void SetPictureSize(int width, int height);
   void RecountPatterns();
 
-  TOmegaImageList* owner_ = nullptr;
+  PictureList* owner_ = nullptr;
   std::vector<std::uint8_t> encoded_;
   std::vector<std::uint8_t> pixels_;
   bool pixelsDecoded_ = false;  // pixels_ holds the decoded picture
@@ -95,35 +95,35 @@ class TImageListItem {
   int textureWidth_ = 2, textureHeight_ = 2;
   TextureId texture_ = 0;
   RenderDevice* device_ = nullptr;
-  TOmegaRenderer* renderer_ = nullptr;
+  ScratchQuad* renderer_ = nullptr;
 };
 
-class TImageListCollection {
+class PictureCollection {
  public:
-  explicit TImageListCollection(TOmegaImageList* owner = nullptr) : owner_(owner) {}
-  TImageListItem& Add();
+  explicit PictureCollection(PictureList* owner = nullptr) : owner_(owner) {}
+  Picture& Add();
   // First item whose Name equals name exactly (case-sensitive); null if none.
-  TImageListItem* Find(std::string_view name) const;
-  TImageListItem& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
+  Picture* Find(std::string_view name) const;
+  Picture& Items(int index) const { return *items_.at(static_cast<std::size_t>(index)); }
   int Count() const { return static_cast<int>(items_.size()); }
   void Clear() { items_.clear(); }
 
  private:
-  TOmegaImageList* owner_;
-  std::vector<std::unique_ptr<TImageListItem>> items_;
+  PictureList* owner_;
+  std::vector<std::unique_ptr<Picture>> items_;
 };
 
-class TOmegaImageList {
+class PictureList {
  public:
-  explicit TOmegaImageList(TOmegaScreen* screen = nullptr, ImageDecoder* decoder = nullptr);
-  ~TOmegaImageList();
-  TOmegaImageList(const TOmegaImageList&) = delete;
-  TOmegaImageList& operator=(const TOmegaImageList&) = delete;
+  explicit PictureList(Screen* screen = nullptr, ImageDecoder* decoder = nullptr);
+  ~PictureList();
+  PictureList(const PictureList&) = delete;
+  PictureList& operator=(const PictureList&) = delete;
 
-  TImageListCollection ImageList{this};
+  PictureCollection ImageList{this};
 
-  TOmegaScreen* OmegaScreen() const { return screen_; }
-  void SetOmegaScreen(TOmegaScreen* screen);
+  Screen* AttachedScreen() const { return screen_; }
+  void AttachScreen(Screen* screen);
 
   // What turns the items' encoded pictures into pixels at LoadTextures; not
   // owned. Without one, encoded pictures fail like undecodable ones.
@@ -135,13 +135,13 @@ class TOmegaImageList {
   // its texture.
   void ReleaseTextures(bool release);
 
-  TOmegaRenderer& Renderer() { return renderer_; }
+  ScratchQuad& Renderer() { return renderer_; }
 
  private:
-  friend class TOmegaScreen;  // clears screen_ when the screen goes first
-  TOmegaScreen* screen_ = nullptr;
+  friend class Screen;  // clears screen_ when the screen goes first
+  Screen* screen_ = nullptr;
   ImageDecoder* decoder_ = nullptr;
-  TOmegaRenderer renderer_;
+  ScratchQuad renderer_;
 };
 
 }  // namespace velmora

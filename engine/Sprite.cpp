@@ -1,12 +1,12 @@
 // Sprites and the sprite engine.
-#include "engine/OmegaSprite.h"
+#include "engine/Sprite.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "engine/MessageBox.h"
-#include "engine/OmegaImageList.h"
+#include "engine/PictureList.h"
 
 namespace velmora {
 
@@ -18,17 +18,17 @@ int RoundCoord(float v) {
   return static_cast<int>(std::trunc(r));
 }
 
-// ---------------------------------------------------------------- TSprite
+// ---------------------------------------------------------------- Sprite
 
-TSprite::TSprite(TOmegaSprite* engine) : engine_(engine) {
+Sprite::Sprite(SpriteSet* engine) : engine_(engine) {
   if (engine_) engine_->Insert(this);
 }
 
-TSprite::~TSprite() {
+Sprite::~Sprite() {
   if (engine_) engine_->Remove(this);
 }
 
-void TSprite::UpdateGeometry() {
+void Sprite::UpdateGeometry() {
   const float w = static_cast<float>(width_), h = static_cast<float>(height_);
   x1_ = x_ + w;
   y1_ = y_;
@@ -44,19 +44,19 @@ void TSprite::UpdateGeometry() {
   centerPtY_ = y_ + h / 2;
 }
 
-void TSprite::SetName(const std::string& name) { name_ = name; }
+void Sprite::SetName(const std::string& name) { name_ = name; }
 
-void TSprite::SetX(float x) {
+void Sprite::SetX(float x) {
   x_ = x;
   UpdateGeometry();
 }
 
-void TSprite::SetY(float y) {
+void Sprite::SetY(float y) {
   y_ = y;
   UpdateGeometry();
 }
 
-void TSprite::SetZ(int z) {
+void Sprite::SetZ(int z) {
   if (z == z_) return;
   z_ = z;
   if (engine_) {
@@ -65,7 +65,7 @@ void TSprite::SetZ(int z) {
   }
 }
 
-void TSprite::SetImage(TImageListItem* image) {
+void Sprite::SetImage(Picture* image) {
   image_ = image;
   if (image_) {
     width_ = image_->TileWidth();
@@ -77,12 +77,12 @@ void TSprite::SetImage(TImageListItem* image) {
   SetY(y_);
 }
 
-void TSprite::SetWidth(int w) {
+void Sprite::SetWidth(int w) {
   width_ = w;
   bounds_.Right = bounds_.Left + w;
 }
 
-void TSprite::SetHeight(int h) {
+void Sprite::SetHeight(int h) {
   height_ = h;
   bounds_.Bottom = bounds_.Top + h;
 }
@@ -94,28 +94,28 @@ int CheckByte(int v) {
 }
 }  // namespace
 
-void TSprite::SetRed(int v) {
+void Sprite::SetRed(int v) {
   red_ = CheckByte(v);
   Color1 = Color2 = Color3 = Color4 = MakeColor(static_cast<std::uint8_t>(red_), static_cast<std::uint8_t>(green_),
                                                 static_cast<std::uint8_t>(blue_), static_cast<std::uint8_t>(alpha_));
 }
 
-void TSprite::SetGreen(int v) {
+void Sprite::SetGreen(int v) {
   green_ = CheckByte(v);
   SetRed(red_);
 }
 
-void TSprite::SetBlue(int v) {
+void Sprite::SetBlue(int v) {
   blue_ = CheckByte(v);
   SetRed(red_);
 }
 
-void TSprite::SetAlpha(int v) {
+void Sprite::SetAlpha(int v) {
   alpha_ = CheckByte(v);
   SetRed(red_);
 }
 
-void TSprite::SetPatternIndex(int index) {
+void Sprite::SetPatternIndex(int index) {
   if (image_) {
     const int count = image_->PatternCount();
     if (index > count) index = count;
@@ -130,8 +130,8 @@ void TSprite::SetPatternIndex(int index) {
   }
 }
 
-void TSprite::GetPatternRect(TRect& rect) const {
-  rect = TRect{};
+void Sprite::GetPatternRect(PixelRect& rect) const {
+  rect = PixelRect{};
   if (!image_) return;
   const int count = image_->PatternCount();
   const int cols = image_->PatternColumns();
@@ -145,7 +145,7 @@ void TSprite::GetPatternRect(TRect& rect) const {
   rect.Bottom = rect.Top + image_->TileHeight();
 }
 
-void TSprite::Assign(const TSprite& o) {
+void Sprite::Assign(const Sprite& o) {
   name_ = o.name_;
   x_ = o.x_;
   y_ = o.y_;
@@ -190,10 +190,10 @@ void TSprite::Assign(const TSprite& o) {
   Fixed = o.Fixed;
 }
 
-void TSprite::Collision(TSprite& other) {
+void Sprite::Collision(Sprite& other) {
   if (&other == this || !CollisionEnabled || !other.CollisionEnabled || dead_ || other.dead_) return;
-  const TRect& a = bounds_;
-  const TRect& b = other.bounds_;
+  const PixelRect& a = bounds_;
+  const PixelRect& b = other.bounds_;
   const int left = std::max(a.Left, b.Left), right = std::min(a.Right, b.Right);
   const int top = std::max(a.Top, b.Top), bottom = std::min(a.Bottom, b.Bottom);
   if (left >= right || top >= bottom) return;
@@ -206,7 +206,7 @@ void TSprite::Collision(TSprite& other) {
   }
   if (!image_ || !other.image_) return;
   // Opaque pixels of both current tiles at the same screen pixel.
-  TRect pa, pb;
+  PixelRect pa, pb;
   GetPatternRect(pa);
   other.GetPatternRect(pb);
   for (int y = top; y < bottom; ++y) {
@@ -222,16 +222,16 @@ void TSprite::Collision(TSprite& other) {
   }
 }
 
-void TSprite::Dead() {
+void Sprite::Dead() {
   if (dead_) return;
   dead_ = true;
   if (engine_) engine_->dead_.push_back(this);
 }
 
-void TSprite::DoCollision(TSprite&, int, int) {}
-void TSprite::DoMove() {}
+void Sprite::DoCollision(Sprite&, int, int) {}
+void Sprite::DoMove() {}
 
-void TSprite::Draw() {
+void Sprite::Draw() {
   if (!Visible || !image_) return;
   if (!image_->Renderer()) {
     ShowMessageBox("Error", "No OmegaImageList assigned to sprite!", BoxIcon::Error);
@@ -253,15 +253,15 @@ void TSprite::Draw() {
 
 // ---------------------------------------------------------------- engine
 
-TOmegaSprite::~TOmegaSprite() {
+SpriteSet::~SpriteSet() {
   destroying_ = true;
   while (!list_.empty()) delete list_.back();
   dead_.clear();
 }
 
-TSprite* TOmegaSprite::CreateSprite() { return new TSprite(this); }
+Sprite* SpriteSet::CreateSprite() { return new Sprite(this); }
 
-void TOmegaSprite::Insert(TSprite* sprite) {
+void SpriteSet::Insert(Sprite* sprite) {
   int low = 0, high = static_cast<int>(list_.size()) - 1;
   while (low <= high) {
     const int middle = (low + high) / 2;
@@ -273,7 +273,7 @@ void TOmegaSprite::Insert(TSprite* sprite) {
   list_.insert(list_.begin() + low, sprite);
 }
 
-void TOmegaSprite::Remove(TSprite* sprite) {
+void SpriteSet::Remove(Sprite* sprite) {
   if (auto it = std::find(list_.begin(), list_.end(), sprite); it != list_.end()) list_.erase(it);
   dead_.erase(std::remove(dead_.begin(), dead_.end(), sprite), dead_.end());
 }

@@ -7,31 +7,31 @@
 #include <string>
 #include <vector>
 
-#include "engine/OmegaScreen.h"
+#include "engine/Screen.h"
 
 namespace velmora {
 
-class TImageListItem;
-class TOmegaSprite;
+class Picture;
+class SpriteSet;
 
-struct TRect {
+struct PixelRect {
   int Left = 0, Top = 0, Right = 0, Bottom = 0;
-  bool operator==(const TRect&) const = default;
+  bool operator==(const PixelRect&) const = default;
 };
 
 // The engine's rounding of positions: 2.5 → 3, −2.5 → −3, 2.49996 → 3.
 int RoundCoord(float v);
 
-class TSprite {
+class Sprite {
  public:
   // Registers with the engine, which owns the sprite from then on and frees
   // it when it is destroyed (or delete it yourself: it unregisters).
-  explicit TSprite(TOmegaSprite* engine);
-  virtual ~TSprite();
-  TSprite(const TSprite&) = delete;
-  TSprite& operator=(const TSprite&) = delete;
+  explicit Sprite(SpriteSet* engine);
+  virtual ~Sprite();
+  Sprite(const Sprite&) = delete;
+  Sprite& operator=(const Sprite&) = delete;
 
-  TOmegaSprite* Engine() const { return engine_; }
+  SpriteSet* Engine() const { return engine_; }
 
   // ---- plain fields ----
   bool Visible = true;
@@ -56,8 +56,8 @@ class TSprite {
   virtual void SetY(float y);
   int Z() const { return z_; }
   virtual void SetZ(int z);
-  TImageListItem* Image() const { return image_; }
-  virtual void SetImage(TImageListItem* image);
+  Picture* Image() const { return image_; }
+  virtual void SetImage(Picture* image);
   int Width() const { return width_; }
   int Height() const { return height_; }
   virtual void SetWidth(int w);
@@ -86,21 +86,21 @@ class TSprite {
   int PatternSourceY() const { return patternSrcY_; }
   float CenterPointX() const { return centerPtX_; }
   float CenterPointY() const { return centerPtY_; }
-  const TRect& BoundsRect() const { return bounds_; }
+  const PixelRect& BoundsRect() const { return bounds_; }
   bool IsDead() const { return dead_; }
 
-  virtual void GetPatternRect(TRect& rect) const;
-  virtual void Assign(const TSprite& other);
-  virtual void Collision(TSprite& other);
+  virtual void GetPatternRect(PixelRect& rect) const;
+  virtual void Assign(const Sprite& other);
+  virtual void Collision(Sprite& other);
   virtual void Dead();
-  virtual void DoCollision(TSprite& other, int x, int y);
+  virtual void DoCollision(Sprite& other, int x, int y);
   virtual void DoMove();
   virtual void Draw();
 
  private:
   void UpdateGeometry();
 
-  TOmegaSprite* engine_;
+  SpriteSet* engine_;
   std::string name_;
   float x_ = 0, y_ = 0;
   float x1_ = 10, y1_ = 0, x2_ = 10, y2_ = 10, x3_ = 0, y3_ = 10;
@@ -109,40 +109,40 @@ class TSprite {
   float centerPtX_ = 5, centerPtY_ = 5;
   int z_ = 0;
   int red_ = 255, green_ = 255, blue_ = 255, alpha_ = 255;
-  TImageListItem* image_ = nullptr;
+  Picture* image_ = nullptr;
   int width_ = 10, height_ = 10;
-  TRect bounds_{0, 0, 10, 10};
+  PixelRect bounds_{0, 0, 10, 10};
   bool dead_ = false;
 };
 
-class TOmegaSprite {
+class SpriteSet {
  public:
-  TOmegaSprite() = default;
+  SpriteSet() = default;
   // Frees the sprites from the last in the list to the first.
-  ~TOmegaSprite();
-  TOmegaSprite(const TOmegaSprite&) = delete;
-  TOmegaSprite& operator=(const TOmegaSprite&) = delete;
+  ~SpriteSet();
+  SpriteSet(const SpriteSet&) = delete;
+  SpriteSet& operator=(const SpriteSet&) = delete;
 
   // Drawing area; all four 0 switches it off.
   int DrawAreaX1 = 0, DrawAreaY1 = 0, DrawAreaX2 = 0, DrawAreaY2 = 0;
   // Subtracted from the position of every sprite that is not Fixed.
   float WorldX = 0, WorldY = 0;
 
-  // Same as new TSprite(this).
-  TSprite* CreateSprite();
+  // Same as new Sprite(this).
+  Sprite* CreateSprite();
 
   // Ordered by ascending Z; equal Z: the later inserted first.
-  const std::vector<TSprite*>& Sprites() const { return list_; }
-  const std::vector<TSprite*>& DeadSprites() const { return dead_; }
+  const std::vector<Sprite*>& Sprites() const { return list_; }
+  const std::vector<Sprite*>& DeadSprites() const { return dead_; }
   int Count() const { return static_cast<int>(list_.size()); }
 
  private:
-  friend class TSprite;
-  void Insert(TSprite* sprite);
-  void Remove(TSprite* sprite);
+  friend class Sprite;
+  void Insert(Sprite* sprite);
+  void Remove(Sprite* sprite);
 
-  std::vector<TSprite*> list_;
-  std::vector<TSprite*> dead_;
+  std::vector<Sprite*> list_;
+  std::vector<Sprite*> dead_;
   bool destroying_ = false;
 };
 

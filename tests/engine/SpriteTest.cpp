@@ -8,9 +8,9 @@
 #include <tuple>
 
 #include "EngineTestSupport.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaScreen.h"
-#include "engine/OmegaSprite.h"
+#include "engine/PictureList.h"
+#include "engine/Screen.h"
+#include "engine/Sprite.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora {
@@ -28,9 +28,9 @@ TEST(RoundCoord, RoundsHalfAwayAtFourDecimals) {
   for (const auto& c : cases) EXPECT_EQ(RoundCoord(c.v), c.want) << c.v;
 }
 
-TEST(TSprite, InitialValues) {
-  TOmegaSprite engine;
-  TSprite* s = engine.CreateSprite();
+TEST(Sprite, InitialValues) {
+  SpriteSet engine;
+  Sprite* s = engine.CreateSprite();
   EXPECT_EQ(s->Width(), 10);
   EXPECT_EQ(s->Height(), 10);
   EXPECT_EQ(s->X1(), 10);
@@ -44,37 +44,37 @@ TEST(TSprite, InitialValues) {
   EXPECT_EQ(s->Image(), nullptr);
 }
 
-TEST(TOmegaSprite, InsertionByBisectionPutsNewBeforeEqualZ) {
-  TOmegaSprite engine;
-  TSprite* a = engine.CreateSprite();
-  TSprite* b = engine.CreateSprite();
-  TSprite* c = engine.CreateSprite();
-  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a})) << "Z 0 each: newest first";
+TEST(SpriteSet, InsertionByBisectionPutsNewBeforeEqualZ) {
+  SpriteSet engine;
+  Sprite* a = engine.CreateSprite();
+  Sprite* b = engine.CreateSprite();
+  Sprite* c = engine.CreateSprite();
+  EXPECT_EQ(engine.Sprites(), (std::vector<Sprite*>{c, b, a})) << "Z 0 each: newest first";
   a->SetZ(1);
   b->SetZ(1);
   c->SetZ(1);
-  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a}));
+  EXPECT_EQ(engine.Sprites(), (std::vector<Sprite*>{c, b, a}));
   struct Step {
-    TSprite* who;
+    Sprite* who;
     int z;
   } steps[] = {{a, 5}, {c, -2}, {b, 5}};
   for (auto st : steps) st.who->SetZ(st.z);
-  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a}));
+  EXPECT_EQ(engine.Sprites(), (std::vector<Sprite*>{c, b, a}));
   b->SetZ(3);
-  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b, a}));
+  EXPECT_EQ(engine.Sprites(), (std::vector<Sprite*>{c, b, a}));
   a->SetZ(0);
-  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, a, b}));
+  EXPECT_EQ(engine.Sprites(), (std::vector<Sprite*>{c, a, b}));
   delete a;  // frees itself out of the engine
-  EXPECT_EQ(engine.Sprites(), (std::vector<TSprite*>{c, b}));
+  EXPECT_EQ(engine.Sprites(), (std::vector<Sprite*>{c, b}));
 }
 
 struct Scene {
   RecordingDevice dev;
-  TOmegaScreen screen{&dev};
-  TOmegaImageList list{&screen};
-  TOmegaSprite engine;
+  Screen screen{&dev};
+  PictureList list{&screen};
+  SpriteSet engine;
   CaptureBoxes boxes;
-  TImageListItem* item;
+  Picture* item;
   Scene(int w = 252, int h = 16) {
     item = &list.ImageList.Add();
     item->Name = "Needle";
@@ -89,7 +89,7 @@ struct Scene {
   }
 };
 
-TEST(TSprite, DrawPositionFromOffsetsWorldAndDrawArea) {
+TEST(Sprite, DrawPositionFromOffsetsWorldAndDrawArea) {
   struct Case {
     const char* what;
     float x, offsetX;
@@ -119,7 +119,7 @@ TEST(TSprite, DrawPositionFromOffsetsWorldAndDrawArea) {
     s.engine.DrawAreaY1 = c.area[1];
     s.engine.DrawAreaX2 = c.area[2];
     s.engine.DrawAreaY2 = c.area[3];
-    TSprite* sp = s.engine.CreateSprite();
+    Sprite* sp = s.engine.CreateSprite();
     sp->SetImage(s.item);
     sp->SetX(c.x);
     sp->SetY(100);
@@ -135,10 +135,10 @@ TEST(TSprite, DrawPositionFromOffsetsWorldAndDrawArea) {
   }
 }
 
-TEST(TSprite, RotatesAboutItsPivotClockwise) {
+TEST(Sprite, RotatesAboutItsPivotClockwise) {
   Scene s;
   s.Start();
-  TSprite* sp = s.engine.CreateSprite();
+  Sprite* sp = s.engine.CreateSprite();
   sp->SetImage(s.item);
   sp->SetX(500);
   sp->SetY(300);
@@ -160,29 +160,29 @@ TEST(TSprite, RotatesAboutItsPivotClockwise) {
   EXPECT_NEAR(v[0].y, 308 - s30 * 252.5 - c30 * 8.5, 1e-3);
 }
 
-TEST(TSprite, DrawWithoutLoadedTexturesShowsBox) {
+TEST(Sprite, DrawWithoutLoadedTexturesShowsBox) {
   Scene s;
-  TSprite* sp = s.engine.CreateSprite();
+  Sprite* sp = s.engine.CreateSprite();
   sp->SetImage(s.item);
   sp->Draw();
   sp->Draw();
   ASSERT_EQ(s.boxes.boxes.size(), 2u) << "once per call";
   EXPECT_EQ(s.boxes.boxes[0].caption, "Error");
   EXPECT_EQ(s.boxes.boxes[0].text, "No OmegaImageList assigned to sprite!");
-  TSprite* noImage = s.engine.CreateSprite();
+  Sprite* noImage = s.engine.CreateSprite();
   noImage->Draw();
   sp->Visible = false;
   sp->Draw();
   EXPECT_EQ(s.boxes.boxes.size(), 2u);
 }
 
-TEST(TSprite, GeometryFollowsSetters) {
+TEST(Sprite, GeometryFollowsSetters) {
   Scene s(54, 45);
-  TSprite* sp = s.engine.CreateSprite();
+  Sprite* sp = s.engine.CreateSprite();
   sp->SetX(592.6f);
   sp->SetY(402);
   sp->SetImage(s.item);
-  EXPECT_EQ(sp->BoundsRect(), (TRect{593, 402, 647, 447}));
+  EXPECT_EQ(sp->BoundsRect(), (PixelRect{593, 402, 647, 447}));
   EXPECT_FLOAT_EQ(sp->X1(), 646.6f);
   EXPECT_FLOAT_EQ(sp->Y2(), 447);
   EXPECT_FLOAT_EQ(sp->X3(), 592.6f);
@@ -191,9 +191,9 @@ TEST(TSprite, GeometryFollowsSetters) {
   EXPECT_EQ(sp->BoundsRect().Right, 603);
 }
 
-TEST(TSprite, ColourSettersCheckTheirRange) {
-  TOmegaSprite engine;
-  TSprite* sp = engine.CreateSprite();
+TEST(Sprite, ColourSettersCheckTheirRange) {
+  SpriteSet engine;
+  Sprite* sp = engine.CreateSprite();
   sp->SetRed(0x39);
   sp->SetGreen(0x47);
   sp->SetBlue(0x10);
@@ -201,9 +201,9 @@ TEST(TSprite, ColourSettersCheckTheirRange) {
   EXPECT_EQ(sp->Color1, 0x67394710u);
   EXPECT_EQ(sp->Color4, 0x67394710u);
   struct Case {
-    void (TSprite::*set)(int);
+    void (Sprite::*set)(int);
     int value;
-  } bad[] = {{&TSprite::SetRed, 256}, {&TSprite::SetGreen, -1}, {&TSprite::SetBlue, 1000}, {&TSprite::SetAlpha, -255}};
+  } bad[] = {{&Sprite::SetRed, 256}, {&Sprite::SetGreen, -1}, {&Sprite::SetBlue, 1000}, {&Sprite::SetAlpha, -255}};
   for (auto c : bad) {
     try {
       (sp->*c.set)(c.value);
@@ -215,15 +215,15 @@ TEST(TSprite, ColourSettersCheckTheirRange) {
   EXPECT_EQ(sp->Color2, 0x67394710u) << "a refused value changes nothing";
 }
 
-TEST(TSprite, PatternSourceAndRect) {
+TEST(Sprite, PatternSourceAndRect) {
   Scene s(64, 32);
   s.item->SetTileWidth(16);
   s.item->SetTileHeight(16);
-  TSprite* sp = s.engine.CreateSprite();
+  Sprite* sp = s.engine.CreateSprite();
   sp->SetImage(s.item);
   struct Case {
     int index, stored, srcX, srcY;
-    TRect rect;
+    PixelRect rect;
   } cases[] = {{5, 5, 16, 16, {16, 16, 32, 32}},
                {3, 3, 48, 0, {48, 0, 64, 16}},
                {20, 8, 0, 32, {48, 16, 64, 32}},
@@ -235,22 +235,22 @@ TEST(TSprite, PatternSourceAndRect) {
       EXPECT_EQ(sp->PatternSourceX(), c.srcX) << c.index;
       EXPECT_EQ(sp->PatternSourceY(), c.srcY) << c.index;
     }
-    TRect r;
+    PixelRect r;
     sp->GetPatternRect(r);
     EXPECT_EQ(r, c.rect) << c.index;
   }
 }
 
-struct Recorder : TSprite {
-  using TSprite::TSprite;
-  std::vector<std::tuple<TSprite*, int, int>> hits;
-  void DoCollision(TSprite& other, int x, int y) override { hits.emplace_back(&other, x, y); }
+struct Recorder : Sprite {
+  using Sprite::Sprite;
+  std::vector<std::tuple<Sprite*, int, int>> hits;
+  void DoCollision(Sprite& other, int x, int y) override { hits.emplace_back(&other, x, y); }
 };
 
-TEST(TSprite, CollisionBoundsAndPixels) {
+TEST(Sprite, CollisionBoundsAndPixels) {
   RecordingDevice dev;
-  TOmegaScreen screen(&dev);
-  TOmegaImageList list(&screen);
+  Screen screen(&dev);
+  PictureList list(&screen);
   // 10 × 10 picture, opaque only in its bottom-right 3 × 3 corner.
   auto px = SolidPixels(10, 10, 255, 255, 255, 0);
   for (int y = 7; y < 10; ++y)
@@ -259,7 +259,7 @@ TEST(TSprite, CollisionBoundsAndPixels) {
   corner.SetPicturePixels(10, 10, px);
   auto& full = list.ImageList.Add();
   full.SetPicturePixels(10, 10, SolidPixels(10, 10, 0, 0, 0));
-  TOmegaSprite engine;
+  SpriteSet engine;
   struct Case {
     const char* what;
     float bx, by;
@@ -286,8 +286,8 @@ TEST(TSprite, CollisionBoundsAndPixels) {
     ASSERT_EQ(a->hits.size(), c.hit ? 1u : 0u) << c.what;
     ASSERT_EQ(b->hits.size(), c.hit ? 1u : 0u) << c.what;
     if (c.hit) {
-      EXPECT_EQ(a->hits[0], std::make_tuple(static_cast<TSprite*>(b), c.ax, c.ay)) << c.what;
-      EXPECT_EQ(b->hits[0], std::make_tuple(static_cast<TSprite*>(a), c.bxHit, c.byHit)) << c.what;
+      EXPECT_EQ(a->hits[0], std::make_tuple(static_cast<Sprite*>(b), c.ax, c.ay)) << c.what;
+      EXPECT_EQ(b->hits[0], std::make_tuple(static_cast<Sprite*>(a), c.bxHit, c.byHit)) << c.what;
     }
     delete a;
     delete b;
@@ -303,21 +303,21 @@ TEST(TSprite, CollisionBoundsAndPixels) {
   EXPECT_TRUE(a->hits.empty());
 }
 
-TEST(TOmegaSprite, DeadListAndOwnership) {
+TEST(SpriteSet, DeadListAndOwnership) {
   static int destroyed = 0;
-  struct Counted : TSprite {
-    using TSprite::TSprite;
+  struct Counted : Sprite {
+    using Sprite::Sprite;
     ~Counted() override { ++destroyed; }
   };
   {
-    TOmegaSprite engine;
-    TSprite* a = new Counted(&engine);
+    SpriteSet engine;
+    Sprite* a = new Counted(&engine);
     new Counted(&engine);
     a->Dead();
     a->Dead();
-    EXPECT_EQ(engine.DeadSprites(), std::vector<TSprite*>{a});
+    EXPECT_EQ(engine.DeadSprites(), std::vector<Sprite*>{a});
     EXPECT_EQ(engine.Count(), 2) << "dead sprites stay listed";
-    TSprite copy(nullptr);
+    Sprite copy(nullptr);
     a->SetX(7);
     a->SetZ(4);
     a->Angle = 33;

@@ -5,9 +5,9 @@
 #include <cmath>
 
 #include "EngineTestSupport.h"
-#include "engine/OmegaFont.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaScreen.h"
+#include "engine/Font.h"
+#include "engine/PictureList.h"
+#include "engine/Screen.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora {
@@ -34,16 +34,13 @@ TEST(ColorHelpers, PackAndConvert) {
   for (const auto& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
-TEST(OmegaScreen, ConstructorDefaultsAndSetterRules) {
-  TOmegaScreen s;
-  EXPECT_EQ(s.Pool, TPoolType::plManaged);
+TEST(Screen, ConstructorDefaultsAndSetterRules) {
+  Screen s;
   EXPECT_EQ(s.Width, 800);
   EXPECT_EQ(s.Height, 600);
   EXPECT_EQ(s.bpp(), 16);
   EXPECT_EQ(s.ScreenColor(), 0xFFFFFFFFu);
-  EXPECT_TRUE(s.ZBuffer);
   EXPECT_FALSE(s.VSYNC);
-  EXPECT_EQ(s.BBCount, 0);
 
   const std::pair<int, int> bpp[] = {{32, 32}, {16, 16}, {24, 16}, {8, 16}, {0, 16}, {-32, 16}};
   for (auto [in, want] : bpp) {
@@ -64,7 +61,7 @@ TEST(OmegaScreen, ConstructorDefaultsAndSetterRules) {
 
 struct Frame {
   RecordingDevice dev;
-  TOmegaScreen screen{&dev};
+  Screen screen{&dev};
   CaptureBoxes boxes;
   Frame() {
     screen.Width = 1024;
@@ -76,7 +73,7 @@ struct Frame {
   }
 };
 
-TEST(OmegaScreen, DrawRectStrips) {
+TEST(Screen, DrawRectStrips) {
   struct Case {
     const char* what;
     bool filled;
@@ -105,7 +102,7 @@ TEST(OmegaScreen, DrawRectStrips) {
   }
 }
 
-TEST(OmegaScreen, SubmitModulatesColourByScreenColour) {
+TEST(Screen, SubmitModulatesColourByScreenColour) {
   struct Case {
     std::uint32_t vertex;
     std::uint8_t r, g, b, a;
@@ -122,14 +119,14 @@ TEST(OmegaScreen, SubmitModulatesColourByScreenColour) {
     f.screen.SetGreen(c.g);
     f.screen.SetBlue(c.b);
     f.screen.SetAlpha(c.a);
-    TVertex v;
+    Vertex v;
     v.color = c.vertex;
     ASSERT_TRUE(f.screen.SubmitVertices(&v, 1));
     EXPECT_EQ(v.color, c.want) << std::hex << c.vertex;
   }
 }
 
-TEST(OmegaScreen, SubmitAppliesGlobalTransform) {
+TEST(Screen, SubmitAppliesGlobalTransform) {
   struct Case {
     const char* what;
     float scaleX, scaleY;
@@ -152,7 +149,7 @@ TEST(OmegaScreen, SubmitAppliesGlobalTransform) {
     f.screen.OffsetX = c.ox;
     f.screen.OffsetY = c.oy;
     f.screen.Rotation = c.rotation;
-    TVertex v{c.x, c.y, 0, 1, 0xFFFFFFFFu, 0.25f, 0.75f};
+    Vertex v{c.x, c.y, 0, 1, 0xFFFFFFFFu, 0.25f, 0.75f};
     ASSERT_TRUE(f.screen.SubmitVertices(&v, 1));
     EXPECT_NEAR(v.x, c.wantX, 1e-4) << c.what;
     EXPECT_NEAR(v.y, c.wantY, 1e-4) << c.what;
@@ -161,15 +158,15 @@ TEST(OmegaScreen, SubmitAppliesGlobalTransform) {
   }
 }
 
-TEST(OmegaScreen, SubmitRefusesOversizedCounts) {
+TEST(Screen, SubmitRefusesOversizedCounts) {
   Frame f;
-  std::vector<TVertex> v(TOmegaScreen::kVertexBufferRecords + 1);
-  EXPECT_TRUE(f.screen.SubmitVertices(v.data(), TOmegaScreen::kVertexBufferRecords));
-  EXPECT_FALSE(f.screen.SubmitVertices(v.data(), TOmegaScreen::kVertexBufferRecords + 1));
+  std::vector<Vertex> v(Screen::kVertexBufferRecords + 1);
+  EXPECT_TRUE(f.screen.SubmitVertices(v.data(), Screen::kVertexBufferRecords));
+  EXPECT_FALSE(f.screen.SubmitVertices(v.data(), Screen::kVertexBufferRecords + 1));
   EXPECT_FALSE(f.screen.SubmitVertices(v.data(), -1));
 }
 
-TEST(OmegaScreen, BlendModesSkipRedundantChanges) {
+TEST(Screen, BlendModesSkipRedundantChanges) {
   Frame f;
   f.screen.SetBlendMode(0);  // the starting mode
   f.screen.SetBlendMode(-1);
@@ -191,15 +188,15 @@ TEST(OmegaScreen, BlendModesSkipRedundantChanges) {
                {14, B::SrcAlpha, B::InvSrcAlpha}, {-7, B::SrcAlpha, B::InvSrcAlpha}};
   for (const auto& c : table) {
     B s{}, d{};
-    TOmegaScreen::BlendFactors(c.mode, s, d);
+    Screen::BlendFactors(c.mode, s, d);
     EXPECT_EQ(s, c.src) << "mode " << c.mode;
     EXPECT_EQ(d, c.dst) << "mode " << c.mode;
   }
 }
 
-TEST(OmegaScreen, FrameBracketAndDeviceLoss) {
+TEST(Screen, FrameBracketAndDeviceLoss) {
   RecordingDevice dev;
-  TOmegaScreen screen(&dev);
+  Screen screen(&dev);
   screen.Width = 1024;
   screen.Height = 650;
   ASSERT_EQ(screen.Initialize(), 0);
@@ -216,9 +213,9 @@ TEST(OmegaScreen, FrameBracketAndDeviceLoss) {
   screen.Clear(255, 255, 255, 255);
   screen.BeginScene();
   EXPECT_FALSE(screen.InScene());
-  TVertex quad[4];
+  Vertex quad[4];
   ASSERT_TRUE(screen.SubmitVertices(quad, 4));
-  screen.DrawPrimitive(TPrimitiveType::TriangleFan, 0, 2);
+  screen.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
   screen.EndScene();
   EXPECT_EQ(dev.CountOf(CallKind::BeginScene), 0);
   EXPECT_EQ(dev.CountOf(CallKind::DrawFan), 0);
@@ -232,23 +229,23 @@ TEST(OmegaScreen, FrameBracketAndDeviceLoss) {
   screen.BeginScene();
   EXPECT_TRUE(screen.InScene());
   ASSERT_TRUE(screen.SubmitVertices(quad, 4));
-  screen.DrawPrimitive(TPrimitiveType::TriangleFan, 0, 2);
+  screen.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
   screen.EndScene();
   EXPECT_EQ(dev.CountOf(CallKind::DrawFan), 1);
   EXPECT_EQ(dev.CountOf(CallKind::EndScene), 1);
 }
 
-TEST(OmegaScreen, ResetRestoresStatesTexturesAndFonts) {
+TEST(Screen, ResetRestoresStatesTexturesAndFonts) {
   for (bool texturesLost : {false, true}) {
     RecordingDevice dev;
-    TOmegaScreen screen(&dev);
-    TOmegaImageList list(&screen);
+    Screen screen(&dev);
+    PictureList list(&screen);
     auto& item = list.ImageList.Add();
     item.Name = "Ball";
     item.SetPicturePixels(9, 20, test::SolidPixels(9, 20, 1, 2, 3));
-    TOmegaFont font(&screen, "OmegaFont1");
+    Font font(&screen, "font1");
     ASSERT_EQ(screen.Initialize(), 0);
-    font.CreateFont("Arial", 10, fsBold);
+    font.CreateFont("Arial", 10, FontStyle::Bold);
     screen.SetBlendMode(2);
     screen.SetTextureFilter(true);
     const TextureId before = item.Texture();
@@ -276,15 +273,15 @@ TEST(OmegaScreen, ResetRestoresStatesTexturesAndFonts) {
   }
 }
 
-TEST(OmegaScreen, FailedResetRetriesOnNextFrame) {
+TEST(Screen, FailedResetRetriesOnNextFrame) {
   RecordingDevice dev;
-  TOmegaScreen screen(&dev);
+  Screen screen(&dev);
   ASSERT_EQ(screen.Initialize(), 0);
   dev.SetState(DeviceState::NeedsReset);
   dev.SetResetStatus(DeviceStatus::Failed);
   screen.BeginScene();
   EXPECT_FALSE(screen.InScene());
-  TVertex v;
+  Vertex v;
   EXPECT_FALSE(screen.SubmitVertices(&v, 1)) << "no vertex buffer while released";
   dev.SetResetStatus(DeviceStatus::Ok);
   screen.BeginScene();
@@ -293,7 +290,7 @@ TEST(OmegaScreen, FailedResetRetriesOnNextFrame) {
   EXPECT_TRUE(screen.SubmitVertices(&v, 1));
 }
 
-TEST(OmegaScreen, DeviceParameters) {
+TEST(Screen, DeviceParameters) {
   struct Case {
     bool fullScreen;
     int w, h;
@@ -308,7 +305,7 @@ TEST(OmegaScreen, DeviceParameters) {
   };
   for (const auto& c : cases) {
     RecordingDevice dev;
-    TOmegaScreen screen(&dev);
+    Screen screen(&dev);
     screen.FullScreen = c.fullScreen;
     screen.Width = c.w;
     screen.Height = c.h;
@@ -320,34 +317,34 @@ TEST(OmegaScreen, DeviceParameters) {
   }
 }
 
-TEST(OmegaScreen, FatalErrorsShowTwoBoxesAndExitWithOne) {
+TEST(Screen, FatalErrorsShowTwoBoxesAndExitWithOne) {
   struct Case {
     const char* what;
     bool haveDevice;
-    TRenderMode mode;
+    RenderMode mode;
     int openFailures;
     std::string_view message;  // empty: no error
     int opens;
   } cases[] = {
-      {"no device", false, TRenderMode::rmHardware, 0, kMsgNoDirect3D, 0},
-      {"hardware falls back to software", true, TRenderMode::rmHardware, 1, {}, 2},
-      {"hardware and software fail", true, TRenderMode::rmHardware, 2, kMsgNoDevice, 2},
-      {"software fails", true, TRenderMode::rmSoftware, 1, kMsgNoDevice, 1},
-      {"reference fails", true, TRenderMode::rmReference, 1, kMsgNoDevice, 1},
+      {"no device", false, RenderMode::Hardware, 0, kMsgNoDirect3D, 0},
+      {"hardware falls back to software", true, RenderMode::Hardware, 1, {}, 2},
+      {"hardware and software fail", true, RenderMode::Hardware, 2, kMsgNoDevice, 2},
+      {"software fails", true, RenderMode::Software, 1, kMsgNoDevice, 1},
+      {"reference fails", true, RenderMode::Reference, 1, kMsgNoDevice, 1},
   };
   for (const auto& c : cases) {
     CaptureBoxes cap;
     RecordingDevice dev;
     dev.FailOpen(c.openFailures);
-    TOmegaScreen screen(c.haveDevice ? &dev : nullptr);
-    screen.RenderMode = c.mode;
+    Screen screen(c.haveDevice ? &dev : nullptr);
+    screen.Mode = c.mode;
     const int rc = screen.Initialize();
     EXPECT_EQ(dev.CountOf(CallKind::Open), c.opens) << c.what;
     if (c.message.empty()) {
       EXPECT_EQ(rc, 0) << c.what;
       EXPECT_TRUE(cap.boxes.empty()) << c.what;
       EXPECT_TRUE(screen.Initialized()) << c.what;
-      EXPECT_EQ(screen.RenderMode, TRenderMode::rmSoftware) << c.what;
+      EXPECT_EQ(screen.Mode, RenderMode::Software) << c.what;
       EXPECT_TRUE(dev.CallsOf(CallKind::Open).back()->params.software) << c.what;
       continue;
     }

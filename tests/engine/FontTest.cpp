@@ -1,22 +1,22 @@
 // Fonts: pixel heights, style bits, colour handling and what reaches the device.
 #include <gtest/gtest.h>
 
-#include "engine/OmegaFont.h"
-#include "engine/OmegaScreen.h"
+#include "engine/Font.h"
+#include "engine/Screen.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora {
 namespace {
 
-TEST(TOmegaFont, PixelHeightAt96Dpi) {
+TEST(Font, PixelHeightAt96Dpi) {
   const std::pair<int, int> cases[] = {{10, 13}, {12, 16}, {13, 17}, {16, 21}, {17, 23}, {20, 27}, {0, 0}, {3, 4}};
-  for (auto [pt, px] : cases) EXPECT_EQ(TOmegaFont::PixelHeight(pt), px) << pt << " pt";
+  for (auto [pt, px] : cases) EXPECT_EQ(Font::PixelHeight(pt), px) << pt << " pt";
 }
 
 struct Scene {
   RecordingDevice dev;
-  TOmegaScreen screen{&dev};
-  TOmegaFont font{&screen, "OmegaFont5"};
+  Screen screen{&dev};
+  Font font{&screen, "readout"};
   Scene() {
     EXPECT_EQ(screen.Initialize(), 0);
     screen.BeginScene();
@@ -24,15 +24,15 @@ struct Scene {
   }
 };
 
-TEST(TOmegaFont, CreateFontPassesFaceHeightAndStyle) {
+TEST(Font, CreateFontPassesFaceHeightAndStyle) {
   struct Case {
     int size;
     std::uint8_t style;
     int px;
     bool bold, italic, underline, strike;
-  } cases[] = {{13, fsBold, 17, true, false, false, false},
-               {17, fsUnderline, 23, false, false, true, false},
-               {20, fsItalic | fsStrikeOut, 27, false, true, false, true},
+  } cases[] = {{13, FontStyle::Bold, 17, true, false, false, false},
+               {17, FontStyle::Underline, 23, false, false, true, false},
+               {20, FontStyle::Italic | FontStyle::StrikeOut, 27, false, true, false, true},
                {16, 0, 21, false, false, false, false}};
   for (const auto& c : cases) {
     Scene s;
@@ -45,17 +45,17 @@ TEST(TOmegaFont, CreateFontPassesFaceHeightAndStyle) {
     EXPECT_EQ(d->italic, c.italic);
     EXPECT_EQ(d->underline, c.underline);
     EXPECT_EQ(d->strikeout, c.strike);
-    EXPECT_EQ(d->debugName, "OmegaFont5");
+    EXPECT_EQ(d->debugName, "readout");
   }
 }
 
-TEST(TOmegaFont, ColourAndText) {
+TEST(Font, ColourAndText) {
   Scene s;
   s.font.SetColor(0x11223344u);
-  s.font.CreateFont("Arial", 13, fsBold);
+  s.font.CreateFont("Arial", 13, FontStyle::Bold);
   EXPECT_EQ(s.font.Color(), 0xFFFFFFFFu) << "CreateFont resets the colour";
   EXPECT_EQ(s.dev.LiveFonts(), 1);
-  s.font.CreateFont("Arial", 16, fsBold);
+  s.font.CreateFont("Arial", 16, FontStyle::Bold);
   EXPECT_EQ(s.dev.LiveFonts(), 1) << "the old device font is released";
 
   s.font.TextOut(459, 333, "60");
@@ -75,15 +75,15 @@ TEST(TOmegaFont, ColourAndText) {
     EXPECT_EQ(texts[i]->y, want[i].y);
     EXPECT_EQ(texts[i]->text, want[i].text);
     EXPECT_EQ(texts[i]->color, want[i].color);
-    EXPECT_EQ(texts[i]->name, "OmegaFont5");
+    EXPECT_EQ(texts[i]->name, "readout");
   }
 }
 
-TEST(TOmegaFont, NoDeviceFontDrawsNothing) {
+TEST(Font, NoDeviceFontDrawsNothing) {
   RecordingDevice dev;
-  TOmegaScreen screen(&dev);
-  TOmegaFont font(&screen, "OmegaFont1");
-  font.CreateFont("Arial", 10, fsBold);  // before Initialize: no device font yet
+  Screen screen(&dev);
+  Font font(&screen, "font1");
+  font.CreateFont("Arial", 10, FontStyle::Bold);  // before Initialize: no device font yet
   EXPECT_EQ(font.DeviceFont(), 0u);
   font.TextOut(0, 0, "x");
   EXPECT_EQ(dev.CountOf(CallKind::DrawText), 0);
@@ -92,7 +92,7 @@ TEST(TOmegaFont, NoDeviceFontDrawsNothing) {
   EXPECT_EQ(dev.Font(font.DeviceFont())->pixelHeight, 13);
   font.TextOut(0, 0, "x");
   EXPECT_EQ(dev.CountOf(CallKind::DrawText), 0) << "outside a scene";
-  TOmegaFont loose;
+  Font loose;
   loose.CreateFont("Arial", 10, 0);
   loose.TextOut(0, 0, "x");
   EXPECT_EQ(dev.CountOf(CallKind::DrawText), 0);

@@ -6,8 +6,8 @@
 #include <numbers>
 #include <stdexcept>
 
-#include "engine/OmegaPrimitives.h"
-#include "engine/OmegaScreen.h"
+#include "engine/Primitives.h"
+#include "engine/Screen.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora {
@@ -15,8 +15,8 @@ namespace {
 
 struct Scene {
   RecordingDevice dev;
-  TOmegaScreen screen{&dev};
-  TOmegaPrimitives prim{&screen};
+  Screen screen{&dev};
+  Primitives prim{&screen};
   Scene() {
     EXPECT_EQ(screen.Initialize(), 0);
     screen.BeginScene();
@@ -26,7 +26,7 @@ struct Scene {
   }
 };
 
-TEST(TOmegaPrimitives, RectangleFilledAndOutline) {
+TEST(Primitives, RectangleFilledAndOutline) {
   for (bool filled : {true, false}) {
     Scene s;
     s.prim.Filled = filled;
@@ -46,7 +46,7 @@ TEST(TOmegaPrimitives, RectangleFilledAndOutline) {
   }
 }
 
-TEST(TOmegaPrimitives, QuadKeepsPointOrderAndColours) {
+TEST(Primitives, QuadKeepsPointOrderAndColours) {
   Scene s;
   s.prim.Quad(1, 2, 3, 4, 0, 0, 10, 1, 11, 12, -1, 9);
   const auto& v = s.dev.CallsOf(CallKind::DrawFan).at(0)->vertices;
@@ -57,7 +57,7 @@ TEST(TOmegaPrimitives, QuadKeepsPointOrderAndColours) {
   }
 }
 
-TEST(TOmegaPrimitives, ArcVertices) {
+TEST(Primitives, ArcVertices) {
   struct Case {
     const char* what;
     float radius, start, end;
@@ -91,7 +91,7 @@ TEST(TOmegaPrimitives, ArcVertices) {
   EXPECT_NEAR(v.back().y, 10, 1e-3);
 }
 
-TEST(TOmegaPrimitives, ArcOutlines) {
+TEST(Primitives, ArcOutlines) {
   struct Case {
     bool closed;
     std::size_t count;
@@ -118,7 +118,7 @@ TEST(TOmegaPrimitives, ArcOutlines) {
   }
 }
 
-TEST(TOmegaPrimitives, ArcLimits) {
+TEST(Primitives, ArcLimits) {
   struct Case {
     float radius;
     bool throws;

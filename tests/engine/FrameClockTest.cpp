@@ -3,21 +3,21 @@
 
 #include <stdexcept>
 
-#include "engine/OmegaTimer.h"
+#include "engine/FrameClock.h"
 
 namespace velmora {
 namespace {
 
 struct FakeClock {
   std::int64_t now = 1'000'000;
-  TimerClock Clock(std::int64_t freq = 10'000'000) {
-    return TimerClock{freq, [this] { return now; }};
+  TimeSource Clock(std::int64_t freq = 10'000'000) {
+    return TimeSource{freq, [this] { return now; }};
   }
 };
 
 struct Rig {
   FakeClock fake;
-  TOmegaTimer timer{fake.Clock()};
+  FrameClock timer{fake.Clock()};
   int ticks = 0;
   Rig(int target = 30, int minFps = 1, int maxFps = 30, int warn = 0) {
     timer.SetTargetFPS(target);
@@ -33,9 +33,9 @@ struct Rig {
   }
 };
 
-TEST(TOmegaTimer, ConstructorAndCountsPerFrame) {
+TEST(FrameClock, ConstructorAndCountsPerFrame) {
   FakeClock fake;
-  TOmegaTimer t(fake.Clock());
+  FrameClock t(fake.Clock());
   EXPECT_FALSE(t.Enabled());
   EXPECT_EQ(t.MinFPS(), 10);
   EXPECT_EQ(t.MaxFPS(), 120);
@@ -47,7 +47,7 @@ TEST(TOmegaTimer, ConstructorAndCountsPerFrame) {
   EXPECT_EQ(t.CountsPerFrame(0), 333'333) << "values below 1 keep the old count";
 }
 
-TEST(TOmegaTimer, TicksOnePeriodAfterTheLastFrame) {
+TEST(FrameClock, TicksOnePeriodAfterTheLastFrame) {
   struct Pass {
     std::int64_t after;  // counts since the previous pass
     bool ticks;
@@ -75,7 +75,7 @@ TEST(TOmegaTimer, TicksOnePeriodAfterTheLastFrame) {
   }
 }
 
-TEST(TOmegaTimer, SlowFrameWarning) {
+TEST(FrameClock, SlowFrameWarning) {
   Rig r(30, 1, 30, 0);
   r.PassAt(25'000'000);
   EXPECT_TRUE(r.timer.FPSWarning());
@@ -96,7 +96,7 @@ TEST(TOmegaTimer, SlowFrameWarning) {
   EXPECT_FALSE(r3.timer.FPSWarning());
 }
 
-TEST(TOmegaTimer, EnablingTwiceResetsTheTimeBaseOnce) {
+TEST(FrameClock, EnablingTwiceResetsTheTimeBaseOnce) {
   Rig r;
   r.fake.now += 200'000;
   r.timer.SetEnabled(true);
@@ -107,14 +107,14 @@ TEST(TOmegaTimer, EnablingTwiceResetsTheTimeBaseOnce) {
   EXPECT_EQ(r.ticks, 1) << "disabled";
 }
 
-TEST(TOmegaTimer, UnlimitedTicksOnEveryPass) {
+TEST(FrameClock, UnlimitedTicksOnEveryPass) {
   Rig r(0, 1, 0, 0);
   for (int i = 0; i < 5; ++i) r.PassAt(1);
   EXPECT_EQ(r.ticks, 5);
   EXPECT_NEAR(r.timer.Delta(), 1e-7f, 1e-9);
 }
 
-TEST(TOmegaTimer, FrameRateCountsTheLastWholeSecond) {
+TEST(FrameClock, FrameRateCountsTheLastWholeSecond) {
   Rig r;
   for (int i = 0; i < 29; ++i) r.PassAt(333'334);
   EXPECT_EQ(r.timer.FrameRate(), 0) << "no whole second yet";
@@ -124,7 +124,7 @@ TEST(TOmegaTimer, FrameRateCountsTheLastWholeSecond) {
   EXPECT_EQ(r.timer.FrameRate(), 30);
 }
 
-TEST(TOmegaTimer, LossyModeUsesItsInterval) {
+TEST(FrameClock, LossyModeUsesItsInterval) {
   Rig r;
   r.timer.SetLossyMode(true);
   EXPECT_TRUE(r.timer.WindowTimerArmed());
@@ -144,7 +144,7 @@ TEST(TOmegaTimer, LossyModeUsesItsInterval) {
   EXPECT_FALSE(r.timer.WindowTimerArmed()) << "lossy mode needs a target rate";
 }
 
-TEST(TOmegaTimer, TimeUntilNextTickLetsTheLoopSleep) {
+TEST(FrameClock, TimeUntilNextTickLetsTheLoopSleep) {
   Rig r;
   EXPECT_NEAR(r.timer.TimeUntilNextTick(), 0.0333333, 1e-7);
   r.fake.now += 300'000;
@@ -153,19 +153,19 @@ TEST(TOmegaTimer, TimeUntilNextTickLetsTheLoopSleep) {
   EXPECT_EQ(r.timer.TimeUntilNextTick(), 0.0);
   r.timer.SetEnabled(false);
   EXPECT_LT(r.timer.TimeUntilNextTick(), 0.0);
-  TOmegaTimer noHandler;
+  FrameClock noHandler;
   noHandler.SetEnabled(true);
   EXPECT_LT(noHandler.TimeUntilNextTick(), 0.0);
   EXPECT_FALSE(noHandler.IdleHookInstalled());
 }
 
-TEST(TOmegaTimer, MinFpsAboveMaxFpsDoesNotStopFrames) {
+TEST(FrameClock, MinFpsAboveMaxFpsDoesNotStopFrames) {
   Rig r(0, 60, 30, 0);
   r.PassAt(333'334);
   EXPECT_EQ(r.ticks, 1);
 }
 
-TEST(TOmegaTimer, HandlerExceptionsReachTheCallerAndTheFrameIsRetried) {
+TEST(FrameClock, HandlerExceptionsReachTheCallerAndTheFrameIsRetried) {
   Rig r;
   bool fail = true;
   r.timer.SetOnTimer([&] {

@@ -1,6 +1,6 @@
 // Image list: pictures to power-of-two textures and the quad arithmetic of
 // every instrument drawn from them.
-#include "engine/OmegaImageList.h"
+#include "engine/PictureList.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,23 +10,23 @@
 #include <iterator>
 
 #include "engine/MessageBox.h"
-#include "engine/OmegaScreen.h"
+#include "engine/Screen.h"
 
 namespace velmora {
 
 // ---------------------------------------------------------------- item
 
-TImageListItem::TImageListItem(TOmegaImageList* owner) : owner_(owner) {}
+Picture::Picture(PictureList* owner) : owner_(owner) {}
 
-TImageListItem::~TImageListItem() { ReleaseTexture(true); }
+Picture::~Picture() { ReleaseTexture(true); }
 
-int TImageListItem::TextureSize(int n) {
+int Picture::TextureSize(int n) {
   int size = 2;
   while (size < n && size < (1 << 30)) size <<= 1;
   return size;
 }
 
-void TImageListItem::SetPictureSize(int width, int height) {
+void Picture::SetPictureSize(int width, int height) {
   pictureWidth_ = std::max(width, 1);
   pictureHeight_ = std::max(height, 1);
   tileWidth_ = std::max(width, 0);
@@ -36,12 +36,12 @@ void TImageListItem::SetPictureSize(int width, int height) {
   RecountPatterns();
 }
 
-void TImageListItem::RecountPatterns() {
+void Picture::RecountPatterns() {
   columns_ = tileWidth_ > 0 ? pictureWidth_ / tileWidth_ : 0;
   rows_ = tileHeight_ > 0 ? pictureHeight_ / tileHeight_ : 0;
 }
 
-void TImageListItem::SetPicture(std::vector<std::uint8_t> encoded) {
+void Picture::SetPicture(std::vector<std::uint8_t> encoded) {
   int w = 0, h = 0;
   if (!PeekImageSize(encoded, w, h)) w = h = 0;
   encoded_ = std::move(encoded);
@@ -50,7 +50,7 @@ void TImageListItem::SetPicture(std::vector<std::uint8_t> encoded) {
   SetPictureSize(w, h);
 }
 
-void TImageListItem::SetPicturePixels(int width, int height, std::vector<std::uint8_t> rgba) {
+void Picture::SetPicturePixels(int width, int height, std::vector<std::uint8_t> rgba) {
   encoded_.clear();
   const bool ok = width > 0 && height > 0 &&
                   rgba.size() == static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
@@ -59,28 +59,28 @@ void TImageListItem::SetPicturePixels(int width, int height, std::vector<std::ui
   SetPictureSize(ok ? width : 0, ok ? height : 0);
 }
 
-void TImageListItem::ClearPicture() {
+void Picture::ClearPicture() {
   encoded_.clear();
   pixels_.clear();
   pixelsDecoded_ = false;
 }
 
-void TImageListItem::SetTileWidth(int value) {
+void Picture::SetTileWidth(int value) {
   tileWidth_ = value < 1 ? pictureWidth_ : value;
   RecountPatterns();
 }
 
-void TImageListItem::SetTileHeight(int value) {
+void Picture::SetTileHeight(int value) {
   tileHeight_ = value < 1 ? pictureHeight_ : value;
   RecountPatterns();
 }
 
-std::uint8_t TImageListItem::AlphaAt(int x, int y) const {
+std::uint8_t Picture::AlphaAt(int x, int y) const {
   if (pixels_.empty() || x < 0 || y < 0 || x >= pictureWidth_ || y >= pictureHeight_) return 0;
   return pixels_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(pictureWidth_) + static_cast<std::size_t>(x)) * 4 + 3];
 }
 
-bool TImageListItem::LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer, ImageDecoder* decoder) {
+bool Picture::LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder) {
   // Trimmed file path: a picture file replaces the stored picture.
   std::string path = Filepath;
   path.erase(0, path.find_first_not_of(" \t\r\n"));
@@ -144,14 +144,14 @@ bool TImageListItem::LoadTexture(TOmegaScreen* screen, TOmegaRenderer* renderer,
   return true;
 }
 
-void TImageListItem::ReleaseTexture(bool release) {
+void Picture::ReleaseTexture(bool release) {
   if (release && texture_ != 0 && device_) device_->ReleaseTexture(texture_);
   if (release) texture_ = 0;
   device_ = nullptr;
   renderer_ = nullptr;
 }
 
-void TImageListItem::DrawImage(int x, int y, float angle, float centerX, float centerY, float scaleX, float scaleY,
+void Picture::DrawImage(int x, int y, float angle, float centerX, float centerY, float scaleX, float scaleY,
                                std::uint32_t color1, std::uint32_t color2, std::uint32_t color3,
                                std::uint32_t color4, bool mirrorY, bool mirrorX, int patternIndex,
                                int blendMode) {
@@ -161,19 +161,19 @@ void TImageListItem::DrawImage(int x, int y, float angle, float centerX, float c
            mirrorY, mirrorX, patternIndex, blendMode);
 }
 
-void TImageListItem::DrawQuad(float x, float y, float x1, float y1, float x2, float y2, float x3, float y3,
+void Picture::DrawQuad(float x, float y, float x1, float y1, float x2, float y2, float x3, float y3,
                               float angle, float centerX, float centerY, float scaleX, float scaleY,
                               std::uint32_t color1, std::uint32_t color2, std::uint32_t color3,
                               std::uint32_t color4, bool mirrorY, bool mirrorX, int patternIndex,
                               int blendMode) {
-  TOmegaRenderer* rq = renderer_;
-  if (!rq || !rq->Screen() || !device_) return;
-  TOmegaScreen& screen = *rq->Screen();
+  ScratchQuad* rq = renderer_;
+  if (!rq || !rq->BoundScreen() || !device_) return;
+  Screen& screen = *rq->BoundScreen();
   if (scaleY == 0) scaleY = 1;
   if (scaleX == 0) scaleX = 1;
   if (blendMode != -1) screen.SetBlendMode(blendMode);
 
-  TVertex* v = rq->V;
+  Vertex* v = rq->V;
   v[0].color = color1;
   v[1].color = color2;
   v[2].color = color3;
@@ -245,17 +245,17 @@ void TImageListItem::DrawQuad(float x, float y, float x1, float y1, float x2, fl
     v[i].z = 0;
     v[i].rhw = 1;
   }
-  if (screen.SubmitVertices(v, 4)) screen.DrawPrimitive(TPrimitiveType::TriangleFan, 0, 2);
+  if (screen.SubmitVertices(v, 4)) screen.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
 }
 
 // ---------------------------------------------------------------- collection
 
-TImageListItem& TImageListCollection::Add() {
-  items_.push_back(std::make_unique<TImageListItem>(owner_));
+Picture& PictureCollection::Add() {
+  items_.push_back(std::make_unique<Picture>(owner_));
   return *items_.back();
 }
 
-TImageListItem* TImageListCollection::Find(std::string_view name) const {
+Picture* PictureCollection::Find(std::string_view name) const {
   for (const auto& item : items_)
     if (item->Name == name) return item.get();
   return nullptr;
@@ -263,29 +263,29 @@ TImageListItem* TImageListCollection::Find(std::string_view name) const {
 
 // ---------------------------------------------------------------- list
 
-TOmegaImageList::TOmegaImageList(TOmegaScreen* screen, ImageDecoder* decoder) : decoder_(decoder) {
-  SetOmegaScreen(screen);
+PictureList::PictureList(Screen* screen, ImageDecoder* decoder) : decoder_(decoder) {
+  AttachScreen(screen);
 }
 
-TOmegaImageList::~TOmegaImageList() {
+PictureList::~PictureList() {
   ReleaseTextures(true);
   if (screen_) screen_->Unregister(this);
 }
 
-void TOmegaImageList::SetOmegaScreen(TOmegaScreen* screen) {
+void PictureList::AttachScreen(Screen* screen) {
   if (screen == screen_) return;
   if (screen_) screen_->Unregister(this);
   screen_ = screen;
   if (screen_) screen_->Register(this);
 }
 
-void TOmegaImageList::LoadTextures() {
+void PictureList::LoadTextures() {
   if (!screen_ || !screen_->Device()) return;
   renderer_.Bind(screen_);
   for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).LoadTexture(screen_, &renderer_, decoder_);
 }
 
-void TOmegaImageList::ReleaseTextures(bool release) {
+void PictureList::ReleaseTextures(bool release) {
   for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).ReleaseTexture(release);
   renderer_.Unbind();
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestSupport.h"
-#include "engine/OmegaImageList.h"
-#include "engine/OmegaScreen.h"
+#include "engine/PictureList.h"
+#include "engine/Screen.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora {
@@ -15,11 +15,11 @@ using test::SolidPixels;
 
 struct Scene {
   RecordingDevice dev;
-  TOmegaScreen screen{&dev};
-  TOmegaImageList list{&screen};
+  Screen screen{&dev};
+  PictureList list{&screen};
   CaptureBoxes boxes;
 
-  TImageListItem& Add(const char* name, int w, int h) {
+  Picture& Add(const char* name, int w, int h) {
     auto& item = list.ImageList.Add();
     item.Name = name;
     item.SetPicturePixels(w, h, SolidPixels(w, h, 200, 100, 50));
@@ -40,7 +40,7 @@ struct Scene {
 };
 
 TEST(ImageListCollection, FindIsExactCaseSensitiveFirstMatch) {
-  TOmegaImageList list;
+  PictureList list;
   const char* names[] = {"Plane", "Main_minus_ADI", "White_line", "Speed", "Speed_arrow",
                          "Vertical_speed", "Vertical_speed_arrow", "ADI_pitch", "Speed"};
   for (const char* n : names) list.ImageList.Add().Name = n;
@@ -50,8 +50,8 @@ TEST(ImageListCollection, FindIsExactCaseSensitiveFirstMatch) {
   } cases[] = {{"ADI_pitch", 7}, {"adi_pitch", -1}, {"ADI", -1}, {"ADI_pitch ", -1},
                {"Speed", 3},     {"Plane", 0},      {"", -1}};
   for (const auto& c : cases) {
-    TImageListItem* got = list.ImageList.Find(c.name);
-    TImageListItem* want = c.want < 0 ? nullptr : &list.ImageList.Items(c.want);
+    Picture* got = list.ImageList.Find(c.name);
+    Picture* want = c.want < 0 ? nullptr : &list.ImageList.Items(c.want);
     EXPECT_EQ(got, want) << "'" << c.name << "'";
   }
 }
@@ -66,7 +66,7 @@ TEST(ImageListItem, TextureSizesAndPatternCounts) {
       {70, 30, 16, 16, 128, 32, 4, 1},    {20, 20, 40, 40, 32, 32, 0, 0},
   };
   for (const auto& c : cases) {
-    TImageListItem item;
+    Picture item;
     item.SetPicturePixels(c.w, c.h, SolidPixels(c.w, c.h, 0, 0, 0));
     EXPECT_EQ(item.TileWidth(), c.w);
     EXPECT_EQ(item.TileHeight(), c.h);
@@ -77,7 +77,7 @@ TEST(ImageListItem, TextureSizesAndPatternCounts) {
     EXPECT_EQ(item.PatternColumns(), c.cols) << c.w << "x" << c.h;
     EXPECT_EQ(item.PatternRows(), c.rows) << c.w << "x" << c.h;
   }
-  TImageListItem item;
+  Picture item;
   item.SetPicturePixels(64, 32, SolidPixels(64, 32, 0, 0, 0));
   item.SetTileWidth(16);
   item.SetTileWidth(0);

@@ -12,9 +12,8 @@
 
 namespace velmora {
 
-class TOmegaImageList;
-class TOmegaFont;
-class TOmegaBitmapFont;
+class PictureList;
+class Font;
 
 // Alpha bits 24..31, red 16..23, green 8..15, blue 0..7.
 std::uint32_t MakeColor(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha);
@@ -24,9 +23,8 @@ std::uint32_t ColorToARGB(std::int32_t color);
 // The colour resolved to plain RGB, red and blue exchanged, alpha given.
 std::uint32_t ColorToARGBAlpha(std::int32_t color, std::uint8_t alpha);
 
-enum class TPoolType { plManaged, plDefault };
-enum class TRenderMode { rmHardware, rmReference, rmSoftware };
-enum class TPrimitiveType { TriangleFan, LineStrip };
+enum class RenderMode { Hardware, Reference, Software };
+enum class PrimitiveType { TriangleFan, LineStrip };
 
 // Fatal messages of device start-up (kept verbatim, line breaks included).
 inline constexpr std::string_view kMsgNoDirect3D =
@@ -39,30 +37,26 @@ inline constexpr std::string_view kMsgNoVideoMemory = "Not enough video memory."
 inline constexpr std::string_view kMsgGeneric = "Generic application error.";
 inline constexpr std::string_view kMsgWillExit = "This application will now exit.";
 
-class TOmegaScreen {
+class Screen {
  public:
   static constexpr int kVertexBufferRecords = 32768;
 
   // Sets the process-wide decimal separator to "." and the defaults below.
-  explicit TOmegaScreen(RenderDevice* device = nullptr);
-  ~TOmegaScreen();
-  TOmegaScreen(const TOmegaScreen&) = delete;
-  TOmegaScreen& operator=(const TOmegaScreen&) = delete;
+  explicit Screen(RenderDevice* device = nullptr);
+  ~Screen();
+  Screen(const Screen&) = delete;
+  Screen& operator=(const Screen&) = delete;
 
   // ---- properties (constructor values) ----
-  TPoolType Pool = TPoolType::plManaged;
   float ScaleX = 1.0f, ScaleY = 1.0f;
   int CenterX = 0, CenterY = 0;
   int OffsetX = 0, OffsetY = 0;
   float Rotation = 0.0f;
   bool ShowMouseCursor = true;
-  TRenderMode RenderMode = TRenderMode::rmHardware;
+  RenderMode Mode = RenderMode::Hardware;
   int Width = 800, Height = 600;
-  bool ZBuffer = true;
   bool FullScreen = false;
   bool VSYNC = false;
-  bool BackBufferAccess = false;
-  int BBCount = 0;
 
   std::uint8_t Red() const { return red_; }
   std::uint8_t Green() const { return green_; }
@@ -113,17 +107,15 @@ class TOmegaScreen {
   // Applies screen colour and transform to the records in place and copies
   // them to the start of the vertex buffer. False (nothing uploaded) when the
   // count does not fit or there is no ready device.
-  bool SubmitVertices(TVertex* vertices, int count);
+  bool SubmitVertices(Vertex* vertices, int count);
   // Draws primitiveCount primitives from startVertex of the vertex buffer.
-  void DrawPrimitive(TPrimitiveType type, int startVertex, int primitiveCount);
+  void DrawPrimitive(PrimitiveType type, int startVertex, int primitiveCount);
 
   // ---- components that own device resources ----
-  void Register(TOmegaImageList* list);
-  void Register(TOmegaFont* font);
-  void Register(TOmegaBitmapFont* font);
-  void Unregister(TOmegaImageList* list);
-  void Unregister(TOmegaFont* font);
-  void Unregister(TOmegaBitmapFont* font);
+  void Register(PictureList* list);
+  void Register(Font* font);
+  void Unregister(PictureList* list);
+  void Unregister(Font* font);
   void InitComponents();
   void ReleaseComponents(bool releaseTextures = false);
 
@@ -149,10 +141,9 @@ class TOmegaScreen {
   BlendFactor src_ = BlendFactor::SrcAlpha, dst_ = BlendFactor::InvSrcAlpha;
   bool linearFilter_ = false;
   bool initialized_ = false, deviceReady_ = false, inScene_ = false, haveBuffer_ = false;
-  std::vector<TVertex> buffer_;
-  std::vector<TOmegaImageList*> imageLists_;
-  std::vector<TOmegaFont*> fonts_;
-  std::vector<TOmegaBitmapFont*> bitmapFonts_;
+  std::vector<Vertex> buffer_;
+  std::vector<PictureList*> imageLists_;
+  std::vector<Font*> fonts_;
 };
 
 }  // namespace velmora

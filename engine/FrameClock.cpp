@@ -1,5 +1,5 @@
 // Frame timer: tick rules on an injectable counter.
-#include "engine/OmegaTimer.h"
+#include "engine/FrameClock.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,8 +7,8 @@
 
 namespace velmora {
 
-TimerClock TimerClock::Steady() {
-  TimerClock c;
+TimeSource TimeSource::Steady() {
+  TimeSource c;
   c.frequency = 1'000'000'000;
   c.now = [] {
     return static_cast<std::int64_t>(
@@ -18,14 +18,14 @@ TimerClock TimerClock::Steady() {
   return c;
 }
 
-TOmegaTimer::TOmegaTimer(TimerClock clock) : clock_(std::move(clock)) {
-  if (clock_.frequency <= 0 || !clock_.now) clock_ = TimerClock::Steady();
+FrameClock::FrameClock(TimeSource clock) : clock_(std::move(clock)) {
+  if (clock_.frequency <= 0 || !clock_.now) clock_ = TimeSource::Steady();
   SetMinFPS(10);
   SetMaxFPS(120);
   SetFPSWarningFrames(10);
 }
 
-void TOmegaTimer::SetEnabled(bool value) {
+void FrameClock::SetEnabled(bool value) {
   if (value == enabled_) return;
   enabled_ = value;
   if (value) {
@@ -36,7 +36,7 @@ void TOmegaTimer::SetEnabled(bool value) {
   Rearm();
 }
 
-void TOmegaTimer::SetTargetFPS(int value) {
+void FrameClock::SetTargetFPS(int value) {
   targetFPS_ = value;
   if (value >= 1) {
     cpfTarget_ = clock_.frequency / value;
@@ -45,33 +45,33 @@ void TOmegaTimer::SetTargetFPS(int value) {
   Rearm();
 }
 
-void TOmegaTimer::SetMinFPS(int value) {
+void FrameClock::SetMinFPS(int value) {
   minFPS_ = value;
   if (value >= 1) cpfMin_ = clock_.frequency / value;
 }
 
-void TOmegaTimer::SetMaxFPS(int value) {
+void FrameClock::SetMaxFPS(int value) {
   maxFPS_ = value;
   if (value >= 1) cpfMax_ = clock_.frequency / value;
 }
 
-void TOmegaTimer::SetFPSWarningFrames(int value) {
+void FrameClock::SetFPSWarningFrames(int value) {
   fpsWarningFrames_ = value;
   slowFrames_ = 0;
   fpsWarning_ = false;
 }
 
-void TOmegaTimer::SetLossyMode(bool value) {
+void FrameClock::SetLossyMode(bool value) {
   lossyMode_ = value;
   Rearm();
 }
 
-void TOmegaTimer::SetOnTimer(std::function<void()> handler) {
+void FrameClock::SetOnTimer(std::function<void()> handler) {
   onTimer_ = std::move(handler);
   Rearm();
 }
 
-void TOmegaTimer::Rearm() {
+void FrameClock::Rearm() {
   windowTimerArmed_ = false;
   idleArmed_ = false;
   if (lossyMode_) {
@@ -84,11 +84,11 @@ void TOmegaTimer::Rearm() {
   }
 }
 
-std::int64_t TOmegaTimer::CountsPerFrame(int which) const {
+std::int64_t FrameClock::CountsPerFrame(int which) const {
   return which == 0 ? cpfTarget_ : which == 1 ? cpfMin_ : cpfMax_;
 }
 
-void TOmegaTimer::Fire(std::int64_t now, std::int64_t) {
+void FrameClock::Fire(std::int64_t now, std::int64_t) {
   // A throwing handler leaves the last tick where it was, so the next pass
   // tries the frame again.
   if (onTimer_) onTimer_();
@@ -96,7 +96,7 @@ void TOmegaTimer::Fire(std::int64_t now, std::int64_t) {
   ++frameCount_;
 }
 
-void TOmegaTimer::Idle() {
+void FrameClock::Idle() {
   if (!idleArmed_ || !enabled_) return;
   const std::int64_t now = clock_.now();
   if (now - windowStart_ >= clock_.frequency) {
@@ -132,7 +132,7 @@ void TOmegaTimer::Idle() {
   }
 }
 
-void TOmegaTimer::WindowTimer() {
+void FrameClock::WindowTimer() {
   if (!windowTimerArmed_ || !enabled_) return;
   const std::int64_t now = clock_.now();
   lossyDue_ = now + static_cast<std::int64_t>(intervalMs_) * clock_.frequency / 1000;
@@ -147,7 +147,7 @@ void TOmegaTimer::WindowTimer() {
   Fire(now, elapsed);
 }
 
-void TOmegaTimer::Poll() {
+void FrameClock::Poll() {
   if (lossyMode_) {
     if (windowTimerArmed_ && clock_.now() >= lossyDue_) WindowTimer();
   } else {
@@ -155,7 +155,7 @@ void TOmegaTimer::Poll() {
   }
 }
 
-double TOmegaTimer::TimeUntilNextTick() const {
+double FrameClock::TimeUntilNextTick() const {
   if (!enabled_ || !onTimer_) return -1.0;
   const std::int64_t now = clock_.now();
   std::int64_t remaining;

@@ -9,16 +9,16 @@
 
 namespace velmora {
 
-class TOmegaScreen;
+class Screen;
 
-class TOmegaPrimitives {
+class Primitives {
  public:
   static constexpr int kStoreRecords = 1001;
 
-  explicit TOmegaPrimitives(TOmegaScreen* screen = nullptr) : OmegaScreen(screen) {}
+  explicit Primitives(Screen* screen = nullptr) : Target(screen) {}
 
   bool Filled = true;
-  TOmegaScreen* OmegaScreen = nullptr;
+  Screen* Target = nullptr;  // the screen the shapes go to
 
   void Quad(std::uint32_t color1, std::uint32_t color2, std::uint32_t color3, std::uint32_t color4, float x1,
             float y1, float x2, float y2, float x3, float y3, float x4, float y4);
@@ -29,10 +29,10 @@ class TOmegaPrimitives {
   void Arc(std::uint32_t color, bool closed, float x, float y, float radius, float startAngle, float endAngle);
 
   // The store as the last call left it (before the screen transform).
-  const TVertex* Store() const { return store_.data(); }
+  const Vertex* Store() const { return store_.data(); }
 
  private:
-  std::array<TVertex, kStoreRecords> store_{};
+  std::array<Vertex, kStoreRecords> store_{};
 };
 
 }  // namespace velmora

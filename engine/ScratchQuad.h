@@ -6,25 +6,25 @@
 
 namespace velmora {
 
-class TOmegaScreen;
+class Screen;
 
 struct TexCoord {
   float u = 0, v = 0;
 };
 
-class TOmegaRenderer {
+class ScratchQuad {
  public:
   // Binds to the screen and resets to a white, unmirrored quad (0,0)-(100,100).
-  void Bind(TOmegaScreen* screen);
+  void Bind(Screen* screen);
   void Unbind();
-  TOmegaScreen* Screen() const { return screen_; }
+  Screen* BoundScreen() const { return screen_; }
 
   bool MirrorX = false, MirrorY = false;
   TexCoord T[4];
-  TVertex V[4];
+  Vertex V[4];
 
  private:
-  TOmegaScreen* screen_ = nullptr;
+  Screen* screen_ = nullptr;
 };
 
 }  // namespace velmora

@@ -1,7 +1,7 @@
 // Render screen: device start-up and reset, the frame bracket, rectangle
 // clears, blend modes and the vertex submission with the global colour and
 // transform.
-#include "engine/OmegaScreen.h"
+#include "engine/Screen.h"
 
 #include <algorithm>
 #include <clocale>
@@ -9,9 +9,8 @@
 #include <numbers>
 
 #include "engine/MessageBox.h"
-#include "engine/OmegaBitmapFont.h"
-#include "engine/OmegaFont.h"
-#include "engine/OmegaImageList.h"
+#include "engine/Font.h"
+#include "engine/PictureList.h"
 
 namespace velmora {
 
@@ -32,40 +31,39 @@ std::uint32_t ColorToARGBAlpha(std::int32_t color, std::uint8_t alpha) {
   return (std::uint32_t{alpha} << 24) | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-TOmegaScreen::TOmegaScreen(RenderDevice* device) : device_(device) {
+Screen::Screen(RenderDevice* device) : device_(device) {
   // Every number the program prints or parses uses a decimal point.
   std::setlocale(LC_NUMERIC, "C");
 }
 
-TOmegaScreen::~TOmegaScreen() {
+Screen::~Screen() {
   if (device_ && initialized_) device_->ShowCursor(true);
   Finalize();
   if (OnDestroy) OnDestroy();
   for (auto* list : imageLists_) list->screen_ = nullptr;
   for (auto* font : fonts_) font->screen_ = nullptr;
-  for (auto* font : bitmapFonts_) font->screen_ = nullptr;
 }
 
-void TOmegaScreen::RepackColor() { color_ = MakeColor(red_, green_, blue_, alpha_); }
-void TOmegaScreen::SetRed(std::uint8_t v) { red_ = v; RepackColor(); }
-void TOmegaScreen::SetGreen(std::uint8_t v) { green_ = v; RepackColor(); }
-void TOmegaScreen::SetBlue(std::uint8_t v) { blue_ = v; RepackColor(); }
-void TOmegaScreen::SetAlpha(std::uint8_t v) { alpha_ = v; RepackColor(); }
+void Screen::RepackColor() { color_ = MakeColor(red_, green_, blue_, alpha_); }
+void Screen::SetRed(std::uint8_t v) { red_ = v; RepackColor(); }
+void Screen::SetGreen(std::uint8_t v) { green_ = v; RepackColor(); }
+void Screen::SetBlue(std::uint8_t v) { blue_ = v; RepackColor(); }
+void Screen::SetAlpha(std::uint8_t v) { alpha_ = v; RepackColor(); }
 
-void TOmegaScreen::Setbpp(int value) { bpp_ = value == 32 ? 32 : 16; }
+void Screen::Setbpp(int value) { bpp_ = value == 32 ? 32 : 16; }
 
-void TOmegaScreen::SetFrequency(unsigned hz) {
+void Screen::SetFrequency(unsigned hz) {
   static constexpr unsigned kRates[] = {56, 60, 70, 72, 75, 85, 90, 100, 120, 140, 144, 150, 160, 170, 200, 240};
   frequency_ = std::find(std::begin(kRates), std::end(kRates), hz) != std::end(kRates) ? hz : 0;
 }
 
-void TOmegaScreen::SetWindow(RenderDevice* device) {
+void Screen::SetWindow(RenderDevice* device) {
   if (device == device_) return;
   if (initialized_) Finalize();
   device_ = device;
 }
 
-bool TOmegaScreen::IsStandardMode(int width, int height) {
+bool Screen::IsStandardMode(int width, int height) {
   static constexpr int kModes[][2] = {{800, 600}, {640, 400}, {640, 480}, {1024, 768},
                                       {320, 200}, {320, 240}, {1280, 1024}};
   for (const auto& m : kModes)
@@ -73,7 +71,7 @@ bool TOmegaScreen::IsStandardMode(int width, int height) {
   return false;
 }
 
-DeviceParams TOmegaScreen::BuildParams() {
+DeviceParams Screen::BuildParams() {
   DeviceParams p;
   p.width = Width;
   p.height = Height;
@@ -85,11 +83,11 @@ DeviceParams TOmegaScreen::BuildParams() {
     p.height = 600;
   }
   p.vsync = FullScreen && VSYNC;  // presentation in a window never waits
-  p.software = RenderMode != TRenderMode::rmHardware;
+  p.software = Mode != RenderMode::Hardware;
   return p;
 }
 
-void TOmegaScreen::SetDefaultStates() {
+void Screen::SetDefaultStates() {
   blendMode_ = 0;
   BlendFactors(0, src_, dst_);
   device_->SetBlend(src_, dst_);
@@ -98,7 +96,7 @@ void TOmegaScreen::SetDefaultStates() {
   device_->BindTexture(0);
 }
 
-int TOmegaScreen::Initialize() {
+int Screen::Initialize() {
   if (!device_) {
     FatalError(kMsgNoDirect3D);
     return 1;
@@ -107,11 +105,11 @@ int TOmegaScreen::Initialize() {
   params_ = BuildParams();
   DeviceStatus status = device_->Open(params_);
   if (status != DeviceStatus::Ok) {
-    if (RenderMode != TRenderMode::rmHardware) {
+    if (Mode != RenderMode::Hardware) {
       FatalError(kMsgNoDevice);
       return 1;
     }
-    RenderMode = TRenderMode::rmSoftware;
+    Mode = RenderMode::Software;
     params_.software = true;
     status = device_->Open(params_);
     if (status != DeviceStatus::Ok) {
@@ -123,14 +121,14 @@ int TOmegaScreen::Initialize() {
   initialized_ = true;
   deviceReady_ = true;
   SetDefaultStates();
-  buffer_.assign(kVertexBufferRecords, TVertex{});
+  buffer_.assign(kVertexBufferRecords, Vertex{});
   haveBuffer_ = true;
   InitComponents();
   if (OnInit) OnInit();
   return 0;
 }
 
-void TOmegaScreen::Finalize() {
+void Screen::Finalize() {
   const bool hadDevice = initialized_ || deviceReady_;
   initialized_ = false;
   deviceReady_ = false;
@@ -146,19 +144,19 @@ void TOmegaScreen::Finalize() {
   device_->Close();
 }
 
-void TOmegaScreen::FatalError(std::string_view message) {
+void Screen::FatalError(std::string_view message) {
   if (device_) device_->ShowCursor(true);
   ShowMessageBox("Error", message, BoxIcon::Error);
   ShowMessageBox("Error", kMsgWillExit, BoxIcon::Error);
   RequestExit(1);
 }
 
-void TOmegaScreen::Clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha) {
+void Screen::Clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha) {
   if (!device_ || !deviceReady_) return;
   device_->Clear(MakeColor(red, green, blue, alpha));
 }
 
-void TOmegaScreen::BeginScene() {
+void Screen::BeginScene() {
   if (!device_) return;
   switch (device_->CooperativeLevel()) {
     case DeviceState::Lost:
@@ -175,18 +173,18 @@ void TOmegaScreen::BeginScene() {
   }
 }
 
-void TOmegaScreen::SetTextureFilter(bool linear) {
+void Screen::SetTextureFilter(bool linear) {
   linearFilter_ = linear;
   if (device_ && deviceReady_) device_->SetTextureFilter(linear);
 }
 
-void TOmegaScreen::EndScene() {
+void Screen::EndScene() {
   if (!inScene_) return;
   inScene_ = false;
   device_->EndScene();
 }
 
-int TOmegaScreen::ResetDevice() {
+int Screen::ResetDevice() {
   if (!device_) return 1;
   inScene_ = false;
   const bool texturesLost = device_->ResetLosesTextures();
@@ -198,7 +196,7 @@ int TOmegaScreen::ResetDevice() {
   const DeviceStatus status = device_->Reset(params_);
   if (status != DeviceStatus::Ok) return static_cast<int>(status);
   device_->ShowCursor(ShowMouseCursor);
-  if (buffer_.size() != static_cast<std::size_t>(kVertexBufferRecords)) buffer_.assign(kVertexBufferRecords, TVertex{});
+  if (buffer_.size() != static_cast<std::size_t>(kVertexBufferRecords)) buffer_.assign(kVertexBufferRecords, Vertex{});
   haveBuffer_ = true;
   // The states the frame was using before the reset.
   device_->SetBlend(src_, dst_);
@@ -208,7 +206,7 @@ int TOmegaScreen::ResetDevice() {
   return 0;
 }
 
-void TOmegaScreen::DrawRect(int x1, int y1, int x2, int y2, bool filled, int thickness, std::uint8_t red,
+void Screen::DrawRect(int x1, int y1, int x2, int y2, bool filled, int thickness, std::uint8_t red,
                             std::uint8_t green, std::uint8_t blue) {
   if (!device_ || !deviceReady_) return;
   const std::uint32_t color = MakeColor(red, green, blue, 255);
@@ -231,7 +229,7 @@ void TOmegaScreen::DrawRect(int x1, int y1, int x2, int y2, bool filled, int thi
   device_->ClearRect({right + t, top, right, bottom}, color);
 }
 
-void TOmegaScreen::BlendFactors(int mode, BlendFactor& src, BlendFactor& dst) {
+void Screen::BlendFactors(int mode, BlendFactor& src, BlendFactor& dst) {
   using B = BlendFactor;
   switch (mode) {
     case 1: src = B::One; dst = B::One; break;
@@ -251,14 +249,14 @@ void TOmegaScreen::BlendFactors(int mode, BlendFactor& src, BlendFactor& dst) {
   }
 }
 
-void TOmegaScreen::SetBlendMode(int mode) {
+void Screen::SetBlendMode(int mode) {
   if (mode == -1 || mode == blendMode_) return;
   BlendFactors(mode, src_, dst_);
   if (device_ && deviceReady_) device_->SetBlend(src_, dst_);
   blendMode_ = mode;
 }
 
-bool TOmegaScreen::SubmitVertices(TVertex* vertices, int count) {
+bool Screen::SubmitVertices(Vertex* vertices, int count) {
   if (!device_ || !haveBuffer_ || count < 0 || count > kVertexBufferRecords) return false;
   const std::uint32_t sa = color_ >> 24, sr = (color_ >> 16) & 0xFFu, sg = (color_ >> 8) & 0xFFu,
                       sb = color_ & 0xFFu;
@@ -266,7 +264,7 @@ bool TOmegaScreen::SubmitVertices(TVertex* vertices, int count) {
   const double c = std::cos(theta), s = std::sin(theta);
   const double cx = CenterX, cy = CenterY, sx = ScaleX, sy = ScaleY;
   for (int i = 0; i < count; ++i) {
-    TVertex& v = vertices[i];
+    Vertex& v = vertices[i];
     const std::uint32_t a = ((v.color >> 24) * sa) >> 8, r = (((v.color >> 16) & 0xFFu) * sr) >> 8,
                         g = (((v.color >> 8) & 0xFFu) * sg) >> 8, b = ((v.color & 0xFFu) * sb) >> 8;
     v.color = (a << 24) | (r << 16) | (g << 8) | b;
@@ -278,11 +276,11 @@ bool TOmegaScreen::SubmitVertices(TVertex* vertices, int count) {
   return true;
 }
 
-void TOmegaScreen::DrawPrimitive(TPrimitiveType type, int startVertex, int primitiveCount) {
+void Screen::DrawPrimitive(PrimitiveType type, int startVertex, int primitiveCount) {
   if (!inScene_ || !haveBuffer_ || primitiveCount <= 0 || startVertex < 0) return;
-  const int count = type == TPrimitiveType::TriangleFan ? primitiveCount + 2 : primitiveCount + 1;
+  const int count = type == PrimitiveType::TriangleFan ? primitiveCount + 2 : primitiveCount + 1;
   if (startVertex + count > kVertexBufferRecords) return;
-  if (type == TPrimitiveType::TriangleFan)
+  if (type == PrimitiveType::TriangleFan)
     device_->DrawFan(buffer_.data() + startVertex, count);
   else
     device_->DrawLineStrip(buffer_.data() + startVertex, count);
@@ -299,27 +297,23 @@ void RemoveAll(std::vector<T*>& v, T* p) {
 }
 }  // namespace
 
-void TOmegaScreen::Register(TOmegaImageList* list) { AddOnce(imageLists_, list); }
-void TOmegaScreen::Register(TOmegaFont* font) { AddOnce(fonts_, font); }
-void TOmegaScreen::Register(TOmegaBitmapFont* font) { AddOnce(bitmapFonts_, font); }
-void TOmegaScreen::Unregister(TOmegaImageList* list) { RemoveAll(imageLists_, list); }
-void TOmegaScreen::Unregister(TOmegaFont* font) { RemoveAll(fonts_, font); }
-void TOmegaScreen::Unregister(TOmegaBitmapFont* font) { RemoveAll(bitmapFonts_, font); }
+void Screen::Register(PictureList* list) { AddOnce(imageLists_, list); }
+void Screen::Register(Font* font) { AddOnce(fonts_, font); }
+void Screen::Unregister(PictureList* list) { RemoveAll(imageLists_, list); }
+void Screen::Unregister(Font* font) { RemoveAll(fonts_, font); }
 
-void TOmegaScreen::InitComponents() {
+void Screen::InitComponents() {
   if (!device_) return;
   device_->BindTexture(0);
   for (auto* list : imageLists_) list->LoadTextures();
   for (auto* font : fonts_) font->InitDeviceFont();
-  for (auto* font : bitmapFonts_) font->Init();
 }
 
-void TOmegaScreen::ReleaseComponents(bool releaseTextures) {
+void Screen::ReleaseComponents(bool releaseTextures) {
   if (!device_) return;
   device_->BindTexture(0);
   for (auto* font : fonts_) font->ReleaseDeviceFont();
   for (auto* list : imageLists_) list->ReleaseTextures(releaseTextures);
-  for (auto* font : bitmapFonts_) font->Release();
 }
 
 }  // namespace velmora
