@@ -107,6 +107,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   // What a frame reads and telemetry writes, and the reporting of errors.
   FlightData flight;
   RunStats stats;
+  stats.SetTargetFps(options.fps);
   ErrorReporter reporter(title, options.headless ? ErrorReporter::ShowBox() : [&platform](std::string_view c,
                                                                                         std::string_view t) {
     platform.ShowErrorBox(c, t);
@@ -172,7 +173,7 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
-                LoopOptions{options.frames, options.screenshot, options.screenshotInterval}, gStop);
+                LoopOptions{options.frames, options.screenshot, options.screenshotInterval, options.fps}, gStop);
   BrowserFrames browserFrames(web.get());
   if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();

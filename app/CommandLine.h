@@ -18,6 +18,7 @@ std::string_view RendererName(Renderer renderer);
 
 struct Options {
   bool headless = false;
+  int fps = 30;                          // frames a second: 30 or 60
   std::optional<long> frames;            // quit after N frames
   std::string screenshot;                // PNG of the back buffer
   double screenshotInterval = 0;         // seconds; 0 = only after the last frame
