@@ -23,6 +23,10 @@
 #include "link/Recording.h"
 #include "link/RecordingFile.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace velmora {
 namespace {
 
@@ -99,6 +103,14 @@ class BrowserFrames : public FrameObserver {
 void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
+#if defined(__GLIBC__)
+  // Start-up decodes three dozen pictures through large temporary buffers.
+  // Taken from fresh mappings, each one's pages are faulted in and zeroed
+  // anew, a quarter of start-up; kept in the heap, the next picture reuses
+  // them. What start-up leaves free is given back before the first frame.
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
   // The desktop: video, the hidden window, its drawing device.
   SdlPlatform platform(
       PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender, options.fullscreen});
@@ -158,6 +170,9 @@ int RunDisplay(const Options& options, const std::string& title) {
                              listeners->TcpActive() ? listeners->TcpPort() : 0)
                    .c_str());
   display.Start(transport);
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
   platform.ShowWindow();
   if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
   if (!options.feed.empty()) {
