@@ -11,7 +11,8 @@
 # protection is branch protection on arm64). Fortification needs the
 # optimiser, so an unoptimised Debug build goes without it. Windows programs
 # get what PE files know instead: address-space randomisation with high
-# entropy and no execution from data pages, plus the stack protector.
+# entropy and no execution from data pages, plus the stack protector and
+# fortified calls (MinGW's, through its stack-check library).
 option(VELMORA_HARDEN "Build with the distribution's hardening flags" ON)
 
 include(CheckCXXCompilerFlag)
@@ -56,7 +57,7 @@ function(velmora_harden)
   # The built-in list; a flag dpkg-buildflags already gave (at any level)
   # is not added twice.
   if(WIN32)
-    set(wanted_compile -fstack-protector-strong)
+    set(wanted_compile -fstack-protector-strong -D_FORTIFY_SOURCE=2)
     set(wanted_link -Wl,--dynamicbase -Wl,--nxcompat -Wl,--high-entropy-va)
   else()
     set(wanted_compile -fstack-protector-strong -D_FORTIFY_SOURCE=2 -fstack-clash-protection)
