@@ -134,7 +134,7 @@ std::chrono::microseconds MainLoop::TimeToWait(double secondsRunning) {
   const double wait = display_.FrameTimer().TimeUntilNextTick();
   auto us = wait < 0 ? std::chrono::microseconds(100000)
                      : std::chrono::microseconds(static_cast<std::int64_t>(std::ceil(wait * 1e6)));
-  if (options_.screenshotInterval > 0)
+  if (options_.screenshotInterval > 0 && frames_ > 0)
     us = std::min(us, std::chrono::microseconds(
                           std::max<std::int64_t>(1000, static_cast<std::int64_t>((nextShot_ - secondsRunning) * 1e6))));
   return us;
@@ -164,7 +164,9 @@ void MainLoop::Run() {
     if (quit || stop_) break;
     ServeTelemetry();
     Tick();
-    if (options_.screenshotInterval > 0 && seconds() >= nextShot_) {
+    // Pictures only once a frame has been drawn: before it the back buffer
+    // holds nothing worth writing.
+    if (options_.screenshotInterval > 0 && frames_ > 0 && seconds() >= nextShot_) {
       if (!platform_.SaveScreenshot(options_.screenshot))
         std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options_.screenshot.c_str());
       nextShot_ += options_.screenshotInterval;
