@@ -163,6 +163,8 @@ int RunDisplay(const Options& options, const std::string& title) {
                  static_cast<std::uint16_t>(web ? web->Port() : 0)};
   std::fprintf(stderr, "%s; send to %s\n", ListeningLine(transport, link.udpPort, link.tcpPort).c_str(),
                SendToText(link, 8).c_str());
+  if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
+    std::fprintf(stderr, "velmora: on a tablet, open %s (F3 shows it as a QR code)\n", url.c_str());
   display.Start(transport);
   Glass glass(display.RenderScreen(), input.Status(), std::move(link), std::chrono::steady_clock::now());
   glass.Start();

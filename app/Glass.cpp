@@ -198,10 +198,9 @@ void Glass::DrawBand(Clock::time_point now) {
 }
 
 void Glass::DrawQrCode(int left, int top, int scale) {
-  const int quiet = 4 * scale;  // the light margin a reader needs
-  const int side = qr_->size * scale + 2 * quiet;
+  // The link page's white is the light margin a reader needs around the code.
+  const int quiet = 4 * scale;
   shapes_.Filled = true;
-  shapes_.Rectangle(kWhite, left, top, side, side);
   // One rectangle per run of dark modules in a row.
   for (int y = 0; y < qr_->size; ++y) {
     for (int x = 0; x < qr_->size;) {
@@ -232,10 +231,10 @@ void Glass::DrawLinkPage(Clock::time_point now) {
   row("Listening on", ListeningText(setup_) + (setup_.transport.empty() ? "" : ", config '" + setup_.transport + "'"));
   row("Send to", SendToText(setup_, 3));
   char line[96];
-  std::snprintf(line, sizeof line, "%llu, %.0f per second now", static_cast<unsigned long long>(status_.applied),
+  std::snprintf(line, sizeof line, "%llu in all, %.0f per second now", static_cast<unsigned long long>(status_.applied),
                 appliedRate_);
   row("Applied", line);
-  std::snprintf(line, sizeof line, "%llu, %.0f per second now", static_cast<unsigned long long>(status_.rejected),
+  std::snprintf(line, sizeof line, "%llu in all, %.0f per second now", static_cast<unsigned long long>(status_.rejected),
                 rejectedRate_);
   row("Rejected", line, status_.rejected ? kErrorInk : kInk);
   const bool silent = SilenceAt(now - status_.lastApplied.value_or(started_)) != Silence::None;

@@ -167,8 +167,8 @@ TEST_F(GlassOnDisplay, LinkPageCountsPerSecondListsErrorsNewestFirstAndCarriesTh
   status.errorCount = 3;
   now = start + 2s;
   const auto texts = GlassTexts();
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "90, 45 per second now"), texts.end());
-  EXPECT_NE(std::find(texts.begin(), texts.end(), "30, 15 per second now"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "90 in all, 45 per second now"), texts.end());
+  EXPECT_NE(std::find(texts.begin(), texts.end(), "30 in all, 15 per second now"), texts.end());
   const auto at = [&](const char* t) { return std::find(texts.begin(), texts.end(), t) - texts.begin(); };
   EXPECT_LT(at("new"), at("middle"));
   EXPECT_LT(at("middle"), at("old"));
