@@ -172,7 +172,9 @@ void MainLoop::Run() {
     if (options_.screenshotInterval > 0 && frames_ > 0 && seconds() >= nextShot_) {
       if (!platform_.SaveScreenshot(options_.screenshot))
         std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options_.screenshot.c_str());
+      // Pictures missed meanwhile (a slow start, a slow disk) are not made up.
       nextShot_ += options_.screenshotInterval;
+      if (const double now = seconds(); nextShot_ <= now) nextShot_ = now + options_.screenshotInterval;
     }
     if (options_.frames && frames_ >= *options_.frames) break;
     if (TerminateRequested()) break;
