@@ -100,8 +100,8 @@ void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
   // The desktop: video, the hidden window, its drawing device.
-  SdlPlatform platform(
-      PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender, options.fullscreen});
+  SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender,
+                                       options.fullscreen, options.topmost, options.monitor.value_or(-1)});
   if (!platform.Start(ProgramCaption())) return 1;
 
   // What a frame reads and telemetry writes, and the reporting of errors.
@@ -146,7 +146,12 @@ int RunDisplay(const Options& options, const std::string& title) {
   Display display(platform.Window(), platform.Decoder(), flight);
   // --transport overrides config.txt's fifth line for this run (and is kept
   // at close like any choice).
-  std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  const std::optional<WindowConfig> saved = ReadConfigFile("config.txt");
+  // --rotate likewise overrides the sixth line; a file without one stays
+  // five lines unless the picture is turned.
+  const std::optional<int> rotation = options.rotate ? options.rotate : saved ? saved->rotation : std::nullopt;
+  platform.SetRotation(rotation.value_or(0));
+  std::string transport = display.RestoreWindow(saved);
   if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
@@ -180,8 +185,9 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Close: config.txt first, then the last picture and the figures.
   // A full-screen run keeps the window's saved place and width.
-  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error))
-    PrintProblem(error);
+  WindowConfig closing = display.CurrentWindowConfig();
+  closing.rotation = rotation;
+  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", closing, &error)) PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());

@@ -389,4 +389,48 @@ bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows b
   return true;
 }
 
+bool IsSideways(int degrees) { return degrees == 90 || degrees == 270; }
+
+void TurnPoint(int degrees, int width, int height, int x, int y, int& tx, int& ty) {
+  switch (degrees) {
+    case 90: tx = height - 1 - y, ty = x; return;
+    case 180: tx = width - 1 - x, ty = height - 1 - y; return;
+    case 270: tx = y, ty = width - 1 - x; return;
+    default: tx = x, ty = y; return;
+  }
+}
+
+void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y) {
+  switch (degrees) {
+    case 90: x = ty, y = height - 1 - tx; return;
+    case 180: x = width - 1 - tx, y = height - 1 - ty; return;
+    case 270: x = width - 1 - ty, y = tx; return;
+    default: x = tx, y = ty; return;
+  }
+}
+
+bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees) {
+  const bool sideways = IsSideways(degrees);
+  if (dst.width != (sideways ? src.height : src.width) || dst.height != (sideways ? src.width : src.height))
+    return false;
+  // Sideways, a source row becomes a destination column: walk in tiles so
+  // both stay in the cache.
+  constexpr int kTile = 32;
+  for (int y0 = 0; y0 < src.height; y0 += kTile) {
+    const int y1 = std::min(src.height, y0 + kTile);
+    for (int x0 = 0; x0 < src.width; x0 += kTile) {
+      const int x1 = std::min(src.width, x0 + kTile);
+      for (int y = y0; y < y1; ++y) {
+        const std::uint32_t* row = src.pixels + static_cast<std::ptrdiff_t>(y) * src.pitch;
+        for (int x = x0; x < x1; ++x) {
+          int tx = 0, ty = 0;
+          TurnPoint(degrees, src.width, src.height, x, y, tx, ty);
+          dst.pixels[static_cast<std::ptrdiff_t>(ty) * dst.pitch + tx] = row[x];
+        }
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace velmora

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <utility>
 
 namespace velmora {
 
@@ -60,6 +61,11 @@ struct SdlRenderDevice::Impl {
   // present.
   SDL_Surface* back = nullptr;
   SDL_Surface* presentScaled = nullptr;
+  // A turned picture: degrees clockwise, the turned copy the direct present
+  // scales from, and the unturned pixels a read turns.
+  int rotation = 0;
+  SDL_Surface* turned = nullptr;
+  std::vector<std::uint32_t> unturned;
   DeviceParams params;
   bool software = false;
   bool targetsReset = false, deviceReset = false;
@@ -112,6 +118,8 @@ struct SdlRenderDevice::Impl {
     back = nullptr;
     if (presentScaled) SDL_FreeSurface(presentScaled);
     presentScaled = nullptr;
+    if (turned) SDL_FreeSurface(turned);
+    turned = nullptr;
   }
 
   static PixelRows Rows(SDL_Surface* s) {
@@ -120,9 +128,9 @@ struct SdlRenderDevice::Impl {
 
   // SDL's own stretch, through a kept buffer in the back buffer's format
   // when the window's differs.
-  void StretchThroughSdl(SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
-    if (back->format->format == win->format->format) {
-      SDL_SoftStretchLinear(back, &src, win, &dst);
+  void StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
+    if (from->format->format == win->format->format) {
+      SDL_SoftStretchLinear(from, &src, win, &dst);
       return;
     }
     if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
@@ -130,11 +138,11 @@ struct SdlRenderDevice::Impl {
       presentScaled = nullptr;
     }
     if (!presentScaled) {
-      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, back->format->format);
+      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, from->format->format);
       if (!presentScaled) return;
       SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
     }
-    SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
+    SDL_SoftStretchLinear(from, &src, presentScaled, nullptr);
     SDL_Rect whole{0, 0, dst.w, dst.h};
     SDL_LowerBlit(presentScaled, &whole, win, &dst);
   }
@@ -142,25 +150,61 @@ struct SdlRenderDevice::Impl {
   // The back buffer into the window surface as SDL's software renderer
   // copies a linearly filtered target texture: a plain copy at the same
   // size, else a linear stretch, replacing every pixel.
+  // A turned picture is turned into a kept surface first and presented
+  // from there.
   void Present() {
     SDL_Surface* win = SDL_GetWindowSurface(window);
     if (!win) return;
-    SDL_Rect src{0, 0, back->w, back->h};
+    SDL_Surface* from = Turned();
+    if (!from) return;
+    SDL_Rect src{0, 0, from->w, from->h};
     SDL_Rect dst{0, 0, win->w, win->h};
-    SDL_SetSurfaceBlendMode(back, SDL_BLENDMODE_NONE);
+    SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
     if (src.w == dst.w && src.h == dst.h) {
-      SDL_BlitSurface(back, &src, win, &dst);
+      SDL_BlitSurface(from, &src, win, &dst);
     } else {
       SDL_SetSurfaceRLE(win, 0);
       // The usual window has the buffer's width: only rows to mix, and into
       // a window without alpha (XRGB) the conversion SDL runs afterwards,
       // masking alpha away, comes in the same pass.
       const Uint32 format = win->format->format;
-      const bool direct = !SDL_MUSTLOCK(win) && (format == back->format->format || format == SDL_PIXELFORMAT_RGB888);
-      if (!direct || !StretchRowsLinear(Rows(back), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
-        StretchThroughSdl(win, src, dst);
+      const bool direct = !SDL_MUSTLOCK(win) && (format == from->format->format || format == SDL_PIXELFORMAT_RGB888);
+      if (!direct || !StretchRowsLinear(Rows(from), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
+        StretchThroughSdl(from, win, src, dst);
     }
     SDL_UpdateWindowSurface(window);
+  }
+
+  // The back buffer as presented: itself, or turned into the kept surface.
+  SDL_Surface* Turned() {
+    if (rotation == 0) return back;
+    const bool sideways = IsSideways(rotation);
+    const int w = sideways ? back->h : back->w, h = sideways ? back->w : back->h;
+    if (turned && (turned->w != w || turned->h != h)) {
+      SDL_FreeSurface(turned);
+      turned = nullptr;
+    }
+    if (!turned) turned = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, back->format->format);
+    if (!turned) return nullptr;
+    TurnPixels(Rows(back), Rows(turned), rotation);
+    return turned;
+  }
+
+  // The renderer's present of the target texture, turned about the window's
+  // centre so that it fills the window.
+  void CopyTargetTurned() {
+    int ow = 0, oh = 0;
+    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return;
+    SDL_FRect dst{0, 0, static_cast<float>(ow), static_cast<float>(oh)};
+    if (IsSideways(rotation)) {
+      // The unturned rectangle whose quarter-turn about the centre covers
+      // the window exactly.
+      dst = SDL_FRect{static_cast<float>(ow - oh) / 2.0f, static_cast<float>(oh - ow) / 2.0f,
+                      static_cast<float>(oh), static_cast<float>(ow)};
+    }
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    SDL_RenderCopyExF(renderer, target, nullptr, &dst, static_cast<double>(rotation), nullptr, SDL_FLIP_NONE);
   }
 
   // A textured quad of one white colour under ordinary blending, blended
@@ -342,7 +386,10 @@ void SdlRenderDevice::EndScene() {
   // Present: the back buffer stretched over the window's client area. The
   // copy replaces every window pixel (no blending), so no clear before it.
   SDL_SetRenderTarget(d.renderer, nullptr);
-  SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
+  if (d.rotation == 0)
+    SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
+  else
+    d.CopyTargetTurned();
   SDL_RenderPresent(d.renderer);
   SDL_SetRenderTarget(d.renderer, d.target);
 }
@@ -464,25 +511,36 @@ void SdlRenderDevice::DrawText(FontId font, int x, int y, std::string_view utf8,
 
 void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
+void SdlRenderDevice::SetRotation(int degrees) { impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0; }
+int SdlRenderDevice::Rotation() const { return impl_->rotation; }
+
 bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
   Impl& d = *impl_;
   if (!d.renderer || (!d.target && !d.back)) return false;
-  width = d.params.width;
-  height = d.params.height;
-  argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  const int w = d.params.width, h = d.params.height;
+  const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  // Unturned, straight into argb; turned, through a kept buffer.
+  std::vector<std::uint32_t>& out = d.rotation == 0 ? argb : d.unturned;
+  out.resize(count);
   if (d.back) {
     SDL_RenderFlush(d.renderer);
-    for (int y = 0; y < height; ++y)
-      std::memcpy(argb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
+    for (int y = 0; y < h; ++y)
+      std::memcpy(out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w),
                   static_cast<const Uint8*>(d.back->pixels) + static_cast<std::ptrdiff_t>(y) * d.back->pitch,
-                  static_cast<std::size_t>(width) * 4);
-    return true;
+                  static_cast<std::size_t>(w) * 4);
+  } else {
+    SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
+    SDL_SetRenderTarget(d.renderer, d.target);
+    const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), w * 4);
+    SDL_SetRenderTarget(d.renderer, previous);
+    if (rc != 0) return false;
   }
-  SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
-  SDL_SetRenderTarget(d.renderer, d.target);
-  const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4);
-  SDL_SetRenderTarget(d.renderer, previous);
-  return rc == 0;
+  width = w;
+  height = h;
+  if (d.rotation == 0) return true;
+  if (IsSideways(d.rotation)) std::swap(width, height);
+  argb.resize(count);
+  return TurnPixels(PixelRows{d.unturned.data(), w, h, w}, PixelRows{argb.data(), width, height, width}, d.rotation);
 }
 
 bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
