@@ -1,0 +1,166 @@
+// Panels mounted sideways or upside down. The picture a turned display
+// presents into its window, and the one it reads back for screenshots and
+// the browser view, equal the upright frame turned by SDL's own renderer,
+// pixel for pixel, on both software present paths. Clicks on the turned
+// bezel buttons select their pages.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "app/SdlPlatform.h"
+#include "app/SdlWindowHost.h"
+#include "assets/BezelButtons.h"
+#include "engine/SdlImageDecoder.h"
+#include "engine/SdlRenderDevice.h"
+#include "support/FakeWindow.h"
+
+namespace velmora {
+namespace {
+
+constexpr int kW = 1024, kH = 650;
+constexpr int kTurns[] = {90, 180, 270};
+
+bool Sideways(int turn) { return turn == 90 || turn == 270; }
+
+// The window's pixels as 0x00RRGGBB.
+std::vector<std::uint32_t> WindowPixels(SDL_Window* window) {
+  SDL_Surface* s = SDL_ConvertSurfaceFormat(SDL_GetWindowSurface(window), SDL_PIXELFORMAT_ARGB8888, 0);
+  std::vector<std::uint32_t> out;
+  if (!s) return out;
+  for (int y = 0; y < s->h; ++y)
+    for (int x = 0; x < s->w; ++x)
+      out.push_back(static_cast<const std::uint32_t*>(s->pixels)[y * s->pitch / 4 + x] & 0xFFFFFFu);
+  SDL_FreeSurface(s);
+  return out;
+}
+
+// The upright picture turned clockwise by SDL's renderer.
+std::vector<std::uint32_t> TurnedBySdl(const std::vector<std::uint32_t>& upright, int turn) {
+  const int tw = Sideways(turn) ? kH : kW, th = Sideways(turn) ? kW : kH;
+  std::vector<std::uint32_t> copy(upright);
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), kW, kH, 32, kW * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, tw, th, 32, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Renderer* r = SDL_CreateSoftwareRenderer(dst);
+  SDL_Texture* t = SDL_CreateTextureFromSurface(r, src);
+  SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
+  const SDL_Rect place{(tw - kW) / 2, (th - kH) / 2, kW, kH};
+  SDL_RenderCopyEx(r, t, nullptr, &place, turn, nullptr, SDL_FLIP_NONE);
+  SDL_RenderPresent(r);
+  std::vector<std::uint32_t> out;
+  for (int y = 0; y < th; ++y)
+    for (int x = 0; x < tw; ++x) out.push_back(static_cast<const std::uint32_t*>(dst->pixels)[y * tw + x] & 0xFFFFFFu);
+  SDL_DestroyTexture(t);
+  SDL_DestroyRenderer(r);
+  SDL_FreeSurface(dst);
+  SDL_FreeSurface(src);
+  return out;
+}
+
+// Index of the first pixel that differs, or -1.
+long FirstDifference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+  if (a.size() != b.size()) return 0;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return static_cast<long>(i);
+  return -1;
+}
+
+class TurnedPicture : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    window_ = SDL_CreateWindow("velmora", 0, 0, kW, kH, SDL_WINDOW_HIDDEN);
+    ASSERT_TRUE(window_) << SDL_GetError();
+    SdlDeviceOptions options{true, 256};
+    options.directBlits = GetParam();
+    device_ = std::make_unique<SdlRenderDevice>(window_, options);
+    display_ = std::make_unique<testing::StartedDisplay>(*device_, decoder_);
+    display_->flight.LoadFactor = 1;
+  }
+  void TearDown() override {
+    display_.reset();
+    device_.reset();
+    if (window_) SDL_DestroyWindow(window_);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  SDL_Window* window_ = nullptr;
+  SdlImageDecoder decoder_;
+  std::unique_ptr<SdlRenderDevice> device_;
+  std::unique_ptr<testing::StartedDisplay> display_;
+};
+
+TEST_P(TurnedPicture, WindowAndReadBackEqualTheUprightFrameTurned) {
+  for (int turn : kTurns) {
+    SCOPED_TRACE(turn);
+    SDL_SetWindowSize(window_, Sideways(turn) ? kH : kW, Sideways(turn) ? kW : kH);
+    device_->SetRotation(turn);
+    display_->display.DrawFrame();
+    const std::vector<std::uint32_t> presented = WindowPixels(window_);
+    std::vector<std::uint32_t> read, upright;
+    int w = 0, h = 0;
+    ASSERT_TRUE(device_->ReadPixels(read, w, h));
+    EXPECT_EQ(w, Sideways(turn) ? kH : kW);
+    EXPECT_EQ(h, Sideways(turn) ? kW : kH);
+    // The same frame upright: the turn applies where the picture leaves
+    // the back buffer, never inside it.
+    device_->SetRotation(0);
+    ASSERT_TRUE(device_->ReadPixels(upright, w, h));
+    ASSERT_EQ(w, kW);
+    const std::vector<std::uint32_t> want = TurnedBySdl(upright, turn);
+    EXPECT_EQ(FirstDifference(presented, want), -1) << "window";
+    for (auto& p : read) p &= 0xFFFFFFu;
+    EXPECT_EQ(FirstDifference(read, want), -1) << "read back";
+  }
+}
+
+// Direct blits into the device's own surface, and SDL's target texture.
+INSTANTIATE_TEST_SUITE_P(PresentPaths, TurnedPicture, ::testing::Bool());
+
+TEST(TurnedClicks, BezelButtonsSelectTheirPagesWhereverTheyTurnedTo) {
+  SdlPlatform platform(PlatformOptions{true});
+  ASSERT_TRUE(platform.Start("velmora"));
+  SDL_Window* window = nullptr;
+  for (Uint32 id = 1; id < 16 && !window; ++id) window = SDL_GetWindowFromID(id);
+  ASSERT_TRUE(window);
+  for (int turn : {0, 90, 180, 270}) {
+    SCOPED_TRACE(turn);
+    platform.SetRotation(turn);
+    // The picture 1.5 times its size: the window is its turned shape.
+    platform.Window().SetOuterWidth(kW * 3 / 2);
+    platform.Window().SetOuterHeight(kH * 3 / 2);
+    int ww = 0, wh = 0;
+    SDL_GetWindowSize(window, &ww, &wh);
+    EXPECT_EQ(ww, Sideways(turn) ? kH * 3 / 2 : kW * 3 / 2);
+    for (const BezelButton& b : kPageButtons) {
+      // The button's centre, and where a clockwise turn takes it.
+      const double cx = b.x + b.w / 2.0, cy = b.y + b.h / 2.0;
+      double tx = cx, ty = cy;
+      if (turn == 90) tx = kH - cy, ty = cx;
+      if (turn == 180) tx = kW - cx, ty = kH - cy;
+      if (turn == 270) tx = cy, ty = kW - cx;
+      SDL_Event e{};
+      e.type = SDL_MOUSEBUTTONDOWN;
+      e.button.button = SDL_BUTTON_LEFT;
+      e.button.x = static_cast<int>(tx * 1.5);
+      e.button.y = static_cast<int>(ty * 1.5);
+      ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+      // SDL ends each round of polling with a marker: a click pushed after
+      // it comes in the next round.
+      InputEvent click{InputEvent::Quit};
+      bool got = false;
+      for (int round = 0; round < 3 && !got; ++round) got = platform.PollEvent(click);
+      ASSERT_TRUE(got);
+      ASSERT_EQ(click.kind, InputEvent::Click);
+      const BezelButton* hit = PageButtonAt(click.x, click.y);
+      ASSERT_TRUE(hit) << "click at " << click.x << ", " << click.y;
+      EXPECT_EQ(hit->page, b.page);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velmora
