@@ -151,6 +151,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   // five lines unless the picture is turned.
   const std::optional<int> rotation = options.rotate ? options.rotate : saved ? saved->rotation : std::nullopt;
   platform.SetRotation(rotation.value_or(0));
+  if (web) web->SetRotation(rotation.value_or(0));
   std::string transport = display.RestoreWindow(saved);
   if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
