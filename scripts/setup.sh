@@ -11,7 +11,7 @@ packages=(
   libfontconfig-dev fonts-liberation2
   libasio-dev libcairo2-dev
   libwebsocketpp-dev libturbojpeg0-dev chromium nodejs
-  xvfb x11-utils twm libgl1-mesa-dri
+  xvfb x11-utils twm xdotool libgl1-mesa-dri
   clang libclang-rt-14-dev
   lua5.4 lua-socket
 )
