@@ -45,7 +45,12 @@ bool SdlPlatform::Start(const std::string& caption) {
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "velmora: cannot start the video system: %s\n", SDL_GetError());
-    if (!options_.headless) std::fprintf(stderr, "velmora: without a display, run it with --headless\n");
+    const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver && SDL_strcasecmp(driver, "kmsdrm") == 0)
+      std::fprintf(stderr, "velmora: the console needs a graphics device (/dev/dri/card*) and a user in the video "
+                           "and render groups\n");
+    else if (!options_.headless)
+      std::fprintf(stderr, "velmora: without a display, run it with --headless\n");
     return false;
   }
   started_ = true;
