@@ -160,9 +160,11 @@ RenderDevice* SdlWindowHost::Device() { return &device_; }
 void SdlWindowHost::ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const {
   int w = 1, h = 1;
   SDL_GetWindowSize(window_, &w, &h);
-  // The window shows the turned picture stretched over it.
+  // The window shows the turned picture stretched over it, or over the box
+  // that keeps its shape.
   const int tw = Sideways() ? backHeight : backWidth, th = Sideways() ? backWidth : backHeight;
-  const int tx = w > 0 ? x * tw / w : x, ty = h > 0 ? y * th / h : y;
+  const IntBox box = PresentBox(tw, th, w, h);
+  const int tx = box.w > 0 ? (x - box.x) * tw / box.w : x, ty = box.h > 0 ? (y - box.y) * th / box.h : y;
   UnturnPoint(rotation_, backWidth, backHeight, tx, ty, bx, by);
 }
 

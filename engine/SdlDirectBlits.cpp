@@ -409,6 +409,18 @@ void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int
   }
 }
 
+IntBox PresentBox(int pw, int ph, int ww, int wh) {
+  const IntBox whole{0, 0, ww, wh};
+  if (pw <= 0 || ph <= 0 || ww <= 0 || wh <= 0 || (ph > pw) == (wh > ww)) return whole;
+  const long long across = static_cast<long long>(ww) * ph, down = static_cast<long long>(wh) * pw;
+  if (across <= down) {
+    const int h = static_cast<int>(across / pw);
+    return IntBox{0, (wh - h) / 2, ww, h};
+  }
+  const int w = static_cast<int>(down / ph);
+  return IntBox{(ww - w) / 2, 0, w, wh};
+}
+
 bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees) {
   const bool sideways = IsSideways(degrees);
   if (dst.width != (sideways ? src.height : src.width) || dst.height != (sideways ? src.width : src.height))

@@ -68,6 +68,11 @@ void TurnPoint(int degrees, int width, int height, int x, int y, int& tx, int& t
 // The pixel of the width x height picture that shows at (tx, ty) of the
 // turned one: the inverse of TurnPoint.
 void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y);
+// Where a picture of pw x ph goes in a window of ww x wh: stretched over all
+// of it, unless one is upright and the other lying (a sideways turn on a
+// full screen that stayed landscape): then as large as it fits, keeping its
+// shape, centred.
+IntBox PresentBox(int pw, int ph, int ww, int wh);
 // src turned into dst, which must have the turned size. False (nothing
 // written) when it does not.
 bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees);

@@ -158,9 +158,14 @@ struct SdlRenderDevice::Impl {
     SDL_Surface* from = Turned();
     if (!from) return;
     SDL_Rect src{0, 0, from->w, from->h};
-    SDL_Rect dst{0, 0, win->w, win->h};
+    const IntBox box = PresentBox(from->w, from->h, win->w, win->h);
+    SDL_Rect dst{box.x, box.y, box.w, box.h};
     SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
-    if (src.w == dst.w && src.h == dst.h) {
+    if (dst.w != win->w || dst.h != win->h) {
+      // Bars beside a picture that keeps its shape.
+      SDL_FillRect(win, nullptr, SDL_MapRGB(win->format, 0, 0, 0));
+      StretchThroughSdl(from, win, src, dst);
+    } else if (src.w == dst.w && src.h == dst.h) {
       SDL_BlitSurface(from, &src, win, &dst);
     } else {
       SDL_SetSurfaceRLE(win, 0);
@@ -190,21 +195,21 @@ struct SdlRenderDevice::Impl {
     return turned;
   }
 
-  // The renderer's present of the target texture, turned about the window's
-  // centre so that it fills the window.
-  void CopyTargetTurned() {
+  // Where the renderer's present puts the (turned) picture in the window;
+  // false when it covers the window unturned, as a plain copy does.
+  bool PresentRect(SDL_FRect& dst) {
     int ow = 0, oh = 0;
-    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return;
-    SDL_FRect dst{0, 0, static_cast<float>(ow), static_cast<float>(oh)};
-    if (IsSideways(rotation)) {
-      // The unturned rectangle whose quarter-turn about the centre covers
-      // the window exactly.
-      dst = SDL_FRect{static_cast<float>(ow - oh) / 2.0f, static_cast<float>(oh - ow) / 2.0f,
-                      static_cast<float>(oh), static_cast<float>(ow)};
-    }
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    SDL_RenderCopyExF(renderer, target, nullptr, &dst, static_cast<double>(rotation), nullptr, SDL_FLIP_NONE);
+    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return false;
+    const bool sideways = IsSideways(rotation);
+    const int pw = sideways ? params.height : params.width, ph = sideways ? params.width : params.height;
+    const IntBox box = PresentBox(pw, ph, ow, oh);
+    if (rotation == 0 && box.w == ow && box.h == oh) return false;
+    // The unturned rectangle whose turn about its centre covers the box.
+    const float cx = static_cast<float>(box.x) + static_cast<float>(box.w) / 2.0f;
+    const float cy = static_cast<float>(box.y) + static_cast<float>(box.h) / 2.0f;
+    const float w = static_cast<float>(sideways ? box.h : box.w), h = static_cast<float>(sideways ? box.w : box.h);
+    dst = SDL_FRect{cx - w / 2.0f, cy - h / 2.0f, w, h};
+    return true;
   }
 
   // A textured quad of one white colour under ordinary blending, blended
@@ -386,10 +391,14 @@ void SdlRenderDevice::EndScene() {
   // Present: the back buffer stretched over the window's client area. The
   // copy replaces every window pixel (no blending), so no clear before it.
   SDL_SetRenderTarget(d.renderer, nullptr);
-  if (d.rotation == 0)
+  if (SDL_FRect dst; d.PresentRect(dst)) {
+    // Turned, or in bars: the copy no longer covers every window pixel.
+    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(d.renderer);
+    SDL_RenderCopyExF(d.renderer, d.target, nullptr, &dst, static_cast<double>(d.rotation), nullptr, SDL_FLIP_NONE);
+  } else {
     SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
-  else
-    d.CopyTargetTurned();
+  }
   SDL_RenderPresent(d.renderer);
   SDL_SetRenderTarget(d.renderer, d.target);
 }

@@ -117,10 +117,27 @@ TEST_P(TurnedPicture, WindowAndReadBackEqualTheUprightFrameTurned) {
   }
 }
 
+// A full screen that stayed landscape under a sideways turn: the picture
+// keeps its shape between black bars (650 x 1024 fits 1024 x 650 as 412 x
+// 650 from x = 306), where the previous frame must not show through.
+TEST_P(TurnedPicture, SidewaysOnALandscapeScreenKeepsItsShapeBetweenBars) {
+  display_->display.DrawFrame();  // upright, over the whole window
+  device_->SetRotation(90);
+  display_->display.DrawFrame();
+  const std::vector<std::uint32_t> presented = WindowPixels(window_);
+  ASSERT_EQ(presented.size(), static_cast<std::size_t>(kW * kH));
+  auto at = [&](int x, int y) { return presented[static_cast<std::size_t>(y * kW + x)]; };
+  for (int y : {0, 325, 649})
+    for (int x : {0, 300, 305, 718, 723, 1023}) EXPECT_EQ(at(x, y), 0u) << x << ", " << y;
+  int lit = 0;
+  for (int x = 306; x < 718; ++x) lit += at(x, 325) != 0;
+  EXPECT_GT(lit, 400);
+}
+
 // Direct blits into the device's own surface, and SDL's target texture.
 INSTANTIATE_TEST_SUITE_P(PresentPaths, TurnedPicture, ::testing::Bool());
 
-TEST(TurnedClicks, BezelButtonsSelectTheirPagesWhereverTheyTurnedTo) {
+TEST(TurnedWindow, TakesTheTurnedShape) {
   SdlPlatform platform(PlatformOptions{true});
   ASSERT_TRUE(platform.Start("velmora"));
   SDL_Window* window = nullptr;
@@ -129,12 +146,39 @@ TEST(TurnedClicks, BezelButtonsSelectTheirPagesWhereverTheyTurnedTo) {
   for (int turn : {0, 90, 180, 270}) {
     SCOPED_TRACE(turn);
     platform.SetRotation(turn);
-    // The picture 1.5 times its size: the window is its turned shape.
-    platform.Window().SetOuterWidth(kW * 3 / 2);
-    platform.Window().SetOuterHeight(kH * 3 / 2);
+    // What the display asks: the picture's width, its height from the width.
+    platform.Window().SetOuterWidth(1200);
+    platform.Window().SetOuterHeight(750);
     int ww = 0, wh = 0;
     SDL_GetWindowSize(window, &ww, &wh);
-    EXPECT_EQ(ww, Sideways(turn) ? kH * 3 / 2 : kW * 3 / 2);
+    EXPECT_EQ(ww, Sideways(turn) ? 750 : 1200);
+    EXPECT_EQ(wh, Sideways(turn) ? 1200 : 750);
+    EXPECT_EQ(platform.Window().OuterWidth(), 1200);
+  }
+}
+
+TEST(TurnedClicks, BezelButtonsSelectTheirPagesWhereverTheyTurnedTo) {
+  SdlPlatform platform(PlatformOptions{true});
+  ASSERT_TRUE(platform.Start("velmora"));
+  SDL_Window* window = nullptr;
+  for (Uint32 id = 1; id < 16 && !window; ++id) window = SDL_GetWindowFromID(id);
+  ASSERT_TRUE(window);
+  // The window at 1.5 times the picture in its turned shape, or a screen
+  // that stayed landscape under a sideways turn: the picture in a box of its
+  // own shape (650 x 1024 fits 1600 x 1000 as 634 x 1000 from x = 483).
+  struct Case { int turn; int ww, wh; double bx, by, scale; } cases[] = {
+      {0, kW * 3 / 2, kH * 3 / 2, 0, 0, 1.5},
+      {90, kH * 3 / 2, kW * 3 / 2, 0, 0, 1.5},
+      {180, kW * 3 / 2, kH * 3 / 2, 0, 0, 1.5},
+      {270, kH * 3 / 2, kW * 3 / 2, 0, 0, 1.5},
+      {90, 1600, 1000, 483, 0, 1000.0 / kW},
+      {270, 1600, 1000, 483, 0, 1000.0 / kW},
+  };
+  for (const Case& c : cases) {
+    const int turn = c.turn;
+    SCOPED_TRACE(::testing::Message() << turn << " in " << c.ww << " x " << c.wh);
+    platform.SetRotation(turn);
+    SDL_SetWindowSize(window, c.ww, c.wh);
     for (const BezelButton& b : kPageButtons) {
       // The button's centre, and where a clockwise turn takes it.
       const double cx = b.x + b.w / 2.0, cy = b.y + b.h / 2.0;
@@ -145,8 +189,8 @@ TEST(TurnedClicks, BezelButtonsSelectTheirPagesWhereverTheyTurnedTo) {
       SDL_Event e{};
       e.type = SDL_MOUSEBUTTONDOWN;
       e.button.button = SDL_BUTTON_LEFT;
-      e.button.x = static_cast<int>(tx * 1.5);
-      e.button.y = static_cast<int>(ty * 1.5);
+      e.button.x = static_cast<int>(c.bx + tx * c.scale);
+      e.button.y = static_cast<int>(c.by + ty * c.scale);
       ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
       // SDL ends each round of polling with a marker: a click pushed after
       // it comes in the next round.
