@@ -284,8 +284,12 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   d.params = params;
   const bool software = params.software || d.options.software;
   // A software renderer draws into the window surface; keep SDL from backing
-  // that surface with a GL texture (which would load a GL driver after all).
-  if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // that surface with a GL texture (which would load a GL driver after all),
+  // except on the console (KMSDRM), whose only window surface is that
+  // texture: without it nothing would reach the screen.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (software && !(driver && SDL_strcasecmp(driver, "kmsdrm") == 0))
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (params.vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
   flags |= software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
   const bool direct = d.options.fastPaths && d.options.directBlits;
