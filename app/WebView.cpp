@@ -74,7 +74,8 @@ std::string BuildPage(int rotation) {
     buttons += "[" + std::to_string(b.page) + "," + std::to_string(x) + "," + std::to_string(y) + "," +
                std::to_string(w) + "," + std::to_string(h) + "]";
   }
-  const std::string shape = sideways ? "width:min(100vw,62.5vh);aspect-ratio:0.625" : "width:min(100vw,160vh);aspect-ratio:1.6";
+  const std::string shape =
+      sideways ? "width:min(100vw,62.5vh);aspect-ratio:0.625" : "width:min(100vw,160vh);aspect-ratio:1.6";
   const std::string natural = sideways ? "w=pic.naturalWidth||650, h=pic.naturalHeight||1024"
                                        : "w=pic.naturalWidth||1024, h=pic.naturalHeight||650";
   return R"(<!doctype html>

@@ -524,7 +524,9 @@ void SdlRenderDevice::DrawText(FontId font, int x, int y, std::string_view utf8,
 
 void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
-void SdlRenderDevice::SetRotation(int degrees) { impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0; }
+void SdlRenderDevice::SetRotation(int degrees) {
+  impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0;
+}
 int SdlRenderDevice::Rotation() const { return impl_->rotation; }
 
 bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
