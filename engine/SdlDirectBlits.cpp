@@ -421,24 +421,37 @@ IntBox PresentBox(int pw, int ph, int ww, int wh) {
   return IntBox{(ww - w) / 2, 0, w, wh};
 }
 
-bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees) {
+bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees, std::uint32_t keep) {
   const bool sideways = IsSideways(degrees);
-  if (dst.width != (sideways ? src.height : src.width) || dst.height != (sideways ? src.width : src.height))
-    return false;
-  // Sideways, a source row becomes a destination column: walk in tiles so
-  // both stay in the cache.
+  const int w = src.width, h = src.height;
+  if (dst.width != (sideways ? h : w) || dst.height != (sideways ? w : h)) return false;
+  auto row = [](const PixelRows& p, int y) { return p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch; };
+  if (!sideways) {
+    for (int y = 0; y < h; ++y) {
+      const std::uint32_t* s = row(src, y);
+      if (degrees == 180) {
+        std::uint32_t* d = row(dst, h - 1 - y) + (w - 1);
+        for (int x = 0; x < w; ++x) *d-- = s[x] & keep;
+      } else {
+        std::uint32_t* d = row(dst, y);
+        for (int x = 0; x < w; ++x) d[x] = s[x] & keep;
+      }
+    }
+    return true;
+  }
+  // A source row becomes a destination column (downwards at 90 degrees,
+  // upwards at 270): walk in tiles so both stay in the cache.
   constexpr int kTile = 32;
-  for (int y0 = 0; y0 < src.height; y0 += kTile) {
-    const int y1 = std::min(src.height, y0 + kTile);
-    for (int x0 = 0; x0 < src.width; x0 += kTile) {
-      const int x1 = std::min(src.width, x0 + kTile);
+  const std::ptrdiff_t step = degrees == 90 ? dst.pitch : -static_cast<std::ptrdiff_t>(dst.pitch);
+  for (int y0 = 0; y0 < h; y0 += kTile) {
+    const int y1 = std::min(h, y0 + kTile);
+    for (int x0 = 0; x0 < w; x0 += kTile) {
+      const int x1 = std::min(w, x0 + kTile);
       for (int y = y0; y < y1; ++y) {
-        const std::uint32_t* row = src.pixels + static_cast<std::ptrdiff_t>(y) * src.pitch;
-        for (int x = x0; x < x1; ++x) {
-          int tx = 0, ty = 0;
-          TurnPoint(degrees, src.width, src.height, x, y, tx, ty);
-          dst.pixels[static_cast<std::ptrdiff_t>(ty) * dst.pitch + tx] = row[x];
-        }
+        const std::uint32_t* s = row(src, y);
+        // Where (x0, y) lands: (h - 1 - y, x0) turned right, (y, w - 1 - x0) turned left.
+        std::uint32_t* d = degrees == 90 ? row(dst, x0) + (h - 1 - y) : row(dst, w - 1 - x0) + y;
+        for (int x = x0; x < x1; ++x, d += step) *d = s[x] & keep;
       }
     }
   }

@@ -74,7 +74,8 @@ void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int
 // shape, centred.
 IntBox PresentBox(int pw, int ph, int ww, int wh);
 // src turned into dst, which must have the turned size. False (nothing
-// written) when it does not.
-bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees);
+// written) when it does not. Only the bits of keep are kept, as in
+// StretchRowsLinear.
+bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees, std::uint32_t keep = 0xFFFFFFFFu);
 
 }  // namespace velmora

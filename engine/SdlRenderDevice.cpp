@@ -65,6 +65,7 @@ struct SdlRenderDevice::Impl {
   // scales from, and the unturned pixels a read turns.
   int rotation = 0;
   SDL_Surface* turned = nullptr;
+  SDL_Surface* upright = nullptr;  // the rows mixed to the window's size, before the turn
   std::vector<std::uint32_t> unturned;
   DeviceParams params;
   bool software = false;
@@ -120,6 +121,8 @@ struct SdlRenderDevice::Impl {
     presentScaled = nullptr;
     if (turned) SDL_FreeSurface(turned);
     turned = nullptr;
+    if (upright) SDL_FreeSurface(upright);
+    upright = nullptr;
   }
 
   static PixelRows Rows(SDL_Surface* s) {
@@ -155,6 +158,10 @@ struct SdlRenderDevice::Impl {
   void Present() {
     SDL_Surface* win = SDL_GetWindowSurface(window);
     if (!win) return;
+    if (rotation != 0 && PresentTurnedDirect(win)) {
+      SDL_UpdateWindowSurface(window);
+      return;
+    }
     SDL_Surface* from = Turned();
     if (!from) return;
     SDL_Rect src{0, 0, from->w, from->h};
@@ -178,6 +185,29 @@ struct SdlRenderDevice::Impl {
         StretchThroughSdl(from, win, src, dst);
     }
     SDL_UpdateWindowSurface(window);
+  }
+
+  // A turned window of the usual shape: the rows mixed upright as for an
+  // upright window (into a kept buffer, when the sizes differ), then turned
+  // straight into the window, instead of a turn and SDL's two-way stretch.
+  // False leaves the window to the general path (bars, other formats).
+  bool PresentTurnedDirect(SDL_Surface* win) {
+    const Uint32 format = win->format->format;
+    if (SDL_MUSTLOCK(win) || (format != back->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
+    const bool sideways = IsSideways(rotation);
+    const int uw = sideways ? win->h : win->w, uh = sideways ? win->w : win->h;
+    if (uw != back->w) return false;
+    const IntBox box = PresentBox(sideways ? back->h : back->w, sideways ? back->w : back->h, win->w, win->h);
+    if (box.w != win->w || box.h != win->h) return false;
+    const std::uint32_t keep = format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u;
+    if (uh == back->h) return TurnPixels(Rows(back), Rows(win), rotation, keep);
+    if (upright && (upright->w != uw || upright->h != uh)) {
+      SDL_FreeSurface(upright);
+      upright = nullptr;
+    }
+    if (!upright) upright = SDL_CreateRGBSurfaceWithFormat(0, uw, uh, 32, back->format->format);
+    return upright && StretchRowsLinear(Rows(back), Rows(upright)) &&
+           TurnPixels(Rows(upright), Rows(win), rotation, keep);
   }
 
   // The back buffer as presented: itself, or turned into the kept surface.
