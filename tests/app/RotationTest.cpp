@@ -37,16 +37,16 @@ std::vector<std::uint32_t> WindowPixels(SDL_Window* window) {
   return out;
 }
 
-// The upright picture turned clockwise by SDL's renderer.
-std::vector<std::uint32_t> TurnedBySdl(const std::vector<std::uint32_t>& upright, int turn) {
-  const int tw = Sideways(turn) ? kH : kW, th = Sideways(turn) ? kW : kH;
+// The upright picture (w x h) turned clockwise by SDL's renderer.
+std::vector<std::uint32_t> TurnedBySdl(const std::vector<std::uint32_t>& upright, int turn, int w = kW, int h = kH) {
+  const int tw = Sideways(turn) ? h : w, th = Sideways(turn) ? w : h;
   std::vector<std::uint32_t> copy(upright);
-  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), kW, kH, 32, kW * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* src = SDL_CreateRGBSurfaceWithFormatFrom(copy.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
   SDL_Surface* dst = SDL_CreateRGBSurfaceWithFormat(0, tw, th, 32, SDL_PIXELFORMAT_ARGB8888);
   SDL_Renderer* r = SDL_CreateSoftwareRenderer(dst);
   SDL_Texture* t = SDL_CreateTextureFromSurface(r, src);
   SDL_SetTextureBlendMode(t, SDL_BLENDMODE_NONE);
-  const SDL_Rect place{(tw - kW) / 2, (th - kH) / 2, kW, kH};
+  const SDL_Rect place{(tw - w) / 2, (th - h) / 2, w, h};
   SDL_RenderCopyEx(r, t, nullptr, &place, turn, nullptr, SDL_FLIP_NONE);
   SDL_RenderPresent(r);
   std::vector<std::uint32_t> out;
@@ -117,6 +117,25 @@ TEST_P(TurnedPicture, WindowAndReadBackEqualTheUprightFrameTurned) {
   }
 }
 
+// The usual turned window is not the picture's size (640 x 1024 for 650 x
+// 1024): on the fast software path it shows the upright window's picture
+// (1024 x 640, rows mixed) turned.
+// (SDL's renderer, on the other path, scales and turns in one step.)
+class FastTurnedPicture : public TurnedPicture {};
+TEST_P(FastTurnedPicture, ScaledTurnedWindowIsTheScaledUprightWindowTurned) {
+  SDL_SetWindowSize(window_, kW, 640);
+  display_->display.DrawFrame();
+  const std::vector<std::uint32_t> upright = WindowPixels(window_);
+  for (int turn : kTurns) {
+    SCOPED_TRACE(turn);
+    SDL_SetWindowSize(window_, Sideways(turn) ? 640 : kW, Sideways(turn) ? kW : 640);
+    device_->SetRotation(turn);
+    device_->BeginScene();  // the same back buffer presented again
+    device_->EndScene();
+    EXPECT_EQ(FirstDifference(WindowPixels(window_), TurnedBySdl(upright, turn, kW, 640)), -1);
+  }
+}
+
 // A full screen that stayed landscape under a sideways turn: the picture
 // keeps its shape between black bars (650 x 1024 fits 1024 x 650 as 412 x
 // 650 from x = 306), where the previous frame must not show through.
@@ -136,6 +155,7 @@ TEST_P(TurnedPicture, SidewaysOnALandscapeScreenKeepsItsShapeBetweenBars) {
 
 // Direct blits into the device's own surface, and SDL's target texture.
 INSTANTIATE_TEST_SUITE_P(PresentPaths, TurnedPicture, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(DirectBlits, FastTurnedPicture, ::testing::Values(true));
 
 TEST(TurnedWindow, TakesTheTurnedShape) {
   SdlPlatform platform(PlatformOptions{true});
