@@ -40,9 +40,6 @@ class Sprite {
   bool MirrorX = false, MirrorY = false;
   float CenterX = 0, CenterY = 0;  // pivot as a fraction of the tile
   std::uint32_t Color1 = 0xFFFFFFFFu, Color2 = 0xFFFFFFFFu, Color3 = 0xFFFFFFFFu, Color4 = 0xFFFFFFFFu;
-  bool CollisionEnabled = false;
-  bool CollisionPrecise = false;
-  bool CollisionForcePrecise = false;
   float Angle = 0;  // degrees, clockwise on the screen
   float ScaleX = 1.0f, ScaleY = 1.0f;
   float OffsetX = 0, OffsetY = 0;  // added to X, Y when drawing only
@@ -87,14 +84,8 @@ class Sprite {
   float CenterPointX() const { return centerPtX_; }
   float CenterPointY() const { return centerPtY_; }
   const PixelRect& BoundsRect() const { return bounds_; }
-  bool IsDead() const { return dead_; }
 
-  virtual void GetPatternRect(PixelRect& rect) const;
   virtual void Assign(const Sprite& other);
-  virtual void Collision(Sprite& other);
-  virtual void Dead();
-  virtual void DoCollision(Sprite& other, int x, int y);
-  virtual void DoMove();
   virtual void Draw();
 
  private:
@@ -112,7 +103,6 @@ class Sprite {
   Picture* image_ = nullptr;
   int width_ = 10, height_ = 10;
   PixelRect bounds_{0, 0, 10, 10};
-  bool dead_ = false;
 };
 
 class SpriteSet {
@@ -133,7 +123,6 @@ class SpriteSet {
 
   // Ordered by ascending Z; equal Z: the later inserted first.
   const std::vector<Sprite*>& Sprites() const { return list_; }
-  const std::vector<Sprite*>& DeadSprites() const { return dead_; }
   int Count() const { return static_cast<int>(list_.size()); }
 
  private:
@@ -142,8 +131,6 @@ class SpriteSet {
   void Remove(Sprite* sprite);
 
   std::vector<Sprite*> list_;
-  std::vector<Sprite*> dead_;
-  bool destroying_ = false;
 };
 
 }  // namespace velmora

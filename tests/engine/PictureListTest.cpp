@@ -152,7 +152,7 @@ TEST(ImageListItem, EncodedPicturesAreDecodedByTheListsDecoder) {
   EXPECT_NE(good.Texture(), 0u);
   EXPECT_EQ(s.dev.TextureSizeOf(good.Texture(), false), 8);
   EXPECT_EQ(s.dev.TextureSizeOf(good.Texture(), true), 4);
-  EXPECT_EQ(good.AlphaAt(4, 2), 255);
+  EXPECT_EQ(good.Pixels().size(), 5u * 3 * 4) << "decoded pixels kept for a device reset";
   EXPECT_EQ(bad.Texture(), 0u);
   ASSERT_EQ(s.boxes.boxes.size(), 1u);
   EXPECT_EQ(s.boxes.boxes[0].text, "Error creating texture Bad");
@@ -235,8 +235,8 @@ TEST(ImageListItem, QuadCornersUnderPivotRotationScaleAndMirroring) {
     Scene s;
     auto& item = s.Add("Engine_Left_Arrow", 252, 16);
     s.Start();
-    item.DrawImage(100, 200, c.angle, c.cx, c.cy, c.sx, c.sy, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu,
-                   c.mirrorY, c.mirrorX, 0, 0);
+    item.DrawImage(100, 200, {.angle = c.angle, .centerX = c.cx, .centerY = c.cy, .scaleX = c.sx, .scaleY = c.sy,
+                              .mirrorX = c.mirrorX, .mirrorY = c.mirrorY});
     const RecordedCall& fan = s.LastFan();
     EXPECT_EQ(fan.name, "Engine_Left_Arrow") << c.what;
     ExpectCorners(fan, c.want, c.what);
@@ -257,7 +257,8 @@ TEST(ImageListItem, PatternsPickTheirTile) {
     item.SetTileWidth(16);
     item.SetTileHeight(16);
     s.Start();
-    item.DrawImage(10, 10, 0, 0, 0, 1, 1, 1, 2, 3, 4, false, false, c.pattern, -1);
+    item.DrawImage(10, 10,
+                   {.color1 = 1, .color2 = 2, .color3 = 3, .color4 = 4, .patternIndex = c.pattern, .blendMode = -1});
     const RecordedCall& fan = s.LastFan();
     ExpectCorners(fan,
                   {{9.5f, 9.5f, c.left, c.top}, {26, 9.5f, c.right, c.top}, {26, 26, c.right, c.bottom},
@@ -270,7 +271,7 @@ TEST(ImageListItem, PatternsPickTheirTile) {
   Scene s;
   auto& one = s.Add("One", 892, 280);
   s.Start();
-  one.DrawImage(0, 0, 0, 0, 0, 1, 1, ~0u, ~0u, ~0u, ~0u, false, false, 5, 0);
+  one.DrawImage(0, 0, {.patternIndex = 5});
   ExpectCorners(s.LastFan(),
                 {{-0.5f, -0.5f, 0, 0}, {892, -0.5f, 892.0f / 1024, 0}, {892, 280, 892.0f / 1024, 280.0f / 512},
                  {-0.5f, 280, 0, 280.0f / 512}},
@@ -281,8 +282,8 @@ TEST(ImageListItem, BlendModeOfTheDraw) {
   Scene s;
   auto& item = s.Add("Ball", 9, 201);
   s.Start();
-  item.DrawImage(0, 0, 0, 0, 0, 1, 1, ~0u, ~0u, ~0u, ~0u, false, false, 0, 1);
-  item.DrawImage(0, 0, 0, 0, 0, 1, 1, ~0u, ~0u, ~0u, ~0u, false, false, 0, -1);
+  item.DrawImage(0, 0, {.blendMode = 1});
+  item.DrawImage(0, 0, {.blendMode = -1});
   EXPECT_EQ(s.screen.BlendMode(), 1);
   EXPECT_EQ(s.dev.CountOf(CallKind::SetBlend), 1);
   EXPECT_EQ(s.dev.CountOf(CallKind::DrawFan), 2);
@@ -291,7 +292,7 @@ TEST(ImageListItem, BlendModeOfTheDraw) {
 TEST(ImageListItem, NothingDrawsBeforeTexturesLoad) {
   Scene s;
   auto& item = s.Add("Ball", 9, 201);
-  item.DrawImage(0, 0, 0, 0, 0, 1, 1, ~0u, ~0u, ~0u, ~0u, false, false, 0, 0);
+  item.DrawImage(0, 0, {});
   EXPECT_EQ(s.dev.CountOf(CallKind::DrawFan), 0);
   EXPECT_EQ(item.Renderer(), nullptr);
 }
