@@ -1,4 +1,4 @@
-// Image list: pictures to power-of-two textures and the quad arithmetic of
+// Picture list: pictures to power-of-two textures and the quad arithmetic of
 // every instrument drawn from them.
 #include "engine/PictureList.h"
 

@@ -83,7 +83,7 @@ class Picture {
   // The tile stretched over any four corners.
   void DrawQuad(const QuadCorners& corners, const PictureStyle& style);
 
-  // Texture creation for this item (the image list's LoadTextures step);
+  // Texture creation for this item (the picture list's LoadTextures step);
   // an encoded picture is decoded with decoder (none: it cannot be). False
   // after the "Error creating texture" box.
   bool LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder);

@@ -1,4 +1,4 @@
-// Sprites and the sprite engine.
+// Sprites and the sprite set.
 #include "engine/Sprite.h"
 
 #include <algorithm>
@@ -20,12 +20,12 @@ int RoundCoord(float v) {
 
 // ---------------------------------------------------------------- Sprite
 
-Sprite::Sprite(SpriteSet* engine) : engine_(engine) {
-  if (engine_) engine_->Insert(this);
+Sprite::Sprite(SpriteSet* set) : set_(set) {
+  if (set_) set_->Insert(this);
 }
 
 Sprite::~Sprite() {
-  if (engine_) engine_->Remove(this);
+  if (set_) set_->Remove(this);
 }
 
 void Sprite::UpdateGeometry() {
@@ -59,9 +59,9 @@ void Sprite::SetY(float y) {
 void Sprite::SetZ(int z) {
   if (z == z_) return;
   z_ = z;
-  if (engine_) {
-    engine_->Remove(this);
-    engine_->Insert(this);
+  if (set_) {
+    set_->Remove(this);
+    set_->Insert(this);
   }
 }
 
@@ -179,21 +179,21 @@ void Sprite::Draw() {
     return;
   }
   int x = RoundCoord(x_ + OffsetX), y = RoundCoord(y_ + OffsetY);
-  if (!Fixed && engine_) {
-    x = RoundCoord(static_cast<float>(x) - engine_->WorldX);
-    y = RoundCoord(static_cast<float>(y) - engine_->WorldY);
+  if (!Fixed && set_) {
+    x = RoundCoord(static_cast<float>(x) - set_->WorldX);
+    y = RoundCoord(static_cast<float>(y) - set_->WorldY);
   }
-  if (engine_ && (engine_->DrawAreaX1 != 0 || engine_->DrawAreaY1 != 0 || engine_->DrawAreaX2 != 0 ||
-                  engine_->DrawAreaY2 != 0)) {
-    if (x + width_ < engine_->DrawAreaX1 || x > engine_->DrawAreaX2) return;
-    if (y + height_ < engine_->DrawAreaY1 || y > engine_->DrawAreaY2) return;
+  if (set_ && (set_->DrawAreaX1 != 0 || set_->DrawAreaY1 != 0 || set_->DrawAreaX2 != 0 ||
+                  set_->DrawAreaY2 != 0)) {
+    if (x + width_ < set_->DrawAreaX1 || x > set_->DrawAreaX2) return;
+    if (y + height_ < set_->DrawAreaY1 || y > set_->DrawAreaY2) return;
   }
   image_->DrawImage(x, y,
                     PictureStyle{Angle, CenterX, CenterY, ScaleX, ScaleY, Color1, Color2, Color3, Color4, MirrorX,
                                  MirrorY, patternIndex_, BlendMode});
 }
 
-// ---------------------------------------------------------------- engine
+// ---------------------------------------------------------------- set
 
 SpriteSet::~SpriteSet() {
   while (!list_.empty()) delete list_.back();

@@ -1,6 +1,6 @@
-// Sprites: placed instances of image-list items (position, tile, pivot,
-// angle, scale, corner colours, mirroring, blend mode) and the sprite engine
-// that owns them, keeps them ordered by Z and applies the world offset.
+// Sprites: placed instances of pictures (position, tile, pivot, angle,
+// scale, corner colours, mirroring, blend mode) and the sprite set that
+// owns them, keeps them ordered by Z and applies the world offset.
 #pragma once
 
 #include <cstdint>
@@ -24,18 +24,16 @@ int RoundCoord(float v);
 
 class Sprite {
  public:
-  // Registers with the engine, which owns the sprite from then on and frees
+  // Registers with the set, which owns the sprite from then on and frees
   // it when it is destroyed (or delete it yourself: it unregisters).
-  explicit Sprite(SpriteSet* engine);
+  explicit Sprite(SpriteSet* set);
   virtual ~Sprite();
   Sprite(const Sprite&) = delete;
   Sprite& operator=(const Sprite&) = delete;
 
-  SpriteSet* Engine() const { return engine_; }
-
   // ---- plain fields ----
   bool Visible = true;
-  bool Fixed = false;  // True: not moved by the engine's world offset
+  bool Fixed = false;  // True: not moved by the set's world offset
   int BlendMode = 0;   // −1 leaves the current mode
   bool MirrorX = false, MirrorY = false;
   float CenterX = 0, CenterY = 0;  // pivot as a fraction of the tile
@@ -91,7 +89,7 @@ class Sprite {
  private:
   void UpdateGeometry();
 
-  SpriteSet* engine_;
+  SpriteSet* set_;
   std::string name_;
   float x_ = 0, y_ = 0;
   float x1_ = 10, y1_ = 0, x2_ = 10, y2_ = 10, x3_ = 0, y3_ = 10;
