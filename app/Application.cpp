@@ -12,6 +12,7 @@
 #include "app/Config.h"
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
+#include "app/Glass.h"
 #include "app/MainLoop.h"
 #include "app/SdlPlatform.h"
 #include "app/Stats.h"
@@ -22,6 +23,7 @@
 #include "link/Listeners.h"
 #include "link/Recording.h"
 #include "link/RecordingFile.h"
+#include "platform/NetworkAddresses.h"
 
 namespace velmora {
 namespace {
@@ -158,13 +160,23 @@ int RunDisplay(const Options& options, const std::string& title) {
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
   stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
-  std::fprintf(stderr, "%s\n",
-               ListeningLine(transport, listeners->UdpActive() ? listeners->UdpPort() : 0,
-                             listeners->TcpActive() ? listeners->TcpPort() : 0)
-                   .c_str());
+  // What the glass tells the pilot about the link; the start-up line says the same.
+  LinkSetup link{transport,
+                 static_cast<std::uint16_t>(listeners->UdpActive() ? listeners->UdpPort() : 0),
+                 static_cast<std::uint16_t>(listeners->TcpActive() ? listeners->TcpPort() : 0),
+                 platform::SendToAddresses(),
+                 options.webAddress,
+                 static_cast<std::uint16_t>(web ? web->Port() : 0)};
+  std::fprintf(stderr, "%s; send to %s\n", ListeningLine(transport, link.udpPort, link.tcpPort).c_str(),
+               SendToText(link, 8).c_str());
+  if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
+    std::fprintf(stderr, "velmora: on a tablet, open %s (F3 shows it as a QR code)\n", url.c_str());
   display.Start(transport);
+  Glass glass(display.RenderScreen(), input.Status(), std::move(link), std::chrono::steady_clock::now());
+  glass.Start();
+  display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
   platform.ShowWindow();
-  if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
+  if (options.page) display.ShowPage(static_cast<Page>(*options.page));
   if (!options.feed.empty()) {
     std::ifstream f(options.feed, std::ios::binary);
     if (!f) {
@@ -194,6 +206,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.FrameTimer().SetEnabled(false);
+  display.SetOverlay(nullptr);  // the glass goes before the display
   web.reset();
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away

@@ -46,7 +46,7 @@ std::string UsageText() {
       "  --screenshot-interval SEC  also write FILE every SEC seconds (atomically)\n"
       "  --feed FILE                hand FILE's bytes to the display as one UDP datagram\n"
       "                             right after start-up\n"
-      "  --page 1|2                 page after start-up: 1 flight, 2 tactical\n"
+      "  --page 1|2|3               page after start-up: 1 flight, 2 tactical, 3 link\n"
       "  --record FILE              append every received message with its arrival time\n"
       "                             (velmora-send --replay FILE plays it back)\n"
       "  --stats                    print frame and latency figures on exit\n"
@@ -69,8 +69,9 @@ std::string UsageText() {
       "  --version                  print the version and exit\n"
       "  --help                     print this help and exit\n"
       "\n"
-      "Keys: F1 flight page, F2 tactical page. Clicks on the two labelled bezel\n"
-      "buttons select the pages too.\n";
+      "Keys: F1 flight page, F2 tactical page, F3 link page (where to send, what\n"
+      "arrived, the tablet address). Clicks on the two labelled bezel buttons\n"
+      "select the pages too.\n";
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
@@ -169,8 +170,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
     } else if (a == "--page") {
       if (!takeValue(v)) return r;
       int p = 0;
-      if (!ParseNumber(v, p) || (p != 1 && p != 2)) {
-        r.error = "--page needs 1 (flight) or 2 (tactical), not '" + std::string(v) + "'";
+      if (!ParseNumber(v, p) || p < 1 || p > 3) {
+        r.error = "--page needs 1 (flight), 2 (tactical) or 3 (link), not '" + std::string(v) + "'";
         return r;
       }
       o.page = p;

@@ -23,7 +23,7 @@ struct Options {
   double screenshotInterval = 0;         // seconds; 0 = only after the last frame
   std::string feed;                      // file handed over as one datagram after start-up
   std::string record;                    // append every received message to this file
-  std::optional<int> page;               // page after start-up (1 or 2)
+  std::optional<int> page;               // page after start-up (1, 2 or 3)
   bool stats = false;
   std::string transport;                 // "udp" or "tcp": replaces config.txt's choice; empty: the file's
   std::uint16_t udpPort = 20083;         // 0: any free port (the start-up line names it)

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -82,6 +83,8 @@ class Display {
   // A frame in two halves around its pacing wait.
   void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
   void DrawFrame() { frameCycle_.Draw(page_); }
+  // Drawn after the page, inside the same scene (the glass).
+  void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
 
   const Font& FontFor(FontRole role) const { return *fonts_[role]; }
   const SpriteSet& Sprites() const { return sprites_; }

@@ -105,6 +105,10 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
           event = {InputEvent::ShowTacticalPage};
           return true;
         }
+        if (e.key.keysym.sym == SDLK_F3) {
+          event = {InputEvent::ShowLinkPage};
+          return true;
+        }
         break;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT) {

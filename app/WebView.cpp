@@ -14,6 +14,7 @@
 
 #include "app/FrameEncoder.h"
 #include "app/Platform.h"
+#include "app/TabletIcon.h"
 #include "assets/BezelButtons.h"
 
 namespace velmora {
@@ -68,26 +69,64 @@ std::string BuildPage() {
   return R"(<!doctype html>
 <html><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width,initial-scale=1,user-scalable=no">
+<meta name="theme-color" content="#000000">
+<meta name="mobile-web-app-capable" content="yes">
+<meta name="apple-mobile-web-app-capable" content="yes">
+<meta name="apple-mobile-web-app-status-bar-style" content="black">
+<link rel="manifest" href="/manifest.webmanifest">
+<link rel="icon" type="image/png" href="/icon-192.png">
+<link rel="apple-touch-icon" href="/icon-192.png">
 <title>Velmora</title>
 <style>
 html,body{margin:0;height:100%;background:#000;overflow:hidden}
 body{display:flex;align-items:center;justify-content:center}
 #pic{display:block;width:min(100vw,160vh);aspect-ratio:1.6;touch-action:manipulation;user-select:none;-webkit-user-select:none}
 #note{position:fixed;left:0;right:0;top:45%;text-align:center;color:#888;font:16px sans-serif}
+#pic{transition:filter .3s}
+body.lost #pic{filter:brightness(.35) grayscale(.7)}
+body.lost #note{color:#fff;font-weight:bold;text-shadow:0 0 4px #000}
 </style></head>
 <body><img id="pic" alt=""><div id="note">connecting…</div>
 <script>
 // Bezel buttons: [page, x, y, w, h] in back-buffer pixels.
 const buttons=[)" + buttons + R"(];
 const pic=document.getElementById('pic'), note=document.getElementById('note');
-let shown=null;
-function connect(){
-  const ws=new WebSocket((location.protocol==='https:'?'wss://':'ws://')+location.host+'/stream');
-  ws.binaryType='blob';
-  ws.onopen=()=>{note.textContent='';};
-  ws.onmessage=e=>{const u=URL.createObjectURL(e.data);pic.src=u;if(shown)URL.revokeObjectURL(shown);shown=u;};
-  ws.onclose=()=>{note.textContent='no picture: retrying';setTimeout(connect,1000);};
+let shown=null, ws=null, live=false, delay=500, retry=null, lastFrame=0;
+// Lost: the last picture stays, dimmed, with what is being done about it.
+function lost(){
+  live=false;
+  if(ws){ws.onopen=ws.onmessage=ws.onclose=null;try{ws.close();}catch(e){}ws=null;}
+  if(shown)document.body.classList.add('lost');
+  note.textContent='Display not connected: trying again in '+Math.round(delay/1000*10)/10+' s';
+  clearTimeout(retry);
+  retry=setTimeout(connect,delay);
+  // Back off to a try every 8 s while the display stays away.
+  delay=Math.min(delay*2,8000);
 }
+function connect(){
+  clearTimeout(retry);
+  if(ws)return;
+  ws=new WebSocket((location.protocol==='https:'?'wss://':'ws://')+location.host+'/stream');
+  ws.binaryType='blob';
+  ws.onopen=()=>{lastFrame=Date.now();};
+  ws.onmessage=e=>{
+    const u=URL.createObjectURL(e.data);pic.src=u;if(shown)URL.revokeObjectURL(shown);shown=u;
+    lastFrame=Date.now();
+    if(!live){live=true;delay=500;note.textContent='';document.body.classList.remove('lost');}
+  };
+  ws.onclose=lost;
+}
+// A Wi-Fi link that drops can leave the socket open with nothing coming:
+// frames come 30 a second, so four quiet seconds mean it is gone.
+setInterval(()=>{if(ws&&lastFrame&&Date.now()-lastFrame>4000){lastFrame=0;lost();}},1000);
+// Back on the network, or shown again: try at once.
+function now(){if(!ws){delay=500;connect();}}
+addEventListener('online',now);
+// The screen stays on while the page shows, where the browser allows it
+// (the Wake Lock API needs HTTPS or localhost in most browsers).
+async function keepAwake(){try{if(navigator.wakeLock&&document.visibilityState==='visible')await navigator.wakeLock.request('screen');}catch(e){}}
+document.addEventListener('visibilitychange',()=>{if(document.visibilityState==='visible'){keepAwake();now();}});
+keepAwake();
 pic.addEventListener('click',e=>{
   const r=pic.getBoundingClientRect(), w=pic.naturalWidth||1024, h=pic.naturalHeight||650;
   const x=(e.clientX-r.left)*w/r.width, y=(e.clientY-r.top)*h/r.height;
@@ -99,6 +138,26 @@ pic.addEventListener('click',e=>{
 connect();
 </script></body></html>
 )";
+}
+
+// "Add to Home Screen" opens the view full-screen, landscape, on black.
+const std::string& WebManifest() {
+  static const std::string manifest = R"({"name":"Velmora display","short_name":"Velmora","start_url":"/",)"
+                                      R"("scope":"/","display":"fullscreen","orientation":"landscape",)"
+                                      R"("background_color":"#000000","theme_color":"#000000","icons":[)"
+                                      R"({"src":"/icon-192.png","sizes":"192x192","type":"image/png","purpose":"any maskable"},)"
+                                      R"({"src":"/icon-512.png","sizes":"512x512","type":"image/png","purpose":"any maskable"}]})";
+  return manifest;
+}
+
+// Drawn on first request (from the server thread only).
+const std::string& Icon192() {
+  static const std::string png = TabletIconPng(192);
+  return png;
+}
+const std::string& Icon512() {
+  static const std::string png = TabletIconPng(512);
+  return png;
 }
 
 }  // namespace
@@ -126,7 +185,9 @@ struct WebView::Impl {
     if (const auto q = path.find('?'); q != std::string::npos) path.resize(q);
     const std::string& method = request.get_method();
     const bool page = path == "/", stream = path == "/stream", change = path == "/page";
-    if (!page && !stream && !change) return Reply(con, http::status_code::not_found, "not found\n");
+    const bool manifest = path == "/manifest.webmanifest", icon = path == "/icon-192.png" || path == "/icon-512.png";
+    if (!page && !stream && !change && !manifest && !icon)
+      return Reply(con, http::status_code::not_found, "not found\n");
     const char* allowed = change ? "POST" : "GET";
     if (method != allowed) {
       con->append_header("Allow", allowed);
@@ -138,6 +199,12 @@ struct WebView::Impl {
       if (body != "1" && body != "2") return Reply(con, http::status_code::bad_request, "page 1 or 2\n");
       pageRequest = body[0] - '0';
       return Reply(con, http::status_code::no_content, "");
+    }
+    if (manifest || icon) {
+      con->append_header("Content-Type", manifest ? "application/manifest+json" : "image/png");
+      con->append_header("Cache-Control", "max-age=86400");
+      return Reply(con, http::status_code::ok,
+                   manifest ? WebManifest() : path == "/icon-192.png" ? Icon192() : Icon512());
     }
     con->append_header("Content-Type", "text/html; charset=utf-8");
     con->append_header("Cache-Control", "no-cache");

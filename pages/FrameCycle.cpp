@@ -46,6 +46,7 @@ void FrameCycle::Draw(Page page) {
     default:
       break;  // no page: the white clear is the picture
   }
+  if (overlay_) overlay_(page);
   screen_.EndScene();
 }
 

@@ -28,7 +28,8 @@ namespace velmora {
 class Screen;
 
 // The page on show. The numbers are the ones config.txt's fourth line keeps.
-enum class Page : std::int32_t { None = 0, Flight = 1, Tactical = 2 };
+// Link (the state of the telemetry link) is drawn by the overlay alone.
+enum class Page : std::int32_t { None = 0, Flight = 1, Tactical = 2, Link = 3 };
 
 // The little the frame cycle asks of the window.
 class FrameWindow {
@@ -52,6 +53,8 @@ class FrameCycle {
 
   void SetFlightPage(PageDrawer draw) { flight_ = std::move(draw); }
   void SetTacticalPage(PageDrawer draw) { tactical_ = std::move(draw); }
+  // Drawn over every page, last in the scene.
+  void SetOverlay(std::function<void(Page)> draw) { overlay_ = std::move(draw); }
 
   // The start of a frame: a user who drags the height sees it snap back.
   void KeepAspectRatio();
@@ -65,6 +68,7 @@ class FrameCycle {
   FrameWindow& window_;
   const FlightData& flightData_;
   PageDrawer flight_, tactical_;
+  std::function<void(Page)> overlay_;
 };
 
 }  // namespace velmora

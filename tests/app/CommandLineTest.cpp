@@ -75,7 +75,7 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--frames"}, "needs a value"},
       {{"--frames", "0"}, "at least 1"},
       {{"--frames", "3x"}, "'3x'"},
-      {{"--page", "3"}, "1 (flight) or 2"},
+      {{"--page", "4"}, "2 (tactical) or 3 (link)"},
       {{"--udp-port", "70000"}, "0 (any free one) to 65535"},
       {{"--transport", "UDP"}, "udp or tcp, not 'UDP'"},
       {{"--screenshot-interval", "-1", "--screenshot", "a.png"}, "positive"},
