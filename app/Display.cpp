@@ -54,7 +54,7 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
 
 void Display::LoadCatalogue() {
   for (const ImageEntry& e : kImageCatalogue) {
-    Picture& item = images_.ImageList.Add();
+    Picture& item = images_.Pictures.Add();
     item.Name = std::string(e.name);
     auto bytes = ImageBytes(e.index);
     item.SetPicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
@@ -106,7 +106,7 @@ void Display::Start(const std::string& transport) {
     fonts_[i]->SetColor(MakeColor(f.red, f.green, f.blue, f.alpha));
   }
 
-  const SpriteFactory make(sprites_, images_.ImageList);
+  const SpriteFactory make(sprites_, images_.Pictures);
   flightPage_.CreateSprites(make);
   tacticalPage_.CreateSprites(make);
 }

@@ -272,11 +272,11 @@ void PictureList::AttachScreen(Screen* screen) {
 void PictureList::LoadTextures() {
   if (!screen_ || !screen_->Device()) return;
   renderer_.Bind(screen_);
-  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).LoadTexture(screen_, &renderer_, decoder_);
+  for (int i = 0; i < Pictures.Count(); ++i) Pictures.Items(i).LoadTexture(screen_, &renderer_, decoder_);
 }
 
 void PictureList::ReleaseTextures(bool release) {
-  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).ReleaseTexture(release);
+  for (int i = 0; i < Pictures.Count(); ++i) Pictures.Items(i).ReleaseTexture(release);
   renderer_.Unbind();
 }
 

@@ -131,7 +131,7 @@ class PictureList {
   PictureList(const PictureList&) = delete;
   PictureList& operator=(const PictureList&) = delete;
 
-  PictureCollection ImageList{this};
+  PictureCollection Pictures{this};
 
   Screen* AttachedScreen() const { return screen_; }
   void AttachScreen(Screen* screen);

@@ -111,7 +111,7 @@ TEST_F(SdlPixels, DrawRectBorderOutsideAndInside) {
 }
 
 TEST_F(SdlPixels, RotatedSpriteCorners) {
-  auto& item = list->ImageList.Add();
+  auto& item = list->Pictures.Add();
   item.Name = "Bar";
   item.SetPicturePixels(40, 20, test::SolidPixels(40, 20, 255, 0, 0));
   Start();
@@ -133,7 +133,7 @@ TEST_F(SdlPixels, RotatedSpriteCorners) {
 }
 
 TEST_F(SdlPixels, UnrotatedTileCoversExactlyItsPixels) {
-  auto& item = list->ImageList.Add();
+  auto& item = list->Pictures.Add();
   item.Name = "Block";
   item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 0));
   Start();
@@ -223,7 +223,7 @@ TEST_F(SdlPixels, ScreenshotIsAPngOfTheBackBuffer) {
 }
 
 TEST_F(SdlPixels, DeviceResetRecreatesTexturesAndFonts) {
-  auto& item = list->ImageList.Add();
+  auto& item = list->Pictures.Add();
   item.Name = "Block";
   item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 255));
   Font font(screen.get(), "OmegaFont1");

@@ -75,7 +75,7 @@ struct Scene {
   CaptureBoxes boxes;
   Picture* item;
   Scene(int w = 252, int h = 16) {
-    item = &list.ImageList.Add();
+    item = &list.Pictures.Add();
     item->Name = "Needle";
     item->SetPicturePixels(w, h, SolidPixels(w, h, 255, 255, 255));
   }

@@ -77,16 +77,25 @@ TEST(TacticalPage, HeadingReadoutAndRoseOneFrameLate) {
   }
 }
 
-TEST(TacticalPage, FirstFlightFrameAfterwardsDrawsSectorsAsOutlines) {
+TEST(TacticalPage, PagesTakingTurnsDrawAsOnTheirOwn) {
   TacticalRig rig;
+  rig.rec().TargetRange = 9999;
   rig.Frame();
+  const auto pictures = rig.Pictures();
+  const auto strips = rig.device.CountOf(CallKind::DrawLineStrip);
   rig.display->ShowFlightPage();
   rig.Frame();
-  // Two closed sector outlines, then the tactical outline is gone for good.
+  // The first flight frame after it draws the sectors as two closed
+  // outlines; from the next one on they are filled again.
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 2);
   EXPECT_TRUE(rig.display->Kit().primitives->Filled);
   rig.Frame();
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 0);
+  rig.display->ShowTacticalPage();
+  rig.Frame();
+  EXPECT_EQ(rig.Pictures(), pictures);
+  EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), strips);
+  EXPECT_NEAR(rig.tactical().target.symbol->Y(), 520.0 - 344.7931, 1e-3);
 }
 
 }  // namespace
