@@ -40,7 +40,6 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
   LoadCatalogue();
 
   kit_.screen = &screen_;
-  kit_.pictures = &images_;
   kit_.primitives = &primitives_;
   kit_.fonts = PageFonts{fonts_[kBankLabelFont].get(),    fonts_[kReadoutFont].get(),
                          fonts_[kLoadFactorFont].get(),   fonts_[kDialReadoutFont].get(),

@@ -9,7 +9,6 @@ namespace velmora {
 
 class Font;
 class PictureCollection;
-class PictureList;
 class Primitives;
 class Screen;
 class Sprite;
@@ -30,7 +29,6 @@ struct PageFonts {
 // The tools a draw step uses besides its own sprites.
 struct DrawKit {
   Screen* screen = nullptr;
-  PictureList* pictures = nullptr;
   Primitives* primitives = nullptr;
   PageFonts fonts;
 };
