@@ -62,22 +62,28 @@ class RecordingWriter : public ArrivalRecorder {
   std::chrono::steady_clock::time_point start_;
 };
 
-// The class name the fatal box shows for a listener that could not open.
-const char* FailureClass(ListenerOpenError::Failure failure) {
+// Our name for each way a listener can fail to open, as the fatal box shows it.
+const char* FailureName(ListenerOpenError::Failure failure) {
   switch (failure) {
-    case ListenerOpenError::Failure::PortInUse:
-      return "EIdCouldNotBindSocket";
-    case ListenerOpenError::Failure::UdpSocket:
-      return "EIdSocketError";
-    default:
-      return "ESocketError";
+    case ListenerOpenError::Failure::PortInUse: return "PortInUse";
+    case ListenerOpenError::Failure::UdpSocket: return "UdpSocketError";
+    case ListenerOpenError::Failure::CreateSocket: return "NoSocket";
+    case ListenerOpenError::Failure::TcpSocket: return "TcpSocketError";
   }
+  return "ListenerError";
 }
 
-void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& title) {
-  char text[512];
-  std::snprintf(text, sizeof text, "Exception %s in module %s at %p.\n%s", FailureClass(error.failure()),
-                title.c_str(), static_cast<const void*>(&gStop), WithFullStop(error.what()).c_str());
+// The fatal box when a port cannot be opened: which error, the system's
+// words, then which port it is and what the user can do about it.
+void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& title, const Options& options) {
+  const ListenerOpenError::Failure f = error.failure();
+  const bool udp = f == ListenerOpenError::Failure::PortInUse || f == ListenerOpenError::Failure::UdpSocket;
+  const std::string port = std::to_string(udp ? options.udpPort : options.tcpPort);
+  const std::string text = std::string("Exception ") + FailureName(f) + " in module " + title + ".\n" +
+                           WithFullStop(error.what()) + "\nThe display could not open " + (udp ? "UDP" : "TCP") +
+                           " port " + port + ", where it listens for telemetry. Close the program that holds it" +
+                           " (perhaps another display), or start with " + (udp ? "--udp-port" : "--tcp-port") +
+                           " and another port.";
   ShowMessageBox("Application Error", text, BoxIcon::Error);
 }
 
@@ -125,7 +131,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort});
     listeners->Open();
   } catch (const ListenerOpenError& error) {
-    ShowFatalListenerBox(error, title);
+    ShowFatalListenerBox(error, title, options);
     handover.Shutdown();
     return 1;
   }
