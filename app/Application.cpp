@@ -66,22 +66,28 @@ class RecordingWriter : public ArrivalRecorder {
   std::chrono::steady_clock::time_point start_;
 };
 
-// The class name the fatal box shows for a listener that could not open.
-const char* FailureClass(ListenerOpenError::Failure failure) {
+// Our name for each way a listener can fail to open, as the fatal box shows it.
+const char* FailureName(ListenerOpenError::Failure failure) {
   switch (failure) {
-    case ListenerOpenError::Failure::PortInUse:
-      return "EIdCouldNotBindSocket";
-    case ListenerOpenError::Failure::UdpSocket:
-      return "EIdSocketError";
-    default:
-      return "ESocketError";
+    case ListenerOpenError::Failure::PortInUse: return "PortInUse";
+    case ListenerOpenError::Failure::UdpSocket: return "UdpSocketError";
+    case ListenerOpenError::Failure::CreateSocket: return "NoSocket";
+    case ListenerOpenError::Failure::TcpSocket: return "TcpSocketError";
   }
+  return "ListenerError";
 }
 
-void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& title) {
-  char text[512];
-  std::snprintf(text, sizeof text, "Exception %s in module %s at %p.\n%s", FailureClass(error.failure()),
-                title.c_str(), static_cast<const void*>(&gStop), WithFullStop(error.what()).c_str());
+// The fatal box when a port cannot be opened: which error, the system's
+// words, then which port it is and what the user can do about it.
+void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& title, const Options& options) {
+  const ListenerOpenError::Failure f = error.failure();
+  const bool udp = f == ListenerOpenError::Failure::PortInUse || f == ListenerOpenError::Failure::UdpSocket;
+  const std::string port = std::to_string(udp ? options.udpPort : options.tcpPort);
+  const std::string text = std::string("Exception ") + FailureName(f) + " in module " + title + ".\n" +
+                           WithFullStop(error.what()) + "\nThe display could not open " + (udp ? "UDP" : "TCP") +
+                           " port " + port + ", where it listens for telemetry. Close the program that holds it" +
+                           " (perhaps another display), or start with " + (udp ? "--udp-port" : "--tcp-port") +
+                           " and another port.";
   ShowMessageBox("Application Error", text, BoxIcon::Error);
 }
 
@@ -114,8 +120,8 @@ int RunDisplay(const Options& options, const std::string& title) {
   mallopt(M_TRIM_THRESHOLD, 128 << 20);
 #endif
   // The desktop: video, the hidden window, its drawing device.
-  SdlPlatform platform(
-      PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender, options.fullscreen});
+  SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender,
+                                       options.fullscreen, options.topmost, options.monitor.value_or(-1)});
   if (!platform.Start(ProgramCaption())) return 1;
 
   // What a frame reads and telemetry writes, and the reporting of errors.
@@ -138,7 +144,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort});
     listeners->Open();
   } catch (const ListenerOpenError& error) {
-    ShowFatalListenerBox(error, title);
+    ShowFatalListenerBox(error, title, options);
     handover.Shutdown();
     return 1;
   }
@@ -161,7 +167,13 @@ int RunDisplay(const Options& options, const std::string& title) {
   Display display(platform.Window(), platform.Decoder(), flight);
   // --transport overrides config.txt's fifth line for this run (and is kept
   // at close like any choice).
-  std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  const std::optional<WindowConfig> saved = ReadConfigFile("config.txt");
+  // --rotate likewise overrides the sixth line; a file without one stays
+  // five lines unless the picture is turned.
+  const std::optional<int> rotation = options.rotate ? options.rotate : saved ? saved->rotation : std::nullopt;
+  platform.SetRotation(rotation.value_or(0));
+  if (web) web->SetRotation(rotation.value_or(0));
+  std::string transport = display.RestoreWindow(saved);
   if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
@@ -208,8 +220,9 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Close: config.txt first, then the last picture and the figures.
   // A full-screen run keeps the window's saved place and width.
-  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error))
-    PrintProblem(error);
+  WindowConfig closing = display.CurrentWindowConfig();
+  closing.rotation = rotation;
+  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", closing, &error)) PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());

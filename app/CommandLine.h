@@ -31,6 +31,9 @@ struct Options {
   std::uint16_t tcpPort = 20081;
   bool borderless = false;
   bool fullscreen = false;               // the whole screen (a cockpit monitor, a console)
+  bool topmost = false;                  // stay above other windows
+  std::optional<int> rotate;             // degrees clockwise; replaces config.txt's sixth line
+  std::optional<int> monitor;            // --display N: SDL's display index
   Renderer renderer = Renderer::Auto;    // --software is --renderer software
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;

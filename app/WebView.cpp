@@ -59,13 +59,25 @@ using Handle = websocketpp::connection_hdl;
 // has caught up, so a slow tablet sees fewer frames, never older ones.
 constexpr std::size_t kMaxUnsent = 512 * 1024;
 
-std::string BuildPage() {
+// A panel turned clockwise by `rotation` degrees: the picture arrives
+// turned, so the page takes its shape and the buttons' turned rectangles.
+std::string BuildPage(int rotation) {
+  constexpr int kW = 1024, kH = 650;
+  const bool sideways = rotation == 90 || rotation == 270;
   std::string buttons;
   for (const BezelButton& b : kPageButtons) {
+    int x = b.x, y = b.y, w = b.w, h = b.h;
+    if (rotation == 90) x = kH - b.y - b.h, y = b.x, w = b.h, h = b.w;
+    if (rotation == 180) x = kW - b.x - b.w, y = kH - b.y - b.h;
+    if (rotation == 270) x = b.y, y = kW - b.x - b.w, w = b.h, h = b.w;
     if (!buttons.empty()) buttons += ",";
-    buttons += "[" + std::to_string(b.page) + "," + std::to_string(b.x) + "," + std::to_string(b.y) + "," +
-               std::to_string(b.w) + "," + std::to_string(b.h) + "]";
+    buttons += "[" + std::to_string(b.page) + "," + std::to_string(x) + "," + std::to_string(y) + "," +
+               std::to_string(w) + "," + std::to_string(h) + "]";
   }
+  const std::string shape =
+      sideways ? "width:min(100vw,62.5vh);aspect-ratio:0.625" : "width:min(100vw,160vh);aspect-ratio:1.6";
+  const std::string natural = sideways ? "w=pic.naturalWidth||650, h=pic.naturalHeight||1024"
+                                       : "w=pic.naturalWidth||1024, h=pic.naturalHeight||650";
   return R"(<!doctype html>
 <html><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width,initial-scale=1,user-scalable=no">
@@ -80,7 +92,7 @@ std::string BuildPage() {
 <style>
 html,body{margin:0;height:100%;background:#000;overflow:hidden}
 body{display:flex;align-items:center;justify-content:center}
-#pic{display:block;width:min(100vw,160vh);aspect-ratio:1.6;touch-action:manipulation;user-select:none;-webkit-user-select:none}
+#pic{display:block;)" + shape + R"(;touch-action:manipulation;user-select:none;-webkit-user-select:none}
 #note{position:fixed;left:0;right:0;top:45%;text-align:center;color:#888;font:16px sans-serif}
 #pic{transition:filter .3s}
 body.lost #pic{filter:brightness(.35) grayscale(.7)}
@@ -88,7 +100,7 @@ body.lost #note{color:#fff;font-weight:bold;text-shadow:0 0 4px #000}
 </style></head>
 <body><img id="pic" alt=""><div id="note">connecting…</div>
 <script>
-// Bezel buttons: [page, x, y, w, h] in back-buffer pixels.
+// Bezel buttons: [page, x, y, w, h] in the picture's pixels.
 const buttons=[)" + buttons + R"(];
 const pic=document.getElementById('pic'), note=document.getElementById('note');
 let shown=null, ws=null, live=false, delay=500, retry=null, lastFrame=0;
@@ -128,7 +140,7 @@ async function keepAwake(){try{if(navigator.wakeLock&&document.visibilityState==
 document.addEventListener('visibilitychange',()=>{if(document.visibilityState==='visible'){keepAwake();now();}});
 keepAwake();
 pic.addEventListener('click',e=>{
-  const r=pic.getBoundingClientRect(), w=pic.naturalWidth||1024, h=pic.naturalHeight||650;
+  const r=pic.getBoundingClientRect(), )" + natural + R"(;
   const x=(e.clientX-r.left)*w/r.width, y=(e.clientY-r.top)*h/r.height;
   for(const [page,bx,by,bw,bh] of buttons)
     if(x>=bx&&x<bx+bw&&y>=by&&y<by+bh){fetch('/page',{method:'POST',body:String(page)});return;}
@@ -162,9 +174,9 @@ const std::string& Icon512() {
 
 }  // namespace
 
-const std::string& WebPage() {
-  static const std::string page = BuildPage();
-  return page;
+const std::string& WebPage(int rotation) {
+  static const std::string pages[] = {BuildPage(0), BuildPage(90), BuildPage(180), BuildPage(270)};
+  return pages[rotation == 90 ? 1 : rotation == 180 ? 2 : rotation == 270 ? 3 : 0];
 }
 
 struct WebView::Impl {
@@ -174,6 +186,7 @@ struct WebView::Impl {
   std::set<Handle, std::owner_less<Handle>> viewers;  // server thread only
   std::atomic<std::size_t> viewerCount{0};
   std::atomic<int> pageRequest{0};
+  std::atomic<int> rotation{0};
   std::unique_ptr<FrameEncoder> encoder;
   std::thread thread;
   std::promise<void> finished;
@@ -208,7 +221,7 @@ struct WebView::Impl {
     }
     con->append_header("Content-Type", "text/html; charset=utf-8");
     con->append_header("Cache-Control", "no-cache");
-    Reply(con, http::status_code::ok, WebPage());
+    Reply(con, http::status_code::ok, WebPage(rotation));
   }
 
   static void Reply(const Server::connection_ptr& con, http::status_code::value status, const std::string& body) {
@@ -278,6 +291,8 @@ WebView::WebView(const std::string& address, std::uint16_t port, WebLimits limit
     d.finished.set_value();
   });
 }
+
+void WebView::SetRotation(int degrees) { impl_->rotation = degrees; }
 
 WebView::~WebView() {
   Impl& d = *impl_;

@@ -8,7 +8,7 @@ namespace velmora {
 
 struct WebView::Impl {};
 
-const std::string& WebPage() {
+const std::string& WebPage(int) {
   static const std::string empty;
   return empty;
 }
@@ -22,5 +22,6 @@ std::uint16_t WebView::Port() const { return 0; }
 std::size_t WebView::Viewers() const { return 0; }
 void WebView::FramePresented(Platform&) {}
 std::optional<int> WebView::TakePageRequest() { return std::nullopt; }
+void WebView::SetRotation(int) {}
 
 }  // namespace velmora

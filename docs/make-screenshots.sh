@@ -35,6 +35,11 @@ shot startup 1
 for f in cruise turn-7g afterburner low-fuel ils-approach; do shot "$f" 1 "$f"; done
 shot tactical-8km 2 tactical-8km
 shot tactical-15km 2 tactical-15km
+# A panel mounted sideways: the cruise picture turned 90 degrees clockwise.
+rm -f config.txt
+SDL_RENDER_DRIVER=software "$velmora" --headless --udp-port 0 --tcp-port 0 --frames 3 --page 1 --rotate 90 \
+  --feed "$docs/feeds/cruise.txt" --screenshot "$docs/panel-turned-90.png"
+echo "docs/panel-turned-90.png"
 
 # The glass, which needs time to pass and names this machine's addresses
 # and the ports it happened to get, so these differ from machine to machine:

@@ -10,6 +10,19 @@
 
 #include "link/FlightData.h"
 
+namespace velmora::calibration {
+
+// Window outer height for an outer width: width / 1.6, rounded half to even
+// (1024 -> 640, 1012 -> 632). The window keeps the display's 1.6 aspect.
+int WindowHeight(int width);
+
+// Whole-window opacity (0..255) from the G load: the grey-out effect. Fully
+// opaque up to 6 g, then 35 per g less, evaluated in single precision and
+// rounded half to even; 0 from 93/7 g on. Not-a-number counts as "not above 6".
+int WindowOpacity(double g);
+
+}  // namespace velmora::calibration
+
 namespace velmora {
 
 class Screen;

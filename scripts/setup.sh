@@ -13,7 +13,7 @@ packages=(
   libasio-dev libcairo2-dev
   libwebsocketpp-dev libturbojpeg0-dev chromium nodejs
   libqrencode-dev zbar-tools
-  xvfb x11-utils twm libgl1-mesa-dri
+  xvfb x11-utils twm xdotool libgl1-mesa-dri
   clang libclang-rt-14-dev
   lua5.4 lua-socket
 )

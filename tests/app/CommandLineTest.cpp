@@ -11,7 +11,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
                   "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
-                  "--transport=udp", "--fps", "60"});
+                  "--transport=udp", "--topmost", "--rotate=270", "--display", "1", "--fps", "60"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -28,6 +28,9 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_TRUE(o.fullscreen);
   EXPECT_EQ(o.renderer, Renderer::Software);
   EXPECT_EQ(o.transport, "udp");
+  EXPECT_TRUE(o.topmost);
+  EXPECT_EQ(o.rotate, 270);
+  EXPECT_EQ(o.monitor, 1);
   EXPECT_EQ(o.fps, 60);
   EXPECT_EQ(Parse({}).options.fps, 30);
 }
@@ -91,6 +94,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--web", ":8083"}, "address before ':'"},
       {{"--web", "0.0.0.0:80x"}, "[ADDR:]PORT"},
       {{"--web", "70000"}, "[ADDR:]PORT"},
+      {{"--rotate", "45"}, "0, 90, 180 or 270"},
+      {{"--rotate", "-90"}, "not '-90'"},
+      {{"--display", "-1"}, "monitor number"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);

@@ -3,6 +3,7 @@
 #include "link/FlightData.h"
 #include "link/Handover.h"
 #include "link/Telemetry.h"
+#include "platform/SocketErrors.h"
 
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -325,7 +326,7 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
   const std::vector<Case> cases = {
       {{udpTaken, 0}, "Could not bind socket. Address and port are already in use.", Failure::PortInUse},
       {{0, tcpTaken},
-       "Windows socket error: Address already in use (" + std::to_string(EADDRINUSE) + "), on API 'bind'",
+       std::string(platform::kSocketErrorWords) + ": Address already in use (" + std::to_string(EADDRINUSE) + "), on API 'bind'",
        Failure::TcpSocket},
   };
   for (const auto& c : cases) {

@@ -14,7 +14,10 @@
 local socket = require("socket")
 local script = assert(arg[1], "usage: exporter_cost_test.lua EXPORTER")
 local FRAME = 1 / 100           -- the simulator's frame period
-local WORST_ALLOWED = 0.005     -- seconds per frame, with room for a busy machine
+-- A blocking connect or a send that waits on a stalled display costs seconds;
+-- a busy shared machine can still hold a cheap frame up for some milliseconds.
+local WORST_ALLOWED = 0.05      -- seconds, for the slowest single frame
+local MEAN_ALLOWED = 0.001      -- seconds, averaged over the run
 local failures = 0
 
 local function check(ok, what)
@@ -136,6 +139,7 @@ local function report(name, cost, extra)
   io.stdout:write(string.format("%-10s %5d frames, per frame mean %6.1f us, worst %6.1f us%s\n", name, cost.frames,
     cost.mean * 1e6, cost.worst * 1e6, extra or ""))
   check(cost.worst < WORST_ALLOWED, name .. ": a frame took " .. cost.worst .. " s")
+  check(cost.mean < MEAN_ALLOWED, name .. ": frames took " .. cost.mean .. " s on average")
 end
 
 -- Absent: nothing listens.
