@@ -142,7 +142,7 @@ void Glass::Sample(Clock::time_point now) {
 void Glass::Draw(Page page, Clock::time_point now) {
   Sample(now);
   if (page == Page::Link) return DrawLinkPage(now);
-  if (page != Page::Flight && page != Page::Tactical) return;
+  if (!setup_.alerts || (page != Page::Flight && page != Page::Tactical)) return;
   switch (SilenceAt(now - status_.lastApplied.value_or(started_))) {
     case Silence::None:
       return;  // data flowing: the instruments alone, untouched
