@@ -185,7 +185,8 @@ int RunDisplay(const Options& options, const std::string& title) {
                  static_cast<std::uint16_t>(listeners->TcpActive() ? listeners->TcpPort() : 0),
                  platform::SendToAddresses(),
                  options.webAddress,
-                 static_cast<std::uint16_t>(web ? web->Port() : 0)};
+                 static_cast<std::uint16_t>(web ? web->Port() : 0),
+                 options.linkAlerts};
   std::fprintf(stderr, "%s; send to %s\n", ListeningLine(transport, link.udpPort, link.tcpPort).c_str(),
                SendToText(link, 8).c_str());
   if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")

@@ -63,6 +63,8 @@ std::string UsageText() {
       "                             console of a machine without a desktop)\n"
       "  --topmost                  keep the window above other windows, the simulator's too\n"
       "                             (unless it runs in exclusive full screen)\n"
+      "  --no-link-alerts           never draw the NO DATA flag or the band that explains a\n"
+      "                             silent link (F3's link page still tells)\n"
       "  --rotate 0|90|180|270      turn the picture clockwise for a panel mounted sideways\n"
       "                             or upside down (kept in config.txt's sixth line)\n"
       "  --display N                put the window on monitor N (0 the primary, 1 the\n"
@@ -131,6 +133,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       if (!flag(o.fullscreen)) return r;
     } else if (a == "--topmost") {
       if (!flag(o.topmost)) return r;
+    } else if (a == "--no-link-alerts") {
+      bool off = false;
+      if (!flag(off)) return r;
+      o.linkAlerts = false;
     } else if (a == "--rotate") {
       if (!takeValue(v)) return r;
       o.rotate = ParseRotation(v);

@@ -32,6 +32,7 @@ struct Options {
   bool borderless = false;
   bool fullscreen = false;               // the whole screen (a cockpit monitor, a console)
   bool topmost = false;                  // stay above other windows
+  bool linkAlerts = true;                // the NO DATA flag and the no-data band
   std::optional<int> rotate;             // degrees clockwise; replaces config.txt's sixth line
   std::optional<int> monitor;            // --display N: SDL's display index
   Renderer renderer = Renderer::Auto;    // --software is --renderer software

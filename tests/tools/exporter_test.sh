@@ -38,14 +38,14 @@ stat_of() { awk -v k="$1:" '$1 == k {print $2}' "$2"; }
 # display NAME TRANSPORT [ARGS...]
 display() {
   local name=$1 transport=$2; shift 2
-  start "$name" "$velmora" --headless --transport "$transport" --udp-port 0 --tcp-port 0 --stats \
+  start "$name" "$velmora" --headless --transport "$transport" --udp-port 0 --tcp-port 0 --stats --no-link-alerts \
     --screenshot "$name.png" "$@"
 }
 
 case $mode in
 lua)
   command -v lua5.4 >/dev/null && lua5.4 -e 'require("socket")' 2>/dev/null || { echo "SKIP: lua5.4 with LuaSocket missing"; exit 77; }
-  "$velmora" --headless --udp-port 0 --tcp-port 0 --frames 2 --screenshot start.png >/dev/null 2>&1
+  "$velmora" --headless --udp-port 0 --tcp-port 0 --no-link-alerts --frames 2 --screenshot start.png >/dev/null 2>&1
   for transport in udp tcp; do
     for format in fixed plain; do
       display "$transport-$format" "$transport"
