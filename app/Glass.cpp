@@ -94,7 +94,7 @@ std::string ListeningText(const LinkSetup& s) {
 
 std::string SendToText(const LinkSetup& s, std::size_t most) {
   if (s.addresses.empty()) return "no network address found";
-  const std::string port = ":" + std::to_string(SendPort(s));
+  const std::string port = std::string(":").append(std::to_string(SendPort(s)));
   std::string text;
   const std::size_t shown = std::min(most, s.addresses.size());
   for (std::size_t i = 0; i < shown; ++i) {
