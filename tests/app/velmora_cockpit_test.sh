@@ -13,10 +13,9 @@ work=$(mktemp -d)
 wmpid=""
 trap 'kill $vpid $wmpid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT
 vpid=""
-export DISPLAY=:$((90 + RANDOM % 100))
-Xvfb "$DISPLAY" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$(realpath "$0")")/../support/xvfb.sh"
+start_xvfb 1600x1200x24
+export DISPLAY=$xvfb_display
 cd "$work"
 export SDL_RENDER_DRIVER=software
 

@@ -18,11 +18,10 @@ share=0.016
 command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit 77; }
 . "$(dirname "$(realpath "$0")")/../support/free-ports.sh"
 rm -rf "$work" && mkdir -p "$work" && cd "$work"
-display=:$((300 + RANDOM % 200))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
+. "$(dirname "$(realpath "$0")")/../support/xvfb.sh"
 trap 'kill $xpid 2>/dev/null || true' EXIT
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+start_xvfb 1280x800x24
+display=$xvfb_display
 ports=(--udp-port "$(free_port)" --tcp-port "$(free_port)")
 
 shot() {  # renderer name page [feed]

@@ -10,10 +10,9 @@ ports=(--udp-port "$udp" --tcp-port "$tcp")
 command -v Xvfb >/dev/null || { echo "Xvfb not installed: skipped"; exit 77; }
 work=$(mktemp -d)
 trap 'kill $vpid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+. "$(dirname "$0")/../support/xvfb.sh"
+start_xvfb 1600x1000x24
+display=$xvfb_display
 cd "$work"
 DISPLAY=$display SDL_RENDER_DRIVER=software "$bin" "${ports[@]}" >out.txt 2>&1 &
 vpid=$!
@@ -25,10 +24,17 @@ for _ in $(seq 300); do
 done
 [ -n "$win" ] || { echo "no window appeared"; cat out.txt; exit 1; }
 # A few frames: the height follows the width (a loaded machine may take a while).
+# The window is looked up again each time: SDL may replace the first one
+# it maps (a renderer that cannot start makes it try another).
+find_window() {
+  DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep 'Velmora 1.1.1.21' | head -n1 | awk '{print $1}' || true
+}
 for _ in $(seq 100); do
-  DISPLAY=$display xwininfo -id "$win" | grep -q 'Height: 640$' && break
+  win=$(find_window)
+  [ -n "$win" ] && DISPLAY=$display xwininfo -id "$win" 2>/dev/null | grep -q 'Height: 640$' && break
   sleep 0.1
 done
+win=$(find_window)
 info=$(DISPLAY=$display xwininfo -id "$win")
 name=$(echo "$info" | sed -n 's/.*"\(.*\)".*/\1/p' | head -n1)
 width=$(echo "$info" | awk '/Width:/ {print $2}')
