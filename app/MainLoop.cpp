@@ -111,7 +111,9 @@ void MainLoop::RunFrame() {
   if (observer_) observer_->FrameStarting(display_);
   platform_.FrameStarting();
   display_.PrepareFrame();
-  Pace(start);
+  // The start-up picture has no frame before it to be paced against: it is
+  // drawn at once, and the frames after it keep the period.
+  if (frames_ > 0) Pace(start);
   const auto paced = pacing_.Now();
   const auto t0 = Clock::now();
   display_.DrawFrame();
