@@ -1,0 +1,83 @@
+// Output of a windowed (GUI-subsystem) program on Windows. Such a program
+// gets no console of its own: it borrows the one it was started from, or,
+// started from Explorer or a shortcut, writes its lines to a log file through
+// a pipe whose reader keeps the file small.
+#include <windows.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "platform/Console.h"
+#include "platform/Log.h"
+
+namespace velmora::platform {
+
+namespace {
+
+// A handle the program was given (a console, a file or a pipe).
+bool Given(DWORD which) {
+  HANDLE h = ::GetStdHandle(which);
+  return h != nullptr && h != INVALID_HANDLE_VALUE && ::GetFileType(h) != FILE_TYPE_UNKNOWN;
+}
+
+std::thread g_logWriter;
+
+// At exit: the write end closes, the reader writes what is left and ends.
+void FinishLog() {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  ::_close(2);
+  ::_close(1);
+  if (g_logWriter.joinable()) g_logWriter.join();
+}
+
+void LogThroughPipe(bool keepStdout, const std::filesystem::path& logPath, const std::filesystem::path& previousLog) {
+  int ends[2];
+  if (::_pipe(ends, 4096, _O_BINARY | _O_NOINHERIT) != 0) return;
+  const int reader = ends[0];
+  std::fflush(stdout);
+  std::fflush(stderr);
+  // stdout and stderr may have no descriptor at all in a windowed program:
+  // give them one first, then point both at the pipe.
+  struct Stream {
+    std::FILE* file;
+    int fd;
+    DWORD handle;
+  };
+  for (const Stream s : {Stream{stdout, 1, STD_OUTPUT_HANDLE}, Stream{stderr, 2, STD_ERROR_HANDLE}}) {
+    if (s.fd == 1 && keepStdout) continue;
+    if (::_fileno(s.file) < 0) std::freopen("NUL", "w", s.file);
+    ::_dup2(ends[1], s.fd);
+    ::_setmode(s.fd, _O_TEXT);  // CR LF line ends, as config.txt has
+    std::setvbuf(s.file, nullptr, _IONBF, 0);
+    ::SetStdHandle(s.handle, reinterpret_cast<HANDLE>(::_get_osfhandle(s.fd)));
+  }
+  ::_close(ends[1]);
+  g_logWriter = std::thread([reader, logPath, previousLog] {
+    CappedLog log(logPath, previousLog, kLogCap);
+    char buffer[4096];
+    for (int n; (n = ::_read(reader, buffer, sizeof buffer)) > 0;) log.Write({buffer, static_cast<std::size_t>(n)});
+    ::_close(reader);
+  });
+  std::atexit(FinishLog);
+}
+
+}  // namespace
+
+void RouteOutput(const std::filesystem::path& logPath, const std::filesystem::path& previousLog) {
+  const bool out = Given(STD_OUTPUT_HANDLE), err = Given(STD_ERROR_HANDLE);
+  if (out && err) return;
+  if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+    if (!out) std::freopen("CONOUT$", "w", stdout);
+    if (!err) std::freopen("CONOUT$", "w", stderr);
+    std::setvbuf(stderr, nullptr, _IONBF, 0);
+    return;
+  }
+  if (!err) LogThroughPipe(out, logPath, previousLog);
+}
+
+}  // namespace velmora::platform
