@@ -25,13 +25,36 @@ bool Given(DWORD which) {
 }
 
 std::thread g_logWriter;
+int g_logFds[2] = {-1, -1};  // the descriptors of stdout and stderr on the pipe
+
+// A windowed program's stdout and stderr may have no descriptor at all. The
+// C runtime's freopen gives them one; Wine's reopens only streams that were
+// open, so there the stream is pointed at the usual descriptor directly.
+bool HasDescriptor(std::FILE* file, int usual) {
+  if (::_fileno(file) >= 0 && ::_get_osfhandle(::_fileno(file)) >= 0) return true;
+  if (std::freopen("NUL", "w", file)) return true;
+#if defined(_UCRT)
+  (void)usual;
+  return false;
+#else
+  const int fd = ::_open("NUL", _O_WRONLY);
+  if (fd < 0) return false;
+  if (fd != usual) {
+    ::_dup2(fd, usual);
+    ::_close(fd);
+  }
+  file->_file = usual;
+  file->_flag = _IOWRT;
+  return true;
+#endif
+}
 
 // At exit: the write end closes, the reader writes what is left and ends.
 void FinishLog() {
   std::fflush(stdout);
   std::fflush(stderr);
-  ::_close(2);
-  ::_close(1);
+  for (const int fd : g_logFds)
+    if (fd >= 0) ::_close(fd);
   if (g_logWriter.joinable()) g_logWriter.join();
 }
 
@@ -45,16 +68,18 @@ void LogThroughPipe(bool keepStdout, const std::filesystem::path& logPath, const
   // give them one first, then point both at the pipe.
   struct Stream {
     std::FILE* file;
-    int fd;
     DWORD handle;
   };
-  for (const Stream s : {Stream{stdout, 1, STD_OUTPUT_HANDLE}, Stream{stderr, 2, STD_ERROR_HANDLE}}) {
-    if (s.fd == 1 && keepStdout) continue;
-    if (::_fileno(s.file) < 0) std::freopen("NUL", "w", s.file);
-    ::_dup2(ends[1], s.fd);
-    ::_setmode(s.fd, _O_TEXT);  // CR LF line ends, as config.txt has
+  const Stream streams[] = {{stdout, STD_OUTPUT_HANDLE}, {stderr, STD_ERROR_HANDLE}};
+  for (int i = keepStdout ? 1 : 0; i < 2; ++i) {
+    const Stream& s = streams[i];
+    if (!HasDescriptor(s.file, i + 1)) continue;
+    const int fd = ::_fileno(s.file);
+    if (::_dup2(ends[1], fd) != 0) continue;
+    ::_setmode(fd, _O_TEXT);  // CR LF line ends, as config.txt has
     std::setvbuf(s.file, nullptr, _IONBF, 0);
-    ::SetStdHandle(s.handle, reinterpret_cast<HANDLE>(::_get_osfhandle(s.fd)));
+    ::SetStdHandle(s.handle, reinterpret_cast<HANDLE>(::_get_osfhandle(fd)));
+    g_logFds[i] = fd;
   }
   ::_close(ends[1]);
   g_logWriter = std::thread([reader, logPath, previousLog] {

@@ -49,6 +49,8 @@ host_packages=(
   googletest libasio-dev libwebsocketpp-dev fonts-liberation2
   # for the Windows tests and the zip check: the real window, free ports, unzip
   xvfb x11-utils iproute2 python3
+  # the installer, and the test that reads the programs' PE headers
+  nsis python3-pefile
 )
 
 is_root() { [[ $(id -u) -eq 0 ]]; }
