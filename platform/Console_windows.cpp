@@ -95,7 +95,8 @@ void LogThroughPipe(bool keepStdout, const std::filesystem::path& logPath, const
 
 void RouteOutput(const std::filesystem::path& logPath, const std::filesystem::path& previousLog) {
   const bool out = Given(STD_OUTPUT_HANDLE), err = Given(STD_ERROR_HANDLE);
-  if (out && err) return;
+  // Attached even when the output was redirected, so that Ctrl-C in the
+  // console still reaches the program.
   if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
     if (!out) std::freopen("CONOUT$", "w", stdout);
     if (!err) std::freopen("CONOUT$", "w", stderr);

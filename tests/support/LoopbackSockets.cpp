@@ -110,7 +110,7 @@ std::string TcpClient::ReceiveSome(Wait wait) {
   impl_->socket.async_read_some(asio::buffer(buffer), [&](std::error_code ec, std::size_t n) {
     done = true;
     got = n;
-    if (ec) impl_->ended = true;
+    if (ec && ec != asio::error::operation_aborted) impl_->ended = true;  // not when the wait ran out
   });
   RunFor(impl_->io, done, wait, [&] { impl_->socket.cancel(); });
   return {buffer, done ? got : 0};
