@@ -83,12 +83,22 @@ install(TARGETS velmora velmora-send velmora-decode RUNTIME DESTINATION .)
 install(FILES ${sdl_dlls} ${shipped} DESTINATION .)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . RENAME README.txt)
 
-set(CPACK_GENERATOR ZIP)
+# The zip (portable) and the installer (packaging/windows/NSIS.template.in,
+# found through CMAKE_MODULE_PATH; Debian's nsis package builds it).
+set(CPACK_GENERATOR ZIP NSIS)
+list(PREPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/packaging/windows)
+set(CPACK_VELMORA_INSTALLER_ICON ${icon})
+# Apps & features shows the size: the programs, DLLs and font, roughly.
+set(CPACK_VELMORA_INSTALLED_KIB 12000)
+set(CPACK_NSIS_PACKAGE_NAME Velmora)
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Velmora)
 # Without the debug information the programs are a fraction of the size.
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_FILE_NAME velmora-${PROJECT_VERSION}-win64)
-# One top folder in the zip, named like the zip.
+# One top folder in the zip, named like the zip (the installer has none:
+# packaging/windows/CPackOptions.cmake).
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/windows/CPackOptions.cmake)
 include(CPack)
