@@ -31,19 +31,22 @@ done
 . "$repo/tests/support/free-ports.sh"
 check=$(mktemp -d)
 trap 'rm -rf "$check"' EXIT
-python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$check"
-folder=$check/velmora-$version-win64
+# Into a folder named in Cyrillic: config.txt, the recording and the
+# screenshot must all land there.
+python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$check/Кабина пилота"
+folder="$check/Кабина пилота/velmora-$version-win64"
 for f in velmora.exe velmora-send.exe velmora-decode.exe SDL2.dll SDL2_ttf.dll SDL2_image.dll \
          LiberationSans-Regular.ttf LiberationSans-LICENSE.txt README.txt; do
   [ -f "$folder/$f" ] || { echo "package-windows: $f is missing from the zip" >&2; exit 1; }
 done
 cd "$folder"
 env -u WINEPATH SDL_VIDEODRIVER=offscreen SDL_RENDER_DRIVER=software \
-  /usr/lib/wine/wine64 ./velmora.exe --headless --frames 2 --screenshot frame.png \
+  /usr/lib/wine/wine64 ./velmora.exe --headless --frames 2 --screenshot кадр.png --record полёт.rec \
   --udp-port "$(free_port)" --tcp-port "$(free_port)" >run.txt 2>&1 ||
   { echo "package-windows: velmora.exe did not run from the unpacked zip (status $?)" >&2; cat run.txt >&2; exit 1; }
-[ -s frame.png ] && [ -f config.txt ] || { echo "package-windows: no frame or config.txt from the unpacked zip" >&2; exit 1; }
-echo "package-windows: $zip ($(du -k "$zip" | cut -f1) KiB), runs from an empty folder"
+[ -s кадр.png ] && [ -s полёт.rec ] && [ -f config.txt ] ||
+  { echo "package-windows: no frame, recording or config.txt in $folder: $(ls)" >&2; cat run.txt >&2; exit 1; }
+echo "package-windows: $zip ($(du -k "$zip" | cut -f1) KiB), runs from an empty folder named in Cyrillic"
 
 # ---- The installer ----
 fail() { echo "package-windows: installer: $*" >&2; exit 1; }
