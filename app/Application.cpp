@@ -12,6 +12,7 @@
 #include "app/Config.h"
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
+#include "app/Glass.h"
 #include "app/MainLoop.h"
 #include "app/SdlPlatform.h"
 #include "app/Stats.h"
@@ -22,6 +23,7 @@
 #include "link/Listeners.h"
 #include "link/Recording.h"
 #include "link/RecordingFile.h"
+#include "platform/NetworkAddresses.h"
 
 namespace velmora {
 namespace {
@@ -60,22 +62,28 @@ class RecordingWriter : public ArrivalRecorder {
   std::chrono::steady_clock::time_point start_;
 };
 
-// The class name the fatal box shows for a listener that could not open.
-const char* FailureClass(ListenerOpenError::Failure failure) {
+// Our name for each way a listener can fail to open, as the fatal box shows it.
+const char* FailureName(ListenerOpenError::Failure failure) {
   switch (failure) {
-    case ListenerOpenError::Failure::PortInUse:
-      return "EIdCouldNotBindSocket";
-    case ListenerOpenError::Failure::UdpSocket:
-      return "EIdSocketError";
-    default:
-      return "ESocketError";
+    case ListenerOpenError::Failure::PortInUse: return "PortInUse";
+    case ListenerOpenError::Failure::UdpSocket: return "UdpSocketError";
+    case ListenerOpenError::Failure::CreateSocket: return "NoSocket";
+    case ListenerOpenError::Failure::TcpSocket: return "TcpSocketError";
   }
+  return "ListenerError";
 }
 
-void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& title) {
-  char text[512];
-  std::snprintf(text, sizeof text, "Exception %s in module %s at %p.\n%s", FailureClass(error.failure()),
-                title.c_str(), static_cast<const void*>(&gStop), WithFullStop(error.what()).c_str());
+// The fatal box when a port cannot be opened: which error, the system's
+// words, then which port it is and what the user can do about it.
+void ShowFatalListenerBox(const ListenerOpenError& error, const std::string& title, const Options& options) {
+  const ListenerOpenError::Failure f = error.failure();
+  const bool udp = f == ListenerOpenError::Failure::PortInUse || f == ListenerOpenError::Failure::UdpSocket;
+  const std::string port = std::to_string(udp ? options.udpPort : options.tcpPort);
+  const std::string text = std::string("Exception ") + FailureName(f) + " in module " + title + ".\n" +
+                           WithFullStop(error.what()) + "\nThe display could not open " + (udp ? "UDP" : "TCP") +
+                           " port " + port + ", where it listens for telemetry. Close the program that holds it" +
+                           " (perhaps another display), or start with " + (udp ? "--udp-port" : "--tcp-port") +
+                           " and another port.";
   ShowMessageBox("Application Error", text, BoxIcon::Error);
 }
 
@@ -100,8 +108,8 @@ void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
   // The desktop: video, the hidden window, its drawing device.
-  SdlPlatform platform(
-      PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender, options.fullscreen});
+  SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender,
+                                       options.fullscreen, options.topmost, options.monitor.value_or(-1)});
   if (!platform.Start(ProgramCaption())) return 1;
 
   // What a frame reads and telemetry writes, and the reporting of errors.
@@ -123,7 +131,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort});
     listeners->Open();
   } catch (const ListenerOpenError& error) {
-    ShowFatalListenerBox(error, title);
+    ShowFatalListenerBox(error, title, options);
     handover.Shutdown();
     return 1;
   }
@@ -146,19 +154,35 @@ int RunDisplay(const Options& options, const std::string& title) {
   Display display(platform.Window(), platform.Decoder(), flight);
   // --transport overrides config.txt's fifth line for this run (and is kept
   // at close like any choice).
-  std::string transport = display.RestoreWindow(ReadConfigFile("config.txt"));
+  const std::optional<WindowConfig> saved = ReadConfigFile("config.txt");
+  // --rotate likewise overrides the sixth line; a file without one stays
+  // five lines unless the picture is turned.
+  const std::optional<int> rotation = options.rotate ? options.rotate : saved ? saved->rotation : std::nullopt;
+  platform.SetRotation(rotation.value_or(0));
+  if (web) web->SetRotation(rotation.value_or(0));
+  std::string transport = display.RestoreWindow(saved);
   if (!options.transport.empty()) transport = options.transport;
   const ListenerChoice choice = ListenersFor(transport);
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
   stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
-  std::fprintf(stderr, "%s\n",
-               ListeningLine(transport, listeners->UdpActive() ? listeners->UdpPort() : 0,
-                             listeners->TcpActive() ? listeners->TcpPort() : 0)
-                   .c_str());
+  // What the glass tells the pilot about the link; the start-up line says the same.
+  LinkSetup link{transport,
+                 static_cast<std::uint16_t>(listeners->UdpActive() ? listeners->UdpPort() : 0),
+                 static_cast<std::uint16_t>(listeners->TcpActive() ? listeners->TcpPort() : 0),
+                 platform::SendToAddresses(),
+                 options.webAddress,
+                 static_cast<std::uint16_t>(web ? web->Port() : 0)};
+  std::fprintf(stderr, "%s; send to %s\n", ListeningLine(transport, link.udpPort, link.tcpPort).c_str(),
+               SendToText(link, 8).c_str());
+  if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
+    std::fprintf(stderr, "velmora: on a tablet, open %s (F3 shows it as a QR code)\n", url.c_str());
   display.Start(transport);
+  Glass glass(display.RenderScreen(), input.Status(), std::move(link), std::chrono::steady_clock::now());
+  glass.Start();
+  display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
   platform.ShowWindow();
-  if (options.page) *options.page == 2 ? display.ShowTacticalPage() : display.ShowFlightPage();
+  if (options.page) display.ShowPage(static_cast<Page>(*options.page));
   if (!options.feed.empty()) {
     std::ifstream f(options.feed, std::ios::binary);
     if (!f) {
@@ -180,14 +204,16 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Close: config.txt first, then the last picture and the figures.
   // A full-screen run keeps the window's saved place and width.
-  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", display.CurrentWindowConfig(), &error))
-    PrintProblem(error);
+  WindowConfig closing = display.CurrentWindowConfig();
+  closing.rotation = rotation;
+  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", closing, &error)) PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.FrameTimer().SetEnabled(false);
+  display.SetOverlay(nullptr);  // the glass goes before the display
   web.reset();
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away

@@ -1,6 +1,8 @@
 // Hand-written option parser: a handful of options, clear errors.
 #include "app/CommandLine.h"
 
+#include "app/Config.h"
+
 #include <algorithm>
 #include <charconv>
 #include <iterator>
@@ -46,7 +48,7 @@ std::string UsageText() {
       "  --screenshot-interval SEC  also write FILE every SEC seconds (atomically)\n"
       "  --feed FILE                hand FILE's bytes to the display as one UDP datagram\n"
       "                             right after start-up\n"
-      "  --page 1|2                 page after start-up: 1 flight, 2 tactical\n"
+      "  --page 1|2|3               page after start-up: 1 flight, 2 tactical, 3 link\n"
       "  --record FILE              append every received message with its arrival time\n"
       "                             (velmora-send --replay FILE plays it back)\n"
       "  --stats                    print frame and latency figures on exit\n"
@@ -57,6 +59,12 @@ std::string UsageText() {
       "  --borderless               window without border (place and width from config.txt)\n"
       "  --fullscreen               fill the whole screen (with SDL_VIDEODRIVER=kmsdrm: the\n"
       "                             console of a machine without a desktop)\n"
+      "  --topmost                  keep the window above other windows, the simulator's too\n"
+      "                             (unless it runs in exclusive full screen)\n"
+      "  --rotate 0|90|180|270      turn the picture clockwise for a panel mounted sideways\n"
+      "                             or upside down (kept in config.txt's sixth line)\n"
+      "  --display N                put the window on monitor N (0 the primary, 1 the\n"
+      "                             next...), centred there unless config.txt's place is on it\n"
       "  --renderer NAME            what draws the window: auto (SDL's choice: opengl on a PC,\n"
       "                             opengles2 on a Raspberry Pi), software, opengl, opengles2\n"
       "  --software                 same as --renderer software (faster than OpenGL emulated\n"
@@ -69,8 +77,9 @@ std::string UsageText() {
       "  --version                  print the version and exit\n"
       "  --help                     print this help and exit\n"
       "\n"
-      "Keys: F1 flight page, F2 tactical page. Clicks on the two labelled bezel\n"
-      "buttons select the pages too.\n";
+      "Keys: F1 flight page, F2 tactical page, F3 link page (where to send, what\n"
+      "arrived, the tablet address). Clicks on the two labelled bezel buttons\n"
+      "select the pages too.\n";
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
@@ -118,6 +127,23 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       if (!flag(o.borderless)) return r;
     } else if (a == "--fullscreen") {
       if (!flag(o.fullscreen)) return r;
+    } else if (a == "--topmost") {
+      if (!flag(o.topmost)) return r;
+    } else if (a == "--rotate") {
+      if (!takeValue(v)) return r;
+      o.rotate = ParseRotation(v);
+      if (!o.rotate) {
+        r.error = "--rotate needs 0, 90, 180 or 270 (degrees clockwise), not '" + std::string(v) + "'";
+        return r;
+      }
+    } else if (a == "--display") {
+      if (!takeValue(v)) return r;
+      int n = 0;
+      if (!ParseNumber(v, n) || n < 0) {
+        r.error = "--display needs a monitor number (0 the primary), not '" + std::string(v) + "'";
+        return r;
+      }
+      o.monitor = n;
     } else if (a == "--software") {
       bool software = false;
       if (!flag(software)) return r;
@@ -169,8 +195,8 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
     } else if (a == "--page") {
       if (!takeValue(v)) return r;
       int p = 0;
-      if (!ParseNumber(v, p) || (p != 1 && p != 2)) {
-        r.error = "--page needs 1 (flight) or 2 (tactical), not '" + std::string(v) + "'";
+      if (!ParseNumber(v, p) || p < 1 || p > 3) {
+        r.error = "--page needs 1 (flight), 2 (tactical) or 3 (link), not '" + std::string(v) + "'";
         return r;
       }
       o.page = p;

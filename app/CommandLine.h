@@ -23,13 +23,16 @@ struct Options {
   double screenshotInterval = 0;         // seconds; 0 = only after the last frame
   std::string feed;                      // file handed over as one datagram after start-up
   std::string record;                    // append every received message to this file
-  std::optional<int> page;               // page after start-up (1 or 2)
+  std::optional<int> page;               // page after start-up (1, 2 or 3)
   bool stats = false;
   std::string transport;                 // "udp" or "tcp": replaces config.txt's choice; empty: the file's
   std::uint16_t udpPort = 20083;         // 0: any free port (the start-up line names it)
   std::uint16_t tcpPort = 20081;
   bool borderless = false;
   bool fullscreen = false;               // the whole screen (a cockpit monitor, a console)
+  bool topmost = false;                  // stay above other windows
+  std::optional<int> rotate;             // degrees clockwise; replaces config.txt's sixth line
+  std::optional<int> monitor;            // --display N: SDL's display index
   Renderer renderer = Renderer::Auto;    // --software is --renderer software
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;

@@ -81,7 +81,15 @@ std::optional<WindowConfig> ParseConfig(std::string_view text) {
   std::string_view t = lines[4];
   while (!t.empty() && static_cast<unsigned char>(t.back()) <= 32) t.remove_suffix(1);
   c.transport = std::string(t);
+  if (lines.size() > 5) c.rotation = ParseRotation(lines[5]);
   return c;
+}
+
+std::optional<int> ParseRotation(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= 32) text.remove_suffix(1);
+  for (int turn : {0, 90, 180, 270})
+    if (text == std::to_string(turn)) return turn;
+  return std::nullopt;
 }
 
 std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path) {
@@ -98,9 +106,9 @@ std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path) {
     if (n == 0) break;
     text.append(buf, n);
     for (std::size_t i = 0; i < n; ++i) lineEnds += (buf[i] == '\r' || buf[i] == '\n');
-    // Ten line-end bytes hold at least five complete lines; the rest of the
-    // file is ignored anyway.
-    if (lineEnds >= 10 || text.size() >= kMaxBytes) break;
+    // Twelve line-end bytes hold at least six complete lines; the rest of
+    // the file is ignored anyway.
+    if (lineEnds >= 12 || text.size() >= kMaxBytes) break;
   }
   if (text.size() > kMaxBytes) text.resize(kMaxBytes);
   return ParseConfig(text);
@@ -114,6 +122,10 @@ std::string FormatConfig(const WindowConfig& c) {
   }
   out += c.transport;
   out += "\r\n";
+  if (c.rotation) {
+    out += std::to_string(*c.rotation);
+    out += "\r\n";
+  }
   return out;
 }
 

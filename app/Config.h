@@ -1,5 +1,6 @@
 // config.txt: the five lines that remember where the user put the window,
-// which page was shown and which transport the exporter uses.
+// which page was shown and which transport the exporter uses, and an
+// optional sixth line for a panel mounted sideways or upside down.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +18,14 @@ struct WindowConfig {
   std::int32_t width = 0;
   std::int32_t pageMode = 0;
   std::string transport;
+  // Degrees clockwise the picture is turned (0, 90, 180 or 270); absent in
+  // a five-line file, which is then written back with five lines.
+  std::optional<int> rotation;
 };
+
+// A turn of the picture: "0", "90", "180" or "270" (degrees clockwise,
+// trailing blanks allowed); nullopt for anything else.
+std::optional<int> ParseRotation(std::string_view text);
 
 // The fallback when the file is missing or any line is unusable: centred,
 // 1024 x 600, page 1, "tcp".
@@ -48,14 +56,14 @@ ListenerChoice ListenersFor(std::string_view transport);
 // config.txt line 5 switches)". A port of 0 means that listener is off.
 std::string ListeningLine(std::string_view transport, std::uint16_t udpPort, std::uint16_t tcpPort);
 
-// All five lines or nothing.
+// All five lines or nothing; a sixth line that is not a turn is ignored.
 std::optional<WindowConfig> ParseConfig(std::string_view text);
 
-// Reads the file; only its first five lines matter, so at most 1 MiB is read.
+// Reads the file; only its first six lines matter, so at most 1 MiB is read.
 // Missing, unreadable, a directory, too short or invalid: nullopt.
 std::optional<WindowConfig> ReadConfigFile(const std::filesystem::path& path);
 
-// The five lines, each ended by CR LF.
+// The five lines (six with a rotation), each ended by CR LF.
 std::string FormatConfig(const WindowConfig& c);
 
 // Writes the file so that a crash or a full disk never leaves it truncated:

@@ -1,11 +1,7 @@
 // Start-up, window config and frames of the instrument display.
 #include "app/Display.h"
 
-#include "app/InstrumentSprites.h"
 #include "assets/ImageCatalogue.h"
-#include "pages/Calibration.h"
-#include "pages/FlightPage.h"
-#include "pages/TacticalPage.h"
 #include "velmora/Version.h"
 
 namespace velmora {
@@ -18,7 +14,6 @@ const std::array<FontSpec, kFontCount> kFontTable{{
     {"smallReadoutFont", 13, FontStyle::Bold, 50, 60, 50, 255},
     {"captionFont", 12, FontStyle::Underline, 50, 50, 50, 255},
     {"radarAltitudeFont", 20, FontStyle::Underline, 95, 129, 104, 255},
-    {"spareFont", 10, FontStyle::Bold, 50, 50, 50, 255},
     {"engineSpeedFont", 16, FontStyle::Bold, 0, 200, 81, 255},
 }};
 
@@ -44,27 +39,21 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
     fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
   LoadCatalogue();
 
-  instruments_.screen = &screen_;
-  instruments_.images = &images_;
-  instruments_.primitives = &primitives_;
-  instruments_.bankLabelFont = fonts_[kBankLabelFont].get();
-  instruments_.readoutFont = fonts_[kReadoutFont].get();
-  instruments_.loadFactorFont = fonts_[kLoadFactorFont].get();
-  instruments_.dialReadoutFont = fonts_[kDialReadoutFont].get();
-  instruments_.smallReadoutFont = fonts_[kSmallReadoutFont].get();
-  instruments_.captionFont = fonts_[kCaptionFont].get();
-  instruments_.radarAltitudeFont = fonts_[kRadarAltitudeFont].get();
-  instruments_.spareFont = fonts_[kSpareFont].get();
-  instruments_.engineSpeedFont = fonts_[kEngineSpeedFont].get();
+  kit_.screen = &screen_;
+  kit_.primitives = &primitives_;
+  kit_.fonts = PageFonts{fonts_[kBankLabelFont].get(),    fonts_[kReadoutFont].get(),
+                         fonts_[kLoadFactorFont].get(),   fonts_[kDialReadoutFont].get(),
+                         fonts_[kSmallReadoutFont].get(), fonts_[kCaptionFont].get(),
+                         fonts_[kRadarAltitudeFont].get(), fonts_[kEngineSpeedFont].get()};
 
-  frameCycle_.SetFlightPage([this] { DrawFlightPage(instruments_, flight_); });
-  frameCycle_.SetTacticalPage([this] { DrawTacticalPage(instruments_, flight_); });
+  frameCycle_.SetFlightPage([this] { flightPage_.Draw(kit_, flight_); });
+  frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(kit_, flight_); });
   window_.SetCaption(ProgramCaption());
 }
 
 void Display::LoadCatalogue() {
   for (const ImageEntry& e : kImageCatalogue) {
-    Picture& item = images_.ImageList.Add();
+    Picture& item = images_.Pictures.Add();
     item.Name = std::string(e.name);
     auto bytes = ImageBytes(e.index);
     item.SetPicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
@@ -116,7 +105,9 @@ void Display::Start(const std::string& transport) {
     fonts_[i]->SetColor(MakeColor(f.red, f.green, f.blue, f.alpha));
   }
 
-  CreateInstrumentSprites(instruments_, sprites_, images_.ImageList);
+  const SpriteFactory make(sprites_, images_.Pictures);
+  flightPage_.CreateSprites(make);
+  tacticalPage_.CreateSprites(make);
 }
 
 WindowConfig Display::CurrentWindowConfig() const {

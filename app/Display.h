@@ -1,13 +1,13 @@
 // The instrument display: the screen, the pictures, the instrument sprites
 // and the role-named fonts, the page on show, and one frame drawn from the
 // flight data record. It knows nothing of sockets: the record is filled by
-// the telemetry input, and the display only reads it (the pages keep a few
-// limits in it).
+// the telemetry input, and the display only reads it.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,12 +23,14 @@
 #include "engine/Sprite.h"
 #include "engine/FrameClock.h"
 #include "link/FlightData.h"
+#include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"
-#include "pages/Instruments.h"
+#include "pages/TacticalPage.h"
+#include "pages/instruments/Instrument.h"
 
 namespace velmora {
 
-// The nine text fonts, by what they write.
+// The eight text fonts, by what they write.
 enum FontRole : std::size_t {
   kBankLabelFont,      // "30"/"60" on the bank scale, white
   kReadoutFont,        // vertical speed, true airspeed, distance
@@ -37,7 +39,6 @@ enum FontRole : std::size_t {
   kSmallReadoutFont,   // G tenths, Mach, pressure setting, fuel
   kCaptionFont,        // "Топливо:"
   kRadarAltitudeFont,  // radar altitude
-  kSpareFont,          // created with the others, written with by no page
   kEngineSpeedFont,    // engine speed and the afterburner letter
   kFontCount
 };
@@ -82,13 +83,17 @@ class Display {
   // A frame in two halves around its pacing wait.
   void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
   void DrawFrame() { frameCycle_.Draw(page_); }
+  // Drawn after the page, inside the same scene (the glass).
+  void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
 
   const Font& FontFor(FontRole role) const { return *fonts_[role]; }
   const SpriteSet& Sprites() const { return sprites_; }
   FrameClock& FrameTimer() { return timer_; }
   Screen& RenderScreen() { return screen_; }
   FrameCycle& Frames() { return frameCycle_; }
-  const Instruments& InstrumentSet() const { return instruments_; }
+  const DrawKit& Kit() const { return kit_; }
+  const FlightPage& FlightInstruments() const { return flightPage_; }
+  const TacticalPage& TacticalInstruments() const { return tacticalPage_; }
   FlightData& Flight() { return flight_; }
 
  private:
@@ -105,7 +110,9 @@ class Display {
   std::array<std::unique_ptr<Font>, kFontCount> fonts_;
   SpriteSet sprites_;
   Primitives primitives_;
-  Instruments instruments_;
+  DrawKit kit_;
+  FlightPage flightPage_;
+  TacticalPage tacticalPage_;
   FrameCycle frameCycle_;
 };
 

@@ -58,6 +58,9 @@ bool MainLoop::Handle(const InputEvent& event) {
     case InputEvent::ShowTacticalPage:
       display_.ShowTacticalPage();
       break;
+    case InputEvent::ShowLinkPage:
+      display_.ShowPage(Page::Link);
+      break;
     case InputEvent::Click:
       if (const BezelButton* b = PageButtonAt(event.x, event.y)) display_.ShowPage(static_cast<Page>(b->page));
       break;

@@ -20,6 +20,7 @@ struct InputEvent {
     Quit,              // window closed, or the desktop session asks to quit
     ShowFlightPage,    // F1
     ShowTacticalPage,  // F2
+    ShowLinkPage,      // F3
     Click,             // left click at (x, y) in back-buffer pixels
   } kind;
   int x = 0, y = 0;

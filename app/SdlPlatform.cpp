@@ -38,11 +38,19 @@ bool SdlPlatform::Start(const std::string& caption) {
     SDL_SetHintWithPriority(SDL_HINT_RENDER_DRIVER, name.c_str(), SDL_HINT_OVERRIDE);
     SDL_SetHint(SDL_HINT_RENDER_BATCHING, "1");
   }
-  // The display keeps running under a screen saver and when unfocused.
+  // The display keeps running under a screen saver and when unfocused; a
+  // full-screen display on a cockpit monitor must not minimise itself when
+  // the simulator on another monitor takes the focus.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "velmora: cannot start the video system: %s\n", SDL_GetError());
-    if (!options_.headless) std::fprintf(stderr, "velmora: without a display, run it with --headless\n");
+    const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (driver && SDL_strcasecmp(driver, "kmsdrm") == 0)
+      std::fprintf(stderr, "velmora: the console needs a graphics device (/dev/dri/card*) and a user in the video "
+                           "and render groups\n");
+    else if (!options_.headless)
+      std::fprintf(stderr, "velmora: without a display, run it with --headless\n");
     return false;
   }
   started_ = true;
@@ -50,7 +58,16 @@ bool SdlPlatform::Start(const std::string& caption) {
   Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
   if (options_.borderless) flags |= SDL_WINDOW_BORDERLESS;
   if (options_.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  window_ = SDL_CreateWindow(caption.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 1024, 640, flags);
+  if (options_.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  const int monitors = SDL_GetNumVideoDisplays();
+  if (options_.headless) options_.monitor = -1;  // one off-screen monitor
+  if (options_.monitor >= monitors) {
+    // A cockpit whose second monitor is off still shows the display.
+    std::fprintf(stderr, "velmora: there is no monitor %d (%d found); using monitor 0\n", options_.monitor, monitors);
+    options_.monitor = 0;
+  }
+  const int place = SDL_WINDOWPOS_UNDEFINED_DISPLAY(options_.monitor < 0 ? 0 : options_.monitor);
+  window_ = SDL_CreateWindow(caption.c_str(), place, place, 1024, 640, flags);
   if (!window_) {
     std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
     return false;
@@ -68,6 +85,7 @@ bool SdlPlatform::Start(const std::string& caption) {
     host_ = std::make_unique<SdlWindowHost>(window_, *device_);
     decoder_ = std::make_unique<SdlImageDecoder>();
   }
+  host_->SetMonitor(options_.monitor);
 
   // Boxes of the engine (device failures) and of start-up: real boxes in a
   // window session; a headless run keeps the default, a line on stderr, so it
@@ -95,6 +113,7 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
           event = {InputEvent::Quit};
           return true;
         }
+        if (options_.topmost && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) KeepOnTop();
         break;
       case SDL_KEYDOWN:
         if (e.key.keysym.sym == SDLK_F1) {
@@ -103,6 +122,10 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
         }
         if (e.key.keysym.sym == SDLK_F2) {
           event = {InputEvent::ShowTacticalPage};
+          return true;
+        }
+        if (e.key.keysym.sym == SDLK_F3) {
+          event = {InputEvent::ShowLinkPage};
           return true;
         }
         break;
@@ -125,6 +148,20 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
     }
   }
   return false;
+}
+
+void SdlPlatform::KeepOnTop() {
+  // A simulator that takes the foreground (going full screen, or raising
+  // its own topmost window) can push the display under it. SDL sets the
+  // flag only when it changes, so it is cleared and set again: the window
+  // returns to the top of the always-on-top band without taking the focus.
+  SDL_SetWindowAlwaysOnTop(window_, SDL_FALSE);
+  SDL_SetWindowAlwaysOnTop(window_, SDL_TRUE);
+}
+
+void SdlPlatform::SetRotation(int degrees) {
+  if (device_) device_->SetRotation(degrees);
+  if (host_) host_->SetRotation(device_ ? device_->Rotation() : degrees);
 }
 
 void SdlPlatform::Wait(std::chrono::milliseconds timeout) {

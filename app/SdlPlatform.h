@@ -26,6 +26,8 @@ struct PlatformOptions {
   Renderer renderer = Renderer::Auto;  // what draws the window
   bool nullRender = false;  // frames computed and submitted, nothing rasterised
   bool fullscreen = false;  // the whole screen at the desktop's resolution
+  bool topmost = false;     // above other windows, kept there when another takes the foreground
+  int monitor = -1;         // SDL display index to open on; -1: the window system's choice
 };
 
 class SdlPlatform : public Platform {
@@ -50,7 +52,13 @@ class SdlPlatform : public Platform {
   bool ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) override;
   bool ShowErrorBox(std::string_view caption, std::string_view text) override;
 
+  // Turns the picture (window, screenshots, browser view, clicks) clockwise
+  // by 0, 90, 180 or 270 degrees. Before the window is placed.
+  void SetRotation(int degrees);
+
  private:
+  void KeepOnTop();
+
   PlatformOptions options_;
   bool started_ = false;
   SDL_Window* window_ = nullptr;

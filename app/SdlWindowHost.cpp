@@ -4,6 +4,9 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <utility>
+
+#include "engine/SdlDirectBlits.h"
 
 
 namespace velmora {
@@ -24,7 +27,13 @@ SdlWindowHost::Borders SdlWindowHost::GetFrame() const {
   return b;
 }
 
-OuterBounds SdlWindowHost::GetOuterBounds() const {
+void SdlWindowHost::SetRotation(int degrees) { rotation_ = degrees; }
+
+void SdlWindowHost::SetMonitor(int index) { monitor_ = index; }
+
+bool SdlWindowHost::Sideways() const { return IsSideways(rotation_); }
+
+OuterBounds SdlWindowHost::RealOuterBounds() const {
   int x = 0, y = 0, w = 0, h = 0;
   SDL_GetWindowPosition(window_, &x, &y);
   SDL_GetWindowSize(window_, &w, &h);
@@ -32,9 +41,29 @@ OuterBounds SdlWindowHost::GetOuterBounds() const {
   return {x - b.left, y - b.top, w + b.left + b.right, h + b.top + b.bottom};
 }
 
+OuterBounds SdlWindowHost::GetOuterBounds() const {
+  OuterBounds b = RealOuterBounds();
+  if (Sideways()) std::swap(b.width, b.height);
+  return b;
+}
+
 int SdlWindowHost::OuterWidth() const { return GetOuterBounds().width; }
 
 void SdlWindowHost::SetOuterHeight(int height) {
+  if (Sideways())
+    SetRealOuterWidth(height);
+  else
+    SetRealOuterHeight(height);
+}
+
+void SdlWindowHost::SetOuterWidth(int width) {
+  if (Sideways())
+    SetRealOuterHeight(width);
+  else
+    SetRealOuterWidth(width);
+}
+
+void SdlWindowHost::SetRealOuterHeight(int height) {
   Borders b = GetFrame();
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
@@ -42,7 +71,7 @@ void SdlWindowHost::SetOuterHeight(int height) {
   if (client != h) SDL_SetWindowSize(window_, w, client);
 }
 
-void SdlWindowHost::SetOuterWidth(int width) {
+void SdlWindowHost::SetRealOuterWidth(int width) {
   Borders b = GetFrame();
   int w = 0, h = 0;
   SDL_GetWindowSize(window_, &w, &h);
@@ -66,15 +95,20 @@ void SdlWindowHost::SetOuterPosition(int left, int top) {
 }
 
 void SdlWindowHost::CenterOnPrimary(int width, int height) {
+  if (Sideways()) std::swap(width, height);
   SDL_Rect r{0, 0, 1024, 768};
-  SDL_GetDisplayBounds(0, &r);
+  SDL_GetDisplayBounds(std::max(monitor_, 0), &r);
   SetOuterPosition(r.x + (r.w - width) / 2, r.y + (r.h - height) / 2);
 }
 
-bool SdlWindowHost::OnSomeDisplay(const OuterBounds& b) const {
+bool SdlWindowHost::OnSomeDisplay(const OuterBounds& picture) const {
+  OuterBounds b = picture;
+  if (Sideways()) std::swap(b.width, b.height);
   int n = SDL_GetNumVideoDisplays();
   if (n < 1) return true;  // nothing to judge by: keep the user's place
-  for (int i = 0; i < n; ++i) {
+  // With a monitor chosen, a place on another one does not count.
+  const int first = monitor_ >= 0 ? monitor_ : 0, last = monitor_ >= 0 ? monitor_ + 1 : n;
+  for (int i = first; i < last; ++i) {
     SDL_Rect r;
     if (SDL_GetDisplayBounds(i, &r) != 0) continue;
     bool overlaps = b.left < r.x + r.w && r.x < b.left + b.width && b.top < r.y + r.h && r.y < b.top + b.height;
@@ -126,8 +160,12 @@ RenderDevice* SdlWindowHost::Device() { return &device_; }
 void SdlWindowHost::ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const {
   int w = 1, h = 1;
   SDL_GetWindowSize(window_, &w, &h);
-  bx = w > 0 ? x * backWidth / w : x;
-  by = h > 0 ? y * backHeight / h : y;
+  // The window shows the turned picture stretched over it, or over the box
+  // that keeps its shape.
+  const int tw = Sideways() ? backHeight : backWidth, th = Sideways() ? backWidth : backHeight;
+  const IntBox box = PresentBox(tw, th, w, h);
+  const int tx = box.w > 0 ? (x - box.x) * tw / box.w : x, ty = box.h > 0 ? (y - box.y) * th / box.h : y;
+  UnturnPoint(rotation_, backWidth, backHeight, tx, ty, bx, by);
 }
 
 }  // namespace velmora

@@ -1,5 +1,8 @@
 // The display's real window on SDL: outer bounds (SDL reports the client
-// area, the borders are added), caption, whole-window opacity.
+// area, the borders are added), caption, whole-window opacity, the monitor
+// it belongs on. A picture turned sideways turns the window with it: the
+// display keeps speaking of the picture's width and height, and this host
+// swaps them for the window.
 #pragma once
 
 #include "app/WindowHost.h"
@@ -25,12 +28,20 @@ class SdlWindowHost : public WindowHost {
   void SetCaption(const std::string& caption) override;
   RenderDevice* Device() override;
 
+  // Degrees clockwise the picture is turned (0, 90, 180, 270).
+  void SetRotation(int degrees);
+  // The monitor (SDL display index) the window belongs on: centring uses it,
+  // and a saved place counts as visible only on it. -1: any monitor, the
+  // primary one for centring.
+  void SetMonitor(int index);
+
   // Shows the window and places it again now that the window manager has
   // framed it: positions are outer positions, and the frame's size is only
   // known once the window is mapped.
   void Show();
 
-  // Back-buffer coordinates of a point in the window's client area.
+  // Back-buffer coordinates of a point in the window's client area (through
+  // the turn).
   void ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const;
 
  private:
@@ -43,6 +54,10 @@ class SdlWindowHost : public WindowHost {
   // that do not publish their frame, the offset measured when the window was
   // placed.
   Borders GetFrame() const;
+  OuterBounds RealOuterBounds() const;
+  void SetRealOuterWidth(int width);
+  void SetRealOuterHeight(int height);
+  bool Sideways() const;
 
   SDL_Window* window_;
   RenderDevice& device_;
@@ -50,6 +65,8 @@ class SdlWindowHost : public WindowHost {
   Borders measured_;
   bool placed_ = false;
   int placedLeft_ = 0, placedTop_ = 0;
+  int rotation_ = 0;
+  int monitor_ = -1;
 };
 
 }  // namespace velmora

@@ -10,10 +10,33 @@ TelemetryInput::TelemetryInput(FlightData& flight, RunStats* stats, ErrorReporte
                                ArrivalRecorder* recorder)
     : flight_(flight), stats_(stats), reporter_(reporter), recorder_(recorder) {}
 
+// One message scanned: counted for the run statistics and the link status.
+void TelemetryInput::Counted(const Arrival& arrival, const TelemetryError* error) {
+  if (stats_) stats_->MessageHandled(arrival.received, error == nullptr);
+  if (error) {
+    ++status_.rejected;
+    NoteError(arrival.peer, error->message, error->field);
+    return;
+  }
+  ++status_.applied;
+  status_.lastApplied = arrival.received;
+  status_.lastSender.assign(arrival.peer);
+}
+
+void TelemetryInput::NoteError(std::string_view peer, std::string_view message, int field) {
+  auto& e = status_.errors;
+  for (std::size_t i = e.size() - 1; i > 0; --i) e[i].swap(e[i - 1]);
+  e[0].assign(peer);
+  e[0] += ": ";
+  if (field > 0) e[0] += "field " + std::to_string(field) + ": ";
+  e[0] += message;
+  if (status_.errorCount < e.size()) ++status_.errorCount;
+}
+
 std::optional<TelemetryError> TelemetryInput::ReceiveDatagram(const Arrival& arrival) {
   if (recorder_) recorder_->Write(arrival);
   auto error = ApplyDatagram(flight_, arrival.bytes);
-  if (stats_) stats_->MessageHandled(arrival.received, !error);
+  Counted(arrival, error ? &*error : nullptr);
   return error;
 }
 
@@ -29,7 +52,12 @@ void TelemetryInput::Received(const Arrival& arrival) {
   }
   if (recorder_) recorder_->Write(arrival);
   framers_[arrival.connection].FeedEach(arrival.bytes, flight_, [&](const TcpStreamFramer::Outcome& o) {
-    if (o.scanned && stats_) stats_->MessageHandled(arrival.received, o.error == nullptr);
+    if (o.scanned)
+      Counted(arrival, o.error);
+    else if (o.error) {
+      ++status_.rejected;
+      NoteError(arrival.peer, o.error->message, o.error->field);
+    }
     if (o.error && reporter_)
       reporter_->ReportTelemetryError(arrival.transport, arrival.peer, o.error->message, o.error->field);
   });
@@ -41,16 +69,18 @@ void TelemetryInput::ConnectionClosed(std::uint32_t connection) {
 }
 
 void TelemetryInput::ConnectionFailed(std::uint32_t, std::string_view peer, const std::string& message) {
+  NoteError(peer, message);
   if (reporter_) reporter_->ReportTelemetryError(Transport::Tcp, peer, message);
 }
 
 void TelemetryInput::DatagramTooLarge(std::string_view peer, std::size_t size,
                                       std::chrono::steady_clock::time_point received) {
   if (stats_) stats_->MessageHandled(received, false);
-  if (reporter_)
-    reporter_->ReportTelemetryError(Transport::Udp, peer,
-                                    "datagram of " + std::to_string(size) + " bytes dropped: at most " +
-                                        std::to_string(TelemetryListeners::kMaxDatagram) + " bytes are read");
+  ++status_.rejected;
+  const std::string message = "datagram of " + std::to_string(size) + " bytes dropped: at most " +
+                              std::to_string(TelemetryListeners::kMaxDatagram) + " bytes are read";
+  NoteError(peer, message);
+  if (reporter_) reporter_->ReportTelemetryError(Transport::Udp, peer, message);
 }
 
 }  // namespace velmora

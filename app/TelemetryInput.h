@@ -4,10 +4,12 @@
 // counted for the run statistics and, on error, reported.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "link/FlightData.h"
@@ -28,6 +30,20 @@ class ArrivalRecorder {
   virtual void Closed(std::uint32_t /*connection*/, std::chrono::steady_clock::time_point /*when*/) {}
 };
 
+// What the link has done so far, for the glass (the no-data band and the
+// link page) to read between frames: counters, the last sender and the last
+// errors. Plain values, so a reader never reaches into the input itself.
+struct LinkStatus {
+  static constexpr std::size_t kErrorsKept = 3;
+  std::uint64_t applied = 0;   // messages that reached the record without an error
+  std::uint64_t rejected = 0;  // messages or datagrams dropped or cut short by an error
+  std::optional<std::chrono::steady_clock::time_point> lastApplied;
+  std::string lastSender;      // "address:port" (or "--feed") of the last applied message
+  // Newest first; "sender: field N: message". errorCount says how many are set.
+  std::array<std::string, kErrorsKept> errors;
+  std::size_t errorCount = 0;
+};
+
 class TelemetryInput : public TelemetrySink {
  public:
   // stats, reporter and recorder may be null.
@@ -45,7 +61,11 @@ class TelemetryInput : public TelemetrySink {
   // Unfinished TCP messages held, one framer per open connection.
   std::size_t OpenConnections() const { return framers_.size(); }
 
+  const LinkStatus& Status() const { return status_; }
+
  private:
+  void Counted(const Arrival& arrival, const TelemetryError* error);
+  void NoteError(std::string_view peer, std::string_view message, int field = 0);
 
   std::optional<TelemetryError> ReceiveDatagram(const Arrival& arrival);
 
@@ -54,6 +74,7 @@ class TelemetryInput : public TelemetrySink {
   ErrorReporter* reporter_;
   ArrivalRecorder* recorder_;
   std::map<std::uint32_t, TcpStreamFramer> framers_;
+  LinkStatus status_;
 };
 
 }  // namespace velmora

@@ -14,6 +14,7 @@
 
 #include "app/FrameEncoder.h"
 #include "app/Platform.h"
+#include "app/TabletIcon.h"
 #include "assets/BezelButtons.h"
 
 namespace velmora {
@@ -58,38 +59,88 @@ using Handle = websocketpp::connection_hdl;
 // has caught up, so a slow tablet sees fewer frames, never older ones.
 constexpr std::size_t kMaxUnsent = 512 * 1024;
 
-std::string BuildPage() {
+// A panel turned clockwise by `rotation` degrees: the picture arrives
+// turned, so the page takes its shape and the buttons' turned rectangles.
+std::string BuildPage(int rotation) {
+  constexpr int kW = 1024, kH = 650;
+  const bool sideways = rotation == 90 || rotation == 270;
   std::string buttons;
   for (const BezelButton& b : kPageButtons) {
+    int x = b.x, y = b.y, w = b.w, h = b.h;
+    if (rotation == 90) x = kH - b.y - b.h, y = b.x, w = b.h, h = b.w;
+    if (rotation == 180) x = kW - b.x - b.w, y = kH - b.y - b.h;
+    if (rotation == 270) x = b.y, y = kW - b.x - b.w, w = b.h, h = b.w;
     if (!buttons.empty()) buttons += ",";
-    buttons += "[" + std::to_string(b.page) + "," + std::to_string(b.x) + "," + std::to_string(b.y) + "," +
-               std::to_string(b.w) + "," + std::to_string(b.h) + "]";
+    buttons += "[" + std::to_string(b.page) + "," + std::to_string(x) + "," + std::to_string(y) + "," +
+               std::to_string(w) + "," + std::to_string(h) + "]";
   }
+  const std::string shape =
+      sideways ? "width:min(100vw,62.5vh);aspect-ratio:0.625" : "width:min(100vw,160vh);aspect-ratio:1.6";
+  const std::string natural = sideways ? "w=pic.naturalWidth||650, h=pic.naturalHeight||1024"
+                                       : "w=pic.naturalWidth||1024, h=pic.naturalHeight||650";
   return R"(<!doctype html>
 <html><head><meta charset="utf-8">
 <meta name="viewport" content="width=device-width,initial-scale=1,user-scalable=no">
+<meta name="theme-color" content="#000000">
+<meta name="mobile-web-app-capable" content="yes">
+<meta name="apple-mobile-web-app-capable" content="yes">
+<meta name="apple-mobile-web-app-status-bar-style" content="black">
+<link rel="manifest" href="/manifest.webmanifest">
+<link rel="icon" type="image/png" href="/icon-192.png">
+<link rel="apple-touch-icon" href="/icon-192.png">
 <title>Velmora</title>
 <style>
 html,body{margin:0;height:100%;background:#000;overflow:hidden}
 body{display:flex;align-items:center;justify-content:center}
-#pic{display:block;width:min(100vw,160vh);aspect-ratio:1.6;touch-action:manipulation;user-select:none;-webkit-user-select:none}
+#pic{display:block;)" + shape + R"(;touch-action:manipulation;user-select:none;-webkit-user-select:none}
 #note{position:fixed;left:0;right:0;top:45%;text-align:center;color:#888;font:16px sans-serif}
+#pic{transition:filter .3s}
+body.lost #pic{filter:brightness(.35) grayscale(.7)}
+body.lost #note{color:#fff;font-weight:bold;text-shadow:0 0 4px #000}
 </style></head>
 <body><img id="pic" alt=""><div id="note">connecting…</div>
 <script>
-// Bezel buttons: [page, x, y, w, h] in back-buffer pixels.
+// Bezel buttons: [page, x, y, w, h] in the picture's pixels.
 const buttons=[)" + buttons + R"(];
 const pic=document.getElementById('pic'), note=document.getElementById('note');
-let shown=null;
-function connect(){
-  const ws=new WebSocket((location.protocol==='https:'?'wss://':'ws://')+location.host+'/stream');
-  ws.binaryType='blob';
-  ws.onopen=()=>{note.textContent='';};
-  ws.onmessage=e=>{const u=URL.createObjectURL(e.data);pic.src=u;if(shown)URL.revokeObjectURL(shown);shown=u;};
-  ws.onclose=()=>{note.textContent='no picture: retrying';setTimeout(connect,1000);};
+let shown=null, ws=null, live=false, delay=500, retry=null, lastFrame=0;
+// Lost: the last picture stays, dimmed, with what is being done about it.
+function lost(){
+  live=false;
+  if(ws){ws.onopen=ws.onmessage=ws.onclose=null;try{ws.close();}catch(e){}ws=null;}
+  if(shown)document.body.classList.add('lost');
+  note.textContent='Display not connected: trying again in '+Math.round(delay/1000*10)/10+' s';
+  clearTimeout(retry);
+  retry=setTimeout(connect,delay);
+  // Back off to a try every 8 s while the display stays away.
+  delay=Math.min(delay*2,8000);
 }
+function connect(){
+  clearTimeout(retry);
+  if(ws)return;
+  ws=new WebSocket((location.protocol==='https:'?'wss://':'ws://')+location.host+'/stream');
+  ws.binaryType='blob';
+  ws.onopen=()=>{lastFrame=Date.now();};
+  ws.onmessage=e=>{
+    const u=URL.createObjectURL(e.data);pic.src=u;if(shown)URL.revokeObjectURL(shown);shown=u;
+    lastFrame=Date.now();
+    if(!live){live=true;delay=500;note.textContent='';document.body.classList.remove('lost');}
+  };
+  ws.onclose=lost;
+}
+// A Wi-Fi link that drops can leave the socket open with nothing coming:
+// frames come 30 a second, so four quiet seconds mean it is gone.
+setInterval(()=>{if(ws&&lastFrame&&Date.now()-lastFrame>4000){lastFrame=0;lost();}},1000);
+// Back on the network, or shown again: try at once.
+function now(){if(!ws){delay=500;connect();}}
+addEventListener('online',now);
+// The screen stays on while the page shows, where the browser allows it
+// (the Wake Lock API needs HTTPS or localhost in most browsers).
+async function keepAwake(){try{if(navigator.wakeLock&&document.visibilityState==='visible')await navigator.wakeLock.request('screen');}catch(e){}}
+document.addEventListener('visibilitychange',()=>{if(document.visibilityState==='visible'){keepAwake();now();}});
+keepAwake();
 pic.addEventListener('click',e=>{
-  const r=pic.getBoundingClientRect(), w=pic.naturalWidth||1024, h=pic.naturalHeight||650;
+  const r=pic.getBoundingClientRect(), )" + natural + R"(;
   const x=(e.clientX-r.left)*w/r.width, y=(e.clientY-r.top)*h/r.height;
   for(const [page,bx,by,bw,bh] of buttons)
     if(x>=bx&&x<bx+bw&&y>=by&&y<by+bh){fetch('/page',{method:'POST',body:String(page)});return;}
@@ -101,11 +152,31 @@ connect();
 )";
 }
 
+// "Add to Home Screen" opens the view full-screen, landscape, on black.
+const std::string& WebManifest() {
+  static const std::string manifest = R"({"name":"Velmora display","short_name":"Velmora","start_url":"/",)"
+                                      R"("scope":"/","display":"fullscreen","orientation":"landscape",)"
+                                      R"("background_color":"#000000","theme_color":"#000000","icons":[)"
+                                      R"({"src":"/icon-192.png","sizes":"192x192","type":"image/png","purpose":"any maskable"},)"
+                                      R"({"src":"/icon-512.png","sizes":"512x512","type":"image/png","purpose":"any maskable"}]})";
+  return manifest;
+}
+
+// Drawn on first request (from the server thread only).
+const std::string& Icon192() {
+  static const std::string png = TabletIconPng(192);
+  return png;
+}
+const std::string& Icon512() {
+  static const std::string png = TabletIconPng(512);
+  return png;
+}
+
 }  // namespace
 
-const std::string& WebPage() {
-  static const std::string page = BuildPage();
-  return page;
+const std::string& WebPage(int rotation) {
+  static const std::string pages[] = {BuildPage(0), BuildPage(90), BuildPage(180), BuildPage(270)};
+  return pages[rotation == 90 ? 1 : rotation == 180 ? 2 : rotation == 270 ? 3 : 0];
 }
 
 struct WebView::Impl {
@@ -115,6 +186,7 @@ struct WebView::Impl {
   std::set<Handle, std::owner_less<Handle>> viewers;  // server thread only
   std::atomic<std::size_t> viewerCount{0};
   std::atomic<int> pageRequest{0};
+  std::atomic<int> rotation{0};
   std::unique_ptr<FrameEncoder> encoder;
   std::thread thread;
   std::promise<void> finished;
@@ -126,7 +198,9 @@ struct WebView::Impl {
     if (const auto q = path.find('?'); q != std::string::npos) path.resize(q);
     const std::string& method = request.get_method();
     const bool page = path == "/", stream = path == "/stream", change = path == "/page";
-    if (!page && !stream && !change) return Reply(con, http::status_code::not_found, "not found\n");
+    const bool manifest = path == "/manifest.webmanifest", icon = path == "/icon-192.png" || path == "/icon-512.png";
+    if (!page && !stream && !change && !manifest && !icon)
+      return Reply(con, http::status_code::not_found, "not found\n");
     const char* allowed = change ? "POST" : "GET";
     if (method != allowed) {
       con->append_header("Allow", allowed);
@@ -139,9 +213,15 @@ struct WebView::Impl {
       pageRequest = body[0] - '0';
       return Reply(con, http::status_code::no_content, "");
     }
+    if (manifest || icon) {
+      con->append_header("Content-Type", manifest ? "application/manifest+json" : "image/png");
+      con->append_header("Cache-Control", "max-age=86400");
+      return Reply(con, http::status_code::ok,
+                   manifest ? WebManifest() : path == "/icon-192.png" ? Icon192() : Icon512());
+    }
     con->append_header("Content-Type", "text/html; charset=utf-8");
     con->append_header("Cache-Control", "no-cache");
-    Reply(con, http::status_code::ok, WebPage());
+    Reply(con, http::status_code::ok, WebPage(rotation));
   }
 
   static void Reply(const Server::connection_ptr& con, http::status_code::value status, const std::string& body) {
@@ -211,6 +291,8 @@ WebView::WebView(const std::string& address, std::uint16_t port, WebLimits limit
     d.finished.set_value();
   });
 }
+
+void WebView::SetRotation(int degrees) { impl_->rotation = degrees; }
 
 WebView::~WebView() {
   Impl& d = *impl_;

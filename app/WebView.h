@@ -26,8 +26,9 @@ struct WebLimits {
   std::chrono::milliseconds requestTimeout{10000};    // for the whole request to arrive
 };
 
-// The page, with the bezel buttons' rectangles built in.
-const std::string& WebPage();
+// The page, with the bezel buttons' rectangles built in, for a picture
+// turned clockwise by 0, 90, 180 or 270 degrees.
+const std::string& WebPage(int rotation = 0);
 
 class WebView {
  public:
@@ -47,6 +48,9 @@ class WebView {
   // Main thread: the page a browser asked for since the last call (1 flight,
   // 2 tactical).
   std::optional<int> TakePageRequest();
+  // The picture's turn (degrees clockwise): the page served from now on
+  // fits it. The frames come turned from the back buffer's read-back.
+  void SetRotation(int degrees);
 
  private:
   struct Impl;

@@ -73,8 +73,8 @@ struct Page {
     screen.Width = 1024;
     screen.Height = 650;
     for (int i = 0; i < 34; ++i) {
-      if (list.ImageList.Find(kSprites[i].image)) continue;
-      auto& item = list.ImageList.Add();
+      if (list.Pictures.Find(kSprites[i].image)) continue;
+      auto& item = list.Pictures.Add();
       item.Name = kSprites[i].image;
       item.SetPicturePixels(kSprites[i].w, kSprites[i].h, Picture(kSprites[i].w, kSprites[i].h, i));
     }
@@ -87,7 +87,7 @@ struct Page {
     }
     for (const auto& s : kSprites) {
       Sprite* sp = engine.CreateSprite();
-      sp->SetImage(list.ImageList.Find(s.image));
+      sp->SetImage(list.Pictures.Find(s.image));
       sp->SetX(s.x);
       sp->SetY(s.y);
       sp->CenterX = s.cx;

@@ -7,6 +7,10 @@ include(GNUInstallDirs)
 install(TARGETS velmora velmora-send velmora-decode RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/velmora.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/velmora.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The console start for a machine without a desktop; not enabled by the
+# package (README: "Boot into the display"). Debian 12 keeps units under
+# /lib until its /usr merge is complete.
+install(FILES packaging/velmora.service DESTINATION /lib/systemd/system)
 
 # Manual pages from each program's --help, run where the programs run (through
 # the emulator in a cross build).

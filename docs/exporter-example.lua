@@ -18,6 +18,18 @@
 -- and replace ReadState() with your simulator's own calls. Run on its own
 -- (lua5.4 exporter-example.lua) it sends a made-up flight for a few seconds.
 --
+-- It never holds the simulator up and never raises an error into it:
+--   - the display may start before or after the simulator, and may restart:
+--     a TCP connection is opened without waiting, and tried again at most
+--     once a second while the display is not there;
+--   - a message the display has not taken whole (it stopped reading) is
+--     finished over the next frames without waiting, or the connection is
+--     dropped after MAX_STALL seconds and opened afresh; the display forgets
+--     the half message with the connection;
+--   - every error is caught and kept in ExportStatus().lastError.
+-- Each call costs a few non-blocking socket calls. Give HOST as an address:
+-- a name would be looked up, and a look-up can wait.
+--
 -- Transport: the display listens on ONE of
 --   UDP port 20083  one datagram per message; nothing to set up, and a lost
 --                   datagram is replaced by the next one
@@ -25,7 +37,8 @@
 --                   puts messages split across writes back together
 -- Which one is the fifth line of the display's config.txt ("tcp" when there
 -- is no file), or its --transport option; the display prints the port it
--- listens on when it starts. Errors in what you send are printed on the
+-- listens on and the addresses to send to when it starts, and shows them on
+-- its glass (F3) while nothing arrives. Errors in what you send are printed on the
 -- display's stderr, one line a second, naming the field.
 --
 -- Numbers: "." as decimal separator ("," is read as "." too, so a
@@ -36,15 +49,33 @@
 
 local socket = require("socket")
 
-local HOST = os.getenv("VELMORA_HOST") or "127.0.0.1"
-local TRANSPORT = os.getenv("VELMORA_TRANSPORT") or "udp"   -- "udp" or "tcp"
-local PORT = tonumber(os.getenv("VELMORA_PORT") or (TRANSPORT == "tcp" and "20081" or "20083"))
-local FORMAT = os.getenv("VELMORA_FORMAT") or "fixed"        -- "fixed": %.2f, "plain": Lua's own v .. " "
-local MIN_INTERVAL = 1 / 30                                  -- seconds between messages
+-- Settings: a global of the same name set before this file runs, else the
+-- environment, else the default.
+local function Setting(name, default)
+  local v = rawget(_ENV, name)
+  if v == nil then v = os.getenv(name) end
+  if v == nil then v = default end
+  return v
+end
 
-local conn              -- the UDP or TCP socket
+local TRANSPORT = Setting("VELMORA_TRANSPORT", "udp")                 -- "udp" or "tcp"
+local HOST = Setting("VELMORA_HOST", "127.0.0.1")
+local PORT = tonumber(Setting("VELMORA_PORT", TRANSPORT == "tcp" and "20081" or "20083"))
+local FORMAT = Setting("VELMORA_FORMAT", "fixed")                    -- "fixed": %.2f, "plain": Lua's own v .. " "
+local MIN_INTERVAL = 1 / 30                                          -- seconds between messages
+local RETRY = 1.0              -- seconds between connection attempts
+local CONNECT_WAIT = 3.0       -- an attempt not answered by then is given up
+local MAX_STALL = 1.0          -- seconds a half-sent message may wait before the connection is dropped
+
+local conn                     -- the UDP or TCP socket
+local state = "down"           -- "down", "connecting" (TCP) or "up"
+local nextAttempt = -math.huge -- wall-clock time of the next connection attempt
+local attemptStarted = 0
+local unsent                   -- TCP: the rest of a message the display has not taken yet
+local unsentSince = 0
+local waiting                  -- the newest message not yet begun (sent once connected)
 local lastSent = -math.huge
-local sent = 0
+local status = { sent = 0, attempts = 0, dropped = 0, lastError = nil }
 
 -- The 33 values, in message order. Units are the display's own.
 local function ReadState(t)
@@ -100,47 +131,130 @@ local function Format(values)
   return table.concat(parts) .. "$\n"
 end
 
-function ExportStart()
+local function Drop(reason)
+  if conn then pcall(conn.close, conn) end
+  conn, state, unsent = nil, "down", nil
+  if reason then status.lastError = reason end
+end
+
+-- Opens the socket without waiting; TCP completes in later frames.
+local function Open(now)
+  nextAttempt = now + RETRY
+  status.attempts = status.attempts + 1
   if TRANSPORT == "tcp" then
     conn = socket.tcp()
-    conn:settimeout(2)
-    assert(conn:connect(HOST, PORT))
-    conn:setoption("tcp-nodelay", true)
+    conn:settimeout(0)
+    local ok, err = conn:connect(HOST, PORT)
+    if ok then
+      state = "up"
+    elseif err == "timeout" or err == "Operation already in progress" then
+      state, attemptStarted = "connecting", now
+    else
+      return Drop("connect: " .. tostring(err))
+    end
   else
     conn = socket.udp()
-    assert(conn:setpeername(HOST, PORT))
+    conn:settimeout(0)
+    local ok, err = conn:setpeername(HOST, PORT)
+    if not ok then return Drop("udp: " .. tostring(err)) end
+    state = "up"
   end
-  conn:settimeout(0)   -- never stall the simulator's frame
+  if state == "up" and TRANSPORT == "tcp" then conn:setoption("tcp-nodelay", true) end
+end
+
+-- A pending TCP connection: writable means settled, one way or the other.
+local function CheckConnecting(now)
+  local _, writable = socket.select(nil, { conn }, 0)
+  if writable and writable[1] then
+    if conn:getpeername() then
+      state = "up"
+      conn:setoption("tcp-nodelay", true)
+    else
+      Drop("connect: refused (is the display listening on TCP " .. PORT .. "?)")
+    end
+  elseif now - attemptStarted > CONNECT_WAIT then
+    Drop("connect: no answer")
+  end
+end
+
+-- One non-blocking send of what is left; false when the connection went away.
+local function SendSome(now)
+  local last, err, partial = conn:send(unsent)
+  local done = last or partial or 0
+  if done >= #unsent then
+    unsent = nil
+    status.sent = status.sent + 1
+    return true
+  end
+  if err ~= "timeout" then
+    Drop("send: " .. tostring(err))
+    return false
+  end
+  if done > 0 then unsent, unsentSince = unsent:sub(done + 1), now end
+  if now - unsentSince > MAX_STALL then
+    -- The display stopped reading: start again rather than wait on it.
+    status.dropped = status.dropped + 1
+    Drop("send: the display stopped reading")
+    return false
+  end
+  return true
+end
+
+local function Frame(t)
+  local now = socket.gettime()
+  if t - lastSent >= MIN_INTERVAL * 0.9 then
+    lastSent = t
+    waiting = Format(ReadState(t))   -- a newer message replaces one never begun
+  end
+  if state == "down" and now >= nextAttempt then Open(now) end
+  if state == "connecting" then CheckConnecting(now) end
+  if state ~= "up" then return end
+  if TRANSPORT == "udp" then
+    if waiting then
+      local ok, err = conn:send(waiting)
+      waiting = nil
+      -- A refused datagram (no display yet) is reported by the next send:
+      -- nothing to do but keep sending.
+      if ok then status.sent = status.sent + 1 else status.lastError = "udp: " .. tostring(err) end
+    end
+    return
+  end
+  if unsent and not SendSome(now) then return end
+  if not unsent and waiting then
+    unsent, unsentSince, waiting = waiting, now, nil
+    SendSome(now)
+  end
+end
+
+-- Nothing reaches the simulator: an error in here is kept, never raised.
+local function Guarded(f, ...)
+  local ok, err = pcall(f, ...)
+  if not ok then
+    status.lastError = tostring(err)
+    Drop()
+  end
+end
+
+function ExportStart()
+  Guarded(function() Open(socket.gettime()) end)
 end
 
 function ExportFrame(t)
-  if t - lastSent < MIN_INTERVAL * 0.9 then return end
-  lastSent = t
-  local message = Format(ReadState(t))
-  if TRANSPORT == "tcp" then
-    -- A non-blocking send may take only part of the message: send the rest
-    -- right away, so the display never sees two messages interleaved.
-    local from = 1
-    while from <= #message do
-      local last, err, partial = conn:send(message, from)
-      if last then
-        from = last + 1
-      elseif err == "timeout" then
-        from = partial + 1
-        socket.select(nil, { conn }, 0.01)
-      else
-        return   -- the display went away; a real script could reconnect here
-      end
-    end
-  else
-    conn:send(message)
-  end
-  sent = sent + 1
+  Guarded(Frame, t)
 end
 
 function ExportStop()
-  if conn then conn:close() end
-  conn = nil
+  Guarded(function()
+    if conn and state == "up" and unsent then SendSome(socket.gettime()) end
+    Drop()
+  end)
+end
+
+-- Counters for a curious user (and the tests): messages sent whole,
+-- connection attempts, connections dropped on a stalled display, last error.
+function ExportStatus()
+  return { sent = status.sent, attempts = status.attempts, dropped = status.dropped,
+           lastError = status.lastError, state = state }
 end
 
 -- Standalone run: a simulator's embedded Lua has no command-line arguments.
@@ -154,5 +268,6 @@ if arg then
     socket.sleep(MIN_INTERVAL)
   end
   ExportStop()
-  io.stderr:write(string.format("exporter-example: %d messages sent over %s to %s:%d\n", sent, TRANSPORT, HOST, PORT))
+  io.stderr:write(string.format("exporter-example: %d messages sent over %s to %s:%d%s\n", status.sent, TRANSPORT,
+    HOST, PORT, status.lastError and (" (last error: " .. status.lastError .. ")") or ""))
 end

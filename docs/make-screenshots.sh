@@ -35,3 +35,26 @@ shot startup 1
 for f in cruise turn-7g afterburner low-fuel ils-approach; do shot "$f" 1 "$f"; done
 shot tactical-8km 2 tactical-8km
 shot tactical-15km 2 tactical-15km
+# A panel mounted sideways: the cruise picture turned 90 degrees clockwise.
+rm -f config.txt
+SDL_RENDER_DRIVER=software "$velmora" --headless --udp-port 0 --tcp-port 0 --frames 3 --page 1 --rotate 90 \
+  --feed "$docs/feeds/cruise.txt" --screenshot "$docs/panel-turned-90.png"
+echo "docs/panel-turned-90.png"
+
+# The glass, which needs time to pass and names this machine's addresses
+# and the ports it happened to get, so these differ from machine to machine:
+# the band after 3 s without telemetry, the NO DATA flag 1.5 s after the
+# last message, the link page with the tablet view on every network.
+glass() {  # name frames page [options...]
+  name=$1 frames=$2 page=$3
+  shift 3
+  rm -f config.txt
+  SDL_RENDER_DRIVER=software "$velmora" --headless --udp-port 0 --tcp-port 0 --frames "$frames" --page "$page" \
+    "$@" --screenshot "$docs/$name.png" 2>/dev/null
+  echo "docs/$name.png"
+}
+glass glass-band 100 1
+glass glass-stale 45 1 --feed "$docs/feeds/cruise.txt"
+glass link-page 40 3 --feed "$docs/feeds/cruise.txt" --web 0.0.0.0:0
+# The tablet page while the display restarts under it needs Chromium:
+#   tests/app/velmora_tablet_test.sh build/bin/velmora build/bin/velmora-send docs/tablet-reconnecting.png

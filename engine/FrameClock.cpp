@@ -33,16 +33,11 @@ void FrameClock::SetEnabled(bool value) {
     frameCount_ = 0;
     frameRate_ = 0;
   }
-  Rearm();
 }
 
 void FrameClock::SetTargetFPS(int value) {
   targetFPS_ = value;
-  if (value >= 1) {
-    cpfTarget_ = clock_.frequency / value;
-    intervalMs_ = 1000 / value;
-  }
-  Rearm();
+  if (value >= 1) cpfTarget_ = clock_.frequency / value;
 }
 
 void FrameClock::SetMinFPS(int value) {
@@ -61,34 +56,15 @@ void FrameClock::SetFPSWarningFrames(int value) {
   fpsWarning_ = false;
 }
 
-void FrameClock::SetLossyMode(bool value) {
-  lossyMode_ = value;
-  Rearm();
-}
-
 void FrameClock::SetOnTimer(std::function<void()> handler) {
   onTimer_ = std::move(handler);
-  Rearm();
-}
-
-void FrameClock::Rearm() {
-  windowTimerArmed_ = false;
-  idleArmed_ = false;
-  if (lossyMode_) {
-    if (targetFPS_ > 0 && enabled_ && onTimer_) {
-      windowTimerArmed_ = true;
-      lossyDue_ = clock_.now() + static_cast<std::int64_t>(intervalMs_) * clock_.frequency / 1000;
-    }
-  } else if (enabled_ && onTimer_) {
-    idleArmed_ = true;
-  }
 }
 
 std::int64_t FrameClock::CountsPerFrame(int which) const {
   return which == 0 ? cpfTarget_ : which == 1 ? cpfMin_ : cpfMax_;
 }
 
-void FrameClock::Fire(std::int64_t now, std::int64_t) {
+void FrameClock::Fire(std::int64_t now) {
   // A throwing handler leaves the last tick where it was, so the next pass
   // tries the frame again.
   if (onTimer_) onTimer_();
@@ -96,8 +72,8 @@ void FrameClock::Fire(std::int64_t now, std::int64_t) {
   ++frameCount_;
 }
 
-void FrameClock::Idle() {
-  if (!idleArmed_ || !enabled_) return;
+void FrameClock::Poll() {
+  if (!enabled_ || !onTimer_) return;
   const std::int64_t now = clock_.now();
   if (now - windowStart_ >= clock_.frequency) {
     frameRate_ = frameCount_;
@@ -124,50 +100,21 @@ void FrameClock::Idle() {
   const double freq = static_cast<double>(clock_.frequency);
   if (targetFPS_ < 1) {
     delta_ = elapsedTime_ = static_cast<float>(static_cast<double>(counted) / freq);
-    Fire(now, elapsed);
+    Fire(now);
   } else if (elapsed >= cpfTarget_) {
     delta_ = cpfTarget_ > 0 ? static_cast<float>(static_cast<double>(counted) / static_cast<double>(cpfTarget_)) : 0.0f;
     elapsedTime_ = static_cast<float>(static_cast<double>(counted) / freq);
-    Fire(now, elapsed);
-  }
-}
-
-void FrameClock::WindowTimer() {
-  if (!windowTimerArmed_ || !enabled_) return;
-  const std::int64_t now = clock_.now();
-  lossyDue_ = now + static_cast<std::int64_t>(intervalMs_) * clock_.frequency / 1000;
-  if (now - windowStart_ >= clock_.frequency) {
-    frameRate_ = frameCount_;
-    frameCount_ = 0;
-    windowStart_ = now;
-  }
-  const std::int64_t elapsed = now - lastTick_;
-  delta_ = cpfTarget_ > 0 ? static_cast<float>(static_cast<double>(elapsed) / static_cast<double>(cpfTarget_)) : 0.0f;
-  elapsedTime_ = static_cast<float>(static_cast<double>(elapsed) / static_cast<double>(clock_.frequency));
-  Fire(now, elapsed);
-}
-
-void FrameClock::Poll() {
-  if (lossyMode_) {
-    if (windowTimerArmed_ && clock_.now() >= lossyDue_) WindowTimer();
-  } else {
-    Idle();
+    Fire(now);
   }
 }
 
 double FrameClock::TimeUntilNextTick() const {
   if (!enabled_ || !onTimer_) return -1.0;
   const std::int64_t now = clock_.now();
-  std::int64_t remaining;
-  if (lossyMode_) {
-    if (!windowTimerArmed_) return -1.0;
-    remaining = lossyDue_ - now;
-  } else {
-    std::int64_t need = 0;
-    if (maxFPS_ != 0) need = std::max(need, cpfMax_);
-    if (targetFPS_ >= 1) need = std::max(need, cpfTarget_);
-    remaining = need - (now - lastTick_);
-  }
+  std::int64_t need = 0;
+  if (maxFPS_ != 0) need = std::max(need, cpfMax_);
+  if (targetFPS_ >= 1) need = std::max(need, cpfTarget_);
+  const std::int64_t remaining = need - (now - lastTick_);
   return remaining <= 0 ? 0.0 : static_cast<double>(remaining) / static_cast<double>(clock_.frequency);
 }
 

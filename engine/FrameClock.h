@@ -1,7 +1,7 @@
 // The frame timer: calls OnTimer at most MaxFPS and, with TargetFPS set, at
 // TargetFPS times a second, counts frames per second and flags sustained
-// slow frames. The main loop calls Idle() on idle passes (or WindowTimer()
-// in lossy mode) and sleeps TimeUntilNextTick() in between.
+// slow frames. The main loop calls Poll() on every pass and sleeps
+// TimeUntilNextTick() in between.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +30,7 @@ class FrameClock {
   void SetMaxFPS(int value);
   int FPSWarningFrames() const { return fpsWarningFrames_; }
   void SetFPSWarningFrames(int value);
-  bool LossyMode() const { return lossyMode_; }
-  void SetLossyMode(bool value);
-  // Exceptions thrown by the handler reach the caller of Idle/WindowTimer;
+  // Exceptions thrown by the handler reach the caller of Poll;
   // the frame does not count and the next pass tries again.
   void SetOnTimer(std::function<void()> handler);
 
@@ -41,15 +39,7 @@ class FrameClock {
   float ElapsedTime() const { return elapsedTime_; }
   bool FPSWarning() const { return fpsWarning_; }
 
-  // Normal mode: one idle pass (ticks when a frame is due).
-  void Idle();
-  // Lossy mode: the window timer fired.
-  void WindowTimer();
-  // Whether the idle hook or the window timer is armed.
-  bool IdleHookInstalled() const { return idleArmed_; }
-  bool WindowTimerArmed() const { return windowTimerArmed_; }
-  int IntervalMs() const { return intervalMs_; }
-  // Calls Idle() or WindowTimer() as the mode and the time ask.
+  // One pass of the loop: ticks when a frame is due.
   void Poll();
 
   // Seconds until a pass would tick: 0 when due now, negative when the timer
@@ -60,22 +50,18 @@ class FrameClock {
   std::int64_t Frequency() const { return clock_.frequency; }
 
  private:
-  void Rearm();
-  void Fire(std::int64_t now, std::int64_t elapsed);
+  void Fire(std::int64_t now);
 
   TimeSource clock_;
   bool enabled_ = false;
   int targetFPS_ = 0, minFPS_ = 10, maxFPS_ = 120, fpsWarningFrames_ = 10;
-  bool lossyMode_ = false;
   std::function<void()> onTimer_;
-  std::int64_t lastTick_ = 0, windowStart_ = 0, lossyDue_ = 0;
+  std::int64_t lastTick_ = 0, windowStart_ = 0;
   int frameCount_ = 0, frameRate_ = 0;
   float delta_ = 0, elapsedTime_ = 0;
   int slowFrames_ = 0;
   bool fpsWarning_ = false;
   std::int64_t cpfTarget_ = 0, cpfMin_ = 0, cpfMax_ = 0;
-  int intervalMs_ = 0;
-  bool idleArmed_ = false, windowTimerArmed_ = false;
 };
 
 }  // namespace velmora

@@ -1,5 +1,5 @@
 // Turning encoded pictures (PNG or BMP bytes) into pixels, kept apart from
-// the render device: the image list decodes through whichever decoder it was
+// the render device: the picture list decodes through whichever decoder it was
 // given. The SDL_image decoder gives real pixels; HeaderSizeDecoder gives
 // only the size, for runs that never look at the pixels.
 #pragma once

@@ -1,4 +1,4 @@
-// Image list: pictures to power-of-two textures and the quad arithmetic of
+// Picture list: pictures to power-of-two textures and the quad arithmetic of
 // every instrument drawn from them.
 #include "engine/PictureList.h"
 
@@ -75,11 +75,6 @@ void Picture::SetTileHeight(int value) {
   RecountPatterns();
 }
 
-std::uint8_t Picture::AlphaAt(int x, int y) const {
-  if (pixels_.empty() || x < 0 || y < 0 || x >= pictureWidth_ || y >= pictureHeight_) return 0;
-  return pixels_[(static_cast<std::size_t>(y) * static_cast<std::size_t>(pictureWidth_) + static_cast<std::size_t>(x)) * 4 + 3];
-}
-
 bool Picture::LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder) {
   // Trimmed file path: a picture file replaces the stored picture.
   std::string path = Filepath;
@@ -151,33 +146,28 @@ void Picture::ReleaseTexture(bool release) {
   renderer_ = nullptr;
 }
 
-void Picture::DrawImage(int x, int y, float angle, float centerX, float centerY, float scaleX, float scaleY,
-                               std::uint32_t color1, std::uint32_t color2, std::uint32_t color3,
-                               std::uint32_t color4, bool mirrorY, bool mirrorX, int patternIndex,
-                               int blendMode) {
+void Picture::DrawImage(int x, int y, const PictureStyle& style) {
   const float fx = static_cast<float>(x), fy = static_cast<float>(y);
   const float r = fx + static_cast<float>(tileWidth_), b = fy + static_cast<float>(tileHeight_);
-  DrawQuad(fx, fy, r, fy, r, b, fx, b, angle, centerX, centerY, scaleX, scaleY, color1, color2, color3, color4,
-           mirrorY, mirrorX, patternIndex, blendMode);
+  DrawQuad({fx, fy, r, fy, r, b, fx, b}, style);
 }
 
-void Picture::DrawQuad(float x, float y, float x1, float y1, float x2, float y2, float x3, float y3,
-                              float angle, float centerX, float centerY, float scaleX, float scaleY,
-                              std::uint32_t color1, std::uint32_t color2, std::uint32_t color3,
-                              std::uint32_t color4, bool mirrorY, bool mirrorX, int patternIndex,
-                              int blendMode) {
+void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
+  const auto [x, y, x1, y1, x2, y2, x3, y3] = corners;
+  const float angle = style.angle, centerX = style.centerX, centerY = style.centerY;
+  const float scaleX = style.scaleX == 0 ? 1 : style.scaleX, scaleY = style.scaleY == 0 ? 1 : style.scaleY;
+  const bool mirrorX = style.mirrorX, mirrorY = style.mirrorY;
+  int patternIndex = style.patternIndex;
   ScratchQuad* rq = renderer_;
   if (!rq || !rq->BoundScreen() || !device_) return;
   Screen& screen = *rq->BoundScreen();
-  if (scaleY == 0) scaleY = 1;
-  if (scaleX == 0) scaleX = 1;
-  if (blendMode != -1) screen.SetBlendMode(blendMode);
+  if (style.blendMode != -1) screen.SetBlendMode(style.blendMode);
 
   Vertex* v = rq->V;
-  v[0].color = color1;
-  v[1].color = color2;
-  v[2].color = color3;
-  v[3].color = color4;
+  v[0].color = style.color1;
+  v[1].color = style.color2;
+  v[2].color = style.color3;
+  v[3].color = style.color4;
 
   const float tw = static_cast<float>(textureWidth_), th = static_cast<float>(textureHeight_);
   float w, h;
@@ -282,11 +272,11 @@ void PictureList::AttachScreen(Screen* screen) {
 void PictureList::LoadTextures() {
   if (!screen_ || !screen_->Device()) return;
   renderer_.Bind(screen_);
-  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).LoadTexture(screen_, &renderer_, decoder_);
+  for (int i = 0; i < Pictures.Count(); ++i) Pictures.Items(i).LoadTexture(screen_, &renderer_, decoder_);
 }
 
 void PictureList::ReleaseTextures(bool release) {
-  for (int i = 0; i < ImageList.Count(); ++i) ImageList.Items(i).ReleaseTexture(release);
+  for (int i = 0; i < Pictures.Count(); ++i) Pictures.Items(i).ReleaseTexture(release);
   renderer_.Unbind();
 }
 

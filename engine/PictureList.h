@@ -18,6 +18,24 @@ namespace velmora {
 class Screen;
 class PictureList;
 
+// How a picture is laid on its quad, apart from where.
+struct PictureStyle {
+  float angle = 0;                 // degrees, clockwise on the screen, about the pivot
+  float centerX = 0, centerY = 0;  // the pivot as a fraction of the tile
+  float scaleX = 1, scaleY = 1;    // about the pivot; 0 counts as 1
+  // Vertex colours: top-left, top-right, bottom-right, bottom-left.
+  std::uint32_t color1 = 0xFFFFFFFFu, color2 = 0xFFFFFFFFu, color3 = 0xFFFFFFFFu, color4 = 0xFFFFFFFFu;
+  bool mirrorX = false, mirrorY = false;
+  int patternIndex = 0;  // which tile; -1 the whole picture
+  int blendMode = 0;     // -1 leaves the screen's mode as it is
+};
+
+// Corners: (x, y) top-left, (x1, y1) top-right, (x2, y2) bottom-right,
+// (x3, y3) bottom-left.
+struct QuadCorners {
+  float x, y, x1, y1, x2, y2, x3, y3;
+};
+
 class Picture {
  public:
   explicit Picture(PictureList* owner = nullptr);
@@ -56,23 +74,16 @@ class Picture {
   ScratchQuad* Renderer() const { return renderer_; }
   RenderDevice* Device() const { return device_; }
 
-  // Decoded picture kept for device resets and per-pixel collision
-  // (width × height × 4 bytes); empty until the texture was created.
+  // Decoded picture kept for device resets (width × height × 4 bytes);
+  // empty until the texture was created.
   const std::vector<std::uint8_t>& Pixels() const { return pixels_; }
-  // Alpha of picture pixel (x, y); 0 outside the picture or without pixels.
-  std::uint8_t AlphaAt(int x, int y) const;
 
-  void DrawImage(int x, int y, float angle, float centerX, float centerY, float scaleX, float scaleY,
-                 std::uint32_t color1, std::uint32_t color2, std::uint32_t color3, std::uint32_t color4,
-                 bool mirrorY, bool mirrorX, int patternIndex, int blendMode);
-  // Corners: (x, y) top-left, (x1, y1) top-right, (x2, y2) bottom-right,
-  // (x3, y3) bottom-left.
-  void DrawQuad(float x, float y, float x1, float y1, float x2, float y2, float x3, float y3, float angle,
-                float centerX, float centerY, float scaleX, float scaleY, std::uint32_t color1,
-                std::uint32_t color2, std::uint32_t color3, std::uint32_t color4, bool mirrorY, bool mirrorX,
-                int patternIndex, int blendMode);
+  // The picture's tile with its top-left corner at (x, y).
+  void DrawImage(int x, int y, const PictureStyle& style);
+  // The tile stretched over any four corners.
+  void DrawQuad(const QuadCorners& corners, const PictureStyle& style);
 
-  // Texture creation for this item (the image list's LoadTextures step);
+  // Texture creation for this item (the picture list's LoadTextures step);
   // an encoded picture is decoded with decoder (none: it cannot be). False
   // after the "Error creating texture" box.
   bool LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder);
@@ -120,7 +131,7 @@ class PictureList {
   PictureList(const PictureList&) = delete;
   PictureList& operator=(const PictureList&) = delete;
 
-  PictureCollection ImageList{this};
+  PictureCollection Pictures{this};
 
   Screen* AttachedScreen() const { return screen_; }
   void AttachScreen(Screen* screen);

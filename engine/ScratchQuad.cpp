@@ -1,4 +1,4 @@
-// The image list's scratch quad.
+// The picture list's scratch quad.
 #include "engine/ScratchQuad.h"
 
 namespace velmora {

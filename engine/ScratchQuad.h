@@ -1,4 +1,4 @@
-// The scratch quad shared by every item of an image list: four vertex
+// The scratch quad shared by every picture of a picture list: four vertex
 // records and the texture coordinates last given, overwritten by each draw.
 #pragma once
 

@@ -134,7 +134,7 @@ void Screen::Finalize() {
   deviceReady_ = false;
   inScene_ = false;
   if (!device_ || !hadDevice) return;
-  // The device goes away with its textures, so the image lists give theirs
+  // The device goes away with its textures, so the picture lists give theirs
   // back now rather than keep ids of a closed device.
   ReleaseComponents(true);
   if (OnUnInit) OnUnInit();

@@ -389,4 +389,73 @@ bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows b
   return true;
 }
 
+bool IsSideways(int degrees) { return degrees == 90 || degrees == 270; }
+
+void TurnPoint(int degrees, int width, int height, int x, int y, int& tx, int& ty) {
+  switch (degrees) {
+    case 90: tx = height - 1 - y, ty = x; return;
+    case 180: tx = width - 1 - x, ty = height - 1 - y; return;
+    case 270: tx = y, ty = width - 1 - x; return;
+    default: tx = x, ty = y; return;
+  }
+}
+
+void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y) {
+  switch (degrees) {
+    case 90: x = ty, y = height - 1 - tx; return;
+    case 180: x = width - 1 - tx, y = height - 1 - ty; return;
+    case 270: x = width - 1 - ty, y = tx; return;
+    default: x = tx, y = ty; return;
+  }
+}
+
+IntBox PresentBox(int pw, int ph, int ww, int wh) {
+  const IntBox whole{0, 0, ww, wh};
+  if (pw <= 0 || ph <= 0 || ww <= 0 || wh <= 0 || (ph > pw) == (wh > ww)) return whole;
+  const long long across = static_cast<long long>(ww) * ph, down = static_cast<long long>(wh) * pw;
+  if (across <= down) {
+    const int h = static_cast<int>(across / pw);
+    return IntBox{0, (wh - h) / 2, ww, h};
+  }
+  const int w = static_cast<int>(down / ph);
+  return IntBox{(ww - w) / 2, 0, w, wh};
+}
+
+bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees, std::uint32_t keep) {
+  const bool sideways = IsSideways(degrees);
+  const int w = src.width, h = src.height;
+  if (dst.width != (sideways ? h : w) || dst.height != (sideways ? w : h)) return false;
+  auto row = [](const PixelRows& p, int y) { return p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch; };
+  if (!sideways) {
+    for (int y = 0; y < h; ++y) {
+      const std::uint32_t* s = row(src, y);
+      if (degrees == 180) {
+        std::uint32_t* d = row(dst, h - 1 - y) + (w - 1);
+        for (int x = 0; x < w; ++x) *d-- = s[x] & keep;
+      } else {
+        std::uint32_t* d = row(dst, y);
+        for (int x = 0; x < w; ++x) d[x] = s[x] & keep;
+      }
+    }
+    return true;
+  }
+  // A source row becomes a destination column (downwards at 90 degrees,
+  // upwards at 270): walk in tiles so both stay in the cache.
+  constexpr int kTile = 32;
+  const std::ptrdiff_t step = degrees == 90 ? dst.pitch : -static_cast<std::ptrdiff_t>(dst.pitch);
+  for (int y0 = 0; y0 < h; y0 += kTile) {
+    const int y1 = std::min(h, y0 + kTile);
+    for (int x0 = 0; x0 < w; x0 += kTile) {
+      const int x1 = std::min(w, x0 + kTile);
+      for (int y = y0; y < y1; ++y) {
+        const std::uint32_t* s = row(src, y);
+        // Where (x0, y) lands: (h - 1 - y, x0) turned right, (y, w - 1 - x0) turned left.
+        std::uint32_t* d = degrees == 90 ? row(dst, x0) + (h - 1 - y) : row(dst, w - 1 - x0) + y;
+        for (int x = x0; x < x1; ++x, d += step) *d = s[x] & keep;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace velmora

@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <utility>
 
 namespace velmora {
 
@@ -60,6 +61,12 @@ struct SdlRenderDevice::Impl {
   // present.
   SDL_Surface* back = nullptr;
   SDL_Surface* presentScaled = nullptr;
+  // A turned picture: degrees clockwise, the turned copy the direct present
+  // scales from, and the unturned pixels a read turns.
+  int rotation = 0;
+  SDL_Surface* turned = nullptr;
+  SDL_Surface* upright = nullptr;  // the rows mixed to the window's size, before the turn
+  std::vector<std::uint32_t> unturned;
   DeviceParams params;
   bool software = false;
   bool targetsReset = false, deviceReset = false;
@@ -112,6 +119,10 @@ struct SdlRenderDevice::Impl {
     back = nullptr;
     if (presentScaled) SDL_FreeSurface(presentScaled);
     presentScaled = nullptr;
+    if (turned) SDL_FreeSurface(turned);
+    turned = nullptr;
+    if (upright) SDL_FreeSurface(upright);
+    upright = nullptr;
   }
 
   static PixelRows Rows(SDL_Surface* s) {
@@ -120,9 +131,9 @@ struct SdlRenderDevice::Impl {
 
   // SDL's own stretch, through a kept buffer in the back buffer's format
   // when the window's differs.
-  void StretchThroughSdl(SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
-    if (back->format->format == win->format->format) {
-      SDL_SoftStretchLinear(back, &src, win, &dst);
+  void StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
+    if (from->format->format == win->format->format) {
+      SDL_SoftStretchLinear(from, &src, win, &dst);
       return;
     }
     if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
@@ -130,11 +141,11 @@ struct SdlRenderDevice::Impl {
       presentScaled = nullptr;
     }
     if (!presentScaled) {
-      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, back->format->format);
+      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, from->format->format);
       if (!presentScaled) return;
       SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
     }
-    SDL_SoftStretchLinear(back, &src, presentScaled, nullptr);
+    SDL_SoftStretchLinear(from, &src, presentScaled, nullptr);
     SDL_Rect whole{0, 0, dst.w, dst.h};
     SDL_LowerBlit(presentScaled, &whole, win, &dst);
   }
@@ -142,25 +153,93 @@ struct SdlRenderDevice::Impl {
   // The back buffer into the window surface as SDL's software renderer
   // copies a linearly filtered target texture: a plain copy at the same
   // size, else a linear stretch, replacing every pixel.
+  // A turned picture is turned into a kept surface first and presented
+  // from there.
   void Present() {
     SDL_Surface* win = SDL_GetWindowSurface(window);
     if (!win) return;
-    SDL_Rect src{0, 0, back->w, back->h};
-    SDL_Rect dst{0, 0, win->w, win->h};
-    SDL_SetSurfaceBlendMode(back, SDL_BLENDMODE_NONE);
-    if (src.w == dst.w && src.h == dst.h) {
-      SDL_BlitSurface(back, &src, win, &dst);
+    if (rotation != 0 && PresentTurnedDirect(win)) {
+      SDL_UpdateWindowSurface(window);
+      return;
+    }
+    SDL_Surface* from = Turned();
+    if (!from) return;
+    SDL_Rect src{0, 0, from->w, from->h};
+    const IntBox box = PresentBox(from->w, from->h, win->w, win->h);
+    SDL_Rect dst{box.x, box.y, box.w, box.h};
+    SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
+    if (dst.w != win->w || dst.h != win->h) {
+      // Bars beside a picture that keeps its shape.
+      SDL_FillRect(win, nullptr, SDL_MapRGB(win->format, 0, 0, 0));
+      StretchThroughSdl(from, win, src, dst);
+    } else if (src.w == dst.w && src.h == dst.h) {
+      SDL_BlitSurface(from, &src, win, &dst);
     } else {
       SDL_SetSurfaceRLE(win, 0);
       // The usual window has the buffer's width: only rows to mix, and into
       // a window without alpha (XRGB) the conversion SDL runs afterwards,
       // masking alpha away, comes in the same pass.
       const Uint32 format = win->format->format;
-      const bool direct = !SDL_MUSTLOCK(win) && (format == back->format->format || format == SDL_PIXELFORMAT_RGB888);
-      if (!direct || !StretchRowsLinear(Rows(back), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
-        StretchThroughSdl(win, src, dst);
+      const bool direct = !SDL_MUSTLOCK(win) && (format == from->format->format || format == SDL_PIXELFORMAT_RGB888);
+      if (!direct || !StretchRowsLinear(Rows(from), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
+        StretchThroughSdl(from, win, src, dst);
     }
     SDL_UpdateWindowSurface(window);
+  }
+
+  // A turned window of the usual shape: the rows mixed upright as for an
+  // upright window (into a kept buffer, when the sizes differ), then turned
+  // straight into the window, instead of a turn and SDL's two-way stretch.
+  // False leaves the window to the general path (bars, other formats).
+  bool PresentTurnedDirect(SDL_Surface* win) {
+    const Uint32 format = win->format->format;
+    if (SDL_MUSTLOCK(win) || (format != back->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
+    const bool sideways = IsSideways(rotation);
+    const int uw = sideways ? win->h : win->w, uh = sideways ? win->w : win->h;
+    if (uw != back->w) return false;
+    const IntBox box = PresentBox(sideways ? back->h : back->w, sideways ? back->w : back->h, win->w, win->h);
+    if (box.w != win->w || box.h != win->h) return false;
+    const std::uint32_t keep = format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u;
+    if (uh == back->h) return TurnPixels(Rows(back), Rows(win), rotation, keep);
+    if (upright && (upright->w != uw || upright->h != uh)) {
+      SDL_FreeSurface(upright);
+      upright = nullptr;
+    }
+    if (!upright) upright = SDL_CreateRGBSurfaceWithFormat(0, uw, uh, 32, back->format->format);
+    return upright && StretchRowsLinear(Rows(back), Rows(upright)) &&
+           TurnPixels(Rows(upright), Rows(win), rotation, keep);
+  }
+
+  // The back buffer as presented: itself, or turned into the kept surface.
+  SDL_Surface* Turned() {
+    if (rotation == 0) return back;
+    const bool sideways = IsSideways(rotation);
+    const int w = sideways ? back->h : back->w, h = sideways ? back->w : back->h;
+    if (turned && (turned->w != w || turned->h != h)) {
+      SDL_FreeSurface(turned);
+      turned = nullptr;
+    }
+    if (!turned) turned = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, back->format->format);
+    if (!turned) return nullptr;
+    TurnPixels(Rows(back), Rows(turned), rotation);
+    return turned;
+  }
+
+  // Where the renderer's present puts the (turned) picture in the window;
+  // false when it covers the window unturned, as a plain copy does.
+  bool PresentRect(SDL_FRect& dst) {
+    int ow = 0, oh = 0;
+    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return false;
+    const bool sideways = IsSideways(rotation);
+    const int pw = sideways ? params.height : params.width, ph = sideways ? params.width : params.height;
+    const IntBox box = PresentBox(pw, ph, ow, oh);
+    if (rotation == 0 && box.w == ow && box.h == oh) return false;
+    // The unturned rectangle whose turn about its centre covers the box.
+    const float cx = static_cast<float>(box.x) + static_cast<float>(box.w) / 2.0f;
+    const float cy = static_cast<float>(box.y) + static_cast<float>(box.h) / 2.0f;
+    const float w = static_cast<float>(sideways ? box.h : box.w), h = static_cast<float>(sideways ? box.w : box.h);
+    dst = SDL_FRect{cx - w / 2.0f, cy - h / 2.0f, w, h};
+    return true;
   }
 
   // A textured quad of one white colour under ordinary blending, blended
@@ -235,8 +314,12 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   d.params = params;
   const bool software = params.software || d.options.software;
   // A software renderer draws into the window surface; keep SDL from backing
-  // that surface with a GL texture (which would load a GL driver after all).
-  if (software) SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // that surface with a GL texture (which would load a GL driver after all),
+  // except on the console (KMSDRM), whose only window surface is that
+  // texture: without it nothing would reach the screen.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (software && !(driver && SDL_strcasecmp(driver, "kmsdrm") == 0))
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   Uint32 flags = SDL_RENDERER_TARGETTEXTURE | (params.vsync ? Uint32{SDL_RENDERER_PRESENTVSYNC} : Uint32{0});
   flags |= software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED;
   const bool direct = d.options.fastPaths && d.options.directBlits;
@@ -342,7 +425,14 @@ void SdlRenderDevice::EndScene() {
   // Present: the back buffer stretched over the window's client area. The
   // copy replaces every window pixel (no blending), so no clear before it.
   SDL_SetRenderTarget(d.renderer, nullptr);
-  SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
+  if (SDL_FRect dst; d.PresentRect(dst)) {
+    // Turned, or in bars: the copy no longer covers every window pixel.
+    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    SDL_RenderClear(d.renderer);
+    SDL_RenderCopyExF(d.renderer, d.target, nullptr, &dst, static_cast<double>(d.rotation), nullptr, SDL_FLIP_NONE);
+  } else {
+    SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
+  }
   SDL_RenderPresent(d.renderer);
   SDL_SetRenderTarget(d.renderer, d.target);
 }
@@ -464,25 +554,38 @@ void SdlRenderDevice::DrawText(FontId font, int x, int y, std::string_view utf8,
 
 void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
+void SdlRenderDevice::SetRotation(int degrees) {
+  impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0;
+}
+int SdlRenderDevice::Rotation() const { return impl_->rotation; }
+
 bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
   Impl& d = *impl_;
   if (!d.renderer || (!d.target && !d.back)) return false;
-  width = d.params.width;
-  height = d.params.height;
-  argb.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  const int w = d.params.width, h = d.params.height;
+  const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+  // Unturned, straight into argb; turned, through a kept buffer.
+  std::vector<std::uint32_t>& out = d.rotation == 0 ? argb : d.unturned;
+  out.resize(count);
   if (d.back) {
     SDL_RenderFlush(d.renderer);
-    for (int y = 0; y < height; ++y)
-      std::memcpy(argb.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width),
+    for (int y = 0; y < h; ++y)
+      std::memcpy(out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w),
                   static_cast<const Uint8*>(d.back->pixels) + static_cast<std::ptrdiff_t>(y) * d.back->pitch,
-                  static_cast<std::size_t>(width) * 4);
-    return true;
+                  static_cast<std::size_t>(w) * 4);
+  } else {
+    SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
+    SDL_SetRenderTarget(d.renderer, d.target);
+    const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), w * 4);
+    SDL_SetRenderTarget(d.renderer, previous);
+    if (rc != 0) return false;
   }
-  SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
-  SDL_SetRenderTarget(d.renderer, d.target);
-  const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, argb.data(), width * 4);
-  SDL_SetRenderTarget(d.renderer, previous);
-  return rc == 0;
+  width = w;
+  height = h;
+  if (d.rotation == 0) return true;
+  if (IsSideways(d.rotation)) std::swap(width, height);
+  argb.resize(count);
+  return TurnPixels(PixelRows{d.unturned.data(), w, h, w}, PixelRows{argb.data(), width, height, width}, d.rotation);
 }
 
 bool SdlRenderDevice::SaveScreenshot(const std::string& path) {

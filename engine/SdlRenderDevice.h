@@ -46,9 +46,15 @@ class SdlRenderDevice : public RenderDevice {
   void NotifyTargetsReset();  // SDL_RENDER_TARGETS_RESET
   void NotifyDeviceReset();   // SDL_RENDER_DEVICE_RESET
 
-  // Writes the back buffer as PNG; a failed write keeps the previous file.
+  // Turns the picture clockwise by 0, 90, 180 or 270 degrees for a panel
+  // mounted sideways or upside down. Pages keep drawing the unturned back
+  // buffer; the turn happens once, where it is presented and read.
+  void SetRotation(int degrees);
+  int Rotation() const;
+
+  // Writes the picture (turned) as PNG; a failed write keeps the previous file.
   bool SaveScreenshot(const std::string& path);
-  // The back buffer as 0xAARRGGBB words, row by row.
+  // The picture as presented (turned) as 0xAARRGGBB words, row by row.
   bool ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height);
 
   SDL_Renderer* Renderer() const;

@@ -1,4 +1,4 @@
-// Sprites and the sprite engine.
+// Sprites and the sprite set.
 #include "engine/Sprite.h"
 
 #include <algorithm>
@@ -20,12 +20,12 @@ int RoundCoord(float v) {
 
 // ---------------------------------------------------------------- Sprite
 
-Sprite::Sprite(SpriteSet* engine) : engine_(engine) {
-  if (engine_) engine_->Insert(this);
+Sprite::Sprite(SpriteSet* set) : set_(set) {
+  if (set_) set_->Insert(this);
 }
 
 Sprite::~Sprite() {
-  if (engine_) engine_->Remove(this);
+  if (set_) set_->Remove(this);
 }
 
 void Sprite::UpdateGeometry() {
@@ -59,9 +59,9 @@ void Sprite::SetY(float y) {
 void Sprite::SetZ(int z) {
   if (z == z_) return;
   z_ = z;
-  if (engine_) {
-    engine_->Remove(this);
-    engine_->Insert(this);
+  if (set_) {
+    set_->Remove(this);
+    set_->Insert(this);
   }
 }
 
@@ -130,21 +130,6 @@ void Sprite::SetPatternIndex(int index) {
   }
 }
 
-void Sprite::GetPatternRect(PixelRect& rect) const {
-  rect = PixelRect{};
-  if (!image_) return;
-  const int count = image_->PatternCount();
-  const int cols = image_->PatternColumns();
-  int index = patternIndex_;
-  if (index >= count) index = count - 1;
-  if (index < 0) index = 0;
-  const int col = cols > 0 ? index % cols : 0, row = cols > 0 ? index / cols : 0;
-  rect.Left = col * image_->TileWidth();
-  rect.Top = row * image_->TileHeight();
-  rect.Right = rect.Left + image_->TileWidth();
-  rect.Bottom = rect.Top + image_->TileHeight();
-}
-
 void Sprite::Assign(const Sprite& o) {
   name_ = o.name_;
   x_ = o.x_;
@@ -167,9 +152,6 @@ void Sprite::Assign(const Sprite& o) {
   patternIndex_ = o.patternIndex_;
   patternSrcX_ = o.patternSrcX_;
   patternSrcY_ = o.patternSrcY_;
-  CollisionEnabled = o.CollisionEnabled;
-  CollisionPrecise = o.CollisionPrecise;
-  CollisionForcePrecise = o.CollisionForcePrecise;
   Angle = o.Angle;
   image_ = o.image_;
   width_ = o.width_;
@@ -190,47 +172,6 @@ void Sprite::Assign(const Sprite& o) {
   Fixed = o.Fixed;
 }
 
-void Sprite::Collision(Sprite& other) {
-  if (&other == this || !CollisionEnabled || !other.CollisionEnabled || dead_ || other.dead_) return;
-  const PixelRect& a = bounds_;
-  const PixelRect& b = other.bounds_;
-  const int left = std::max(a.Left, b.Left), right = std::min(a.Right, b.Right);
-  const int top = std::max(a.Top, b.Top), bottom = std::min(a.Bottom, b.Bottom);
-  if (left >= right || top >= bottom) return;
-  const bool precise = (CollisionPrecise && other.CollisionPrecise) || CollisionForcePrecise ||
-                       other.CollisionForcePrecise;
-  if (!precise) {
-    DoCollision(other, 0, 0);
-    other.DoCollision(*this, 0, 0);
-    return;
-  }
-  if (!image_ || !other.image_) return;
-  // Opaque pixels of both current tiles at the same screen pixel.
-  PixelRect pa, pb;
-  GetPatternRect(pa);
-  other.GetPatternRect(pb);
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      const int ax = x - a.Left, ay = y - a.Top, bx = x - b.Left, by = y - b.Top;
-      if (image_->AlphaAt(pa.Left + ax, pa.Top + ay) != 0 &&
-          other.image_->AlphaAt(pb.Left + bx, pb.Top + by) != 0) {
-        DoCollision(other, ax, ay);
-        other.DoCollision(*this, bx, by);
-        return;
-      }
-    }
-  }
-}
-
-void Sprite::Dead() {
-  if (dead_) return;
-  dead_ = true;
-  if (engine_) engine_->dead_.push_back(this);
-}
-
-void Sprite::DoCollision(Sprite&, int, int) {}
-void Sprite::DoMove() {}
-
 void Sprite::Draw() {
   if (!Visible || !image_) return;
   if (!image_->Renderer()) {
@@ -238,25 +179,24 @@ void Sprite::Draw() {
     return;
   }
   int x = RoundCoord(x_ + OffsetX), y = RoundCoord(y_ + OffsetY);
-  if (!Fixed && engine_) {
-    x = RoundCoord(static_cast<float>(x) - engine_->WorldX);
-    y = RoundCoord(static_cast<float>(y) - engine_->WorldY);
+  if (!Fixed && set_) {
+    x = RoundCoord(static_cast<float>(x) - set_->WorldX);
+    y = RoundCoord(static_cast<float>(y) - set_->WorldY);
   }
-  if (engine_ && (engine_->DrawAreaX1 != 0 || engine_->DrawAreaY1 != 0 || engine_->DrawAreaX2 != 0 ||
-                  engine_->DrawAreaY2 != 0)) {
-    if (x + width_ < engine_->DrawAreaX1 || x > engine_->DrawAreaX2) return;
-    if (y + height_ < engine_->DrawAreaY1 || y > engine_->DrawAreaY2) return;
+  if (set_ && (set_->DrawAreaX1 != 0 || set_->DrawAreaY1 != 0 || set_->DrawAreaX2 != 0 ||
+                  set_->DrawAreaY2 != 0)) {
+    if (x + width_ < set_->DrawAreaX1 || x > set_->DrawAreaX2) return;
+    if (y + height_ < set_->DrawAreaY1 || y > set_->DrawAreaY2) return;
   }
-  image_->DrawImage(x, y, Angle, CenterX, CenterY, ScaleX, ScaleY, Color1, Color2, Color3, Color4, MirrorY, MirrorX,
-                    patternIndex_, BlendMode);
+  image_->DrawImage(x, y,
+                    PictureStyle{Angle, CenterX, CenterY, ScaleX, ScaleY, Color1, Color2, Color3, Color4, MirrorX,
+                                 MirrorY, patternIndex_, BlendMode});
 }
 
-// ---------------------------------------------------------------- engine
+// ---------------------------------------------------------------- set
 
 SpriteSet::~SpriteSet() {
-  destroying_ = true;
   while (!list_.empty()) delete list_.back();
-  dead_.clear();
 }
 
 Sprite* SpriteSet::CreateSprite() { return new Sprite(this); }
@@ -275,7 +215,6 @@ void SpriteSet::Insert(Sprite* sprite) {
 
 void SpriteSet::Remove(Sprite* sprite) {
   if (auto it = std::find(list_.begin(), list_.end(), sprite); it != list_.end()) list_.erase(it);
-  dead_.erase(std::remove(dead_.begin(), dead_.end(), sprite), dead_.end());
 }
 
 }  // namespace velmora

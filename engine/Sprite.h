@@ -1,6 +1,6 @@
-// Sprites: placed instances of image-list items (position, tile, pivot,
-// angle, scale, corner colours, mirroring, blend mode) and the sprite engine
-// that owns them, keeps them ordered by Z and applies the world offset.
+// Sprites: placed instances of pictures (position, tile, pivot, angle,
+// scale, corner colours, mirroring, blend mode) and the sprite set that
+// owns them, keeps them ordered by Z and applies the world offset.
 #pragma once
 
 #include <cstdint>
@@ -24,25 +24,20 @@ int RoundCoord(float v);
 
 class Sprite {
  public:
-  // Registers with the engine, which owns the sprite from then on and frees
+  // Registers with the set, which owns the sprite from then on and frees
   // it when it is destroyed (or delete it yourself: it unregisters).
-  explicit Sprite(SpriteSet* engine);
+  explicit Sprite(SpriteSet* set);
   virtual ~Sprite();
   Sprite(const Sprite&) = delete;
   Sprite& operator=(const Sprite&) = delete;
 
-  SpriteSet* Engine() const { return engine_; }
-
   // ---- plain fields ----
   bool Visible = true;
-  bool Fixed = false;  // True: not moved by the engine's world offset
+  bool Fixed = false;  // True: not moved by the set's world offset
   int BlendMode = 0;   // −1 leaves the current mode
   bool MirrorX = false, MirrorY = false;
   float CenterX = 0, CenterY = 0;  // pivot as a fraction of the tile
   std::uint32_t Color1 = 0xFFFFFFFFu, Color2 = 0xFFFFFFFFu, Color3 = 0xFFFFFFFFu, Color4 = 0xFFFFFFFFu;
-  bool CollisionEnabled = false;
-  bool CollisionPrecise = false;
-  bool CollisionForcePrecise = false;
   float Angle = 0;  // degrees, clockwise on the screen
   float ScaleX = 1.0f, ScaleY = 1.0f;
   float OffsetX = 0, OffsetY = 0;  // added to X, Y when drawing only
@@ -87,20 +82,14 @@ class Sprite {
   float CenterPointX() const { return centerPtX_; }
   float CenterPointY() const { return centerPtY_; }
   const PixelRect& BoundsRect() const { return bounds_; }
-  bool IsDead() const { return dead_; }
 
-  virtual void GetPatternRect(PixelRect& rect) const;
   virtual void Assign(const Sprite& other);
-  virtual void Collision(Sprite& other);
-  virtual void Dead();
-  virtual void DoCollision(Sprite& other, int x, int y);
-  virtual void DoMove();
   virtual void Draw();
 
  private:
   void UpdateGeometry();
 
-  SpriteSet* engine_;
+  SpriteSet* set_;
   std::string name_;
   float x_ = 0, y_ = 0;
   float x1_ = 10, y1_ = 0, x2_ = 10, y2_ = 10, x3_ = 0, y3_ = 10;
@@ -112,7 +101,6 @@ class Sprite {
   Picture* image_ = nullptr;
   int width_ = 10, height_ = 10;
   PixelRect bounds_{0, 0, 10, 10};
-  bool dead_ = false;
 };
 
 class SpriteSet {
@@ -133,7 +121,6 @@ class SpriteSet {
 
   // Ordered by ascending Z; equal Z: the later inserted first.
   const std::vector<Sprite*>& Sprites() const { return list_; }
-  const std::vector<Sprite*>& DeadSprites() const { return dead_; }
   int Count() const { return static_cast<int>(list_.size()); }
 
  private:
@@ -142,8 +129,6 @@ class SpriteSet {
   void Remove(Sprite* sprite);
 
   std::vector<Sprite*> list_;
-  std::vector<Sprite*> dead_;
-  bool destroying_ = false;
 };
 
 }  // namespace velmora

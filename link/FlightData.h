@@ -34,7 +34,7 @@ struct FlightData {
   double TargetRange = 0;          // msg 30, metres; exactly -1 means no target
   double TargetHeading = 0;        // never written
   double TargetBearing = 0;        // never written, radians
-  double TargetOffset = 0;         // pixels, derived by the tactical page
+  double TargetOffset = 0;         // never written: the tactical page keeps its own
   double GlideslopeDeviation = 0;  // msg 19, -1..+1
   double LocalizerDeviation = 0;   // msg 20, -1..+1
   double LeftEngineRpm = 0;        // msg 3, percent

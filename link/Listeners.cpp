@@ -2,6 +2,7 @@
 #include "link/Listeners.h"
 
 #include "link/Handover.h"
+#include "platform/SocketErrors.h"
 
 #include <asio.hpp>
 
@@ -23,7 +24,7 @@ using asio::ip::udp;
 using Clock = std::chrono::steady_clock;
 
 std::string SocketError(const std::error_code& ec, const char* api) {
-  return "Windows socket error: " + ec.message() + " (" + std::to_string(ec.value()) + "), on API '" +
+  return std::string(platform::kSocketErrorWords) + ": " + ec.message() + " (" + std::to_string(ec.value()) + "), on API '" +
          api + "'";
 }
 

@@ -102,11 +102,4 @@ class TcpStreamFramer {
   bool skipping_ = false;
 };
 
-// TCP entry: one chunk read from a connection, through that connection's framer.
-template <class F>
-void ApplyStreamChunk(FlightData& rec, TcpStreamFramer& framer, std::string_view chunk,
-                             F&& onError) {
-  framer.Feed(chunk, rec, std::forward<F>(onError));
-}
-
 }  // namespace velmora

@@ -37,6 +37,7 @@ packages=(
   libsdl2-dev:arm64 libsdl2-image-dev:arm64 libsdl2-ttf-dev:arm64
   libfontconfig-dev:arm64 libcairo2-dev:arm64
   libgtest-dev:arm64 libgmock-dev:arm64 libturbojpeg0-dev:arm64 libwebsocketpp-dev
+  libqrencode-dev:arm64
 )
 . scripts/packages.sh
 find_missing_packages "${packages[@]}"

@@ -24,7 +24,8 @@ for f in ./usr/bin/velmora ./usr/bin/velmora-send ./usr/bin/velmora-decode \
          ./usr/share/applications/velmora.desktop ./usr/share/icons/hicolor/scalable/apps/velmora.svg \
          ./usr/share/man/man1/velmora.1.gz ./usr/share/man/man1/velmora-send.1.gz \
          ./usr/share/man/man1/velmora-decode.1.gz ./usr/share/doc/velmora/README.md \
-         ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz; do
+         ./usr/share/doc/velmora/copyright ./usr/share/doc/velmora/changelog.gz \
+         ./lib/systemd/system/velmora.service; do
   grep -qx "$f" <<<"$contents" || { echo "missing from the package: $f"; exit 1; }
 done
 

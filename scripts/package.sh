@@ -8,8 +8,8 @@
 #   scripts/package.sh              both packages, lintian, the install test
 #   scripts/package.sh --no-install both packages and lintian only
 #
-# Installs what is missing (help2man, lintian, debootstrap, dpkg-dev), as
-# setup.sh does.
+# Installs what is missing (help2man, lintian, debootstrap, dpkg-dev, and
+# systemd for systemd-analyze), as setup.sh does.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +22,7 @@ for arg in "$@"; do
 done
 
 ./scripts/setup.sh
-packages=(help2man lintian debootstrap dpkg-dev file)
+packages=(help2man lintian debootstrap dpkg-dev file systemd)
 . scripts/packages.sh
 find_missing_packages "${packages[@]}"
 if ((${#missing[@]})); then
@@ -58,6 +58,19 @@ sed -i '/root privileges/d' "$dist/lintian.txt"
 cat "$dist/lintian.txt"
 ((status == 0)) || { echo "lintian reports errors"; exit 1; }
 echo "lintian: $(grep -c '^E:' "$dist/lintian.txt" || true) errors, $(grep -c '^W:' "$dist/lintian.txt" || true) warnings"
+
+echo "== systemd unit (amd64)"
+# Verified as installed: the package's files over this machine's units, so
+# the program named by ExecStart= exists and the targets it names resolve.
+# Any remark (an unknown key is only a warning) counts as a failure.
+unit_root=$(mktemp -d)
+mkdir -p "$unit_root/lib/systemd"
+cp -r /lib/systemd/system "$unit_root/lib/systemd/"
+dpkg-deb -x "$dist"/velmora_*_amd64.deb "$unit_root"
+remarks=$(systemd-analyze verify --man=no --root="$unit_root" velmora.service 2>&1) || remarks+=" (exit status $?)"
+rm -rf "$unit_root"
+[ -z "$remarks" ] || { echo "$remarks"; echo "systemd-analyze verify: the unit has faults"; exit 1; }
+echo "systemd-analyze verify: clean"
 
 if ((install_test)); then
   echo "== install into a clean root"

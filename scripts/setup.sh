@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Velmora needs to build, test and run
-# (chromium and nodejs: the browser view's end-to-end test).
+# (chromium and nodejs: the browser view's end-to-end test; zbar-tools: the
+# link page's QR code read back).
 # As root it installs what is missing; otherwise it prints the exact command.
 set -euo pipefail
 
@@ -11,7 +12,8 @@ packages=(
   libfontconfig-dev fonts-liberation2
   libasio-dev libcairo2-dev
   libwebsocketpp-dev libturbojpeg0-dev chromium nodejs
-  xvfb x11-utils twm libgl1-mesa-dri
+  libqrencode-dev zbar-tools
+  xvfb x11-utils twm xdotool libgl1-mesa-dri
   clang libclang-rt-14-dev
   lua5.4 lua-socket
 )

@@ -11,7 +11,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
                   "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
-                  "--transport=udp"});
+                  "--transport=udp", "--topmost", "--rotate=270", "--display", "1"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -28,6 +28,9 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_TRUE(o.fullscreen);
   EXPECT_EQ(o.renderer, Renderer::Software);
   EXPECT_EQ(o.transport, "udp");
+  EXPECT_TRUE(o.topmost);
+  EXPECT_EQ(o.rotate, 270);
+  EXPECT_EQ(o.monitor, 1);
 }
 
 TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
@@ -75,7 +78,7 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--frames"}, "needs a value"},
       {{"--frames", "0"}, "at least 1"},
       {{"--frames", "3x"}, "'3x'"},
-      {{"--page", "3"}, "1 (flight) or 2"},
+      {{"--page", "4"}, "2 (tactical) or 3 (link)"},
       {{"--udp-port", "70000"}, "0 (any free one) to 65535"},
       {{"--transport", "UDP"}, "udp or tcp, not 'UDP'"},
       {{"--screenshot-interval", "-1", "--screenshot", "a.png"}, "positive"},
@@ -88,6 +91,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--web", ":8083"}, "address before ':'"},
       {{"--web", "0.0.0.0:80x"}, "[ADDR:]PORT"},
       {{"--web", "70000"}, "[ADDR:]PORT"},
+      {{"--rotate", "45"}, "0, 90, 180 or 270"},
+      {{"--rotate", "-90"}, "not '-90'"},
+      {{"--display", "-1"}, "monitor number"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);

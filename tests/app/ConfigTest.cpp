@@ -59,6 +59,25 @@ TEST(Config, AllOrNothing) {
   EXPECT_EQ(r->pageMode, 2);
 }
 
+TEST(Config, SixthLineTurnsThePicture) {
+  struct Case { const char* text; std::optional<int> rotation; } cases[] = {
+      {"10\n20\n800\n2\nudp\n", std::nullopt},
+      {"10\n20\n800\n2\nudp\n90\n", 90},
+      {"10\r\n20\r\n800\r\n2\r\nudp\r\n270  \r\n", 270},
+      {"10\n20\n800\n2\nudp\n180\nmore\n", 180},
+      {"10\n20\n800\n2\nudp\n0\n", 0},
+      // Not a turn: the five lines still count, the picture stays upright.
+      {"10\n20\n800\n2\nudp\n45\n", std::nullopt},
+      {"10\n20\n800\n2\nudp\n$5A\n", std::nullopt},
+      {"10\n20\n800\n2\nudp\nextra\n", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    auto r = ParseConfig(c.text);
+    ASSERT_TRUE(r) << c.text;
+    EXPECT_EQ(r->rotation, c.rotation) << c.text;
+  }
+}
+
 class ConfigFile : public ::testing::Test {
  protected:
   platform::TempDir temp_{"velmora-config-"};
@@ -79,6 +98,18 @@ TEST_F(ConfigFile, WritesFiveCrLfLinesAndReadsThemBack) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->left, -7);
   EXPECT_EQ(back->transport, "udp");
+}
+
+TEST_F(ConfigFile, FiveLinesStayFiveUnlessTurned) {
+  WindowConfig c{1, 2, 640, 1, "tcp"};
+  ASSERT_TRUE(WriteConfigFile(path_, c));
+  EXPECT_EQ(Slurp(), "1\r\n2\r\n640\r\n1\r\ntcp\r\n");
+  c.rotation = 90;
+  ASSERT_TRUE(WriteConfigFile(path_, c));
+  EXPECT_EQ(Slurp(), "1\r\n2\r\n640\r\n1\r\ntcp\r\n90\r\n");
+  auto back = ReadConfigFile(path_);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->rotation, 90);
 }
 
 TEST_F(ConfigFile, MissingOrDirectoryFallsBack) {

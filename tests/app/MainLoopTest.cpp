@@ -89,6 +89,8 @@ TEST(MainLoop, WindowEventsChooseThePageOrQuit) {
   } cases[] = {
       {{{InputEvent::ShowTacticalPage}}, Page::Tactical},
       {{{InputEvent::ShowTacticalPage}, {InputEvent::ShowFlightPage}}, Page::Flight},
+      {{{InputEvent::ShowLinkPage}}, Page::Link},
+      {{{InputEvent::ShowLinkPage}, {InputEvent::ShowTacticalPage}}, Page::Tactical},
       {{{InputEvent::Click, 634 + 10, 592 + 10}}, Page::Tactical},           // the "ТО" button
       {{{InputEvent::ShowTacticalPage}, {InputEvent::Click, 318, 592}}, Page::Flight},  // "ПИЛ"
       {{{InputEvent::Click, 634 - 1, 592 + 10}}, Page::Flight},              // beside it

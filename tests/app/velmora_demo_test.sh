@@ -33,6 +33,14 @@ printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' > config.txt
 pids+=($!)
 display=$!
 listening $p1
+# A second display on the same ports ends at once, naming the failure, the
+# port and what to do about it.
+if "$velmora" --headless --udp-port $p1 --tcp-port $p2 --frames 1 >/dev/null 2>taken.txt; then
+  echo "a second display opened ports in use"; exit 1
+fi
+{ grep -q "Exception PortInUse in module" taken.txt && grep -q "UDP port $p1," taken.txt &&
+  grep -q -- "--udp-port" taken.txt && ! grep -q " at " taken.txt; } ||
+  { echo "unclear message for a port in use:"; cat taken.txt; exit 1; }
 "$send" --demo --udp 127.0.0.1:$p1 --duration 4 >/dev/null
 sleep 1.5
 kill -$stop $display

@@ -8,7 +8,16 @@
 //
 // Transparency: anything the page draws before a picture and under it must
 // show through that picture.
-#include "pages/Calibration.h"
+#include "pages/instruments/Airspeed.h"
+#include "pages/instruments/Altimeter.h"
+#include "pages/instruments/AngleOfAttack.h"
+#include "pages/instruments/Attitude.h"
+#include "pages/instruments/Engines.h"
+#include "pages/instruments/Hsi.h"
+#include "pages/instruments/LoadFactorMeter.h"
+#include "pages/instruments/MachScale.h"
+#include "pages/instruments/SlipBall.h"
+#include "pages/instruments/VerticalSpeed.h"
 #include "tools/artgen/ArtGeometry.h"
 #include "tools/artgen/Artwork.h"
 

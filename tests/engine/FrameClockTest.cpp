@@ -29,7 +29,7 @@ struct Rig {
   }
   void PassAt(std::int64_t sinceStart) {
     fake.now += sinceStart;
-    timer.Idle();
+    timer.Poll();
   }
 };
 
@@ -42,7 +42,6 @@ TEST(FrameClock, ConstructorAndCountsPerFrame) {
   EXPECT_EQ(t.FPSWarningFrames(), 10);
   t.SetTargetFPS(30);
   EXPECT_EQ(t.CountsPerFrame(0), 333'333);
-  EXPECT_EQ(t.IntervalMs(), 33);
   t.SetTargetFPS(0);
   EXPECT_EQ(t.CountsPerFrame(0), 333'333) << "values below 1 keep the old count";
 }
@@ -124,26 +123,6 @@ TEST(FrameClock, FrameRateCountsTheLastWholeSecond) {
   EXPECT_EQ(r.timer.FrameRate(), 30);
 }
 
-TEST(FrameClock, LossyModeUsesItsInterval) {
-  Rig r;
-  r.timer.SetLossyMode(true);
-  EXPECT_TRUE(r.timer.WindowTimerArmed());
-  EXPECT_FALSE(r.timer.IdleHookInstalled());
-  EXPECT_EQ(r.timer.IntervalMs(), 33);
-  r.timer.Idle();
-  EXPECT_EQ(r.ticks, 0) << "no idle ticking in lossy mode";
-  EXPECT_NEAR(r.timer.TimeUntilNextTick(), 0.033, 1e-9);
-  r.fake.now += 329'999;
-  r.timer.Poll();
-  EXPECT_EQ(r.ticks, 0);
-  r.fake.now += 1;
-  r.timer.Poll();
-  EXPECT_EQ(r.ticks, 1);
-  EXPECT_NEAR(r.timer.Delta(), 330'000.0 / 333'333.0, 1e-6);
-  r.timer.SetTargetFPS(0);
-  EXPECT_FALSE(r.timer.WindowTimerArmed()) << "lossy mode needs a target rate";
-}
-
 TEST(FrameClock, TimeUntilNextTickLetsTheLoopSleep) {
   Rig r;
   EXPECT_NEAR(r.timer.TimeUntilNextTick(), 0.0333333, 1e-7);
@@ -156,7 +135,6 @@ TEST(FrameClock, TimeUntilNextTickLetsTheLoopSleep) {
   FrameClock noHandler;
   noHandler.SetEnabled(true);
   EXPECT_LT(noHandler.TimeUntilNextTick(), 0.0);
-  EXPECT_FALSE(noHandler.IdleHookInstalled());
 }
 
 TEST(FrameClock, MinFpsAboveMaxFpsDoesNotStopFrames) {
@@ -173,9 +151,9 @@ TEST(FrameClock, HandlerExceptionsReachTheCallerAndTheFrameIsRetried) {
     if (fail) throw std::runtime_error("boom");
   });
   r.fake.now += 333'333;
-  EXPECT_THROW(r.timer.Idle(), std::runtime_error);
+  EXPECT_THROW(r.timer.Poll(), std::runtime_error);
   fail = false;
-  r.timer.Idle();
+  r.timer.Poll();
   EXPECT_EQ(r.ticks, 2) << "the next pass ticks again at once";
 }
 

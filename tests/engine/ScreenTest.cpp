@@ -240,7 +240,7 @@ TEST(Screen, ResetRestoresStatesTexturesAndFonts) {
     RecordingDevice dev;
     Screen screen(&dev);
     PictureList list(&screen);
-    auto& item = list.ImageList.Add();
+    auto& item = list.Pictures.Add();
     item.Name = "Ball";
     item.SetPicturePixels(9, 20, test::SolidPixels(9, 20, 1, 2, 3));
     Font font(&screen, "font1");

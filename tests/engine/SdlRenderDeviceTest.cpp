@@ -111,7 +111,7 @@ TEST_F(SdlPixels, DrawRectBorderOutsideAndInside) {
 }
 
 TEST_F(SdlPixels, RotatedSpriteCorners) {
-  auto& item = list->ImageList.Add();
+  auto& item = list->Pictures.Add();
   item.Name = "Bar";
   item.SetPicturePixels(40, 20, test::SolidPixels(40, 20, 255, 0, 0));
   Start();
@@ -133,12 +133,12 @@ TEST_F(SdlPixels, RotatedSpriteCorners) {
 }
 
 TEST_F(SdlPixels, UnrotatedTileCoversExactlyItsPixels) {
-  auto& item = list->ImageList.Add();
+  auto& item = list->Pictures.Add();
   item.Name = "Block";
   item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 0));
   Start();
   screen->SetTextureFilter(false);
-  item.DrawImage(100, 50, 0, 0, 0, 1, 1, ~0u, ~0u, ~0u, ~0u, false, false, 0, 0);
+  item.DrawImage(100, 50, {});
   // 0xFE from the screen colour's 255 × 255 div 256 on the alpha channel.
   const std::uint32_t nearBlack = 0xFF000000u;
   Check({{100, 50, nearBlack, 2}, {129, 59, nearBlack, 2}, {99, 50, kWhite, 0}, {130, 50, kWhite, 0},
@@ -223,7 +223,7 @@ TEST_F(SdlPixels, ScreenshotIsAPngOfTheBackBuffer) {
 }
 
 TEST_F(SdlPixels, DeviceResetRecreatesTexturesAndFonts) {
-  auto& item = list->ImageList.Add();
+  auto& item = list->Pictures.Add();
   item.Name = "Block";
   item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 255));
   Font font(screen.get(), "OmegaFont1");
@@ -237,7 +237,7 @@ TEST_F(SdlPixels, DeviceResetRecreatesTexturesAndFonts) {
   NewFrame();
   ASSERT_TRUE(screen->InScene());
   EXPECT_NE(font.DeviceFont(), 0u);
-  item.DrawImage(100, 50, 0, 0, 0, 1, 1, ~0u, ~0u, ~0u, ~0u, false, false, 0, 0);
+  item.DrawImage(100, 50, {});
   Check({{110, 55, 0xFF0000FFu, 2}, {99, 50, kWhite, 0}});
 }
 

@@ -1,11 +1,10 @@
 // Sprites: rounding, Z order, drawing position (offsets, world, Fixed,
-// drawing area), setters, range errors, collisions and ownership.
+// drawing area), setters, range errors and ownership.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
-#include <tuple>
 
 #include "EngineTestSupport.h"
 #include "engine/PictureList.h"
@@ -76,7 +75,7 @@ struct Scene {
   CaptureBoxes boxes;
   Picture* item;
   Scene(int w = 252, int h = 16) {
-    item = &list.ImageList.Add();
+    item = &list.Pictures.Add();
     item->Name = "Needle";
     item->SetPicturePixels(w, h, SolidPixels(w, h, 255, 255, 255));
   }
@@ -215,7 +214,7 @@ TEST(Sprite, ColourSettersCheckTheirRange) {
   EXPECT_EQ(sp->Color2, 0x67394710u) << "a refused value changes nothing";
 }
 
-TEST(Sprite, PatternSourceAndRect) {
+TEST(Sprite, PatternSource) {
   Scene s(64, 32);
   s.item->SetTileWidth(16);
   s.item->SetTileHeight(16);
@@ -223,11 +222,7 @@ TEST(Sprite, PatternSourceAndRect) {
   sp->SetImage(s.item);
   struct Case {
     int index, stored, srcX, srcY;
-    PixelRect rect;
-  } cases[] = {{5, 5, 16, 16, {16, 16, 32, 32}},
-               {3, 3, 48, 0, {48, 0, 64, 16}},
-               {20, 8, 0, 32, {48, 16, 64, 32}},
-               {-3, -3, 0, 0, {0, 0, 16, 16}}};
+  } cases[] = {{5, 5, 16, 16}, {3, 3, 48, 0}, {20, 8, 0, 32}, {-3, -3, 0, 0}};
   for (const auto& c : cases) {
     sp->SetPatternIndex(c.index);
     EXPECT_EQ(sp->PatternIndex(), c.stored) << c.index;
@@ -235,75 +230,10 @@ TEST(Sprite, PatternSourceAndRect) {
       EXPECT_EQ(sp->PatternSourceX(), c.srcX) << c.index;
       EXPECT_EQ(sp->PatternSourceY(), c.srcY) << c.index;
     }
-    PixelRect r;
-    sp->GetPatternRect(r);
-    EXPECT_EQ(r, c.rect) << c.index;
   }
 }
 
-struct Recorder : Sprite {
-  using Sprite::Sprite;
-  std::vector<std::tuple<Sprite*, int, int>> hits;
-  void DoCollision(Sprite& other, int x, int y) override { hits.emplace_back(&other, x, y); }
-};
-
-TEST(Sprite, CollisionBoundsAndPixels) {
-  RecordingDevice dev;
-  Screen screen(&dev);
-  PictureList list(&screen);
-  // 10 × 10 picture, opaque only in its bottom-right 3 × 3 corner.
-  auto px = SolidPixels(10, 10, 255, 255, 255, 0);
-  for (int y = 7; y < 10; ++y)
-    for (int x = 7; x < 10; ++x) px[static_cast<std::size_t>(y * 10 + x) * 4 + 3] = 255;
-  auto& corner = list.ImageList.Add();
-  corner.SetPicturePixels(10, 10, px);
-  auto& full = list.ImageList.Add();
-  full.SetPicturePixels(10, 10, SolidPixels(10, 10, 0, 0, 0));
-  SpriteSet engine;
-  struct Case {
-    const char* what;
-    float bx, by;
-    bool precise;
-    bool hit;
-    int ax, ay, bxHit, byHit;
-  } cases[] = {
-      {"apart", 20, 0, false, false, 0, 0, 0, 0},
-      {"touching edges do not overlap", 10, 0, false, false, 0, 0, 0, 0},
-      {"boxes overlap, coarse test", 5, 5, false, true, 0, 0, 0, 0},
-      {"boxes overlap, transparent part", 0, -5, true, false, 0, 0, 0, 0},
-      {"opaque pixels overlap", 5, 5, true, true, 7, 7, 2, 2},
-  };
-  for (const auto& c : cases) {
-    Recorder* a = new Recorder(&engine);
-    Recorder* b = new Recorder(&engine);
-    a->SetImage(&corner);
-    b->SetImage(&full);
-    b->SetX(c.bx);
-    b->SetY(c.by);
-    a->CollisionEnabled = b->CollisionEnabled = true;
-    a->CollisionPrecise = b->CollisionPrecise = c.precise;
-    a->Collision(*b);
-    ASSERT_EQ(a->hits.size(), c.hit ? 1u : 0u) << c.what;
-    ASSERT_EQ(b->hits.size(), c.hit ? 1u : 0u) << c.what;
-    if (c.hit) {
-      EXPECT_EQ(a->hits[0], std::make_tuple(static_cast<Sprite*>(b), c.ax, c.ay)) << c.what;
-      EXPECT_EQ(b->hits[0], std::make_tuple(static_cast<Sprite*>(a), c.bxHit, c.byHit)) << c.what;
-    }
-    delete a;
-    delete b;
-  }
-  // Dead sprites and sprites without collision never collide.
-  Recorder* a = new Recorder(&engine);
-  Recorder* b = new Recorder(&engine);
-  a->CollisionEnabled = b->CollisionEnabled = true;
-  b->Dead();
-  a->Collision(*b);
-  b->CollisionEnabled = false;
-  a->Collision(*b);
-  EXPECT_TRUE(a->hits.empty());
-}
-
-TEST(SpriteSet, DeadListAndOwnership) {
+TEST(SpriteSet, Ownership) {
   static int destroyed = 0;
   struct Counted : Sprite {
     using Sprite::Sprite;
@@ -313,10 +243,7 @@ TEST(SpriteSet, DeadListAndOwnership) {
     SpriteSet engine;
     Sprite* a = new Counted(&engine);
     new Counted(&engine);
-    a->Dead();
-    a->Dead();
-    EXPECT_EQ(engine.DeadSprites(), std::vector<Sprite*>{a});
-    EXPECT_EQ(engine.Count(), 2) << "dead sprites stay listed";
+    EXPECT_EQ(engine.Count(), 2);
     Sprite copy(nullptr);
     a->SetX(7);
     a->SetZ(4);

@@ -3,6 +3,7 @@
 #include "link/FlightData.h"
 #include "link/Handover.h"
 #include "link/Telemetry.h"
+#include "platform/SocketErrors.h"
 
 #include <gtest/gtest.h>
 
@@ -266,7 +267,8 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
   const std::vector<Case> cases = {
       {{udpTaken, 0}, "Could not bind socket. Address and port are already in use.", Failure::PortInUse},
       {{0, tcpTaken},
-       "Windows socket error: " + inUse.message() + " (" + std::to_string(inUse.value()) + "), on API 'bind'",
+       std::string(platform::kSocketErrorWords) + ": " + inUse.message() + " (" + std::to_string(inUse.value()) +
+           "), on API 'bind'",
        Failure::TcpSocket},
   };
   for (const auto& c : cases) {

@@ -113,12 +113,14 @@ TEST(TcpStreamFramer, ResetDropsTheTailSilently) {
   ApplyStartupValues(rec);
   TcpStreamFramer framer;
   std::vector<std::string> errors;
-  auto onError = [&](const TelemetryError& e) { errors.push_back(e.message); };
-  ApplyStreamChunk(rec, framer, "1 2 $5 6", onError);
+  auto onOutcome = [&](const TcpStreamFramer::Outcome& o) {
+    if (o.error) errors.push_back(o.error->message);
+  };
+  framer.FeedEach("1 2 $5 6", rec, onOutcome);
   EXPECT_EQ(framer.PendingBytes(), 3u);
   framer.Reset();
   EXPECT_EQ(framer.PendingBytes(), 0u);
-  ApplyStreamChunk(rec, framer, " 7 $", onError);  // a new connection's first message
+  framer.FeedEach(" 7 $", rec, onOutcome);  // a new connection's first message
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(rec.Altitude, 7);
   EXPECT_EQ(rec.IndicatedAirspeed, 2);

@@ -1,9 +1,9 @@
 // The flight page on the recording device: what each instrument shows for
 // telling record values, and the order the layers are drawn in.
 #include "support/DisplayRig.h"
-#include "app/InstrumentSprites.h"
 #include "engine/Sprite.h"
-#include "pages/Calibration.h"
+#include "pages/instruments/Altimeter.h"
+#include "pages/instruments/LoadFactorMeter.h"
 
 namespace velmora {
 namespace {
@@ -13,9 +13,9 @@ using testing::Rig;
 TEST(FlightPage, StartupFrame) {
   Rig rig;
   rig.Frame();
-  const Instruments& in = rig.ins();
-  EXPECT_NEAR(in.AdiPitchSprite->OffsetY, -596.11208f, 1e-3);
-  EXPECT_NEAR(in.DirectorPitchBarSprite->OffsetY, 18.308333f, 1e-4);
+  const FlightPage& in = rig.flight();
+  EXPECT_NEAR(in.attitude.pitchTape->OffsetY, -596.11208f, 1e-3);
+  EXPECT_NEAR(in.attitude.pitchBar->OffsetY, 18.308333f, 1e-4);
   EXPECT_EQ(rig.TextOf("loadFactorFont", 83, 143 + 71), "1.");
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 103, 143 + 77), "0");
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 570, 475), "P760.0");
@@ -23,7 +23,7 @@ TEST(FlightPage, StartupFrame) {
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 87, 359), "0.00");
   EXPECT_EQ(rig.TextOf("readoutFont", 460, 543), "Д 0.0 км");
   EXPECT_EQ(rig.TextOf("captionFont", 797, 361), "Топливо:");
-  EXPECT_EQ(in.HsiCardSprite->Angle, -390.0f);
+  EXPECT_EQ(in.hsi.card->Angle, -390.0f);
   // The two deviation bars: the first untextured fans after the sectors.
   auto fans = rig.PlainFans();
   ASSERT_GE(fans.size(), 4u);
@@ -44,7 +44,7 @@ TEST(FlightPage, LayersAreDrawnBackToFront) {
   EXPECT_EQ(rig.Pictures(), expected);
 }
 
-TEST(FlightPage, DeviationsAreLimitedInTheRecord) {
+TEST(FlightPage, DeviationBarsStopAtTheirLimits) {
   Rig rig;
   rig.rec().LocalizerDeviation = 3.5;
   rig.rec().GlideslopeDeviation = -7;
@@ -53,18 +53,23 @@ TEST(FlightPage, DeviationsAreLimitedInTheRecord) {
   ASSERT_GE(fans.size(), 4u);
   EXPECT_NEAR(fans[2]->vertices[0].x, 442.66667f, 1e-3);
   EXPECT_EQ(fans[3]->vertices[0].y, 509.0f);
-  EXPECT_EQ(rig.rec().LocalizerDeviation, 1.0);
-  EXPECT_EQ(rig.rec().GlideslopeDeviation, -1.0);
+  EXPECT_EQ(rig.rec().LocalizerDeviation, 3.5) << "the page only reads the record";
 }
 
 TEST(FlightPage, BallSwingsFullyOnceThenStaysOnTheLimit) {
   Rig rig;
   rig.rec().BallDeflection = 20;
   rig.Frame();
-  EXPECT_EQ(rig.ins().SlipBallSprite->Angle, -240.0f);
-  EXPECT_EQ(rig.rec().BallDeflection, 12.0);
+  EXPECT_EQ(rig.flight().ball.ball->Angle, -240.0f);
+  rig.display->ShowTacticalPage();  // a tactical frame between changes nothing
   rig.Frame();
-  EXPECT_EQ(rig.ins().SlipBallSprite->Angle, -144.0f);
+  rig.display->ShowFlightPage();
+  rig.Frame();
+  EXPECT_EQ(rig.flight().ball.ball->Angle, -144.0f);
+  EXPECT_EQ(rig.rec().BallDeflection, 20.0) << "the page only reads the record";
+  rig.rec().BallDeflection = -20;  // a new value swings in full again
+  rig.Frame();
+  EXPECT_EQ(rig.flight().ball.ball->Angle, 240.0f);
 }
 
 TEST(FlightPage, VerticalSpeedText) {
@@ -77,7 +82,7 @@ TEST(FlightPage, VerticalSpeedText) {
     rig.rec().VerticalSpeed = c.v;
     rig.Frame();
     EXPECT_EQ(rig.TextOf("readoutFont", 630, 120), c.text) << c.v;
-    EXPECT_NEAR(rig.ins().VerticalSpeedNeedleSprite->Angle, c.angle, 1e-3) << c.v;
+    EXPECT_NEAR(rig.flight().verticalSpeed.needle->Angle, c.angle, 1e-3) << c.v;
   }
 }
 
@@ -111,13 +116,13 @@ TEST(FlightPage, AltimeterAndAngleOfAttack) {
   rig.Frame();
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 657, 325), "12750");
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 547, 425), "12");
-  EXPECT_EQ(rig.ins().AltitudeKmNeedleSprite->Angle, calibration::AltitudeKmAngle(12.75));
-  EXPECT_NEAR(rig.ins().AltitudeMetreNeedleSprite->Angle, 72.30497f, 1e-3);
-  EXPECT_EQ(rig.ins().AoaNeedleSprite->Angle, 41.0f);
+  EXPECT_EQ(rig.flight().altimeter.kmNeedle->Angle, calibration::AltitudeKmAngle(12.75));
+  EXPECT_NEAR(rig.flight().altimeter.metreNeedle->Angle, 72.30497f, 1e-3);
+  EXPECT_EQ(rig.flight().angleOfAttack.needle->Angle, 41.0f);
   rig.rec().AngleOfAttack = -10;
   rig.rec().Altitude = 2999.9999;
   rig.Frame();
-  EXPECT_EQ(rig.ins().AoaNeedleSprite->Angle, -28.0f);
+  EXPECT_EQ(rig.flight().angleOfAttack.needle->Angle, -28.0f);
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 547, 425), "3");
 }
 
@@ -137,7 +142,7 @@ TEST(FlightPage, AirspeedNeedleIsDrawnOneFrameLate) {
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 87, 325), "300");
   rig.Frame();
   EXPECT_NE(needle()[0].x, atZero[0].x);
-  EXPECT_NEAR(rig.ins().SpeedNeedleSprite->Angle, 140.284f, 1e-3);
+  EXPECT_NEAR(rig.flight().airspeed.needle->Angle, 140.284f, 1e-3);
 }
 
 TEST(FlightPage, EngineRegimesAndOverspeed) {
@@ -162,12 +167,12 @@ TEST(FlightPage, EngineRegimesAndOverspeed) {
   Rig rig;
   rig.rec().LeftEngineRpm = 60;
   rig.Frame();
-  EXPECT_NEAR(rig.ins().LeftEngineNeedleSprite->Angle, 23.791f, 1e-3);
+  EXPECT_NEAR(rig.flight().engines.leftNeedle->Angle, 23.791f, 1e-3);
   rig.rec().LeftEngineRpm = 60.5;
   rig.rec().RightEngineRpm = 60.5;
   rig.Frame();
-  EXPECT_NEAR(rig.ins().LeftEngineNeedleSprite->Angle, 23.573f, 1e-3);
-  EXPECT_NEAR(rig.ins().RightEngineNeedleSprite->Angle, -23.573f, 1e-3);
+  EXPECT_NEAR(rig.flight().engines.leftNeedle->Angle, 23.573f, 1e-3);
+  EXPECT_NEAR(rig.flight().engines.rightNeedle->Angle, -23.573f, 1e-3);
 }
 
 TEST(FlightPage, FuelTurnsRedBelow800) {

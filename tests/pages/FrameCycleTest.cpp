@@ -1,5 +1,6 @@
 // The frame cycle: aspect ratio, pacing, grey-out, page dispatch, failures.
 #include <algorithm>
+#include <limits>
 #include <stdexcept>
 
 #include "support/DisplayRig.h"
@@ -8,6 +9,27 @@ namespace velmora {
 namespace {
 
 using testing::Rig;
+
+TEST(FrameCycleLaws, WindowHeightRoundsHalfToEven) {
+  struct Case { int width, height; };
+  for (const Case c : {Case{1024, 640}, {666, 416}, {1000, 625}, {1001, 626}, {1012, 632},
+                       {1020, 638}, {600, 375}, {0, 0}}) {
+    EXPECT_EQ(calibration::WindowHeight(c.width), c.height) << "width " << c.width;
+  }
+}
+
+TEST(FrameCycleLaws, WindowOpacityRampAndEnds) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  struct Case { double g; int opacity; };
+  const Case cases[] = {
+      {-5, 255}, {0, 255}, {1, 255}, {6.0, 255}, {6.01, 255},
+      {6.3, 244},  // 35 x 6.3 is the single 220.5; 244.5 rounds to the even 244
+      {7, 220}, {8, 185}, {9, 150}, {10, 115}, {11, 80}, {12, 45}, {13, 10}, {13.2, 3},
+      {93.0 / 7.0, 0}, {13.3, 0}, {100, 0}, {kInf, 0}, {kNaN, 255}, {-kInf, 255},
+  };
+  for (const Case& c : cases) EXPECT_EQ(calibration::WindowOpacity(c.g), c.opacity) << "g " << c.g;
+}
 
 TEST(FrameCycle, HeightFollowsWidth) {
   Rig rig;

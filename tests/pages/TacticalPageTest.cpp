@@ -45,9 +45,9 @@ TEST(TacticalPage, RangeScalesAndTargetPlacement) {
     EXPECT_EQ(rig.TextOf("dialReadoutFont", 557, 530), c.inner);
     EXPECT_EQ(rig.TextOf("dialReadoutFont", 85, 530), c.outer);
     EXPECT_EQ(rig.TextOf("dialReadoutFont", 697, 530), c.outer);
-    EXPECT_NEAR(rig.rec().TargetOffset, c.offset, 1e-3);
-    EXPECT_FLOAT_EQ(rig.ins().TargetSymbolSprite->X(), 387.0f);
-    EXPECT_NEAR(rig.ins().TargetSymbolSprite->Y(), 520.0 - c.offset, 1e-3);
+    EXPECT_NEAR(rig.tactical().target.Offset(), c.offset, 1e-3);
+    EXPECT_FLOAT_EQ(rig.tactical().target.symbol->X(), 387.0f);
+    EXPECT_NEAR(rig.tactical().target.symbol->Y(), 520.0 - c.offset, 1e-3);
     auto pics = rig.Pictures();
     ASSERT_EQ(pics.size(), 7u);
     EXPECT_EQ(pics[5], "Map_Plane");      // the target
@@ -67,8 +67,8 @@ TEST(TacticalPage, HeadingReadoutAndRoseOneFrameLate) {
   rig.rec().Heading = 90;
   rig.Frame();
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 385, 120), "270");
-  EXPECT_EQ(rig.ins().TacticalCompassSprite->Angle, 90.0f);
-  EXPECT_EQ(rig.ins().TacticalCompassSprite->CenterX, 0.5f);
+  EXPECT_EQ(rig.tactical().compass.rose->Angle, 90.0f);
+  EXPECT_EQ(rig.tactical().compass.rose->CenterX, 0.5f);
   struct Case { double heading; const char* text; } cases[] = {{1e-8, "360"}, {0.001, "359"}, {-30, "390"}};
   for (const auto& c : cases) {
     rig.rec().Heading = c.heading;
@@ -77,16 +77,25 @@ TEST(TacticalPage, HeadingReadoutAndRoseOneFrameLate) {
   }
 }
 
-TEST(TacticalPage, FirstFlightFrameAfterwardsDrawsSectorsAsOutlines) {
+TEST(TacticalPage, PagesTakingTurnsDrawAsOnTheirOwn) {
   TacticalRig rig;
+  rig.rec().TargetRange = 9999;
   rig.Frame();
+  const auto pictures = rig.Pictures();
+  const auto strips = rig.device.CountOf(CallKind::DrawLineStrip);
   rig.display->ShowFlightPage();
   rig.Frame();
-  // Two closed sector outlines, then the tactical outline is gone for good.
+  // The first flight frame after it draws the sectors as two closed
+  // outlines; from the next one on they are filled again.
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 2);
-  EXPECT_TRUE(rig.ins().primitives->Filled);
+  EXPECT_TRUE(rig.display->Kit().primitives->Filled);
   rig.Frame();
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 0);
+  rig.display->ShowTacticalPage();
+  rig.Frame();
+  EXPECT_EQ(rig.Pictures(), pictures);
+  EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), strips);
+  EXPECT_NEAR(rig.tactical().target.symbol->Y(), 520.0 - 344.7931, 1e-3);
 }
 
 }  // namespace

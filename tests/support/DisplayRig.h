@@ -23,12 +23,13 @@ struct DrawnText {
 class Rig {
  public:
   Rig() {
-    display = std::make_unique<Display>(window, decoder, flight);
+    display = std::make_unique<Display>(window, decoder, record);
     display->Start(display->RestoreWindow(std::nullopt));
   }
 
-  FlightData& rec() { return flight; }
-  const Instruments& ins() { return display->InstrumentSet(); }
+  FlightData& rec() { return record; }
+  const FlightPage& flight() const { return display->FlightInstruments(); }
+  const TacticalPage& tactical() const { return display->TacticalInstruments(); }
 
   // One frame, with only its own calls in the log (the pacing wait belongs
   // to the main loop).
@@ -80,7 +81,7 @@ class Rig {
   RecordingDevice device;
   WhiteHeaderDecoder decoder;
   FakeWindow window{&device};
-  FlightData flight;
+  FlightData record;
   std::unique_ptr<Display> display;
 
  private:

@@ -1,7 +1,13 @@
 // Placement arithmetic shared by the artwork generator and its tests.
 #include "tools/artgen/ArtGeometry.h"
 
-#include "pages/Calibration.h"
+#include "pages/instruments/Airspeed.h"
+#include "pages/instruments/Altimeter.h"
+#include "pages/instruments/Attitude.h"
+#include "pages/instruments/Engines.h"
+#include "pages/instruments/Hsi.h"
+#include "pages/instruments/LoadFactorMeter.h"
+#include "pages/instruments/MachScale.h"
 
 #include <cmath>
 #include <numbers>

@@ -1,7 +1,7 @@
 // The engine dials (low and high rpm ranges) and the four engine needles.
 #include "tools/artgen/Pictures.h"
 
-#include "pages/Calibration.h"
+#include "pages/instruments/Engines.h"
 #include "tools/artgen/ArtGeometry.h"
 #include "tools/artgen/Drawing.h"
 

@@ -3,7 +3,7 @@
 #include "tools/artgen/Pictures.h"
 
 #include "assets/BezelButtons.h"
-#include "pages/Calibration.h"
+#include "pages/instruments/Engines.h"
 #include "tools/artgen/ArtGeometry.h"
 #include "tools/artgen/Drawing.h"
 

@@ -2,7 +2,7 @@
 // dots, the compass card and the two bearing needles (ADF and RMI).
 #include "tools/artgen/Pictures.h"
 
-#include "pages/Calibration.h"
+#include "pages/instruments/Hsi.h"
 #include "tools/artgen/ArtGeometry.h"
 #include "tools/artgen/Drawing.h"
 

@@ -3,7 +3,10 @@
 // mark stands on the ray its needle takes for that value.
 #include "tools/artgen/Pictures.h"
 
-#include "pages/Calibration.h"
+#include "pages/instruments/Airspeed.h"
+#include "pages/instruments/Altimeter.h"
+#include "pages/instruments/AngleOfAttack.h"
+#include "pages/instruments/VerticalSpeed.h"
 #include "tools/artgen/ArtGeometry.h"
 #include "tools/artgen/Drawing.h"
 

@@ -1,0 +1,104 @@
+// The glass: what the display says about its own link, drawn over the
+// instruments through the same engine. A small "NO DATA" flag beside the
+// attitude indicator after a second without telemetry, a band over the lower
+// instruments after three seconds (where to send, what arrived last, the
+// last error), and the link page (F3) with the counters, the last errors and
+// the tablet view's address as text and QR code. It reads the telemetry
+// input's status between frames and never touches the sockets.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/QrCode.h"
+#include "app/TelemetryInput.h"
+#include "engine/Font.h"
+#include "engine/Primitives.h"
+#include "pages/FrameCycle.h"
+
+namespace velmora {
+
+class Screen;
+
+// What the link is set up as; fixed for the run.
+struct LinkSetup {
+  std::string transport;                 // config.txt's or --transport's word
+  std::uint16_t udpPort = 0;             // 0: UDP off
+  std::uint16_t tcpPort = 0;             // 0: TCP off
+  std::vector<std::string> addresses;    // this machine's, to send to
+  std::string webAddress;                // --web's address
+  std::uint16_t webPort = 0;             // 0: no --web
+};
+
+// What a frame on an instrument page shows of the link.
+enum class Silence { None, Flag, Band };
+
+// Telemetry quiet since `since` (the last applied message, or start-up).
+Silence SilenceAt(std::chrono::steady_clock::duration quiet);
+
+// "12 s", "4 min 05 s", "2 h 10 min".
+std::string FormatAge(std::chrono::steady_clock::duration age);
+
+// At most max bytes, ending in "..." when cut (never inside a UTF-8 character).
+std::string Shorten(std::string_view text, std::size_t max);
+
+// The address a tablet opens, "http://host:port/"; empty when there is no
+// --web, when it listens on loopback only, or when every network is asked
+// for and the machine has no address on one.
+std::string TabletUrl(const LinkSetup& setup);
+
+// "UDP port 20083" (and the other when both listen).
+std::string ListeningText(const LinkSetup& setup);
+
+// "192.168.1.20:20083, 10.0.0.5:20083": the addresses with the active port
+// (UDP's when both listen), at most `most` of them and "+N more".
+std::string SendToText(const LinkSetup& setup, std::size_t most = 4);
+
+class Glass {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // status stays owned by the telemetry input; started is when the run began.
+  Glass(Screen& screen, const LinkStatus& status, LinkSetup setup, Clock::time_point started);
+
+  // After the screen has a device: the fonts.
+  void Start();
+
+  // Over the page just drawn, inside its scene.
+  void Draw(Page page, Clock::time_point now);
+
+  const LinkSetup& Setup() const { return setup_; }
+  // Applied and rejected per second over the last whole second.
+  double AppliedPerSecond() const { return appliedRate_; }
+  double RejectedPerSecond() const { return rejectedRate_; }
+
+ private:
+  void Sample(Clock::time_point now);
+  void DrawFlag();
+  void DrawBand(Clock::time_point now);
+  void DrawLinkPage(Clock::time_point now);
+  void DrawQrCode(int x, int y, int scale);
+  // "12 s ago from 10.0.0.7:50000" ("last message ..." when named).
+  std::string LastMessageText(Clock::time_point now, bool named) const;
+  void Text(Font& font, int x, int y, std::string_view text, std::uint32_t color);
+
+  Screen& screen_;
+  const LinkStatus& status_;
+  LinkSetup setup_;
+  Clock::time_point started_;
+  Primitives shapes_;
+  Font heading_, text_, small_;
+  std::string tabletUrl_;
+  std::optional<QrCode> qr_;
+
+  Clock::time_point sampleTime_;
+  std::uint64_t sampleApplied_ = 0, sampleRejected_ = 0;
+  double appliedRate_ = 0, rejectedRate_ = 0;
+};
+
+}  // namespace velmora

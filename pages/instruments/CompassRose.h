@@ -1,0 +1,20 @@
+// The tactical page's compass rose, turning with the heading about its
+// centre, and the heading readout in its box above it.
+#pragma once
+
+#include "link/FlightData.h"
+#include "pages/instruments/Instrument.h"
+
+namespace velmora {
+
+class CompassRose {
+ public:
+  void CreateSprites(const SpriteFactory& make);
+  void DrawRose() const;
+  // After the rose is drawn: it takes the new heading for the next frame.
+  void TurnAndDrawReadout(const DrawKit& kit, const FlightData& r) const;
+
+  Sprite* rose = nullptr;
+};
+
+}  // namespace velmora

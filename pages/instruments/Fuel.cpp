@@ -1,0 +1,22 @@
+// The fuel readout's draw step.
+#include "pages/instruments/Fuel.h"
+
+#include "engine/Font.h"
+#include "engine/Screen.h"
+#include "pages/Notation.h"
+
+namespace velmora {
+
+void Fuel::Draw(const DrawKit& kit, const FlightData& r) const {
+  // Single precision decides the sum, as it decides the figure.
+  const float sum = notation::F32(r.FuelQuantity1 + r.FuelQuantity2);
+  // The red stays on the font until the G readout of the next frame sets
+  // its colour again.
+  if (!(sum >= calibration::kLowFuelKg)) kit.fonts.smallReadout->SetColor(MakeColor(255, 0, 0, 255));
+  kit.fonts.caption->TextOut(797, 361, "Топливо:");
+  notation::Text t = notation::FixedText(sum, 0);
+  t.Append(" кг");
+  kit.fonts.smallReadout->TextOut(797, 381, t.view());
+}
+
+}  // namespace velmora

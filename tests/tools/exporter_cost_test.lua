@@ -1,0 +1,222 @@
+-- The example exporter inside a simulator's frame loop, with a stand-in
+-- display served from the same loop between frames:
+--   absent      nothing listens: no error, at most one attempt a second
+--   present     every message arrives whole
+--   restarting  the display goes away and comes back on the same port: the
+--               exporter reconnects by itself and the new connection starts
+--               with a whole message
+--   trickle     the socket takes a few bytes a frame: messages still whole
+--   stalled     the socket takes nothing: the connection is dropped within
+--               the stall limit and opened again
+-- and each case's cost per simulator frame (mean and worst), printed.
+--
+--   lua5.4 exporter_cost_test.lua path/to/exporter-example.lua
+local socket = require("socket")
+local script = assert(arg[1], "usage: exporter_cost_test.lua EXPORTER")
+local FRAME = 1 / 100           -- the simulator's frame period
+-- A blocking connect or a send that waits on a stalled display costs seconds;
+-- a busy shared machine can still hold a cheap frame up for some milliseconds.
+local WORST_ALLOWED = 0.05      -- seconds, for the slowest single frame
+local MEAN_ALLOWED = 0.001      -- seconds, averaged over the run
+local failures = 0
+
+local function check(ok, what)
+  if not ok then
+    failures = failures + 1
+    io.stdout:write("FAIL: ", what, "\n")
+  end
+end
+
+local function freePort()
+  local s = assert(socket.bind("127.0.0.1", 0))
+  local _, port = s:getsockname()
+  s:close()
+  return tonumber(port)
+end
+
+-- The socket library the exporter sees: the real one, with TCP sends cut to
+-- `limit` bytes a call (0: the display takes nothing) when limit is set.
+local function throttledSocket(limit)
+  if not limit then return socket end
+  local proxy = setmetatable({}, { __index = socket })
+  proxy.tcp = function()
+    local real = socket.tcp()
+    -- Every other method (select's getfd and dirty too) goes to the real one.
+    local wrapped = setmetatable({}, { __index = function(_, k)
+      local v = real[k]
+      if type(v) == "function" then return function(_, ...) return v(real, ...) end end
+      return v
+    end })
+    wrapped.send = function(_, data, i)
+      i = i or 1
+      if real:getpeername() == nil then return real:send(data, i) end
+      if limit == 0 then return nil, "timeout", i - 1 end
+      local j = math.min(#data, i + limit - 1)
+      local last, err, partial = real:send(data, i, j)
+      if last and last < #data then return nil, "timeout", last end
+      return last, err, partial
+    end
+    return wrapped
+  end
+  return proxy
+end
+
+-- A fresh copy of the exporter, sending over TCP to port.
+local function loadExporter(port, limit)
+  local sock = throttledSocket(limit)
+  local env = setmetatable({
+    VELMORA_TRANSPORT = "tcp", VELMORA_PORT = port, VELMORA_HOST = "127.0.0.1",
+    arg = false,
+    require = function(name) if name == "socket" then return sock end return require(name) end,
+  }, { __index = _G })
+  assert(loadfile(script, "t", env))()
+  return env
+end
+
+-- The stand-in display: accepts, reads everything, splits messages at "$\n".
+local function newDisplay(port)
+  local d = { clients = {}, messages = 0, broken = 0, connections = 0, buffers = {} }
+  d.server = assert(socket.bind("127.0.0.1", port))
+  d.server:settimeout(0)
+  function d:serve()
+    if self.server then
+      local c = self.server:accept()
+      if c then
+        c:settimeout(0)
+        self.connections = self.connections + 1
+        self.clients[#self.clients + 1] = c
+        self.buffers[c] = ""
+      end
+    end
+    for _, c in ipairs(self.clients) do
+      local data, err, partial = c:receive(65536)
+      local got = data or partial or ""
+      local buf = self.buffers[c] .. got
+      for message in buf:gmatch("([^$]*)%$\n") do
+        local fields = 0
+        for _ in message:gmatch("%S+") do fields = fields + 1 end
+        if fields == 33 and message:match("^%-?%d") and message:sub(-1) == " " then
+          self.messages = self.messages + 1
+        else
+          self.broken = self.broken + 1
+        end
+      end
+      self.buffers[c] = buf:match("[^$]*$") or ""
+      if self.buffers[c]:sub(1, 1) == "\n" then self.buffers[c] = self.buffers[c]:sub(2) end
+      if err == "closed" then self.buffers[c] = "" end
+    end
+  end
+  function d:stop()
+    for _, c in ipairs(self.clients) do c:close() end
+    self.clients, self.buffers = {}, {}
+    if self.server then self.server:close() end
+    self.server = nil
+  end
+  function d:start() self.server = assert(socket.bind("127.0.0.1", port)); self.server:settimeout(0) end
+  return d
+end
+
+-- Runs the exporter for `seconds` of frames; between frames `between(now)`.
+local function run(exporter, seconds, between)
+  local total, worst, frames = 0, 0, 0
+  local t0 = socket.gettime()
+  local t = 0
+  exporter.ExportStart()
+  while socket.gettime() - t0 < seconds do
+    local a = socket.gettime()
+    exporter.ExportFrame(t)
+    local cost = socket.gettime() - a
+    total, worst, frames = total + cost, math.max(worst, cost), frames + 1
+    if between then between(socket.gettime() - t0) end
+    t = t + FRAME
+    socket.sleep(FRAME)
+  end
+  exporter.ExportStop()
+  return { mean = total / frames, worst = worst, frames = frames }
+end
+
+local function report(name, cost, extra)
+  io.stdout:write(string.format("%-10s %5d frames, per frame mean %6.1f us, worst %6.1f us%s\n", name, cost.frames,
+    cost.mean * 1e6, cost.worst * 1e6, extra or ""))
+  check(cost.worst < WORST_ALLOWED, name .. ": a frame took " .. cost.worst .. " s")
+  check(cost.mean < MEAN_ALLOWED, name .. ": frames took " .. cost.mean .. " s on average")
+end
+
+-- Absent: nothing listens.
+do
+  local exporter = loadExporter(freePort())
+  local cost = run(exporter, 3.2)
+  local s = exporter.ExportStatus()
+  report("absent", cost, string.format(", %d connection attempts", s.attempts))
+  check(s.attempts >= 3 and s.attempts <= 5, "absent: " .. s.attempts .. " attempts in 3.2 s")
+  check(s.sent == 0, "absent: sent " .. s.sent)
+end
+
+-- Present: all whole, about thirty a second.
+do
+  local port = freePort()
+  local display = newDisplay(port)
+  local exporter = loadExporter(port)
+  local cost = run(exporter, 2, function() display:serve() end)
+  socket.sleep(0.05)
+  display:serve()
+  display:stop()
+  report("present", cost, string.format(", %d messages", display.messages))
+  check(display.messages >= 50 and display.broken == 0,
+    string.format("present: %d whole, %d broken", display.messages, display.broken))
+end
+
+-- Restarting: away from 1.0 s to 2.5 s, back until 4.5 s.
+do
+  local port = freePort()
+  local display = newDisplay(port)
+  local exporter = loadExporter(port)
+  local before, state = 0, "up"
+  local cost = run(exporter, 4.5, function(elapsed)
+    if state == "up" and elapsed >= 1.0 then
+      display:serve()
+      before = display.messages
+      display:stop()
+      state = "away"
+    elseif state == "away" and elapsed >= 2.5 then
+      display:start()
+      state = "back"
+    end
+    display:serve()
+  end)
+  display:serve()
+  display:stop()
+  report("restarting", cost, string.format(", %d connections, %d messages after the restart",
+    display.connections, display.messages - before))
+  check(display.connections == 2, "restarting: " .. display.connections .. " connections")
+  check(display.messages - before >= 25, "restarting: only " .. (display.messages - before) .. " after the restart")
+  check(display.broken == 0, "restarting: " .. display.broken .. " broken messages")
+end
+
+-- Trickle: 40 bytes a call; every message still arrives whole.
+do
+  local port = freePort()
+  local display = newDisplay(port)
+  local exporter = loadExporter(port, 40)
+  local cost = run(exporter, 1.5, function() display:serve() end)
+  display:serve()
+  display:stop()
+  report("trickle", cost, string.format(", %d messages", display.messages))
+  check(display.messages >= 5 and display.broken == 0,
+    string.format("trickle: %d whole, %d broken", display.messages, display.broken))
+end
+
+-- Stalled: nothing taken; dropped after the stall limit and tried again.
+do
+  local port = freePort()
+  local display = newDisplay(port)
+  local exporter = loadExporter(port, 0)
+  local cost = run(exporter, 3.5, function() display:serve() end)
+  display:stop()
+  local s = exporter.ExportStatus()
+  report("stalled", cost, string.format(", %d dropped, %d connections", s.dropped, display.connections))
+  check(s.dropped >= 1 and display.connections >= 2, "stalled: never dropped and reconnected")
+end
+
+if failures > 0 then os.exit(1) end
+print("ok")
