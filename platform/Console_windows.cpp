@@ -64,8 +64,7 @@ void LogThroughPipe(bool keepStdout, const std::filesystem::path& logPath, const
   const int reader = ends[0];
   std::fflush(stdout);
   std::fflush(stderr);
-  // stdout and stderr may have no descriptor at all in a windowed program:
-  // give them one first, then point both at the pipe.
+  // Each stream gets a descriptor first, then that descriptor becomes the pipe.
   struct Stream {
     std::FILE* file;
     DWORD handle;
