@@ -293,7 +293,8 @@ prune_old_caches() {
   for d in "$cache_root"/*/ "$cache_root"/.work-*/; do
     d=${d%/}
     [[ -d "$d" && ! -L "$d" && "${d##*/}" != "$key" ]] || continue
-    [[ -f "$d/key.txt" || "${d##*/}" == .work-* ]] || continue
+    # Finished caches, work folders, and prefixes a failed run left behind.
+    [[ -f "$d/key.txt" || "${d##*/}" == .work-* || "${d##*/}" == sdl2-* ]] || continue
     log "removing the outdated $d"
     rm -rf "$d"
   done
