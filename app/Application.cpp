@@ -25,6 +25,10 @@
 #include "link/RecordingFile.h"
 #include "platform/NetworkAddresses.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace velmora {
 namespace {
 
@@ -107,6 +111,14 @@ class BrowserFrames : public FrameObserver {
 void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
+#if defined(__GLIBC__)
+  // Start-up decodes three dozen pictures through large temporary buffers.
+  // Taken from fresh mappings, each one's pages are faulted in and zeroed
+  // anew, a quarter of start-up; kept in the heap, the next picture reuses
+  // them. What start-up leaves free is given back before the first frame.
+  mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  mallopt(M_TRIM_THRESHOLD, 128 << 20);
+#endif
   // The desktop: video, the hidden window, its drawing device.
   SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender,
                                        options.fullscreen, options.topmost, options.monitor.value_or(-1)});
@@ -115,6 +127,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   // What a frame reads and telemetry writes, and the reporting of errors.
   FlightData flight;
   RunStats stats;
+  stats.SetTargetFps(options.fps);
   ErrorReporter reporter(title, options.headless ? ErrorReporter::ShowBox() : [&platform](std::string_view c,
                                                                                         std::string_view t) {
     platform.ShowErrorBox(c, t);
@@ -172,7 +185,8 @@ int RunDisplay(const Options& options, const std::string& title) {
                  static_cast<std::uint16_t>(listeners->TcpActive() ? listeners->TcpPort() : 0),
                  platform::SendToAddresses(),
                  options.webAddress,
-                 static_cast<std::uint16_t>(web ? web->Port() : 0)};
+                 static_cast<std::uint16_t>(web ? web->Port() : 0),
+                 options.linkAlerts};
   std::fprintf(stderr, "%s; send to %s\n", ListeningLine(transport, link.udpPort, link.tcpPort).c_str(),
                SendToText(link, 8).c_str());
   if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
@@ -181,6 +195,9 @@ int RunDisplay(const Options& options, const std::string& title) {
   Glass glass(display.RenderScreen(), input.Status(), std::move(link), std::chrono::steady_clock::now());
   glass.Start();
   display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
   platform.ShowWindow();
   if (options.page) display.ShowPage(static_cast<Page>(*options.page));
   if (!options.feed.empty()) {
@@ -196,7 +213,7 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
-                LoopOptions{options.frames, options.screenshot, options.screenshotInterval}, gStop);
+                LoopOptions{options.frames, options.screenshot, options.screenshotInterval, options.fps}, gStop);
   BrowserFrames browserFrames(web.get());
   if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();

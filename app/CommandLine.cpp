@@ -43,6 +43,8 @@ std::string UsageText() {
       "\n"
       "Options:\n"
       "  --headless                 no window: render off-screen (message boxes go to stderr)\n"
+      "  --fps 30|60                frames a second (default 30; 60 for a smoother roll on\n"
+      "                             a 60 Hz monitor, at twice the drawing work)\n"
       "  --frames N                 quit after N frames, writing config.txt as a close does\n"
       "  --screenshot FILE          write the back buffer as PNG after the last frame\n"
       "  --screenshot-interval SEC  also write FILE every SEC seconds (atomically)\n"
@@ -61,6 +63,8 @@ std::string UsageText() {
       "                             console of a machine without a desktop)\n"
       "  --topmost                  keep the window above other windows, the simulator's too\n"
       "                             (unless it runs in exclusive full screen)\n"
+      "  --no-link-alerts           never draw the NO DATA flag or the band that explains a\n"
+      "                             silent link (F3's link page still tells)\n"
       "  --rotate 0|90|180|270      turn the picture clockwise for a panel mounted sideways\n"
       "                             or upside down (kept in config.txt's sixth line)\n"
       "  --display N                put the window on monitor N (0 the primary, 1 the\n"
@@ -129,6 +133,10 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       if (!flag(o.fullscreen)) return r;
     } else if (a == "--topmost") {
       if (!flag(o.topmost)) return r;
+    } else if (a == "--no-link-alerts") {
+      bool off = false;
+      if (!flag(off)) return r;
+      o.linkAlerts = false;
     } else if (a == "--rotate") {
       if (!takeValue(v)) return r;
       o.rotate = ParseRotation(v);
@@ -159,6 +167,13 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
       o.renderer = *known;
     } else if (a == "--null-render") {
       if (!flag(o.nullRender)) return r;
+    } else if (a == "--fps") {
+      if (!takeValue(v)) return r;
+      if (v != "30" && v != "60") {
+        r.error = "--fps takes 30 or 60, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.fps = v == "60" ? 60 : 30;
     } else if (a == "--frames") {
       long n = 0;
       if (!takeValue(v)) return r;

@@ -18,6 +18,7 @@ std::string_view RendererName(Renderer renderer);
 
 struct Options {
   bool headless = false;
+  int fps = 30;                          // frames a second: 30 or 60
   std::optional<long> frames;            // quit after N frames
   std::string screenshot;                // PNG of the back buffer
   double screenshotInterval = 0;         // seconds; 0 = only after the last frame
@@ -31,6 +32,7 @@ struct Options {
   bool borderless = false;
   bool fullscreen = false;               // the whole screen (a cockpit monitor, a console)
   bool topmost = false;                  // stay above other windows
+  bool linkAlerts = true;                // the NO DATA flag and the no-data band
   std::optional<int> rotate;             // degrees clockwise; replaces config.txt's sixth line
   std::optional<int> monitor;            // --display N: SDL's display index
   Renderer renderer = Renderer::Auto;    // --software is --renderer software

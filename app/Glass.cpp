@@ -1,6 +1,8 @@
 // The no-data flag, the no-data band and the link page.
 #include "app/Glass.h"
 
+#include "assets/BezelButtons.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -92,7 +94,7 @@ std::string ListeningText(const LinkSetup& s) {
 
 std::string SendToText(const LinkSetup& s, std::size_t most) {
   if (s.addresses.empty()) return "no network address found";
-  const std::string port = ":" + std::to_string(SendPort(s));
+  const std::string port = std::string(":").append(std::to_string(SendPort(s)));
   std::string text;
   const std::size_t shown = std::min(most, s.addresses.size());
   for (std::size_t i = 0; i < shown; ++i) {
@@ -142,7 +144,7 @@ void Glass::Sample(Clock::time_point now) {
 void Glass::Draw(Page page, Clock::time_point now) {
   Sample(now);
   if (page == Page::Link) return DrawLinkPage(now);
-  if (page != Page::Flight && page != Page::Tactical) return;
+  if (!setup_.alerts || (page != Page::Flight && page != Page::Tactical)) return;
   switch (SilenceAt(now - status_.lastApplied.value_or(started_))) {
     case Silence::None:
       return;  // data flowing: the instruments alone, untouched
@@ -268,7 +270,17 @@ void Glass::DrawLinkPage(Clock::time_point now) {
     DrawQrCode(1024 - 48 - (qr_->size + 8) * scale, 80, scale);
   }
 
-  Text(small_, x, 650 - 44, "F1 flight page    F2 tactical page    F3 this page", kMutedInk);
+  Text(small_, x, 650 - 96, "F1 flight page    F2 tactical page    F3 this page", kMutedInk);
+  // The bezel buttons keep working here; outline them so a touch panel
+  // without a keyboard shows the way back.
+  shapes_.Filled = false;
+  for (const BezelButton& b : kPageButtons) {
+    shapes_.Rectangle(kMutedInk, static_cast<float>(b.x), static_cast<float>(b.y), static_cast<float>(b.w),
+                      static_cast<float>(b.h));
+    int letters = 0;
+    for (unsigned char c : b.label) letters += (c & 0xC0) != 0x80;
+    Text(text_, b.x + (b.w - 13 * letters) / 2, b.y + 10, b.label, kMutedInk);
+  }
 }
 
 }  // namespace velmora

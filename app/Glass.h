@@ -33,6 +33,7 @@ struct LinkSetup {
   std::vector<std::string> addresses;    // this machine's, to send to
   std::string webAddress;                // --web's address
   std::uint16_t webPort = 0;             // 0: no --web
+  bool alerts = true;                    // the flag and the band in silence
 };
 
 // What a frame on an instrument page shows of the link.

@@ -10,6 +10,7 @@
 #include "app/Platform.h"
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
+#include "engine/FrameClock.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 
@@ -44,8 +45,14 @@ MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display
       reporter_(reporter),
       options_(std::move(options)),
       stop_(stop),
-      pacing_(pacing ? *pacing : DefaultPacing()) {
-  display_.FrameTimer().SetOnTimer([this] { RunFrame(); });
+      pacing_(pacing ? *pacing : DefaultPacing()),
+      period_(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.fps))),
+      // The classic 30 ms at 30 frames a second; a faster rate waits in proportion.
+      pacingWait_(FrameCycle::kPacing * 30 / options_.fps) {
+  FrameClock& timer = display_.FrameTimer();
+  timer.SetTargetFPS(options_.fps);
+  timer.SetMaxFPS(options_.fps);
+  timer.SetOnTimer([this] { RunFrame(); });
 }
 
 bool MainLoop::Handle(const InputEvent& event) {
@@ -82,22 +89,30 @@ void MainLoop::ServeTelemetry() {
   }
 }
 
-// The frame's 30 ms pacing, counted from its start, spent serving telemetry:
-// a message that arrives while the frame waits is drawn by this frame, not
-// the next one. Once the time is up nothing more is applied until the frame
+// The frame's pacing wait (30 ms at 30 frames a second), counted from its
+// start, spent serving telemetry: a message that arrives while the frame
+// waits is drawn by this frame, not the next one. It ends early enough for
+// the rest of the frame (as long as the slowest of the last few took) to
+// finish within the frame's period, so the wait and the drawing never make
+// a frame late. Once the time is up nothing more is applied until the frame
 // has been presented, so the frame reads one consistent record.
-void MainLoop::Pace() {
-  const auto deadline = pacing_.Now() + FrameCycle::kPacing;
+void MainLoop::Pace(Clock::time_point frameStart) {
+  // Timed waits wake a little late; this much is kept in hand for it.
+  constexpr auto kWakeMargin = std::chrono::microseconds(500);
+  const auto tail = *std::max_element(tails_.begin(), tails_.end());
+  const auto deadline = std::min(pacing_.Now() + pacingWait_, frameStart + period_ - tail - kWakeMargin);
   for (auto now = pacing_.Now(); now < deadline; now = pacing_.Now()) {
     if (pacing_.WaitForHandover(handover_, deadline - now)) handover_.RunPending();
   }
 }
 
 void MainLoop::RunFrame() {
+  const auto start = pacing_.Now();
   if (observer_) observer_->FrameStarting(display_);
   platform_.FrameStarting();
   display_.PrepareFrame();
-  Pace();
+  Pace(start);
+  const auto paced = pacing_.Now();
   const auto t0 = Clock::now();
   display_.DrawFrame();
   const auto t1 = Clock::now();
@@ -105,6 +120,8 @@ void MainLoop::RunFrame() {
   stats_.Presented(t1);
   ++frames_;
   if (observer_) observer_->FramePresented(platform_);
+  tails_[nextTail_] = pacing_.Now() - paced;
+  nextTail_ = (nextTail_ + 1) % tails_.size();
 }
 
 void MainLoop::Tick() {
@@ -116,12 +133,27 @@ void MainLoop::Tick() {
   }
 }
 
-std::chrono::milliseconds MainLoop::TimeToWait(double secondsRunning) {
+std::chrono::microseconds MainLoop::TimeToWait(double secondsRunning) {
   const double wait = display_.FrameTimer().TimeUntilNextTick();
-  int ms = wait < 0 ? 100 : static_cast<int>(std::ceil(wait * 1000.0));
-  if (options_.screenshotInterval > 0)
-    ms = std::min(ms, std::max(1, static_cast<int>((nextShot_ - secondsRunning) * 1000)));
-  return std::chrono::milliseconds(ms);
+  auto us = wait < 0 ? std::chrono::microseconds(100000)
+                     : std::chrono::microseconds(static_cast<std::int64_t>(std::ceil(wait * 1e6)));
+  if (options_.screenshotInterval > 0 && frames_ > 0)
+    us = std::min(us, std::chrono::microseconds(
+                          std::max<std::int64_t>(1000, static_cast<std::int64_t>((nextShot_ - secondsRunning) * 1e6))));
+  return us;
+}
+
+// The window's wait counts whole milliseconds and may wake one late; a frame
+// that starts a millisecond late every time loses one frame a second in
+// thirty. So the window's wait stops short, and the last stretch before the
+// frame is waited on the clock, still woken by telemetry.
+void MainLoop::WaitForNextFrame(std::chrono::microseconds wait) {
+  constexpr auto kFine = std::chrono::milliseconds(2);
+  if (wait >= kFine) {
+    platform_.Wait(std::chrono::duration_cast<std::chrono::milliseconds>(wait) - std::chrono::milliseconds(1));
+  } else if (wait.count() > 0) {
+    pacing_.WaitForHandover(handover_, wait);
+  }
 }
 
 void MainLoop::Run() {
@@ -135,15 +167,18 @@ void MainLoop::Run() {
     if (quit || stop_) break;
     ServeTelemetry();
     Tick();
-    if (options_.screenshotInterval > 0 && seconds() >= nextShot_) {
+    // Pictures only once a frame has been drawn: before it the back buffer
+    // holds nothing worth writing.
+    if (options_.screenshotInterval > 0 && frames_ > 0 && seconds() >= nextShot_) {
       if (!platform_.SaveScreenshot(options_.screenshot))
         std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options_.screenshot.c_str());
+      // Pictures missed meanwhile (a slow start, a slow disk) are not made up.
       nextShot_ += options_.screenshotInterval;
+      if (const double now = seconds(); nextShot_ <= now) nextShot_ = now + options_.screenshotInterval;
     }
     if (options_.frames && frames_ >= *options_.frames) break;
     if (TerminateRequested()) break;
-    const auto wait = TimeToWait(seconds());
-    if (wait.count() > 0) platform_.Wait(wait);
+    WaitForNextFrame(TimeToWait(seconds()));
   }
 }
 

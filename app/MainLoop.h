@@ -1,10 +1,12 @@
 // The display's main loop: window events → telemetry hand-overs → a frame
 // when the frame timer says one is due → wait until the next frame is due, a
 // hand-over arrives or a window event comes. A frame's pacing wait serves
-// hand-overs too, so a frame draws what arrived while it waited. It never
-// spins.
+// hand-overs too, so a frame draws what arrived while it waited; it ends in
+// time for the drawing to finish within the frame's period, so frames keep
+// their rate. It never spins.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <optional>
@@ -44,6 +46,7 @@ struct LoopOptions {
   std::optional<long> frames;      // stop after this many frames
   std::string screenshot;          // PNG written every screenshotInterval seconds
   double screenshotInterval = 0;   // 0: none while running
+  int fps = 30;                    // frames a second: 30 or 60
 };
 
 class MainLoop {
@@ -69,9 +72,10 @@ class MainLoop {
   // Returns false when the event asks to quit.
   bool Handle(const InputEvent& event);
   void ServeTelemetry();
-  void Pace();
+  void Pace(PacingWait::Clock::time_point frameStart);
   void Tick();
-  std::chrono::milliseconds TimeToWait(double secondsRunning);
+  void WaitForNextFrame(std::chrono::microseconds wait);
+  std::chrono::microseconds TimeToWait(double secondsRunning);
 
   Platform& platform_;
   HandoverQueue& handover_;
@@ -82,6 +86,12 @@ class MainLoop {
   const std::atomic<bool>& stop_;
   PacingWait& pacing_;
   FrameObserver* observer_ = nullptr;
+  PacingWait::Clock::duration period_;  // one frame at the chosen rate
+  PacingWait::Clock::duration pacingWait_;
+  // How long the last frames took from the end of their pacing wait to
+  // their end (drawing, presenting, the browser view's copy).
+  std::array<PacingWait::Clock::duration, 8> tails_{};
+  std::size_t nextTail_ = 0;
   long frames_ = 0;
   double nextShot_ = 0;
 };

@@ -52,6 +52,7 @@ void RunStats::Print(std::ostream& out, double wallSeconds) const {
   };
   put("frames", static_cast<double>(frameCount_), "%s: %.0f");
   put("fps", wallSeconds > 0 ? static_cast<double>(frameCount_) / wallSeconds : 0.0, "%s: %.1f");
+  put("fps_target", targetFps_, "%s: %.0f");
   put("frame_ms_p50", frames_.Percentile(0.50), "%s: %.1f");
   put("frame_ms_p99", frames_.Percentile(0.99), "%s: %.1f");
   put("messages_applied", static_cast<double>(applied_), "%s: %.0f");

@@ -37,6 +37,8 @@ class RunStats {
 
   // The UDP socket's receive queue as the kernel granted it (0: UDP closed).
   void SetUdpReceiveBuffer(std::size_t bytes) { udpReceiveBuffer_ = bytes; }
+  // The frame rate asked for (--fps), printed beside the one reached.
+  void SetTargetFps(int fps) { targetFps_ = fps; }
 
   void Print(std::ostream& out, double wallSeconds) const;
 
@@ -51,6 +53,7 @@ class RunStats {
   std::uint64_t applied_ = 0;
   std::uint64_t rejected_ = 0;
   std::size_t udpReceiveBuffer_ = 0;
+  int targetFps_ = 30;
   static constexpr int kPending = 1024;
   std::array<Clock::time_point, kPending> pending_{};
   int pendingCount_ = 0;

@@ -64,7 +64,7 @@ echo "== arm64 cross build (build-arm64/)"
 start=$SECONDS
 cmake -S . -B build-arm64 -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake -DVELMORA_HOST_TOOLS="$PWD/build" \
-  -DVELMORA_BENCH=OFF >/dev/null
+  -DVELMORA_BENCH=OFF -DVELMORA_WERROR=ON >/dev/null
 cmake --build build-arm64 -j "$jobs"
 echo "arm64 build: $((SECONDS - start)) s"
 file build-arm64/bin/velmora | grep -q 'ARM aarch64' || { echo "build-arm64/bin/velmora is not an arm64 program"; exit 1; }

@@ -11,7 +11,8 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   auto r = Parse({"--headless", "--frames", "5", "--screenshot=x.png", "--screenshot-interval", "0.5",
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
                   "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
-                  "--transport=udp", "--topmost", "--rotate=270", "--display", "1"});
+                  "--transport=udp", "--topmost", "--rotate=270", "--display", "1", "--no-link-alerts",
+                  "--fps", "60"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -31,6 +32,9 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_TRUE(o.topmost);
   EXPECT_EQ(o.rotate, 270);
   EXPECT_EQ(o.monitor, 1);
+  EXPECT_FALSE(o.linkAlerts);
+  EXPECT_EQ(o.fps, 60);
+  EXPECT_EQ(Parse({}).options.fps, 30);
 }
 
 TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
@@ -87,6 +91,7 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--stats=yes"}, "takes no value"},
       {{"--renderer", "vulkan"}, "auto, software, opengl or opengles2, not 'vulkan'"},
       {{"--renderer"}, "needs a value"},
+      {{"--fps", "45"}, "30 or 60, not '45'"},
       {{"--headless", "--renderer", "opengl"}, "needs a window"},
       {{"--web", ":8083"}, "address before ':'"},
       {{"--web", "0.0.0.0:80x"}, "[ADDR:]PORT"},

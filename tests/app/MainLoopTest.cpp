@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -169,6 +170,59 @@ TEST(MainLoop, TheFrameDrawsWhatArrivedDuringItsPacingAndNothingAfterIt) {
   EXPECT_EQ(rig.handover.RunPending(), 1u);  // the late one waits for the next pass of the loop
   EXPECT_EQ(rig.flight.Altitude, 2000);
   for (auto& t : exporters) t.join();
+}
+
+TEST(MainLoop, ThePacingWaitLeavesTheRestOfTheFrameItsTimeWithinThePeriod) {
+  struct Case {
+    int fps;
+    std::chrono::microseconds drawing;  // what the last frame took after its wait
+    std::chrono::microseconds wait;
+  } cases[] = {
+      {30, 0us, 30000us},                     // the classic wait when the drawing is quick
+      {30, 6000us, 33333us - 6000us - 500us},  // cut so that the frame ends within 1/30 s
+      {60, 0us, 15000us},                     // halved at 60 frames a second
+      {60, 4000us, 16667us - 4000us - 500us},
+  };
+  for (const auto& c : cases) {
+    ScriptedPacing pacing;
+    LoopRig rig(LoopOptions{{}, {}, 0, c.fps}, &pacing);
+    rig.display.Frames().SetFlightPage([&] { pacing.now += c.drawing; });
+    rig.loop.RunFrame();
+    rig.loop.RunFrame();
+    ASSERT_EQ(pacing.timeouts.size(), 2u);
+    const double waitedUs = std::chrono::duration<double, std::micro>(pacing.timeouts[1]).count();
+    EXPECT_NEAR(waitedUs, static_cast<double>(c.wait.count()), 1.0)
+        << c.fps << " frames/s, drawing " << c.drawing.count() << " us";
+  }
+}
+
+// Frame start times, as the browser view sees them.
+class FrameStarts : public FrameObserver {
+ public:
+  void FrameStarting(Display&) override { starts.push_back(std::chrono::steady_clock::now()); }
+  void FramePresented(Platform&) override {}
+  std::vector<std::chrono::steady_clock::time_point> starts;
+};
+
+TEST(MainLoop, TelemetryThatNeverPausesDoesNotHoldTheFramesBack) {
+  LoopRig rig(LoopOptions{4, {}, 0});
+  FrameStarts frames;
+  rig.loop.SetFrameObserver(&frames);
+  // An exporter handing messages over back to back (for two seconds at most).
+  const auto start = std::chrono::steady_clock::now();
+  std::atomic<bool> done{false};
+  std::thread exporter([&] {
+    while (!done && std::chrono::steady_clock::now() - start < 2s)
+      rig.handover.RunOnMain([&] { rig.flight.Altitude += 1; });
+  });
+  rig.loop.Run();
+  done = true;
+  rig.handover.Shutdown();
+  exporter.join();
+  ASSERT_EQ(frames.starts.size(), 4u);
+  EXPECT_GT(rig.flight.Altitude, 4) << "the messages were served meanwhile";
+  for (std::size_t i = 0; i < frames.starts.size(); ++i)
+    EXPECT_LT(frames.starts[i] - start, static_cast<int>(i + 1) * 34ms + 300ms) << "frame " << i;
 }
 
 TEST(MainLoop, AFailedFrameIsReportedAndTheNextOneRuns) {

@@ -29,7 +29,7 @@ shot() {  # renderer name page [feed]
   local renderer=$1 name=$2 page=$3 feed=()
   [ $# -ge 4 ] && feed=(--feed "$feeds/$4.txt")
   rm -f config.txt
-  DISPLAY=$display "$velmora" "${ports[@]}" --renderer "$renderer" --frames 3 --page "$page" "${feed[@]}" \
+  DISPLAY=$display "$velmora" "${ports[@]}" --renderer "$renderer" --no-link-alerts --frames 3 --page "$page" "${feed[@]}" \
     --screenshot "$name-$renderer.png" 2>"$name-$renderer.err" ||
     { echo "$name on $renderer: exit status $?"; cat "$name-$renderer.err"; return 1; }
   # SDL falls back to another renderer when the one asked for cannot start.

@@ -99,7 +99,7 @@ std::string Prepare(const TempDir& dir, const TempDir& home, SpawnOptions& spawn
   args[0] = RunnableBy(kNobody, args[0], &why);
   if (args[0].empty()) return why;
   for (const TempDir* d : {&dir, &home}) {
-    ::chown(d->path().c_str(), kNobody, kNobody);
+    if (::chown(d->path().c_str(), kNobody, kNobody) != 0) return "cannot give " + d->path() + " to user nobody";
     if (!Reachable(kNobody, d->path(), R_OK | W_OK | X_OK))
       return "user nobody cannot reach " + d->path() + ": point TMPDIR at a folder it can enter";
   }
@@ -120,7 +120,9 @@ TEST_P(ConfigAbuse, NeverCrashesAndNeverLeavesAHalfFile) {
   auto args = DisplayArgs(SparePorts());
   if (std::string why = Prepare(dir, home, spawn, args); !why.empty()) GTEST_SKIP() << why;
   c.prepare(dir);
-  if (root) ::lchown(dir.File("config.txt").c_str(), kNobody, kNobody);
+  if (root) {
+    ASSERT_EQ(::lchown(dir.File("config.txt").c_str(), kNobody, kNobody), 0);
+  }
 
   Child display(args, spawn);
   const ExitInfo done = display.Wait(30s);
@@ -158,7 +160,9 @@ TEST(ConfigAbuseDirect, ReadOnlyDirectoryWritableFileStaysComplete) {
   auto args = DisplayArgs(SparePorts());
   if (std::string why = Prepare(dir, home, spawn, args); !why.empty()) GTEST_SKIP() << why;
   dir.Write("config.txt", kUserConfig);
-  if (::geteuid() == 0) ::chown(dir.File("config.txt").c_str(), kNobody, kNobody);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(dir.File("config.txt").c_str(), kNobody, kNobody), 0);
+  }
   ::chmod(dir.path().c_str(), 0555);
   Child display(args, spawn);
   const ExitInfo done = display.Wait(30s);

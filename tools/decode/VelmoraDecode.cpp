@@ -227,7 +227,7 @@ class Listener : public TelemetrySink {
     bool changed = false;
     for (const auto& f : kFlightFields) {
       if (!(before.*f.member != rec_.*f.member)) continue;
-      line += " " + std::string(f.name) + "=" + Number(rec_.*f.member);
+      line.append(" ").append(f.name).append("=").append(Number(rec_.*f.member));
       changed = true;
     }
     if (!changed) line += " (no field changed)";

@@ -71,7 +71,7 @@ bool SplitRelayKind(std::string_view text, bool& tcp, std::string_view& rest, st
   const std::size_t colon = text.find(':');
   const std::string_view kind = text.substr(0, colon);
   if (kind != "udp" && kind != "tcp")
-    return Fail(error, "\"" + std::string(text) + "\" must start with udp or tcp");
+    return Fail(error, std::string("\"").append(text).append("\" must start with udp or tcp"));
   tcp = kind == "tcp";
   rest = colon == std::string_view::npos ? std::string_view() : text.substr(colon + 1);
   if (colon != std::string_view::npos && rest.empty())
@@ -87,7 +87,7 @@ bool ParseRelayListen(std::string_view text, RelayEndpoint& out, std::string* er
   if (!SplitRelayKind(text, r.tcp, port, error)) return false;
   if (port.find(':') != std::string_view::npos || port.find('[') != std::string_view::npos)
     return Fail(error, "--listen takes a port only, as tcp:20081");
-  const std::string address = port.empty() ? std::string() : ":" + std::string(port);
+  const std::string address = port.empty() ? std::string() : std::string(":").append(port);
   if (!ParseSendEndpoint(address, r.tcp ? kDefaultTcpPort : kDefaultUdpPort, r.endpoint, error)) return false;
   r.endpoint.host = "0.0.0.0";
   out = std::move(r);
