@@ -9,6 +9,7 @@
 
 #include "app/Application.h"
 #include "app/CommandLine.h"
+#include "platform/Console.h"
 #include "platform/Signals.h"
 #include "velmora/Version.h"
 
@@ -29,6 +30,8 @@ std::string ApplicationTitle(const char* argv0) {
 
 int main(int argc, char** argv) {
   using namespace velmora;
+  // Beside config.txt, in the working folder.
+  platform::RouteOutput("velmora.log", "velmora.old.log");
   const std::vector<std::string_view> args(argv + 1, argv + argc);
   const ParseOutcome parsed = ParseCommandLine(args);
   if (!parsed.error.empty()) {

@@ -4,13 +4,14 @@
 # alternative is left alone.
 #
 #   scripts/windows-deps.sh            # builds SDL2, SDL2_ttf, SDL2_image, FreeType,
-#                                      # GoogleTest and the Asio headers once
+#                                      # libjpeg-turbo, libqrencode, GoogleTest and
+#                                      # the Asio and websocketpp headers once
 #   cmake -S . -B build-windows -G Ninja \
 #     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #
 # VELMORA_WINDOWS_DEPS is the dependency prefix (bin/, include/, lib/). It
-# defaults to the one the script last completed in this tree
-# (build/windows-deps/current). Executables run under wine64 when it is
+# defaults to the one the script last completed for this user
+# (${XDG_CACHE_HOME:-~/.cache}/velmora/windows-deps/current). Executables run under wine64 when it is
 # installed, so try_run, gtest discovery and ctest work from Linux.
 
 set(CMAKE_SYSTEM_NAME Windows)
@@ -36,7 +37,11 @@ if(NOT VELMORA_WINDOWS_DEPS AND DEFINED ENV{VELMORA_WINDOWS_DEPS})
   set(VELMORA_WINDOWS_DEPS "$ENV{VELMORA_WINDOWS_DEPS}")
 endif()
 if(NOT VELMORA_WINDOWS_DEPS)
-  set(VELMORA_WINDOWS_DEPS "${CMAKE_CURRENT_LIST_DIR}/../build/windows-deps/current")
+  if(DEFINED ENV{XDG_CACHE_HOME} AND NOT "$ENV{XDG_CACHE_HOME}" STREQUAL "")
+    set(VELMORA_WINDOWS_DEPS "$ENV{XDG_CACHE_HOME}/velmora/windows-deps/current")
+  else()
+    set(VELMORA_WINDOWS_DEPS "$ENV{HOME}/.cache/velmora/windows-deps/current")
+  endif()
 endif()
 # Kept as given (not resolved through the `current` link), so a build tree
 # follows the script's next cache without being configured again.

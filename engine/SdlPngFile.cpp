@@ -53,7 +53,7 @@ bool SavePngReplacing(SDL_Surface* surface, const std::string& path) {
   if (!sink || IMG_SavePNG_RW(surface, sink, 1) != 0 || png.empty()) return false;
 
   const std::string_view bytes(reinterpret_cast<const char*>(png.data()), png.size());
-  return !platform::ReplaceFileDurably(std::filesystem::path(path), bytes).error;
+  return !platform::ReplaceFileDurably(platform::PathFromUtf8(path), bytes).error;
 }
 
 }  // namespace velmora

@@ -231,7 +231,14 @@ struct TelemetryListeners::Impl {
     if (ec) throw ListenerOpenError(ListenerOpenError::Failure::CreateSocket, "Can't create new socket");
     // Lets a restarted display bind while old connections linger in
     // TIME_WAIT; on Linux it still refuses a port another listener holds.
+    // On Windows the same option would let a second display take the port
+    // over; there the port is claimed exclusively instead (Windows allows
+    // the restart anyway).
+#if defined(_WIN32)
+    acceptor.set_option(asio::detail::socket_option::boolean<SOL_SOCKET, SO_EXCLUSIVEADDRUSE>(true), ec);
+#else
     acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+#endif
     acceptor.bind(tcp::endpoint(asio::ip::address_v4::any(), cfg.tcpPort), ec);
     const char* api = "bind";
     if (!ec) {

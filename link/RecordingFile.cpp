@@ -9,7 +9,7 @@ RecordingFile::~RecordingFile() { Close(); }
 
 std::string RecordingFile::Open(const std::string& path, std::string_view header) {
   Close();
-  if (std::error_code e = file_.Open(path, platform::File::Mode::Append))
+  if (std::error_code e = file_.Open(platform::PathFromUtf8(path), platform::File::Mode::Append))
     return "cannot open --record file " + path + ": " + e.message();
   end_ = file_.Size();
   path_ = path;

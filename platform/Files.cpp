@@ -7,6 +7,10 @@
 
 namespace velmora::platform {
 
+std::filesystem::path PathFromUtf8(std::string_view name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
 ReplaceOutcome ReplaceFileDurably(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::path tmp = path;
   tmp += ".tmp";

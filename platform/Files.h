@@ -44,6 +44,10 @@ class File {
   int fd_ = -1;
 };
 
+// A file name given in UTF-8 (the command line's), as a path. On Windows a
+// path made straight from a char string would read it in the ANSI code page.
+std::filesystem::path PathFromUtf8(std::string_view name);
+
 // Moves from onto to, replacing to when it exists.
 std::error_code RenameOver(const std::filesystem::path& from, const std::filesystem::path& to);
 

@@ -30,7 +30,7 @@ log "build-time tools from $native ($(( $(date +%s) - t )) s)"
 t=$(date +%s)
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
-  -DVELMORA_WINDOWS_DEPS="$repo/build/windows-deps/current" \
+  -DVELMORA_WINDOWS_DEPS="$(dirname "$deps")/current" \
   -DVELMORA_HOST_TOOLS="$native" -DVELMORA_BENCH=OFF >&2
 cmake --build "$build" -j "$jobs" >&2
 log "cross build in $build ($(( $(date +%s) - t )) s)"

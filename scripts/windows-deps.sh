@@ -2,7 +2,10 @@
 # Builds the third-party libraries for the Windows cross build (MinGW-w64)
 # from Debian's own source packages, into a cache folder:
 #
-#   scripts/windows-deps.sh [CACHE_DIR]      (default: build/windows-deps)
+#   scripts/windows-deps.sh [CACHE_DIR]
+#
+# CACHE_DIR defaults to ${XDG_CACHE_HOME:-~/.cache}/velmora/windows-deps,
+# outside the clone, so a fresh clone (CI's) finds what an earlier one built.
 #
 # CACHE_DIR/<key>/ receives bin/ (DLLs), include/, lib/ (import libraries,
 # CMake packages, pkg-config files); CACHE_DIR/current points at it and is
@@ -13,8 +16,10 @@
 # the old). The prefix is printed on standard output.
 #
 # Built: SDL2 (shared, plus SDL2main), SDL2_ttf (shared, FreeType linked in
-# statically), SDL2_image (shared, PNG through stb_image and miniz), GoogleTest
-# and GoogleMock (static), and the Asio headers copied from libasio-dev.
+# statically), SDL2_image (shared, PNG through stb_image and miniz),
+# libjpeg-turbo's TurboJPEG (static, SIMD through nasm), libqrencode (static),
+# GoogleTest and GoogleMock (static), and the header-only Asio and websocketpp
+# copied from libasio-dev and libwebsocketpp-dev.
 #
 # As root it installs the host packages it needs and adds deb-src entries
 # mirroring the Debian archives apt already uses. It needs no terminal: CI
@@ -25,7 +30,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 self=$repo/scripts/windows-deps.sh
 recipe_dir=$repo/scripts/windows-deps
 toolchain=$repo/cmake/mingw-w64-x86_64.cmake
-cache_root=$(realpath -m "${1:-$repo/build/windows-deps}")
+cache_root=$(realpath -m "${1:-${XDG_CACHE_HOME:-$HOME/.cache}/velmora/windows-deps}")
 jobs=${VELMORA_JOBS:-2}
 
 log() { printf 'windows-deps: %s\n' "$*" >&2; }
@@ -40,10 +45,12 @@ toolchain_packages=(
 )
 host_packages=(
   "${toolchain_packages[@]}"
-  wine wine64 cmake ninja-build dpkg-dev patch
-  googletest libasio-dev fonts-liberation2
+  wine wine64 cmake ninja-build dpkg-dev patch nasm
+  googletest libasio-dev libwebsocketpp-dev fonts-liberation2
   # for the Windows tests and the zip check: the real window, free ports, unzip
   xvfb x11-utils iproute2 python3
+  # the installer, and the test that reads the programs' PE headers
+  nsis python3-pefile
 )
 
 is_root() { [[ $(id -u) -eq 0 ]]; }
@@ -182,7 +189,7 @@ wanted_deb_src() {
     }' <<<"$entries"
 }
 
-source_packages=(libsdl2 libsdl2-ttf libsdl2-image freetype)
+source_packages=(libsdl2 libsdl2-ttf libsdl2-image freetype libjpeg-turbo qrencode)
 
 # The .dsc files apt-get source would fetch. Asking apt takes seconds (it
 # reads the compressed Sources lists), so the answer is kept beside the cache
@@ -263,9 +270,10 @@ compute_key() {
   done
   while read -r p v; do
     ver[$p]=$v
-  done < <(dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}" googletest libasio-dev)
+  done < <(dpkg-query -W -f='${Package} ${Version}\n' "${toolchain_packages[@]}" googletest libasio-dev libwebsocketpp-dev)
   key_text=$(
-    for p in libsdl2 libsdl2-ttf libsdl2-image freetype googletest libasio-dev \
+    for p in libsdl2 libsdl2-ttf libsdl2-image freetype libjpeg-turbo qrencode \
+             googletest libasio-dev libwebsocketpp-dev \
              "${toolchain_packages[@]}"; do
       printf '%s %s\n' "$p" "${ver[$p]}"
     done
@@ -275,6 +283,7 @@ compute_key() {
   full_hash=$(printf '%s\n' "$key_text" | sha256sum | cut -c1-12)
   key="sdl2-$(upstream "${ver[libsdl2]}")_ttf-$(upstream "${ver[libsdl2-ttf]}")"
   key+="_image-$(upstream "${ver[libsdl2-image]}")_ft-$(upstream "${ver[freetype]}")"
+  key+="_jpeg-$(upstream "${ver[libjpeg-turbo]}")_qr-$(upstream "${ver[qrencode]}")"
   key+="_gcc-$(upstream "${ver[g++-mingw-w64-x86-64-posix]}")_${full_hash}"
 }
 
@@ -284,7 +293,8 @@ prune_old_caches() {
   for d in "$cache_root"/*/ "$cache_root"/.work-*/; do
     d=${d%/}
     [[ -d "$d" && ! -L "$d" && "${d##*/}" != "$key" ]] || continue
-    [[ -f "$d/key.txt" || "${d##*/}" == .work-* ]] || continue
+    # Finished caches, work folders, and prefixes a failed run left behind.
+    [[ -f "$d/key.txt" || "${d##*/}" == .work-* || "${d##*/}" == sdl2-* ]] || continue
     log "removing the outdated $d"
     rm -rf "$d"
   done
@@ -317,15 +327,26 @@ cmake_build() {  # name source_dir [cmake args...]
 }
 
 fetch_sources() {
-  local p dir
+  local p v dir dsc orig
   log "fetching sources"
-  (cd "$work" && apt-get -q -o APT::Sandbox::User=root source \
+  # Downloaded first and unpacked one by one: a mirror that lacks a package's
+  # small Debian packaging archive (seen with qrencode) must not stop the rest.
+  (cd "$work" && apt-get -q -o APT::Sandbox::User=root source --download-only \
      "${source_packages[@]}" </dev/null >"$work/sources.log" 2>&1) \
-    || { tail -n 20 "$work/sources.log" >&2; die "apt-get source failed"; }
+    || log "apt-get source reported errors (see below if a source is missing)"
   for p in "${source_packages[@]}"; do
-    [[ -f "$work/${p}_${ver[$p]}.dsc" ]] || die "apt-get source fetched another $p than ${ver[$p]}"
-    dir=$work/$p-$(v=${ver[$p]#*:}; printf '%s' "${v%-*}")
-    [[ -d "$dir" ]] || die "no unpacked source in $dir"
+    dsc=$work/${p}_${ver[$p]}.dsc
+    [[ -f "$dsc" ]] || { tail -n 20 "$work/sources.log" >&2; die "apt-get source fetched no $p ${ver[$p]}"; }
+    v=${ver[$p]#*:}
+    dir=$work/$p-${v%-*}
+    if ! (cd "$work" && dpkg-source -x "$dsc" "$dir") >>"$work/sources.log" 2>&1; then
+      # apt checked the upstream tarball against the .dsc as it fetched it.
+      orig=$(compgen -G "$work/${p}_${v%-*}.orig.tar.*" | head -n1) \
+        || { tail -n 20 "$work/sources.log" >&2; die "no source for $p"; }
+      log "$p: no Debian packaging archive on the mirror; building the upstream ${orig##*/} as is"
+      rm -rf "$dir" && mkdir -p "$dir"
+      tar -xf "$orig" -C "$dir" --strip-components=1
+    fi
     src[$p]=$dir
   done
 }
@@ -371,6 +392,21 @@ build_sdl2_image() {
     -DSDL2IMAGE_BMP=ON -DSDL2IMAGE_PNG=ON -DSDL2IMAGE_PNG_SAVE=ON "${off[@]}"
 }
 
+# The TurboJPEG API the browser view encodes with; the static library only,
+# so no further DLL ships. nasm assembles the SIMD code for win64.
+build_libjpeg_turbo() {
+  cmake_build libjpeg_turbo "${src[libjpeg-turbo]}" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=ON -DWITH_SIMD=ON \
+    -DWITH_JAVA=OFF -DCMAKE_ASM_NASM_COMPILER=nasm
+}
+
+# QR codes for the link page; the library only (the qrencode tool needs
+# libpng). Static, found through libqrencode.pc.
+build_qrencode() {
+  cmake_build qrencode "${src[qrencode]}" \
+    -DBUILD_SHARED_LIBS=OFF -DWITH_TOOLS=OFF -DWITH_TESTS=OFF
+}
+
 build_googletest() {
   cmake_build googletest /usr/src/googletest \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON
@@ -392,6 +428,8 @@ Version: $(upstream "${ver[libasio-dev]}")
 Cflags: -I\${includedir} -DASIO_STANDALONE
 Libs: -lws2_32 -lmswsock
 EOF
+  log "copying the websocketpp headers"
+  cp -a /usr/include/websocketpp "$prefix/include/"
 }
 
 # pkg-config files name their folder relative to themselves, so the cache
@@ -439,6 +477,8 @@ main() {
   mkdir -p "$work" "$prefix"
   declare -gA src
   fetch_sources
+  build_libjpeg_turbo
+  build_qrencode
   build_freetype
   build_sdl2
   build_sdl2_ttf

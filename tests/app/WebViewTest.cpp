@@ -3,17 +3,14 @@
 // slow requests.
 #include "app/WebView.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/LoopbackSockets.h"
 
 namespace velmora {
 namespace {
@@ -21,42 +18,12 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct Fd {
-  int fd = -1;
-  explicit Fd(int f) : fd(f) {}
-  Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
+using test::TcpClient;
 
-Fd Connect(std::uint16_t port) {
-  Fd s(::socket(AF_INET, SOCK_STREAM, 0));
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  EXPECT_EQ(::connect(s.fd, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
+TcpClient Connect(std::uint16_t port) {
+  TcpClient s(port);
+  EXPECT_TRUE(s.Connected());
   return s;
-}
-
-void Send(const Fd& s, const std::string& text) { ::send(s.fd, text.data(), text.size(), MSG_NOSIGNAL); }
-
-// What arrives until the server closes, `until` shows up, or the wait ends.
-std::string Receive(const Fd& s, std::chrono::milliseconds wait, const std::string& until = "") {
-  std::string got;
-  const auto end = Clock::now() + wait;
-  while (Clock::now() < end) {
-    pollfd p{s.fd, POLLIN, 0};
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-    if (::poll(&p, 1, static_cast<int>(std::max<long>(left, 1))) != 1) break;
-    char buf[4096];
-    const ssize_t n = ::recv(s.fd, buf, sizeof buf, 0);
-    if (n <= 0) break;
-    got.append(buf, static_cast<std::size_t>(n));
-    if (!until.empty() && got.find(until) != std::string::npos) break;
-  }
-  return got;
 }
 
 std::string StatusLine(const std::string& response) { return response.substr(0, response.find("\r\n")); }
@@ -109,9 +76,9 @@ TEST_F(WebViewTest, ServesThePageAndPageChangesOnlyAndNothingElse) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.request.substr(0, 40));
-    Fd s = Connect(web.Port());
-    Send(s, c.request);
-    const std::string response = Receive(s, 2s);
+    TcpClient s = Connect(web.Port());
+    s.Send(c.request);
+    const std::string response = s.Receive(2s);
     EXPECT_TRUE(response.starts_with(c.status)) << StatusLine(response);
     if (std::string(c.status).ends_with("200")) {
       EXPECT_NE(response.find("<img"), std::string::npos);
@@ -124,15 +91,13 @@ TEST_F(WebViewTest, ARequestStillArrivingAfterTheTimeIsClosed) {
   // One that stops, and one trickling a byte every 100 ms.
   for (const bool trickle : {false, true}) {
     SCOPED_TRACE(trickle ? "trickle" : "stalled");
-    Fd s = Connect(web.Port());
+    TcpClient s = Connect(web.Port());
     const auto start = Clock::now();
-    Send(s, "GET / HTTP/1.1\r\n");
+    s.Send("GET / HTTP/1.1\r\n");
     std::string got;
-    for (int i = 0; i < 20 && got.empty(); ++i) {
-      if (trickle) Send(s, "X");
-      got = Receive(s, 100ms);
-      pollfd p{s.fd, POLLIN, 0};
-      if (::poll(&p, 1, 0) == 1 && ::recv(s.fd, nullptr, 0, MSG_PEEK | MSG_DONTWAIT) == 0) break;
+    for (int i = 0; i < 20 && got.empty() && !s.Ended(); ++i) {
+      if (trickle) s.Send("X");
+      got = s.Receive(100ms);
     }
     const auto took = Clock::now() - start;
     EXPECT_EQ(got.find("200"), std::string::npos);
@@ -142,23 +107,23 @@ TEST_F(WebViewTest, ARequestStillArrivingAfterTheTimeIsClosed) {
 }
 
 TEST_F(WebViewTest, EightViewersWatchAndANinthIsTurnedAway) {
-  std::vector<Fd> viewers;
+  std::vector<TcpClient> viewers;
   for (int i = 0; i < 8; ++i) {
     viewers.push_back(Connect(web.Port()));
-    Send(viewers.back(), kUpgrade);
-    ASSERT_TRUE(Receive(viewers.back(), 2s, "\r\n\r\n").starts_with("HTTP/1.1 101")) << "viewer " << i + 1;
+    viewers.back().Send(kUpgrade);
+    ASSERT_TRUE(viewers.back().Receive(2s, "\r\n\r\n").starts_with("HTTP/1.1 101")) << "viewer " << i + 1;
   }
   EXPECT_EQ(web.Viewers(), 8u);
-  Fd ninth = Connect(web.Port());
-  Send(ninth, kUpgrade);
-  EXPECT_TRUE(Receive(ninth, 2s, "\r\n\r\n").starts_with("HTTP/1.1 503"));
+  TcpClient ninth = Connect(web.Port());
+  ninth.Send(kUpgrade);
+  EXPECT_TRUE(ninth.Receive(2s, "\r\n\r\n").starts_with("HTTP/1.1 503"));
 
   // One leaves: its place is free again.
   viewers.pop_back();
   for (int i = 0; i < 50 && web.Viewers() != 7; ++i) std::this_thread::sleep_for(10ms);
-  Fd next = Connect(web.Port());
-  Send(next, kUpgrade);
-  EXPECT_TRUE(Receive(next, 2s, "\r\n\r\n").starts_with("HTTP/1.1 101"));
+  TcpClient next = Connect(web.Port());
+  next.Send(kUpgrade);
+  EXPECT_TRUE(next.Receive(2s, "\r\n\r\n").starts_with("HTTP/1.1 101"));
 }
 
 }  // namespace

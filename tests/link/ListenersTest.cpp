@@ -5,12 +5,7 @@
 #include "link/Telemetry.h"
 #include "platform/SocketErrors.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -21,69 +16,18 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/LoopbackSockets.h"
+
 namespace velmora {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Plain POSIX client sockets on loopback.
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(Fd&& o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
-  ~Fd() { Close(); }
-  int get() const { return fd_; }
-  void Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
+using test::TcpClient;
 
- private:
-  int fd_;
-};
+void SendDatagram(std::uint16_t port, const std::string& payload) { ASSERT_TRUE(test::SendDatagram(port, payload)); }
 
-sockaddr_in Loopback(std::uint16_t port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return a;
-}
-
-void SendDatagram(std::uint16_t port, const std::string& payload) {
-  Fd s(::socket(AF_INET, SOCK_DGRAM, 0));
-  const auto a = Loopback(port);
-  ASSERT_EQ(::sendto(s.get(), payload.data(), payload.size(), 0, reinterpret_cast<const sockaddr*>(&a), sizeof a),
-            static_cast<ssize_t>(payload.size()));
-}
-
-Fd Connect(std::uint16_t port) {
-  Fd s(::socket(AF_INET, SOCK_STREAM, 0));
-  const auto a = Loopback(port);
-  if (::connect(s.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) return Fd();
-  return s;
-}
-
-void Send(const Fd& s, const std::string& text) {
-  ASSERT_EQ(::send(s.get(), text.data(), text.size(), MSG_NOSIGNAL), static_cast<ssize_t>(text.size()));
-}
-
-// Binds a socket of the given type on an ephemeral port, so a listener can be
-// pointed at a port that is taken.
-Fd Occupy(int type, std::uint16_t& port) {
-  Fd s(::socket(AF_INET, type, 0));
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_ANY);
-  EXPECT_EQ(::bind(s.get(), reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
-  if (type == SOCK_STREAM) {
-    EXPECT_EQ(::listen(s.get(), 5), 0);
-  }
-  socklen_t len = sizeof a;
-  ::getsockname(s.get(), reinterpret_cast<sockaddr*>(&a), &len);
-  port = ntohs(a.sin_port);
-  return s;
-}
+void Send(TcpClient& s, const std::string& text) { ASSERT_TRUE(s.Send(text)); }
 
 // Aborts the test program if a step hangs, so a deadlock fails fast.
 class Watchdog {
@@ -243,10 +187,10 @@ TEST_F(ListenersTest, WaitingDatagramsAreHandedOverInBatchesInOrderAndAFailureKe
 
 TEST_F(ListenersTest, TwoTcpClientsAtOnceWithSplitMessages) {
   Start();
-  Fd a = Connect(listeners->TcpPort());
-  Fd b = Connect(listeners->TcpPort());
-  ASSERT_GE(a.get(), 0);
-  ASSERT_GE(b.get(), 0);
+  TcpClient a(listeners->TcpPort());
+  TcpClient b(listeners->TcpPort());
+  ASSERT_TRUE(a.Connected());
+  ASSERT_TRUE(b.Connected());
   ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 2; }));
   Send(a, "10 2");
   PumpFor(50ms);
@@ -269,7 +213,7 @@ TEST_F(ListenersTest, TwoTcpClientsAtOnceWithSplitMessages) {
 
 TEST_F(ListenersTest, TcpParserErrorIsReportedAndTheConnectionStays) {
   Start();
-  Fd a = Connect(listeners->TcpPort());
+  TcpClient a(listeners->TcpPort());
   Send(a, "1 nan $\r\n");
   ASSERT_TRUE(PumpUntil([&] { return errors.size() == 1; }));
   EXPECT_EQ(errors[0], "'nan' is not a valid floating point value");
@@ -282,30 +226,26 @@ TEST_F(ListenersTest, TcpParserErrorIsReportedAndTheConnectionStays) {
 
 TEST_F(ListenersTest, ResetConnectionIsReportedWithItsCode) {
   Start();
-  Fd a = Connect(listeners->TcpPort());
+  TcpClient a(listeners->TcpPort());
   ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 1; }));
-  linger hard{1, 0};  // closing with linger 0 sends a reset
-  ASSERT_EQ(::setsockopt(a.get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard), 0);
-  a.Close();
+  a.Abort();
   ASSERT_TRUE(PumpUntil([&] { return errors.size() == 1; }));
-  EXPECT_EQ(errors[0], "Asynchronous socket error " + std::to_string(ECONNRESET));
+  EXPECT_EQ(errors[0], "Asynchronous socket error " + std::to_string(test::ConnectionResetError().value()));
   EXPECT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 0; }));
 }
 
 TEST_F(ListenersTest, SixtyFifthConnectionIsClosedAtOnce) {
   Start();
-  std::vector<Fd> clients;
+  std::vector<TcpClient> clients;
   for (std::size_t i = 0; i < TelemetryListeners::kMaxConnections; ++i) {
-    clients.push_back(Connect(listeners->TcpPort()));
-    ASSERT_GE(clients.back().get(), 0);
+    clients.emplace_back(listeners->TcpPort());
+    ASSERT_TRUE(clients.back().Connected());
   }
   ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 64; }));
-  Fd extra = Connect(listeners->TcpPort());
-  ASSERT_GE(extra.get(), 0);
-  pollfd p{extra.get(), POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 3000), 1);
-  char c;
-  EXPECT_LE(::recv(extra.get(), &c, 1, 0), 0);  // end of stream (or reset)
+  TcpClient extra(listeners->TcpPort());
+  ASSERT_TRUE(extra.Connected());
+  EXPECT_EQ(extra.Receive(3000ms), "");
+  EXPECT_TRUE(extra.Ended());  // end of stream (or reset)
   EXPECT_EQ(listeners->TcpConnectionCount(), 64u);
   // The earlier ones still work.
   Send(clients[63], "42 $");
@@ -314,9 +254,10 @@ TEST_F(ListenersTest, SixtyFifthConnectionIsClosedAtOnce) {
 }
 
 TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
-  std::uint16_t udpTaken = 0, tcpTaken = 0;
-  Fd udpHolder = Occupy(SOCK_DGRAM, udpTaken);
-  Fd tcpHolder = Occupy(SOCK_STREAM, tcpTaken);
+  const test::UdpSocket udpHolder(true);
+  const test::TcpListener tcpHolder(true);
+  const std::uint16_t udpTaken = udpHolder.Port(), tcpTaken = tcpHolder.Port();
+  const std::error_code inUse = test::AddressInUseError();
   using Failure = ListenerOpenError::Failure;
   struct Case {
     ListenerConfig cfg;
@@ -326,7 +267,8 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
   const std::vector<Case> cases = {
       {{udpTaken, 0}, "Could not bind socket. Address and port are already in use.", Failure::PortInUse},
       {{0, tcpTaken},
-       std::string(platform::kSocketErrorWords) + ": Address already in use (" + std::to_string(EADDRINUSE) + "), on API 'bind'",
+       std::string(platform::kSocketErrorWords) + ": " + inUse.message() + " (" + std::to_string(inUse.value()) +
+           "), on API 'bind'",
        Failure::TcpSocket},
   };
   for (const auto& c : cases) {
@@ -356,7 +298,7 @@ TEST_F(ListenersTest, InactiveListenersDoNotReceive) {
   Start();
   const auto udpPort = listeners->UdpPort();
   const auto tcpPort = listeners->TcpPort();
-  Fd a = Connect(tcpPort);
+  TcpClient a(tcpPort);
   ASSERT_TRUE(PumpUntil([&] { return listeners->TcpConnectionCount() == 1; }));
   listeners->SetUdpActive(false);
   listeners->SetUdpActive(false);  // same value: nothing happens
@@ -364,7 +306,7 @@ TEST_F(ListenersTest, InactiveListenersDoNotReceive) {
   EXPECT_EQ(listeners->UdpPort(), 0);
   EXPECT_EQ(listeners->TcpConnectionCount(), 0u);
   SendDatagram(udpPort, "1 $");
-  EXPECT_LT(Connect(tcpPort).get(), 0);  // refused
+  EXPECT_FALSE(TcpClient(tcpPort).Connected());  // refused
   PumpFor(100ms);
   EXPECT_TRUE(results.empty());
   listeners->SetUdpActive(true);
@@ -380,7 +322,7 @@ TEST_F(ListenersTest, ClosingWhileAHandOverIsPendingDoesNotHang) {
   const auto start = std::chrono::steady_clock::now();
   listeners->SetUdpActive(false);
   EXPECT_EQ(rec.Altitude, 11);  // the pending datagram was served while closing
-  Fd a = Connect(listeners->TcpPort());
+  TcpClient a(listeners->TcpPort());
   Send(a, "12 $");
   ASSERT_TRUE(queue.WaitForWork(3000ms));
   listeners.reset();

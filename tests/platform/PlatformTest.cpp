@@ -1,6 +1,6 @@
 // The platform room on whichever system the tests run: a durable replace
 // over an existing file, appending and cutting back, the bundled face's
-// file names.
+// file names, the log kept small.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +10,7 @@
 
 #include "platform/Files.h"
 #include "platform/Fonts.h"
+#include "platform/Log.h"
 
 namespace velmora::platform {
 namespace {
@@ -49,6 +50,29 @@ TEST(PlatformFiles, AppendKeepsWhatWasThereAndTruncateCutsBack) {
   EXPECT_FALSE(file.Close());
   EXPECT_EQ(Slurp(path), "one\nthree\n");
   EXPECT_TRUE(file.Open(dir.path() / "missing" / "x", File::Mode::Read));
+}
+
+TEST(PlatformLog, ContinuesAnEarlierRunAndKeepsOnePreviousFileUnderTheCap) {
+  TempDir dir("velmora-platform-");
+  const auto log = dir.path() / "velmora.log", old = dir.path() / "velmora.old.log";
+  std::ofstream(log, std::ios::binary) << "run1\n";
+  {
+    CappedLog capped(log, old, 12);
+    capped.Write("run2 a\n");  // 12 bytes: still fits
+    EXPECT_EQ(Slurp(log), "run1\nrun2 a\n");
+    EXPECT_FALSE(std::filesystem::exists(old));
+    capped.Write("b\n");  // would pass the cap: a new file
+    capped.Write("c\n");
+    EXPECT_EQ(Slurp(old), "run1\nrun2 a\n");
+    EXPECT_EQ(Slurp(log), "b\nc\n");
+    capped.Write("0123456789abcdef");  // longer than the cap: its end only, and the older file goes
+    EXPECT_EQ(Slurp(old), "b\nc\n");
+    EXPECT_EQ(Slurp(log), "456789abcdef");
+  }
+  CappedLog again(log, old, 12);  // a full file from the last run is set aside at the first line
+  again.Write("x\n");
+  EXPECT_EQ(Slurp(old), "456789abcdef");
+  EXPECT_EQ(Slurp(log), "x\n");
 }
 
 TEST(PlatformFonts, BundledFaceFilePerStyle) {

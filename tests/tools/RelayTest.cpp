@@ -2,17 +2,15 @@
 // slow, fed over UDP and over TCP.
 #include "tools/send/Relay.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/LoopbackSockets.h"
 
 namespace velmora {
 namespace {
@@ -20,42 +18,9 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-struct Fd {
-  int fd = -1;
-  explicit Fd(int f) : fd(f) {}
-  Fd(Fd&& o) noexcept : fd(o.fd) { o.fd = -1; }
-  ~Fd() {
-    if (fd >= 0) ::close(fd);
-  }
-};
-
-sockaddr_in Loopback(std::uint16_t port) {
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return a;
-}
-
-// A socket bound to a free loopback port; receiveBuffer > 0 shrinks its
-// receive buffer (inherited by accepted connections).
-Fd Bound(int type, std::uint16_t& port, int receiveBuffer = 0) {
-  Fd s(::socket(AF_INET, type, 0));
-  if (receiveBuffer > 0) ::setsockopt(s.fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-  auto a = Loopback(0);
-  EXPECT_EQ(::bind(s.fd, reinterpret_cast<const sockaddr*>(&a), sizeof a), 0);
-  if (type == SOCK_STREAM) {
-    EXPECT_EQ(::listen(s.fd, 4), 0);
-  }
-  socklen_t len = sizeof a;
-  ::getsockname(s.fd, reinterpret_cast<sockaddr*>(&a), &len);
-  port = ntohs(a.sin_port);
-  return s;
-}
-
 // Sequence numbers from "N pad...$" messages, whatever the read boundaries.
-void Collect(std::string& pending, const char* data, std::size_t n, std::vector<long>& out) {
-  pending.append(data, n);
+void Collect(std::string& pending, std::string_view data, std::vector<long>& out) {
+  pending.append(data);
   for (std::size_t end; (end = pending.find('$')) != std::string::npos; pending.erase(0, end + 1))
     out.push_back(std::stol(pending.substr(pending.find_first_not_of("\r\n"))));
 }
@@ -69,10 +34,10 @@ bool InOrderWithoutRepeats(const std::vector<long>& seq) {
 TEST(RelayTest, EveryMessageReachesTheLiveTargetsInOrderWhateverTheOthersDo) {
   for (const bool tcpIn : {false, true}) {
     SCOPED_TRACE(tcpIn ? "fed over tcp" : "fed over udp");
-    std::uint16_t fastPort = 0, slowPort = 0, downPort = 0;
-    Fd fast = Bound(SOCK_DGRAM, fastPort);
-    Fd slow = Bound(SOCK_STREAM, slowPort, 4096);
-    { Fd gone = Bound(SOCK_STREAM, downPort); }  // nothing listens there any more
+    test::UdpSocket fast;
+    test::TcpListener slow(false, 4096);  // a small receive buffer, to fill soon
+    const std::uint16_t fastPort = fast.Port(), slowPort = slow.Port();
+    const std::uint16_t downPort = test::TcpListener().Port();  // nothing listens there any more
 
     Relay relay({tcpIn, {"127.0.0.1", 0}},
                 {{false, {"127.0.0.1", fastPort}}, {true, {"127.0.0.1", slowPort}}, {true, {"127.0.0.1", downPort}}});
@@ -81,19 +46,19 @@ TEST(RelayTest, EveryMessageReachesTheLiveTargetsInOrderWhateverTheOthersDo) {
     // The slow display reads nothing for 2 s, then takes everything.
     std::vector<long> slowGot;
     std::thread slowReader([&] {
-      Fd c(::accept(slow.fd, nullptr, nullptr));
+      auto c = slow.Accept(10s);
+      if (!c) return;
       std::this_thread::sleep_for(2s);
       std::string pending;
-      char buf[65536];
-      for (ssize_t n; (n = ::recv(c.fd, buf, sizeof buf, 0)) > 0;) Collect(pending, buf, n, slowGot);
+      for (std::string got; !(got = c->ReceiveSome(10s)).empty();) Collect(pending, got, slowGot);
     });
 
     // 300 messages of 2 KiB at 100 per second: the slow target's socket
     // buffers fill within a second.
     constexpr long kCount = 300;
-    Fd out(::socket(AF_INET, tcpIn ? SOCK_STREAM : SOCK_DGRAM, 0));
-    auto to = Loopback(relay.ListenPort());
-    ASSERT_EQ(::connect(out.fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+    std::optional<test::TcpClient> out;
+    if (tcpIn) out.emplace(relay.ListenPort());
+    test::UdpSocket udpOut;
     std::vector<long> fastGot;
     std::string pending;
     Clock::duration worstDelay{};
@@ -101,13 +66,12 @@ TEST(RelayTest, EveryMessageReachesTheLiveTargetsInOrderWhateverTheOthersDo) {
     for (long i = 0; i < kCount; ++i) {
       const std::string m = (tcpIn ? "\r\n" : "") + std::to_string(i) + " " + std::string(2048, '7') + " $";
       const auto sentAt = Clock::now();
-      ASSERT_EQ(::send(out.fd, m.data(), m.size(), MSG_NOSIGNAL), static_cast<ssize_t>(m.size()));
+      ASSERT_TRUE(tcpIn ? out->Send(m) : udpOut.SendTo(relay.ListenPort(), m));
       // The fast target has it before the next one is due.
-      pollfd p{fast.fd, POLLIN, 0};
-      while (fastGot.size() < static_cast<std::size_t>(i + 1) && ::poll(&p, 1, 1000) == 1) {
-        char buf[8192];
-        const ssize_t n = ::recv(fast.fd, buf, sizeof buf, 0);
-        Collect(pending, buf, n, fastGot);
+      while (fastGot.size() < static_cast<std::size_t>(i + 1)) {
+        const auto datagram = fast.Receive(1000ms);
+        if (!datagram) break;
+        Collect(pending, *datagram, fastGot);
       }
       worstDelay = std::max(worstDelay, Clock::now() - sentAt);
       std::this_thread::sleep_until(start + (i + 1) * 10ms);

@@ -11,18 +11,15 @@
 #include "link/Recording.h"
 #include "link/Telemetry.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <optional>
 #include <thread>
+
+#include "tests/support/LoopbackSockets.h"
 
 namespace {
 
@@ -30,9 +27,9 @@ using Clock = std::chrono::steady_clock;
 
 double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-int Fail(const char* what) {
-  std::perror(what);
-  return 1;
+void WritePort(const std::string& portFile, std::uint16_t port) {
+  std::ofstream(portFile + ".tmp") << port << "\n";
+  std::rename((portFile + ".tmp").c_str(), portFile.c_str());
 }
 
 }  // namespace
@@ -54,19 +51,6 @@ int main(int argc, char** argv) {
     else if (opt == "--drop-after") dropAfter = std::atof(argv[i + 1]);
   }
 
-  const int fd = socket(AF_INET, tcp ? SOCK_STREAM : SOCK_DGRAM, 0);
-  if (fd < 0) return Fail("socket");
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return Fail("bind");
-  socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  {
-    std::ofstream(portFile + ".tmp") << ntohs(addr.sin_port) << "\n";
-    std::rename((portFile + ".tmp").c_str(), portFile.c_str());
-  }
-
   std::ofstream record;
   if (!recordFile.empty()) {
     record.open(recordFile, std::ios::binary);
@@ -82,58 +66,53 @@ int main(int argc, char** argv) {
       record << velmora::FormatRecordLine(static_cast<std::int64_t>(Since(start) * 1000), transport, bytes);
   };
 
+  using namespace std::chrono_literals;
   if (!tcp) {
-    std::string buffer(8192, '\0');
+    velmora::test::UdpSocket socket;
+    WritePort(portFile, socket.Port());
     while (Since(start) < seconds) {
-      pollfd p{fd, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      const ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
-      if (n < 0) continue;
-      const std::string_view payload(buffer.data(), static_cast<std::size_t>(n));
-      keep("udp", payload);
+      const auto payload = socket.Receive(50ms);
+      if (!payload) continue;
+      keep("udp", *payload);
       ++messages;
-      if (velmora::ApplyDatagram(rec, payload)) ++errors;
+      if (velmora::ApplyDatagram(rec, *payload)) ++errors;
     }
   } else {
+    velmora::test::TcpListener listener(false, 0, false);
+    WritePort(portFile, listener.Port());
     std::this_thread::sleep_for(std::chrono::duration<double>(listenDelay));
-    if (listen(fd, 4) != 0) return Fail("listen");
-    int client = -1;
+    listener.Listen();
+    std::optional<velmora::test::TcpClient> client;
     Clock::time_point accepted{};
     velmora::TcpStreamFramer framer;
-    char chunk[4096];
     while (Since(start) < seconds) {
-      if (client >= 0 && dropAfter >= 0 && connections == 1 && Since(accepted) > dropAfter) {
-        close(client);  // the display restarts
-        client = -1;
+      if (client && dropAfter >= 0 && connections == 1 && Since(accepted) > dropAfter) {
+        client.reset();  // the display restarts
         framer.Reset();
       }
-      pollfd p{client >= 0 ? client : fd, POLLIN, 0};
-      if (poll(&p, 1, 50) <= 0) continue;
-      if (client < 0) {
-        client = accept(fd, nullptr, nullptr);
-        if (client >= 0) {
+      if (!client) {
+        client = listener.Accept(50ms);
+        if (client) {
           ++connections;
           accepted = Clock::now();
         }
         continue;
       }
-      const ssize_t n = recv(client, chunk, sizeof chunk, 0);
-      if (n <= 0) {
-        close(client);
-        client = -1;
-        framer.Reset();
+      const std::string bytes = client->ReceiveSome(50ms);
+      if (bytes.empty()) {
+        if (client->Ended()) {
+          client.reset();
+          framer.Reset();
+        }
         continue;
       }
-      const std::string_view bytes(chunk, static_cast<std::size_t>(n));
       keep("tcp", bytes);
       framer.FeedEach(bytes, rec, [&](const velmora::TcpStreamFramer::Outcome& o) {
         if (o.scanned) ++messages;
         if (o.error) ++errors;
       });
     }
-    if (client >= 0) close(client);
   }
-  close(fd);
   std::printf("messages %ld errors %ld connections %ld\n", messages, errors, connections);
   return 0;
 }

@@ -22,12 +22,13 @@ start_catcher() {  # name transport seconds [options...]
     i=$((i + 1)); [ $i -gt 100 ] && fail "catcher $name did not start"
     sleep 0.05
   done
-  port=$(cat "$name.port")
+  port=$(tr -d '\r' < "$name.port")  # a Windows catcher ends its lines in CR LF
 }
 
 # check NAME MIN_MESSAGES [CONNECTIONS]
 check() {
-  read -r _ messages _ errors _ connections < "$1.out" || fail "no catcher summary for $1"
+  tr -d '\r' < "$1.out" > "$1.summary"
+  read -r _ messages _ errors _ connections < "$1.summary" || fail "no catcher summary for $1"
   echo "$1: $messages messages, $errors errors, $connections connections"
   [ "$messages" -ge "$2" ] || fail "$1: expected at least $2 messages"
   [ "$errors" -eq 0 ] || fail "$1: the display's parser reported $errors errors"

@@ -42,6 +42,9 @@ bool WriteContactSheet(const std::vector<Picture>& pictures, const std::string& 
 // picture; each pixel takes the nearest grey of a 256-entry grey palette.
 std::vector<std::uint8_t> EncodeBmp8(const Picture& picture);
 
+// Writes the program's icon for Windows, every size it uses in one .ico.
+bool WriteIcon(const std::string& file, std::string& error);
+
 // Frees cairo's and fontconfig's process-wide font caches. Call once at the
 // very end (they are otherwise left to the process exit, which leak checkers
 // report).
