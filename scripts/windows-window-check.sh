@@ -20,10 +20,9 @@ command -v Xvfb >/dev/null || { echo "windows-window-check: Xvfb is not installe
 work=$(mktemp -d)
 xpid=""; vpid=""
 trap 'kill $vpid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT
-display=:$((190 + RANDOM % 100))
-Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+. "$repo/tests/support/xvfb.sh"
+start_xvfb 1600x1000x24
+display=$xvfb_display
 
 version=$("$build/emulated/velmora" --version | tr -d '\r' | awk '{print $2}')
 caption="tcp Velmora $version"
