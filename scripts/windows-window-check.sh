@@ -19,7 +19,8 @@ command -v Xvfb >/dev/null || { echo "windows-window-check: Xvfb is not installe
 
 work=$(mktemp -d)
 xpid=""; vpid=""
-trap 'kill $vpid $xpid 2>/dev/null || true; rm -rf "$work"' EXIT
+# On the way out the Wine session bound to this X server ends with it.
+trap 'kill $vpid $xpid 2>/dev/null || true; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
 . "$repo/tests/support/xvfb.sh"
 start_xvfb 1600x1000x24
 display=$xvfb_display
@@ -27,6 +28,11 @@ display=$xvfb_display
 version=$("$build/emulated/velmora" --version | tr -d '\r' | awk '{print $2}')
 caption="tcp Velmora $version"
 cd "$work"
+# Wine's desktop process takes the X display of the program that started it,
+# and the tests before this one ran without any: windows would then fail to be
+# created ("Couldn't create window"). A new Wine session starts on this display.
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+/usr/lib/wine/wineserver -w 2>/dev/null || true
 DISPLAY=$display SDL_RENDER_DRIVER=software "$build/emulated/velmora" \
   --udp-port "$(free_port)" --tcp-port "$(free_port)" >out.txt 2>&1 &
 vpid=$!
