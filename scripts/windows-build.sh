@@ -31,7 +31,7 @@ t=$(date +%s)
 cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64-x86_64.cmake" \
   -DVELMORA_WINDOWS_DEPS="$(dirname "$deps")/current" \
-  -DVELMORA_HOST_TOOLS="$native" -DVELMORA_BENCH=OFF >&2
+  -DVELMORA_HOST_TOOLS="$native" -DVELMORA_BENCH=OFF -DVELMORA_WERROR=ON >&2
 cmake --build "$build" -j "$jobs" >&2
 log "cross build in $build ($(( $(date +%s) - t )) s)"
 echo "$build"
