@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tools/artgen/Artwork.h"
+#include "tools/artgen/Drawing.h"
 
 namespace velmora::art {
 
@@ -18,15 +19,6 @@ namespace {
 
 void Colour(cairo_t* cr, std::uint32_t rgb) {
   cairo_set_source_rgb(cr, ((rgb >> 16) & 0xff) / 255.0, ((rgb >> 8) & 0xff) / 255.0, (rgb & 0xff) / 255.0);
-}
-
-void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
-  cairo_new_sub_path(cr);
-  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
-  cairo_arc(cr, x + w - r, y + h - r, r, 0, M_PI / 2);
-  cairo_arc(cr, x + r, y + h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, x + r, y + r, r, M_PI, 3 * M_PI / 2);
-  cairo_close_path(cr);
 }
 
 void Line(cairo_t* cr, double x1, double y1, double x2, double y2, double width, std::uint32_t rgb) {
@@ -43,13 +35,13 @@ void DrawIcon(cairo_t* cr, int size) {
   const double s = size / 256.0;
   const double bold = size < 48 ? 1.8 : 1.0;
   cairo_scale(cr, s, s);
-  RoundedRect(cr, 8, 28, 240, 200, 18);
+  RoundRect(cr, 8, 28, 240, 200, 18);
   Colour(cr, 0xb9c4b4);
   cairo_fill_preserve(cr);
   cairo_set_line_width(cr, 4);
   Colour(cr, 0x6f7a6c);
   cairo_stroke(cr);
-  RoundedRect(cr, 22, 42, 212, 172, 8);
+  RoundRect(cr, 22, 42, 212, 172, 8);
   Colour(cr, 0x1d2120);
   cairo_fill(cr);
 
@@ -86,7 +78,7 @@ void DrawIcon(cairo_t* cr, int size) {
   cairo_stroke(cr);
   // Push-buttons on the lower edge.
   for (const double x : {60.0, 156.0}) {
-    RoundedRect(cr, x, 214, 40, 12, 3);
+    RoundRect(cr, x, 214, 40, 12, 3);
     Colour(cr, 0x3a403c);
     cairo_fill(cr);
   }
