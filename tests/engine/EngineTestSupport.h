@@ -6,7 +6,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "engine/MessageBox.h"
+#include "engine/RecordingDevice.h"
+#include "engine/Screen.h"
 
 namespace velmora::test {
 
@@ -45,6 +49,16 @@ inline std::vector<std::uint8_t> SolidPixels(int width, int height, std::uint8_t
     px[i + 3] = a;
   }
   return px;
+}
+
+// The back buffer's 1024 x 650 screen inside its scene, the call log empty:
+// where a page's drawing starts.
+inline void StartScene(Screen& screen, RecordingDevice& dev) {
+  screen.Width = 1024;
+  screen.Height = 650;
+  ASSERT_EQ(screen.Initialize(), 0);
+  screen.BeginScene();
+  dev.ClearLog();
 }
 
 }  // namespace velmora::test

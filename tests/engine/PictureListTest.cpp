@@ -25,13 +25,7 @@ struct Scene {
     item.SetPicturePixels(w, h, SolidPixels(w, h, 200, 100, 50));
     return item;
   }
-  void Start() {
-    screen.Width = 1024;
-    screen.Height = 650;
-    ASSERT_EQ(screen.Initialize(), 0);
-    screen.BeginScene();
-    dev.ClearLog();
-  }
+  void Start() { test::StartScene(screen, dev); }
   const RecordedCall& LastFan() {
     auto fans = dev.CallsOf(CallKind::DrawFan);
     EXPECT_FALSE(fans.empty());

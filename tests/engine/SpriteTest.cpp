@@ -79,13 +79,7 @@ struct Scene {
     item->Name = "Needle";
     item->SetPicturePixels(w, h, SolidPixels(w, h, 255, 255, 255));
   }
-  void Start() {
-    screen.Width = 1024;
-    screen.Height = 650;
-    ASSERT_EQ(screen.Initialize(), 0);
-    screen.BeginScene();
-    dev.ClearLog();
-  }
+  void Start() { test::StartScene(screen, dev); }
 };
 
 TEST(Sprite, DrawPositionFromOffsetsWorldAndDrawArea) {
