@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -111,6 +112,8 @@ class BrowserFrames : public FrameObserver {
 void RequestStop() { gStop = true; }
 
 int RunDisplay(const Options& options, const std::string& title) {
+  // Every number the program prints or parses uses a decimal point.
+  std::setlocale(LC_NUMERIC, "C");
 #if defined(__GLIBC__)
   // Start-up decodes three dozen pictures through large temporary buffers.
   // Taken from fresh mappings, each one's pages are faulted in and zeroed
@@ -191,9 +194,13 @@ int RunDisplay(const Options& options, const std::string& title) {
                SendToText(link, 8).c_str());
   if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
     std::fprintf(stderr, "velmora: on a tablet, open %s (F3 shows it as a QR code)\n", url.c_str());
-  display.Start(transport);
-  Glass glass(display.RenderScreen(), input.Status(), std::move(link), std::chrono::steady_clock::now());
-  glass.Start();
+  if (const ScreenStatus status = display.Start(transport); status != ScreenStatus::Ok) {
+    ShowMessageBox("Error", ScreenStatusMessage(status), BoxIcon::Error);
+    ShowMessageBox("Error", kMsgWillExit, BoxIcon::Error);
+    handover.Shutdown();
+    return 1;
+  }
+  Glass glass(display.Kit(), input.Status(), std::move(link), std::chrono::steady_clock::now());
   display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
 #if defined(__GLIBC__)
   malloc_trim(0);

@@ -2,20 +2,10 @@
 #include "app/Display.h"
 
 #include "assets/ImageCatalogue.h"
+#include "engine/MessageBox.h"
 #include "velmora/Version.h"
 
 namespace velmora {
-
-const std::array<FontSpec, kFontCount> kFontTable{{
-    {"bankLabelFont", 10, FontStyle::Bold, 255, 255, 255, 255},
-    {"readoutFont", 16, FontStyle::Bold, 50, 50, 50, 255},
-    {"loadFactorFont", 17, FontStyle::Underline, 50, 50, 50, 255},
-    {"dialReadoutFont", 16, FontStyle::Underline, 50, 50, 50, 255},
-    {"smallReadoutFont", 13, FontStyle::Bold, 50, 60, 50, 255},
-    {"captionFont", 12, FontStyle::Underline, 50, 50, 50, 255},
-    {"radarAltitudeFont", 20, FontStyle::Underline, 95, 129, 104, 255},
-    {"engineSpeedFont", 16, FontStyle::Bold, 0, 200, 81, 255},
-}};
 
 std::string ProgramCaption() { return "Velmora " + std::string(kVersion); }
 
@@ -35,16 +25,14 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
   timer_.SetMaxFPS(30);
   timer_.SetFPSWarningFrames(0);
   primitives_.Filled = true;
-  for (std::size_t i = 0; i < kFontCount; ++i)
+  for (std::size_t i = 0; i < kFontCount; ++i) {
     fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
+    kit_.fonts[i] = fonts_[i].get();
+  }
   LoadCatalogue();
 
   kit_.screen = &screen_;
   kit_.primitives = &primitives_;
-  kit_.fonts = PageFonts{fonts_[kBankLabelFont].get(),    fonts_[kReadoutFont].get(),
-                         fonts_[kLoadFactorFont].get(),   fonts_[kDialReadoutFont].get(),
-                         fonts_[kSmallReadoutFont].get(), fonts_[kCaptionFont].get(),
-                         fonts_[kRadarAltitudeFont].get(), fonts_[kEngineSpeedFont].get()};
 
   frameCycle_.SetFlightPage([this] { flightPage_.Draw(kit_, flight_); });
   frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(kit_, flight_); });
@@ -83,7 +71,7 @@ std::string Display::RestoreWindow(const std::optional<WindowConfig>& saved) {
   return std::string(kFallbackTransport);
 }
 
-void Display::Start(const std::string& transport) {
+ScreenStatus Display::Start(const std::string& transport) {
   transport_ = transport;
   window_.SetCaption(transport_ + " " + window_.Caption());
 
@@ -93,21 +81,35 @@ void Display::Start(const std::string& transport) {
   ApplyStartupValues(flight_);
 
   screen_.SetWindow(window_.Device());
-  screen_.Initialize();
-  images_.LoadTextures();
+  if (const ScreenStatus status = screen_.Initialize(); status != ScreenStatus::Ok) return status;
+  ReportTextureFailure();
 
   // Frames from now on.
   timer_.SetEnabled(true);
 
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
     const FontSpec& f = kFontTable[i];
-    fonts_[i]->CreateFont("Arial", f.size, f.style);
+    fonts_[i]->CreateFont(kFontFace, f.size,
+                          static_cast<std::uint8_t>((f.bold ? FontStyle::Bold : 0) | (f.underline ? FontStyle::Underline : 0)));
     fonts_[i]->SetColor(MakeColor(f.red, f.green, f.blue, f.alpha));
   }
 
   const SpriteFactory make(sprites_, images_.Pictures);
   flightPage_.CreateSprites(make);
   tacticalPage_.CreateSprites(make);
+  return ScreenStatus::Ok;
+}
+
+void Display::DrawFrame() {
+  frameCycle_.Draw(page_);
+  ReportTextureFailure();  // a device reset makes the textures anew
+}
+
+void Display::ReportTextureFailure() {
+  const std::string failed = screen_.TakeTextureFailure();
+  if (failed.empty()) return;
+  ShowMessageBox("Error", "Error creating texture " + failed, BoxIcon::Error);
+  RequestTerminate();
 }
 
 WindowConfig Display::CurrentWindowConfig() const {

@@ -25,32 +25,11 @@
 #include "link/FlightData.h"
 #include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"
+#include "pages/FontRoles.h"
 #include "pages/TacticalPage.h"
 #include "pages/instruments/Instrument.h"
 
 namespace velmora {
-
-// The eight text fonts, by what they write.
-enum FontRole : std::size_t {
-  kBankLabelFont,      // "30"/"60" on the bank scale, white
-  kReadoutFont,        // vertical speed, true airspeed, distance
-  kLoadFactorFont,     // the G readout's whole number
-  kDialReadoutFont,    // airspeed, altitude, kilometres, temperatures, tactical labels
-  kSmallReadoutFont,   // G tenths, Mach, pressure setting, fuel
-  kCaptionFont,        // "Топливо:"
-  kRadarAltitudeFont,  // radar altitude
-  kEngineSpeedFont,    // engine speed and the afterburner letter
-  kFontCount
-};
-
-// A font's face size in points, style bits and colour.
-struct FontSpec {
-  std::string_view name;  // how recordings and tests identify the font
-  int size;
-  std::uint8_t style;
-  std::uint8_t red, green, blue, alpha;
-};
-extern const std::array<FontSpec, kFontCount> kFontTable;
 
 // "Velmora <version>": the window's caption before start-up prefixes the transport.
 std::string ProgramCaption();
@@ -68,8 +47,9 @@ class Display {
   std::string RestoreWindow(const std::optional<WindowConfig>& saved);
   // The rest of start-up: caption with the transport, the flight page, the
   // record's start-up values, screen and textures, the frame timer, the
-  // fonts and the instrument sprites.
-  void Start(const std::string& transport);
+  // fonts and the instrument sprites. Not Ok: the screen could not start,
+  // and the caller tells the user and ends the program.
+  ScreenStatus Start(const std::string& transport);
   // What config.txt keeps at close: the window's place and width, the page
   // and the transport.
   WindowConfig CurrentWindowConfig() const;
@@ -82,11 +62,11 @@ class Display {
 
   // A frame in two halves around its pacing wait.
   void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
-  void DrawFrame() { frameCycle_.Draw(page_); }
+  void DrawFrame();
   // Drawn after the page, inside the same scene (the glass).
   void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
 
-  const Font& FontFor(FontRole role) const { return *fonts_[role]; }
+  const Font& FontFor(FontRole role) const { return kit_.font(role); }
   const SpriteSet& Sprites() const { return sprites_; }
   FrameClock& FrameTimer() { return timer_; }
   Screen& RenderScreen() { return screen_; }
@@ -98,6 +78,8 @@ class Display {
 
  private:
   void LoadCatalogue();
+  // A picture without texture: the box, and the program closes.
+  void ReportTextureFailure();
 
   WindowHost& window_;
   FlightData& flight_;

@@ -105,24 +105,18 @@ std::string SendToText(const LinkSetup& s, std::size_t most) {
   return text;
 }
 
-Glass::Glass(Screen& screen, const LinkStatus& status, LinkSetup setup, Clock::time_point started)
-    : screen_(screen),
+Glass::Glass(const DrawKit& kit, const LinkStatus& status, LinkSetup setup, Clock::time_point started)
+    : screen_(*kit.screen),
       status_(status),
       setup_(std::move(setup)),
       started_(started),
-      shapes_(&screen),
-      heading_(&screen, "glassHeading"),
-      text_(&screen, "glassText"),
-      small_(&screen, "glassSmall"),
+      shapes_(kit.screen),
+      heading_(kit.font(FontRole::LinkHeading)),
+      text_(kit.font(FontRole::LinkText)),
+      small_(kit.font(FontRole::LinkSmall)),
       tabletUrl_(TabletUrl(setup_)),
       sampleTime_(started) {
   if (!tabletUrl_.empty()) qr_ = EncodeQrCode(tabletUrl_);
-}
-
-void Glass::Start() {
-  heading_.CreateFont("Arial", 15, FontStyle::Bold);
-  text_.CreateFont("Arial", 12, FontStyle::Bold);
-  small_.CreateFont("Arial", 11, 0);
 }
 
 void Glass::Text(Font& font, int x, int y, std::string_view text, std::uint32_t color) {

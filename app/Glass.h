@@ -20,6 +20,7 @@
 #include "engine/Font.h"
 #include "engine/Primitives.h"
 #include "pages/FrameCycle.h"
+#include "pages/instruments/Instrument.h"
 
 namespace velmora {
 
@@ -65,10 +66,8 @@ class Glass {
   using Clock = std::chrono::steady_clock;
 
   // status stays owned by the telemetry input; started is when the run began.
-  Glass(Screen& screen, const LinkStatus& status, LinkSetup setup, Clock::time_point started);
-
-  // After the screen has a device: the fonts.
-  void Start();
+  // The screen and the fonts come from the display's drawing kit.
+  Glass(const DrawKit& kit, const LinkStatus& status, LinkSetup setup, Clock::time_point started);
 
   // Over the page just drawn, inside its scene.
   void Draw(Page page, Clock::time_point now);
@@ -93,7 +92,7 @@ class Glass {
   LinkSetup setup_;
   Clock::time_point started_;
   Primitives shapes_;
-  Font heading_, text_, small_;
+  Font &heading_, &text_, &small_;
   std::string tabletUrl_;
   std::optional<QrCode> qr_;
 

@@ -80,7 +80,7 @@ struct Page {
     }
     static constexpr int kSizes[9] = {10, 16, 17, 16, 13, 12, 20, 10, 16};
     for (int i = 0; i < 9; ++i) fonts.push_back(std::make_unique<Font>(&screen, "font" + std::to_string(i + 1)));
-    if (screen.Initialize() != 0) return;
+    if (screen.Initialize() != ScreenStatus::Ok) return;
     for (int i = 0; i < 9; ++i) {
       fonts[static_cast<std::size_t>(i)]->CreateFont("Arial", kSizes[i], i % 2 ? FontStyle::Bold : FontStyle::Underline);
       fonts[static_cast<std::size_t>(i)]->SetColor(MakeColor(50, 50, 50, 255));

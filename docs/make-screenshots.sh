@@ -5,8 +5,8 @@
 #   docs/make-screenshots.sh [path/to/velmora]
 #
 # The display runs headless on the software renderer for three frames (the
-# airspeed needle and the tactical compass follow their values one frame
-# late) in a scratch directory, so no config.txt of yours is touched.
+# first already shows the feed; the slip ball settles on the second) in a
+# scratch directory, so no config.txt of yours is touched.
 set -eu
 
 docs=$(cd "$(dirname "$0")" && pwd)

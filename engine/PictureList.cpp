@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "engine/MessageBox.h"
 #include "engine/Screen.h"
 
 namespace velmora {
@@ -115,22 +114,10 @@ bool Picture::LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* d
       for (int y = 0; y < pictureHeight_; ++y)
         std::memcpy(tex.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(tw) * 4,
                     pixels_.data() + static_cast<std::size_t>(y) * row, row);
-      if (Transparent) {
-        // Texels of exactly the opaque key colour become transparent black.
-        const std::uint32_t key = ColorToARGBAlpha(TransparentColor, 255);
-        const std::uint8_t kr = (key >> 16) & 0xFF, kg = (key >> 8) & 0xFF, kb = key & 0xFF;
-        for (std::size_t i = 0; i < tex.size(); i += 4)
-          if (tex[i] == kr && tex[i + 1] == kg && tex[i + 2] == kb && tex[i + 3] == 255)
-            std::memset(&tex[i], 0, 4);
-      }
       texture_ = device_->CreateTexture(tex, tw, th, Name);
       ok = texture_ != 0;
     }
-    if (!ok) {
-      ShowMessageBox("Error", "Error creating texture " + Name, BoxIcon::Error);
-      RequestTerminate();
-      return false;
-    }
+    if (!ok) return false;
   }
   textureWidth_ = std::max(TextureSize(pictureWidth_), 2);
   textureHeight_ = std::max(TextureSize(pictureHeight_), 2);
@@ -269,10 +256,15 @@ void PictureList::AttachScreen(Screen* screen) {
   if (screen_) screen_->Register(this);
 }
 
-void PictureList::LoadTextures() {
-  if (!screen_ || !screen_->Device()) return;
+std::string PictureList::LoadTextures() {
+  if (!screen_ || !screen_->Device()) return {};
   renderer_.Bind(screen_);
-  for (int i = 0; i < Pictures.Count(); ++i) Pictures.Items(i).LoadTexture(screen_, &renderer_, decoder_);
+  std::string failed;
+  for (int i = 0; i < Pictures.Count(); ++i) {
+    Picture& item = Pictures.Items(i);
+    if (!item.LoadTexture(screen_, &renderer_, decoder_) && failed.empty()) failed = item.Name;
+  }
+  return failed;
 }
 
 void PictureList::ReleaseTextures(bool release) {

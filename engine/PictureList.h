@@ -44,8 +44,6 @@ class Picture {
   Picture& operator=(const Picture&) = delete;
 
   std::string Name;
-  std::int32_t TransparentColor = 0;  // a TColor (0x00BBGGRR)
-  bool Transparent = false;
   std::string Filepath;  // loaded at LoadTextures when not empty
 
   // The picture as PNG or BMP bytes, decoded by the list's decoder at
@@ -84,8 +82,8 @@ class Picture {
   void DrawQuad(const QuadCorners& corners, const PictureStyle& style);
 
   // Texture creation for this item (the picture list's LoadTextures step);
-  // an encoded picture is decoded with decoder (none: it cannot be). False
-  // after the "Error creating texture" box.
+  // an encoded picture is decoded with decoder (none: it cannot be). False when
+  // it got no texture.
   bool LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder);
   void ReleaseTexture(bool release);
 
@@ -141,7 +139,8 @@ class PictureList {
   void SetDecoder(ImageDecoder* decoder) { decoder_ = decoder; }
 
   // Creates the texture of every item that has none and binds the renderer.
-  void LoadTextures();
+  // The name of the first picture that got no texture, or empty.
+  std::string LoadTextures();
   // Drops each item's device and renderer references; with release also
   // its texture.
   void ReleaseTextures(bool release);

@@ -4,11 +4,8 @@
 #include "engine/Screen.h"
 
 #include <algorithm>
-#include <clocale>
-#include <cmath>
-#include <numbers>
+#include <utility>
 
-#include "engine/MessageBox.h"
 #include "engine/Font.h"
 #include "engine/PictureList.h"
 
@@ -31,30 +28,22 @@ std::uint32_t ColorToARGBAlpha(std::int32_t color, std::uint8_t alpha) {
   return (std::uint32_t{alpha} << 24) | ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-Screen::Screen(RenderDevice* device) : device_(device) {
-  // Every number the program prints or parses uses a decimal point.
-  std::setlocale(LC_NUMERIC, "C");
+std::string_view ScreenStatusMessage(ScreenStatus status) {
+  switch (status) {
+    case ScreenStatus::Ok: return {};
+    case ScreenStatus::NoDevice: return kMsgNoDirect3D;
+    case ScreenStatus::NoCompatibleDevice: return kMsgNoDevice;
+  }
+  return kMsgGeneric;
 }
+
+Screen::Screen(RenderDevice* device) : device_(device) {}
 
 Screen::~Screen() {
   if (device_ && initialized_) device_->ShowCursor(true);
   Finalize();
-  if (OnDestroy) OnDestroy();
   for (auto* list : imageLists_) list->screen_ = nullptr;
   for (auto* font : fonts_) font->screen_ = nullptr;
-}
-
-void Screen::RepackColor() { color_ = MakeColor(red_, green_, blue_, alpha_); }
-void Screen::SetRed(std::uint8_t v) { red_ = v; RepackColor(); }
-void Screen::SetGreen(std::uint8_t v) { green_ = v; RepackColor(); }
-void Screen::SetBlue(std::uint8_t v) { blue_ = v; RepackColor(); }
-void Screen::SetAlpha(std::uint8_t v) { alpha_ = v; RepackColor(); }
-
-void Screen::Setbpp(int value) { bpp_ = value == 32 ? 32 : 16; }
-
-void Screen::SetFrequency(unsigned hz) {
-  static constexpr unsigned kRates[] = {56, 60, 70, 72, 75, 85, 90, 100, 120, 140, 144, 150, 160, 170, 200, 240};
-  frequency_ = std::find(std::begin(kRates), std::end(kRates), hz) != std::end(kRates) ? hz : 0;
 }
 
 void Screen::SetWindow(RenderDevice* device) {
@@ -63,25 +52,11 @@ void Screen::SetWindow(RenderDevice* device) {
   device_ = device;
 }
 
-bool Screen::IsStandardMode(int width, int height) {
-  static constexpr int kModes[][2] = {{800, 600}, {640, 400}, {640, 480}, {1024, 768},
-                                      {320, 200}, {320, 240}, {1280, 1024}};
-  for (const auto& m : kModes)
-    if (m[0] == width && m[1] == height) return true;
-  return false;
-}
-
 DeviceParams Screen::BuildParams() {
   DeviceParams p;
   p.width = Width;
   p.height = Height;
   p.fullScreen = FullScreen;
-  // A full-screen back buffer must be a display mode; anything else falls
-  // back to 800 × 600. A window takes any size.
-  if (FullScreen && !IsStandardMode(Width, Height)) {
-    p.width = 800;
-    p.height = 600;
-  }
   p.vsync = FullScreen && VSYNC;  // presentation in a window never waits
   p.software = Mode != RenderMode::Hardware;
   return p;
@@ -96,25 +71,20 @@ void Screen::SetDefaultStates() {
   device_->BindTexture(0);
 }
 
-int Screen::Initialize() {
-  if (!device_) {
-    FatalError(kMsgNoDirect3D);
-    return 1;
-  }
+ScreenStatus Screen::Initialize() {
+  if (!device_) return ScreenStatus::NoDevice;
   if (initialized_ || deviceReady_) Finalize();
   params_ = BuildParams();
   DeviceStatus status = device_->Open(params_);
   if (status != DeviceStatus::Ok) {
-    if (Mode != RenderMode::Hardware) {
-      FatalError(kMsgNoDevice);
-      return 1;
+    if (Mode == RenderMode::Hardware) {
+      Mode = RenderMode::Software;
+      params_.software = true;
+      status = device_->Open(params_);
     }
-    Mode = RenderMode::Software;
-    params_.software = true;
-    status = device_->Open(params_);
     if (status != DeviceStatus::Ok) {
-      FatalError(kMsgNoDevice);
-      return 1;
+      device_->ShowCursor(true);
+      return ScreenStatus::NoCompatibleDevice;
     }
   }
   device_->ShowCursor(ShowMouseCursor);
@@ -124,8 +94,7 @@ int Screen::Initialize() {
   buffer_.assign(kVertexBufferRecords, Vertex{});
   haveBuffer_ = true;
   InitComponents();
-  if (OnInit) OnInit();
-  return 0;
+  return ScreenStatus::Ok;
 }
 
 void Screen::Finalize() {
@@ -137,19 +106,13 @@ void Screen::Finalize() {
   // The device goes away with its textures, so the picture lists give theirs
   // back now rather than keep ids of a closed device.
   ReleaseComponents(true);
-  if (OnUnInit) OnUnInit();
   haveBuffer_ = false;
   buffer_.clear();
   buffer_.shrink_to_fit();
   device_->Close();
 }
 
-void Screen::FatalError(std::string_view message) {
-  if (device_) device_->ShowCursor(true);
-  ShowMessageBox("Error", message, BoxIcon::Error);
-  ShowMessageBox("Error", kMsgWillExit, BoxIcon::Error);
-  RequestExit(1);
-}
+std::string Screen::TakeTextureFailure() { return std::exchange(textureFailure_, {}); }
 
 void Screen::Clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha) {
   if (!device_ || !deviceReady_) return;
@@ -190,7 +153,6 @@ int Screen::ResetDevice() {
   const bool texturesLost = device_->ResetLosesTextures();
   ReleaseComponents(texturesLost);
   haveBuffer_ = false;
-  if (OnUnInit) OnUnInit();
   device_->BindTexture(0);
   params_ = BuildParams();
   const DeviceStatus status = device_->Reset(params_);
@@ -202,7 +164,6 @@ int Screen::ResetDevice() {
   device_->SetBlend(src_, dst_);
   device_->SetTextureFilter(linearFilter_);
   InitComponents();
-  if (OnInit) OnInit();
   return 0;
 }
 
@@ -258,19 +219,11 @@ void Screen::SetBlendMode(int mode) {
 
 bool Screen::SubmitVertices(Vertex* vertices, int count) {
   if (!device_ || !haveBuffer_ || count < 0 || count > kVertexBufferRecords) return false;
-  const std::uint32_t sa = color_ >> 24, sr = (color_ >> 16) & 0xFFu, sg = (color_ >> 8) & 0xFFu,
-                      sb = color_ & 0xFFu;
-  const double theta = static_cast<double>(Rotation) * std::numbers::pi / 180.0;
-  const double c = std::cos(theta), s = std::sin(theta);
-  const double cx = CenterX, cy = CenterY, sx = ScaleX, sy = ScaleY;
   for (int i = 0; i < count; ++i) {
     Vertex& v = vertices[i];
-    const std::uint32_t a = ((v.color >> 24) * sa) >> 8, r = (((v.color >> 16) & 0xFFu) * sr) >> 8,
-                        g = (((v.color >> 8) & 0xFFu) * sg) >> 8, b = ((v.color & 0xFFu) * sb) >> 8;
+    const std::uint32_t a = ((v.color >> 24) * 255u) >> 8, r = (((v.color >> 16) & 0xFFu) * 255u) >> 8,
+                        g = (((v.color >> 8) & 0xFFu) * 255u) >> 8, b = ((v.color & 0xFFu) * 255u) >> 8;
     v.color = (a << 24) | (r << 16) | (g << 8) | b;
-    const double dx = v.x - cx, dy = v.y - cy;
-    v.x = static_cast<float>(cx + OffsetX + sx * c * dx - sy * s * dy);
-    v.y = static_cast<float>(cy + OffsetY + sx * s * dx + sy * c * dy);
   }
   std::copy(vertices, vertices + count, buffer_.begin());
   return true;
@@ -305,7 +258,9 @@ void Screen::Unregister(Font* font) { RemoveAll(fonts_, font); }
 void Screen::InitComponents() {
   if (!device_) return;
   device_->BindTexture(0);
-  for (auto* list : imageLists_) list->LoadTextures();
+  for (auto* list : imageLists_)
+    if (std::string failed = list->LoadTextures(); !failed.empty() && textureFailure_.empty())
+      textureFailure_ = std::move(failed);
   for (auto* font : fonts_) font->InitDeviceFont();
 }
 

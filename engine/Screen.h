@@ -4,7 +4,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,51 +37,35 @@ inline constexpr std::string_view kMsgNoVideoMemory = "Not enough video memory."
 inline constexpr std::string_view kMsgGeneric = "Generic application error.";
 inline constexpr std::string_view kMsgWillExit = "This application will now exit.";
 
+// How the screen's start went. The application tells the user and decides
+// whether to go on.
+enum class ScreenStatus { Ok, NoDevice, NoCompatibleDevice };
+// The fatal message of a failed start; empty for Ok.
+std::string_view ScreenStatusMessage(ScreenStatus status);
+
 class Screen {
  public:
   static constexpr int kVertexBufferRecords = 32768;
 
-  // Sets the process-wide decimal separator to "." and the defaults below.
   explicit Screen(RenderDevice* device = nullptr);
   ~Screen();
   Screen(const Screen&) = delete;
   Screen& operator=(const Screen&) = delete;
 
   // ---- properties (constructor values) ----
-  float ScaleX = 1.0f, ScaleY = 1.0f;
-  int CenterX = 0, CenterY = 0;
-  int OffsetX = 0, OffsetY = 0;
-  float Rotation = 0.0f;
   bool ShowMouseCursor = true;
   RenderMode Mode = RenderMode::Hardware;
   int Width = 800, Height = 600;
   bool FullScreen = false;
   bool VSYNC = false;
 
-  std::uint8_t Red() const { return red_; }
-  std::uint8_t Green() const { return green_; }
-  std::uint8_t Blue() const { return blue_; }
-  std::uint8_t Alpha() const { return alpha_; }
-  void SetRed(std::uint8_t v);
-  void SetGreen(std::uint8_t v);
-  void SetBlue(std::uint8_t v);
-  void SetAlpha(std::uint8_t v);
-  std::uint32_t ScreenColor() const { return color_; }
-
-  int bpp() const { return bpp_; }
-  void Setbpp(int value);  // keeps 32, anything else becomes 16
-  unsigned Frequency() const { return frequency_; }
-  void SetFrequency(unsigned hz);  // only the standard refresh rates, else 0
-
-  std::function<void()> OnCreate, OnDestroy, OnInit, OnUnInit;
-
   // The device bound to the target window (non-owning).
   void SetWindow(RenderDevice* device);
   RenderDevice* Device() const { return device_; }
 
-  // Creates the back buffer on the device; 0 on success. Failures take the
-  // fatal path (message boxes, then RequestExit(1)) and return non-zero.
-  int Initialize();
+  // Creates the back buffer on the device (hardware first, then the
+  // software rasteriser).
+  ScreenStatus Initialize();
   void Finalize();
 
   bool Initialized() const { return initialized_; }
@@ -104,8 +88,9 @@ class Screen {
   void SetBlendMode(int mode);
   int BlendMode() const { return blendMode_; }
 
-  // Applies screen colour and transform to the records in place and copies
-  // them to the start of the vertex buffer. False (nothing uploaded) when the
+  // Scales the records' colours by 255/256 (the arithmetic every picture's
+  // pixels were made with) in place and copies them to the start of the
+  // vertex buffer. False (nothing uploaded) when the
   // count does not fit or there is no ready device.
   bool SubmitVertices(Vertex* vertices, int count);
   // Draws primitiveCount primitives from startVertex of the vertex buffer.
@@ -119,28 +104,24 @@ class Screen {
   void InitComponents();
   void ReleaseComponents(bool releaseTextures = false);
 
-  // Shows the fatal message and the exit notice, then RequestExit(1).
-  void FatalError(std::string_view message);
+  // The picture whose texture the last start or reset could not create, and
+  // forgets it; empty when every texture was made.
+  std::string TakeTextureFailure();
 
   // Blend factors of a mode number (unlisted numbers behave like 0).
   static void BlendFactors(int mode, BlendFactor& src, BlendFactor& dst);
-  static bool IsStandardMode(int width, int height);
 
  private:
   DeviceParams BuildParams();
   void SetDefaultStates();
-  void RepackColor();
 
   RenderDevice* device_ = nullptr;
-  std::uint8_t red_ = 255, green_ = 255, blue_ = 255, alpha_ = 255;
-  std::uint32_t color_ = 0xFFFFFFFFu;
-  int bpp_ = 16;
-  unsigned frequency_ = 0;
   DeviceParams params_;
   int blendMode_ = 0;
   BlendFactor src_ = BlendFactor::SrcAlpha, dst_ = BlendFactor::InvSrcAlpha;
   bool linearFilter_ = false;
   bool initialized_ = false, deviceReady_ = false, inScene_ = false, haveBuffer_ = false;
+  std::string textureFailure_;
   std::vector<Vertex> buffer_;
   std::vector<PictureList*> imageLists_;
   std::vector<Font*> fonts_;

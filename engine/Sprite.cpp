@@ -3,9 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
-#include "engine/MessageBox.h"
 #include "engine/PictureList.h"
 
 namespace velmora {
@@ -87,34 +85,6 @@ void Sprite::SetHeight(int h) {
   bounds_.Bottom = bounds_.Top + h;
 }
 
-namespace {
-int CheckByte(int v) {
-  if (v < 0 || v > 255) throw std::out_of_range("Range check error");
-  return v;
-}
-}  // namespace
-
-void Sprite::SetRed(int v) {
-  red_ = CheckByte(v);
-  Color1 = Color2 = Color3 = Color4 = MakeColor(static_cast<std::uint8_t>(red_), static_cast<std::uint8_t>(green_),
-                                                static_cast<std::uint8_t>(blue_), static_cast<std::uint8_t>(alpha_));
-}
-
-void Sprite::SetGreen(int v) {
-  green_ = CheckByte(v);
-  SetRed(red_);
-}
-
-void Sprite::SetBlue(int v) {
-  blue_ = CheckByte(v);
-  SetRed(red_);
-}
-
-void Sprite::SetAlpha(int v) {
-  alpha_ = CheckByte(v);
-  SetRed(red_);
-}
-
 void Sprite::SetPatternIndex(int index) {
   if (image_) {
     const int count = image_->PatternCount();
@@ -130,64 +100,10 @@ void Sprite::SetPatternIndex(int index) {
   }
 }
 
-void Sprite::Assign(const Sprite& o) {
-  name_ = o.name_;
-  x_ = o.x_;
-  y_ = o.y_;
-  x1_ = o.x1_;
-  y1_ = o.y1_;
-  x2_ = o.x2_;
-  y2_ = o.y2_;
-  x3_ = o.x3_;
-  y3_ = o.y3_;
-  SetZ(o.z_);
-  red_ = o.red_;
-  green_ = o.green_;
-  blue_ = o.blue_;
-  alpha_ = o.alpha_;
-  Color1 = o.Color1;
-  Color2 = o.Color2;
-  Color3 = o.Color3;
-  Color4 = o.Color4;
-  patternIndex_ = o.patternIndex_;
-  patternSrcX_ = o.patternSrcX_;
-  patternSrcY_ = o.patternSrcY_;
-  Angle = o.Angle;
-  image_ = o.image_;
-  width_ = o.width_;
-  height_ = o.height_;
-  bounds_ = o.bounds_;
-  ScaleX = o.ScaleX;
-  ScaleY = o.ScaleY;
-  OffsetX = o.OffsetX;
-  OffsetY = o.OffsetY;
-  CenterX = o.CenterX;
-  CenterY = o.CenterY;
-  centerPtX_ = o.centerPtX_;
-  centerPtY_ = o.centerPtY_;
-  MirrorX = o.MirrorX;
-  MirrorY = o.MirrorY;
-  BlendMode = o.BlendMode;
-  Visible = o.Visible;
-  Fixed = o.Fixed;
-}
-
 void Sprite::Draw() {
   if (!Visible || !image_) return;
-  if (!image_->Renderer()) {
-    ShowMessageBox("Error", "No OmegaImageList assigned to sprite!", BoxIcon::Error);
-    return;
-  }
-  int x = RoundCoord(x_ + OffsetX), y = RoundCoord(y_ + OffsetY);
-  if (!Fixed && set_) {
-    x = RoundCoord(static_cast<float>(x) - set_->WorldX);
-    y = RoundCoord(static_cast<float>(y) - set_->WorldY);
-  }
-  if (set_ && (set_->DrawAreaX1 != 0 || set_->DrawAreaY1 != 0 || set_->DrawAreaX2 != 0 ||
-                  set_->DrawAreaY2 != 0)) {
-    if (x + width_ < set_->DrawAreaX1 || x > set_->DrawAreaX2) return;
-    if (y + height_ < set_->DrawAreaY1 || y > set_->DrawAreaY2) return;
-  }
+  if (!image_->Renderer()) return;  // no texture: its failure was reported
+  const int x = RoundCoord(x_ + OffsetX), y = RoundCoord(y_ + OffsetY);
   image_->DrawImage(x, y,
                     PictureStyle{Angle, CenterX, CenterY, ScaleX, ScaleY, Color1, Color2, Color3, Color4, MirrorX,
                                  MirrorY, patternIndex_, BlendMode});

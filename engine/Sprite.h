@@ -1,6 +1,6 @@
 // Sprites: placed instances of pictures (position, tile, pivot, angle,
 // scale, corner colours, mirroring, blend mode) and the sprite set that
-// owns them, keeps them ordered by Z and applies the world offset.
+// owns them and keeps them ordered by Z.
 #pragma once
 
 #include <cstdint>
@@ -27,13 +27,12 @@ class Sprite {
   // Registers with the set, which owns the sprite from then on and frees
   // it when it is destroyed (or delete it yourself: it unregisters).
   explicit Sprite(SpriteSet* set);
-  virtual ~Sprite();
+  ~Sprite();
   Sprite(const Sprite&) = delete;
   Sprite& operator=(const Sprite&) = delete;
 
   // ---- plain fields ----
   bool Visible = true;
-  bool Fixed = false;  // True: not moved by the set's world offset
   int BlendMode = 0;   // −1 leaves the current mode
   bool MirrorX = false, MirrorY = false;
   float CenterX = 0, CenterY = 0;  // pivot as a fraction of the tile
@@ -44,30 +43,21 @@ class Sprite {
 
   // ---- properties with setters ----
   const std::string& Name() const { return name_; }
-  virtual void SetName(const std::string& name);
+  void SetName(const std::string& name);
   float X() const { return x_; }
   float Y() const { return y_; }
-  virtual void SetX(float x);
-  virtual void SetY(float y);
+  void SetX(float x);
+  void SetY(float y);
   int Z() const { return z_; }
-  virtual void SetZ(int z);
+  void SetZ(int z);
   Picture* Image() const { return image_; }
-  virtual void SetImage(Picture* image);
+  void SetImage(Picture* image);
   int Width() const { return width_; }
   int Height() const { return height_; }
-  virtual void SetWidth(int w);
-  virtual void SetHeight(int h);
-  int Red() const { return red_; }
-  int Green() const { return green_; }
-  int Blue() const { return blue_; }
-  int Alpha() const { return alpha_; }
-  // 0..255, else std::out_of_range("Range check error").
-  virtual void SetRed(int v);
-  virtual void SetGreen(int v);
-  virtual void SetBlue(int v);
-  virtual void SetAlpha(int v);
+  void SetWidth(int w);
+  void SetHeight(int h);
   int PatternIndex() const { return patternIndex_; }
-  virtual void SetPatternIndex(int index);
+  void SetPatternIndex(int index);
 
   // ---- derived state ----
   // Top-right, bottom-right, bottom-left corners of the unrotated rectangle.
@@ -83,8 +73,7 @@ class Sprite {
   float CenterPointY() const { return centerPtY_; }
   const PixelRect& BoundsRect() const { return bounds_; }
 
-  virtual void Assign(const Sprite& other);
-  virtual void Draw();
+  void Draw();
 
  private:
   void UpdateGeometry();
@@ -97,7 +86,6 @@ class Sprite {
   int patternIndex_ = 0;
   float centerPtX_ = 5, centerPtY_ = 5;
   int z_ = 0;
-  int red_ = 255, green_ = 255, blue_ = 255, alpha_ = 255;
   Picture* image_ = nullptr;
   int width_ = 10, height_ = 10;
   PixelRect bounds_{0, 0, 10, 10};
@@ -110,11 +98,6 @@ class SpriteSet {
   ~SpriteSet();
   SpriteSet(const SpriteSet&) = delete;
   SpriteSet& operator=(const SpriteSet&) = delete;
-
-  // Drawing area; all four 0 switches it off.
-  int DrawAreaX1 = 0, DrawAreaY1 = 0, DrawAreaX2 = 0, DrawAreaY2 = 0;
-  // Subtracted from the position of every sprite that is not Fixed.
-  float WorldX = 0, WorldY = 0;
 
   // Same as new Sprite(this).
   Sprite* CreateSprite();

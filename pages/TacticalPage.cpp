@@ -16,10 +16,10 @@ void TacticalPage::CreateSprites(const SpriteFactory& make) {
 
 void TacticalPage::Draw(const DrawKit& kit, const FlightData& r) {
   background->Draw();
-  compass.DrawRose();
+  compass.DrawRose(r);
   frame->Draw();
   courseLine->Draw();
-  compass.TurnAndDrawReadout(kit, r);
+  compass.DrawReadout(kit, r);
   ownAircraft->Draw();
   // The frame again on top, so a target beyond the window is hidden.
   if (target.Draw(kit, r, *ownAircraft)) frame->Draw();

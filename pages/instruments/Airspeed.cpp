@@ -20,17 +20,16 @@ void Airspeed::CreateSprites(const SpriteFactory& make) {
 }
 
 void Airspeed::DrawDial(const FlightData& r) const {
-  // The needle is drawn before it takes the new angle: it lags one frame.
   dial->Draw();
-  needle->Draw();
   needle->Angle = calibration::AirspeedAngle(r.IndicatedAirspeed);
+  needle->Draw();
 }
 
 void Airspeed::DrawReadouts(const DrawKit& kit, const FlightData& r) const {
-  kit.fonts.dialReadout->TextOut(87, 325, notation::IntText(r.IndicatedAirspeed).view());
+  kit.font(FontRole::DialReadout).TextOut(87, 325, notation::IntText(r.IndicatedAirspeed).view());
   notation::Text t = notation::IntText(r.TrueAirspeed);
   t.Append("и");
-  kit.fonts.readout->TextOut(100, 535, t.view());
+  kit.font(FontRole::Readout).TextOut(100, 535, t.view());
 }
 
 void Airspeed::DrawBox(const DrawKit& kit) const { ReadoutBox(kit, 85, 326, 135, 345); }

@@ -1,5 +1,5 @@
-// The airspeed indicator: a needle that shows the value of the previous
-// frame, the indicated airspeed in its box and the true airspeed below.
+// The airspeed indicator: the needle, the indicated airspeed in its box and
+// the true airspeed below.
 #pragma once
 
 #include "link/FlightData.h"

@@ -39,10 +39,10 @@ void Altimeter::CreateSprites(const SpriteFactory& make) {
 }
 
 void Altimeter::DrawReadouts(const DrawKit& kit, const FlightData& r) const {
-  kit.fonts.dialReadout->TextOut(657, 325, IntText(r.Altitude).view());
+  kit.font(FontRole::DialReadout).TextOut(657, 325, IntText(r.Altitude).view());
   Text t = IntText(r.RadarAltitude);
   t.Append("p");
-  kit.fonts.radarAltitude->TextOut(645, 535, t.view());
+  kit.font(FontRole::RadarAltitude).TextOut(645, 535, t.view());
 }
 
 void Altimeter::DrawBox(const DrawKit& kit) const { ReadoutBox(kit, 655, 326, 715, 345); }
@@ -51,9 +51,9 @@ void Altimeter::DrawDial(const DrawKit& kit, const FlightData& r) const {
   dial->Draw();
   Text t("P");
   t.Append(notation::FixedText(r.PressureSetting, 1).view());
-  kit.fonts.smallReadout->TextOut(570, 475, t.view());
+  kit.font(FontRole::SmallReadout).TextOut(570, 475, t.view());
   // Single precision decides the kilometre digit: 2999.9999 m reads 3.
-  kit.fonts.dialReadout->TextOut(547, 425, IntText(std::trunc(notation::F32(r.Altitude / 1000.0))).view());
+  kit.font(FontRole::DialReadout).TextOut(547, 425, IntText(std::trunc(notation::F32(r.Altitude / 1000.0))).view());
   ReadoutBox(kit, 540, 426, 574, 445);
   kmNeedle->Angle = cal::AltitudeKmAngle(cal::AltitudeKilometres(r.Altitude));
   kmNeedle->Draw();

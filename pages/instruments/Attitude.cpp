@@ -48,10 +48,10 @@ void Attitude::DrawPitchBar(const FlightData& r) const {
 }
 
 void Attitude::DrawBankLabels(const DrawKit& kit) const {
-  kit.fonts.bankLabel->TextOut(459, 333, "60");
-  kit.fonts.bankLabel->TextOut(333, 333, "60");
-  kit.fonts.bankLabel->TextOut(280, 287, "30");
-  kit.fonts.bankLabel->TextOut(512, 287, "30");
+  kit.font(FontRole::BankLabel).TextOut(459, 333, "60");
+  kit.font(FontRole::BankLabel).TextOut(333, 333, "60");
+  kit.font(FontRole::BankLabel).TextOut(280, 287, "30");
+  kit.font(FontRole::BankLabel).TextOut(512, 287, "30");
 }
 
 void Attitude::DrawBankBarAndSymbol(const FlightData& r) const {

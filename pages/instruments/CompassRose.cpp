@@ -11,19 +11,18 @@
 
 namespace velmora {
 
-void CompassRose::CreateSprites(const SpriteFactory& make) { rose = make({"Tactic_Compass", 6, 145}); }
+void CompassRose::CreateSprites(const SpriteFactory& make) {
+  rose = make({.picture = "Tactic_Compass", .x = 6, .y = 145, .centerX = 0.5f, .centerY = 0.5f});
+}
 
-void CompassRose::DrawRose() const { rose->Draw(); }
-
-void CompassRose::TurnAndDrawReadout(const DrawKit& kit, const FlightData& r) const {
-  // Set after drawing, so the rose shows the heading of the previous
-  // tactical frame.
-  rose->CenterX = 0.5f;
-  rose->CenterY = 0.5f;
+void CompassRose::DrawRose(const FlightData& r) const {
   rose->Angle = static_cast<float>(r.Heading);
+  rose->Draw();
+}
 
+void CompassRose::DrawReadout(const DrawKit& kit, const FlightData& r) const {
   // Single precision decides the digit (1e-8 reads 360).
-  kit.fonts.dialReadout->TextOut(385, 120, notation::IntText(std::trunc(notation::F32(360.0 - r.Heading))).view());
+  kit.font(FontRole::DialReadout).TextOut(385, 120, notation::IntText(std::trunc(notation::F32(360.0 - r.Heading))).view());
 
   kit.primitives->Filled = false;
   kit.primitives->Rectangle(ColorToARGB(0x67394710), 380, 117, 48, 25);

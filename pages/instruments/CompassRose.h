@@ -10,9 +10,8 @@ namespace velmora {
 class CompassRose {
  public:
   void CreateSprites(const SpriteFactory& make);
-  void DrawRose() const;
-  // After the rose is drawn: it takes the new heading for the next frame.
-  void TurnAndDrawReadout(const DrawKit& kit, const FlightData& r) const;
+  void DrawRose(const FlightData& r) const;
+  void DrawReadout(const DrawKit& kit, const FlightData& r) const;
 
   Sprite* rose = nullptr;
 };

@@ -79,8 +79,7 @@ void Engines::CreateSprites(const SpriteFactory& make) {
 
 void Engines::DrawTemperatureSectors(const DrawKit& kit, const FlightData& r) const {
   const bool high = cal::EngineHighRegime(r.LeftEngineRpm, r.RightEngineRpm);
-  // Drawn with whatever fill state the primitives hold: after a tactical
-  // frame that is an outline, once.
+  kit.primitives->Filled = true;
   kit.primitives->Arc(OverSpeed(r.LeftEngineRpm) ? Red() : Green(), true, cal::kLeftSectorCenterX,
                       cal::kLeftSectorCenterY, cal::kSectorRadius,
                       cal::TemperatureSectorStartLeft(r.LeftEngineTemp, high), cal::kLeftSectorEnd);
@@ -91,7 +90,7 @@ void Engines::DrawTemperatureSectors(const DrawKit& kit, const FlightData& r) co
 
 void Engines::SpeedReadout(const DrawKit& kit, Sprite* needle, const NeedlePictures& pictures, double rpm,
                            int letterX, int numberX) const {
-  Font& font = *kit.fonts.engineSpeed;
+  Font& font = kit.font(FontRole::EngineSpeed);
   if (OverSpeed(rpm)) {
     needle->SetImage(pictures.red);
     font.SetColor(MakeColor(0, 200, 81, 255));
@@ -120,7 +119,7 @@ void Engines::DrawDialAndNeedles(const FlightData& r) const {
 }
 
 void Engines::DrawTemperatureReadouts(const DrawKit& kit, const FlightData& r) const {
-  Font& font = *kit.fonts.dialReadout;
+  Font& font = kit.font(FontRole::DialReadout);
   font.TextOut(748, 209, "T");
   font.TextOut(893, 209, "T");
   font.TextOut(720, 235, notation::IntText(r.LeftEngineTemp).view());

@@ -62,7 +62,7 @@ void Hsi::DrawDistance(const DrawKit& kit, const FlightData& r) const {
   notation::Text t("Д ");
   t.Append(notation::FixedText(notation::F32(r.NavDistance / 1000.0), 1).view());
   t.Append(" км");
-  kit.fonts.readout->TextOut(460, 543, t.view());
+  kit.font(FontRole::Readout).TextOut(460, 543, t.view());
 }
 
 }  // namespace velmora

@@ -1,9 +1,12 @@
 // What every instrument of the pages works with: the fonts by what they
-// write, the drawing tools, how a sprite is hung at its rest place, and the
-// limits in the instruments' own style.
+// write (pages/FontRoles.h), the drawing tools, how a sprite is hung at its
+// rest place, and the limits in the instruments' own style.
 #pragma once
 
+#include <array>
 #include <string_view>
+
+#include "pages/FontRoles.h"
 
 namespace velmora {
 
@@ -14,23 +17,12 @@ class Screen;
 class Sprite;
 class SpriteSet;
 
-// The text fonts, by what they write.
-struct PageFonts {
-  Font* bankLabel = nullptr;      // "30"/"60" on the bank scale, white
-  Font* readout = nullptr;        // vertical speed, true airspeed, distance
-  Font* loadFactor = nullptr;     // the G readout's whole number
-  Font* dialReadout = nullptr;    // airspeed, altitude, kilometres, temperatures, tactical labels
-  Font* smallReadout = nullptr;   // G tenths, Mach, pressure setting, fuel
-  Font* caption = nullptr;        // "Топливо:"
-  Font* radarAltitude = nullptr;  // radar altitude
-  Font* engineSpeed = nullptr;    // engine speed and the afterburner letter
-};
-
 // The tools a draw step uses besides its own sprites.
 struct DrawKit {
   Screen* screen = nullptr;
   Primitives* primitives = nullptr;
-  PageFonts fonts;
+  std::array<Font*, kFontCount> fonts{};
+  Font& font(FontRole role) const { return *fonts[static_cast<std::size_t>(role)]; }
 };
 
 // A sprite's picture and rest geometry; what is not given keeps the

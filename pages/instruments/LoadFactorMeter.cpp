@@ -31,7 +31,7 @@ void LoadFactorMeter::Draw(const DrawKit& kit, const FlightData& r) const {
 
   // The readout rides with the pointer: the integer part and a "." beside
   // it, the tenths digit a little lower in the second font.
-  kit.fonts.smallReadout->SetColor(MakeColor(50, 60, 50, 255));
+  kit.font(FontRole::SmallReadout).SetColor(MakeColor(50, 60, 50, 255));
   const double y0 = notation::RoundHalfEven(pointer->OffsetY);
   // Far beyond any real G load the position no longer fits the screen's
   // integer coordinates: leave the readout out rather than fail the frame.
@@ -40,11 +40,11 @@ void LoadFactorMeter::Draw(const DrawKit& kit, const FlightData& r) const {
   const int y = static_cast<int>(y0);
   notation::Text whole = IntText(n);
   whole.Append(".");
-  kit.fonts.loadFactor->TextOut(83, y + 71, whole.view());
+  kit.font(FontRole::LoadFactor).TextOut(83, y + 71, whole.view());
   // Single precision decides the digit: 2.3 g must read 2. and 3.
   const float f = notation::F32(n - std::trunc(n));
   const float t = notation::F32(static_cast<double>(f) * 10.0);
-  kit.fonts.smallReadout->TextOut(103, y + 77, IntText(std::trunc(t)).view());
+  kit.font(FontRole::SmallReadout).TextOut(103, y + 77, IntText(std::trunc(t)).view());
 }
 
 }  // namespace velmora

@@ -17,7 +17,7 @@ void MachScale::DrawStrip(const FlightData& r) const {
 }
 
 void MachScale::DrawReadout(const DrawKit& kit, const FlightData& r) const {
-  kit.fonts.smallReadout->TextOut(87, 359, notation::FixedText(r.Mach, 2).view());
+  kit.font(FontRole::SmallReadout).TextOut(87, 359, notation::FixedText(r.Mach, 2).view());
 }
 
 }  // namespace velmora

@@ -21,7 +21,7 @@ bool TargetPlot::Draw(const DrawKit& kit, const FlightData& r, const Sprite& own
   if (!calibration::HasTarget(range)) return false;
   offset_ = calibration::TargetOffset(range);
   const bool near = range < 10000;
-  Font& font = *kit.fonts.dialReadout;
+  Font& font = kit.font(FontRole::DialReadout);
   font.TextOut(235, 530, near ? "5" : "10");
   font.TextOut(557, 530, near ? "5" : "10");
   font.TextOut(85, 530, near ? "10" : "20");

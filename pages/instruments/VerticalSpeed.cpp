@@ -28,11 +28,11 @@ void VerticalSpeed::Draw(const DrawKit& kit, const FlightData& r) const {
   needle->Draw();
   // A descent below 1 reads "- 12".
   if (v >= -1) {
-    kit.fonts.readout->TextOut(630, 120, IntText(v).view());
+    kit.font(FontRole::Readout).TextOut(630, 120, IntText(v).view());
   } else {
     notation::Text t("- ");
     t.Append(IntText(std::fabs(v)).view());
-    kit.fonts.readout->TextOut(630, 120, t.view());
+    kit.font(FontRole::Readout).TextOut(630, 120, t.view());
   }
 }
 

@@ -91,7 +91,6 @@ TEST(GlassStatus, TheInputCountsWhatReachedTheRecordAndKeepsTheNewestThreeErrors
 class GlassOnDisplay : public ::testing::Test {
  protected:
   GlassOnDisplay() {
-    glass.Start();
     rig.display->SetOverlay([this](Page page) { glass.Draw(page, now); });
   }
   std::vector<std::string> GlassTexts() {
@@ -110,7 +109,7 @@ class GlassOnDisplay : public ::testing::Test {
   LinkStatus status;
   Clock::time_point start = Clock::now();
   Clock::time_point now = start;
-  Glass glass{rig.display->RenderScreen(), status,
+  Glass glass{rig.display->Kit(), status,
               LinkSetup{"udp", 20083, 0, {"192.168.1.20"}, "0.0.0.0", 8080}, start};
 };
 
@@ -182,10 +181,9 @@ TEST(GlassLoopbackView, SaysHowToOpenTheViewToTheNetworkAndDrawsNoCode) {
   testing::Rig rig;
   LinkStatus status;
   const auto now = Clock::now();
-  Glass glass(rig.display->RenderScreen(), status, LinkSetup{"tcp", 0, 20081, {"192.168.1.20"}, "127.0.0.1", 8080},
+  Glass glass(rig.display->Kit(), status, LinkSetup{"tcp", 0, 20081, {"192.168.1.20"}, "127.0.0.1", 8080},
               now);
-  glass.Start();
-  rig.display->SetOverlay([&](Page page) { glass.Draw(page, now); });
+    rig.display->SetOverlay([&](Page page) { glass.Draw(page, now); });
   rig.display->ShowPage(Page::Link);
   rig.Frame();
   bool hint = false;

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "app/Config.h"
+#include "engine/MessageBox.h"
 #include "engine/RecordingDevice.h"
 #include "platform/Files.h"
 #include "support/FakeWindow.h"
@@ -103,7 +104,9 @@ TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
     const FontSpec& s = kFontTable[i];
     const Font& font = d.FontFor(static_cast<FontRole>(i));
     EXPECT_EQ(font.FaceName(), "Arial");
+    EXPECT_EQ(font.Name(), s.name);
     EXPECT_EQ(font.Size(), s.size);
+    EXPECT_EQ(font.Style(), (s.bold ? FontStyle::Bold : 0) | (s.underline ? FontStyle::Underline : 0)) << i;
     EXPECT_EQ(font.Color(), MakeColor(s.red, s.green, s.blue, s.alpha)) << i;
   }
 }
@@ -128,6 +131,26 @@ TEST_F(Startup, SpritesStandAtTheirRestPlaces) {
   EXPECT_EQ(t.ownAircraft->Image(), t.target.symbol->Image());
   EXPECT_EQ(f.attitude.pitchTape->CenterX, 0.0f);
   EXPECT_EQ(f.attitude.pitchTape->ScaleX, 1.0f);
+}
+
+// The drawing layer only reports; the display decides what the user sees.
+TEST_F(Startup, FailuresOfTheScreenAndOfATextureReachTheUser) {
+  std::vector<std::string> boxes;
+  SetMessageBoxHandler([&](std::string_view, std::string_view text, BoxIcon) { boxes.emplace_back(text); });
+  ClearTerminateRequest();
+  device_.FailOpen(2);
+  display_ = std::make_unique<Display>(window_, decoder_, flight_);
+  EXPECT_EQ(display_->Start("tcp"), ScreenStatus::NoCompatibleDevice);
+  EXPECT_TRUE(boxes.empty()) << "the program's start tells the user";
+  device_.FailTexture("Speed");
+  display_ = std::make_unique<Display>(window_, decoder_, flight_);
+  EXPECT_EQ(display_->Start("tcp"), ScreenStatus::Ok);
+  EXPECT_EQ(boxes, std::vector<std::string>{"Error creating texture Speed"});
+  EXPECT_TRUE(TerminateRequested());
+  display_->DrawFrame();
+  EXPECT_EQ(boxes.size(), 1u) << "once";
+  SetMessageBoxHandler({});
+  ClearTerminateRequest();
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ inline std::vector<std::uint8_t> SolidPixels(int width, int height, std::uint8_t
 inline void StartScene(Screen& screen, RecordingDevice& dev) {
   screen.Width = 1024;
   screen.Height = 650;
-  ASSERT_EQ(screen.Initialize(), 0);
+  ASSERT_EQ(screen.Initialize(), ScreenStatus::Ok);
   screen.BeginScene();
   dev.ClearLog();
 }

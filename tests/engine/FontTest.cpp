@@ -18,7 +18,7 @@ struct Scene {
   Screen screen{&dev};
   Font font{&screen, "readout"};
   Scene() {
-    EXPECT_EQ(screen.Initialize(), 0);
+    EXPECT_EQ(screen.Initialize(), ScreenStatus::Ok);
     screen.BeginScene();
     dev.ClearLog();
   }
@@ -87,7 +87,7 @@ TEST(Font, NoDeviceFontDrawsNothing) {
   EXPECT_EQ(font.DeviceFont(), 0u);
   font.TextOut(0, 0, "x");
   EXPECT_EQ(dev.CountOf(CallKind::DrawText), 0);
-  ASSERT_EQ(screen.Initialize(), 0);
+  ASSERT_EQ(screen.Initialize(), ScreenStatus::Ok);
   EXPECT_NE(font.DeviceFont(), 0u) << "the screen creates it from the stored settings";
   EXPECT_EQ(dev.Font(font.DeviceFont())->pixelHeight, 13);
   font.TextOut(0, 0, "x");

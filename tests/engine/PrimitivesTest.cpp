@@ -18,7 +18,7 @@ struct Scene {
   Screen screen{&dev};
   Primitives prim{&screen};
   Scene() {
-    EXPECT_EQ(screen.Initialize(), 0);
+    EXPECT_EQ(screen.Initialize(), ScreenStatus::Ok);
     screen.BeginScene();
     screen.SetBlendMode(3);  // a texture bound and a mode set must not leak in
     dev.BindTexture(7);

@@ -54,7 +54,7 @@ class SdlPixels : public ::testing::Test {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
   void Start() {
-    ASSERT_EQ(screen->Initialize(), 0);
+    ASSERT_EQ(screen->Initialize(), ScreenStatus::Ok);
     NewFrame();
   }
   void NewFrame() {
