@@ -200,7 +200,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     handover.Shutdown();
     return 1;
   }
-  Glass glass(display.Kit(), input.Status(), std::move(link), std::chrono::steady_clock::now());
+  Glass glass(display.RenderScreen(), display.Fonts(), input.Status(), std::move(link), std::chrono::steady_clock::now());
   display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
 #if defined(__GLIBC__)
   malloc_trim(0);

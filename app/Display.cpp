@@ -14,7 +14,7 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
       flight_(flight),
       screen_(nullptr),
       images_(&screen_, &decoder),
-      primitives_(&screen_),
+      canvas_(screen_, images_.Pictures, fontList_),
       frameCycle_(screen_, window, flight) {
   // The layout's values.
   screen_.Width = 1024;
@@ -24,18 +24,14 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
   timer_.SetMinFPS(1);
   timer_.SetMaxFPS(30);
   timer_.SetFPSWarningFrames(0);
-  primitives_.Filled = true;
   for (std::size_t i = 0; i < kFontCount; ++i) {
     fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
-    kit_.fonts[i] = fonts_[i].get();
+    fontList_[i] = fonts_[i].get();
   }
   LoadCatalogue();
 
-  kit_.screen = &screen_;
-  kit_.primitives = &primitives_;
-
-  frameCycle_.SetFlightPage([this] { flightPage_.Draw(kit_, flight_); });
-  frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(kit_, flight_); });
+  frameCycle_.SetFlightPage([this] { flightPage_.Draw(*pageCanvas_, flight_); });
+  frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(*pageCanvas_, flight_); });
   window_.SetCaption(ProgramCaption());
 }
 
@@ -93,10 +89,6 @@ ScreenStatus Display::Start(const std::string& transport) {
                           static_cast<std::uint8_t>((f.bold ? FontStyle::Bold : 0) | (f.underline ? FontStyle::Underline : 0)));
     fonts_[i]->SetColor(MakeColor(f.red, f.green, f.blue, f.alpha));
   }
-
-  const SpriteFactory make(sprites_, images_.Pictures);
-  flightPage_.CreateSprites(make);
-  tacticalPage_.CreateSprites(make);
   return ScreenStatus::Ok;
 }
 

@@ -1,5 +1,5 @@
-// The instrument display: the screen, the pictures, the instrument sprites
-// and the role-named fonts, the page on show, and one frame drawn from the
+// The instrument display: the screen, the pictures, the role-named fonts and
+// the canvas the pages draw on, the page on show, and one frame drawn from the
 // flight data record. It knows nothing of sockets: the record is filled by
 // the telemetry input, and the display only reads it.
 #pragma once
@@ -18,16 +18,14 @@
 #include "engine/ImageDecoder.h"
 #include "engine/Font.h"
 #include "engine/PictureList.h"
-#include "engine/Primitives.h"
 #include "engine/Screen.h"
-#include "engine/Sprite.h"
+#include "canvas/ScreenCanvas.h"
 #include "engine/FrameClock.h"
 #include "link/FlightData.h"
 #include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"
-#include "pages/FontRoles.h"
+#include "canvas/FontRoles.h"
 #include "pages/TacticalPage.h"
-#include "pages/instruments/Instrument.h"
 
 namespace velmora {
 
@@ -46,8 +44,8 @@ class Display {
   // ("tcp" without a usable file).
   std::string RestoreWindow(const std::optional<WindowConfig>& saved);
   // The rest of start-up: caption with the transport, the flight page, the
-  // record's start-up values, screen and textures, the frame timer, the
-  // fonts and the instrument sprites. Not Ok: the screen could not start,
+  // record's start-up values, screen and textures, the frame timer and the
+  // fonts. Not Ok: the screen could not start,
   // and the caller tells the user and ends the program.
   ScreenStatus Start(const std::string& transport);
   // What config.txt keeps at close: the window's place and width, the page
@@ -66,12 +64,16 @@ class Display {
   // Drawn after the page, inside the same scene (the glass).
   void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
 
-  const Font& FontFor(FontRole role) const { return kit_.font(role); }
-  const SpriteSet& Sprites() const { return sprites_; }
+  const Font& FontFor(FontRole role) const { return *fontList_[static_cast<std::size_t>(role)]; }
+  const std::array<Font*, kFontCount>& Fonts() const { return fontList_; }
+  // What the pages draw on: the screen, or a canvas put in front of it
+  // (tests record through one); null puts the screen back.
+  Canvas& PageCanvas() { return *pageCanvas_; }
+  ScreenCanvas& OnScreen() { return canvas_; }
+  void SetPageCanvas(Canvas* canvas) { pageCanvas_ = canvas ? canvas : &canvas_; }
   FrameClock& FrameTimer() { return timer_; }
   Screen& RenderScreen() { return screen_; }
   FrameCycle& Frames() { return frameCycle_; }
-  const DrawKit& Kit() const { return kit_; }
   const FlightPage& FlightInstruments() const { return flightPage_; }
   const TacticalPage& TacticalInstruments() const { return tacticalPage_; }
   FlightData& Flight() { return flight_; }
@@ -90,9 +92,9 @@ class Display {
   FrameClock timer_;
   PictureList images_;
   std::array<std::unique_ptr<Font>, kFontCount> fonts_;
-  SpriteSet sprites_;
-  Primitives primitives_;
-  DrawKit kit_;
+  std::array<Font*, kFontCount> fontList_{};
+  ScreenCanvas canvas_;
+  Canvas* pageCanvas_ = &canvas_;
   FlightPage flightPage_;
   TacticalPage tacticalPage_;
   FrameCycle frameCycle_;

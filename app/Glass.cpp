@@ -105,15 +105,16 @@ std::string SendToText(const LinkSetup& s, std::size_t most) {
   return text;
 }
 
-Glass::Glass(const DrawKit& kit, const LinkStatus& status, LinkSetup setup, Clock::time_point started)
-    : screen_(*kit.screen),
+Glass::Glass(Screen& screen, const std::array<Font*, kFontCount>& fonts, const LinkStatus& status, LinkSetup setup,
+             Clock::time_point started)
+    : screen_(screen),
       status_(status),
       setup_(std::move(setup)),
       started_(started),
-      shapes_(kit.screen),
-      heading_(kit.font(FontRole::LinkHeading)),
-      text_(kit.font(FontRole::LinkText)),
-      small_(kit.font(FontRole::LinkSmall)),
+      shapes_(&screen),
+      heading_(*fonts[static_cast<std::size_t>(FontRole::LinkHeading)]),
+      text_(*fonts[static_cast<std::size_t>(FontRole::LinkText)]),
+      small_(*fonts[static_cast<std::size_t>(FontRole::LinkSmall)]),
       tabletUrl_(TabletUrl(setup_)),
       sampleTime_(started) {
   if (!tabletUrl_.empty()) qr_ = EncodeQrCode(tabletUrl_);

@@ -7,6 +7,7 @@
 // input's status between frames and never touches the sockets.
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -20,7 +21,7 @@
 #include "engine/Font.h"
 #include "engine/Primitives.h"
 #include "pages/FrameCycle.h"
-#include "pages/instruments/Instrument.h"
+#include "canvas/FontRoles.h"
 
 namespace velmora {
 
@@ -66,8 +67,9 @@ class Glass {
   using Clock = std::chrono::steady_clock;
 
   // status stays owned by the telemetry input; started is when the run began.
-  // The screen and the fonts come from the display's drawing kit.
-  Glass(const DrawKit& kit, const LinkStatus& status, LinkSetup setup, Clock::time_point started);
+  // The fonts are the display's, in FontRole order.
+  Glass(Screen& screen, const std::array<Font*, kFontCount>& fonts, const LinkStatus& status, LinkSetup setup,
+        Clock::time_point started);
 
   // Over the page just drawn, inside its scene.
   void Draw(Page page, Clock::time_point now);

@@ -14,7 +14,6 @@
 #include "engine/Font.h"
 #include "engine/PictureList.h"
 #include "engine/Screen.h"
-#include "engine/Sprite.h"
 #include "engine/RecordingDevice.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -64,9 +63,8 @@ std::vector<std::uint8_t> Picture(int w, int h, int seed) {
 struct Page {
   Screen screen;
   PictureList list{&screen};
-  SpriteSet engine;
   std::vector<std::unique_ptr<Font>> fonts;
-  std::vector<Sprite*> sprites;
+  std::vector<velmora::Picture*> sprites;
   std::vector<std::string> texts;
 
   explicit Page(RenderDevice* dev) : screen(dev) {
@@ -85,16 +83,7 @@ struct Page {
       fonts[static_cast<std::size_t>(i)]->CreateFont("Arial", kSizes[i], i % 2 ? FontStyle::Bold : FontStyle::Underline);
       fonts[static_cast<std::size_t>(i)]->SetColor(MakeColor(50, 50, 50, 255));
     }
-    for (const auto& s : kSprites) {
-      Sprite* sp = engine.CreateSprite();
-      sp->SetImage(list.Pictures.Find(s.image));
-      sp->SetX(s.x);
-      sp->SetY(s.y);
-      sp->CenterX = s.cx;
-      sp->CenterY = s.cy;
-      sp->SetZ(1);
-      sprites.push_back(sp);
-    }
+    for (const auto& s : kSprites) sprites.push_back(list.Pictures.Find(s.image));
     for (int i = 0; i < 30; ++i) {
       char buf[16];
       std::snprintf(buf, sizeof buf, "%d.%d", 100 + i * 37, i % 10);
@@ -107,8 +96,11 @@ struct Page {
     screen.BeginScene();
     screen.SetTextureFilter(true);
     for (std::size_t i = 0; i < sprites.size(); ++i) {
-      if (kSprites[i].cx != 0 || kSprites[i].cy != 0) sprites[i]->Angle = static_cast<float>((n * 3 + static_cast<int>(i) * 10) % 360);
-      sprites[i]->Draw();
+      PictureStyle style;
+      style.centerX = kSprites[i].cx;
+      style.centerY = kSprites[i].cy;
+      if (kSprites[i].cx != 0 || kSprites[i].cy != 0) style.angle = static_cast<float>((n * 3 + static_cast<int>(i) * 10) % 360);
+      sprites[i]->DrawImage(static_cast<int>(kSprites[i].x), static_cast<int>(kSprites[i].y), style);
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
       fonts[i % fonts.size()]->TextOut(40 + static_cast<int>(i % 6) * 160, 30 + static_cast<int>(i / 6) * 110, texts[i]);

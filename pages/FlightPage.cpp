@@ -4,52 +4,35 @@
 // its windows; dials, needles and readouts follow on top.
 #include "pages/FlightPage.h"
 
-#include "engine/Sprite.h"
-
 namespace velmora {
 
-void FlightPage::CreateSprites(const SpriteFactory& make) {
-  attitude.CreateSprites(make);
-  frame = make({"Main_minus_ADI", 0, 0});
-  airspeed.CreateSprites(make);
-  verticalSpeed.CreateSprites(make);
-  loadFactor.CreateSprites(make);
-  angleOfAttack.CreateSprites(make);
-  altimeter.CreateSprites(make);
-  hsi.CreateSprites(make);
-  ball.CreateSprites(make);
-  mach.CreateSprites(make);
-  engines.CreateSprites(make);
-  lamps.CreateSprites(make);
-}
-
-void FlightPage::Draw(const DrawKit& kit, const FlightData& r) {
-  attitude.DrawPitchTape(r);
-  mach.DrawStrip(r);
-  attitude.DrawPitchBar(r);
-  engines.DrawTemperatureSectors(kit, r);
-  frame->Draw();
-  attitude.DrawBankLabels(kit);
-  loadFactor.Draw(kit, r);
-  attitude.DrawBankBarAndSymbol(r);
-  verticalSpeed.Draw(kit, r);
-  airspeed.DrawDial(r);
-  airspeed.DrawReadouts(kit, r);
-  altimeter.DrawReadouts(kit, r);
-  airspeed.DrawBox(kit);
-  altimeter.DrawBox(kit);
-  mach.DrawReadout(kit, r);
-  angleOfAttack.Draw(r);
-  altimeter.DrawDial(kit, r);
-  hsi.DrawDeviationBars(kit, r);
-  hsi.DrawCard(r);
-  ball.Draw(r);
-  hsi.DrawDistance(kit, r);
-  engines.DrawSpeedReadouts(kit, r);
-  fuel.Draw(kit, r);
-  engines.DrawDialAndNeedles(r);
-  engines.DrawTemperatureReadouts(kit, r);
-  lamps.Draw(kit, r);
+void FlightPage::Draw(Canvas& canvas, const FlightData& r) {
+  attitude.DrawPitchTape(canvas, r);
+  mach.DrawStrip(canvas, r);
+  attitude.DrawPitchBar(canvas, r);
+  engines.DrawTemperatureSectors(canvas, r);
+  canvas.DrawPicture(PictureNamed("Main_minus_ADI"), 0, 0);  // the page's face, with its windows
+  attitude.DrawBankLabels(canvas);
+  loadFactor.Draw(canvas, r);
+  attitude.DrawBankBarAndSymbol(canvas, r);
+  verticalSpeed.Draw(canvas, r);
+  airspeed.DrawDial(canvas, r);
+  airspeed.DrawReadouts(canvas, r);
+  altimeter.DrawReadouts(canvas, r);
+  airspeed.DrawBox(canvas);
+  altimeter.DrawBox(canvas);
+  mach.DrawReadout(canvas, r);
+  angleOfAttack.Draw(canvas, r);
+  altimeter.DrawDial(canvas, r);
+  hsi.DrawDeviationBars(canvas, r);
+  hsi.DrawCard(canvas, r);
+  ball.Draw(canvas, r);
+  hsi.DrawDistance(canvas, r);
+  engines.DrawSpeedReadouts(canvas, r);
+  fuel.Draw(canvas, r);
+  engines.DrawDialAndNeedles(canvas, r);
+  engines.DrawTemperatureReadouts(canvas, r);
+  lamps.Draw(canvas, r);
 }
 
 }  // namespace velmora

@@ -22,10 +22,8 @@ namespace velmora {
 
 class FlightPage {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const DrawKit& kit, const FlightData& r);
+  void Draw(Canvas& canvas, const FlightData& r);
 
-  Sprite* frame = nullptr;  // the page's face, with windows for what moves behind it
   Attitude attitude;
   MachScale mach;
   LoadFactorMeter loadFactor;

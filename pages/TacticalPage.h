@@ -12,13 +12,11 @@ namespace velmora {
 
 class TacticalPage {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const DrawKit& kit, const FlightData& r);
+  void Draw(Canvas& canvas, const FlightData& r);
 
-  Sprite* background = nullptr;
-  Sprite* frame = nullptr;
-  Sprite* courseLine = nullptr;
-  Sprite* ownAircraft = nullptr;
+  // The own aircraft symbol's top-left corner: the centre of the plan view.
+  static constexpr int kOwnX = 379, kOwnY = 500;
+
   CompassRose compass;
   TargetPlot target;
 };

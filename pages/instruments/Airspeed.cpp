@@ -1,8 +1,6 @@
 // The airspeed indicator's law, sprites and draw steps.
 #include "pages/instruments/Airspeed.h"
 
-#include "engine/Font.h"
-#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {
@@ -14,24 +12,29 @@ float calibration::AirspeedAngle(double s) {
                             1.4362265e-18 * s7);
 }
 
-void Airspeed::CreateSprites(const SpriteFactory& make) {
-  dial = make({"Speed", 103, 330});
-  needle = make({.picture = "Speed_arrow", .x = 127, .y = 394, .centerX = 1.0f, .centerY = 1.0f});
+namespace {
+constexpr int kX = 103, kY = 330;  // the dial's top-left corner
+}  // namespace
+
+void Airspeed::DrawDial(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.DrawPicture(PictureNamed("Speed"), 0, 0);
+  canvas.DrawPicture(PictureNamed("Speed_arrow"), 24, 64,
+                     {.angle = calibration::AirspeedAngle(r.IndicatedAirspeed), .pivotX = 1, .pivotY = 1});
 }
 
-void Airspeed::DrawDial(const FlightData& r) const {
-  dial->Draw();
-  needle->Angle = calibration::AirspeedAngle(r.IndicatedAirspeed);
-  needle->Draw();
-}
-
-void Airspeed::DrawReadouts(const DrawKit& kit, const FlightData& r) const {
-  kit.font(FontRole::DialReadout).TextOut(87, 325, notation::IntText(r.IndicatedAirspeed).view());
+void Airspeed::DrawReadouts(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.Text(FontRole::DialReadout, -16, -5, notation::IntText(r.IndicatedAirspeed).view(),
+              FontColor(FontRole::DialReadout));
   notation::Text t = notation::IntText(r.TrueAirspeed);
   t.Append("и");
-  kit.font(FontRole::Readout).TextOut(100, 535, t.view());
+  canvas.Text(FontRole::Readout, -3, 205, t.view(), FontColor(FontRole::Readout));
 }
 
-void Airspeed::DrawBox(const DrawKit& kit) const { ReadoutBox(kit, 85, 326, 135, 345); }
+void Airspeed::DrawBox(Canvas& canvas) const {
+  AtOrigin at(canvas, kX, kY);
+  ReadoutBox(canvas, -18, -4, 32, 15);
+}
 
 }  // namespace velmora

@@ -17,13 +17,9 @@ namespace velmora {
 
 class Airspeed {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void DrawDial(const FlightData& r) const;
-  void DrawReadouts(const DrawKit& kit, const FlightData& r) const;
-  void DrawBox(const DrawKit& kit) const;
-
-  Sprite* dial = nullptr;
-  Sprite* needle = nullptr;
+  void DrawDial(Canvas& canvas, const FlightData& r) const;
+  void DrawReadouts(Canvas& canvas, const FlightData& r) const;
+  void DrawBox(Canvas& canvas) const;
 };
 
 }  // namespace velmora

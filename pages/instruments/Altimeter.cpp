@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "engine/Font.h"
-#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {
@@ -32,33 +30,39 @@ namespace cal = calibration;
 using notation::IntText;
 using notation::Text;
 
-void Altimeter::CreateSprites(const SpriteFactory& make) {
-  dial = make({"Alt", 488, 335});
-  kmNeedle = make({.picture = "Alt_KM", .x = 592, .y = 402, .centerX = 0.1f, .centerY = 0.9f});
-  metreNeedle = make({.picture = "Alt_M", .x = 568, .y = 436, .centerX = 0.82f, .centerY = 0.05f});
-}
+namespace {
+constexpr int kX = 488, kY = 335;  // the dial's top-left corner
+}  // namespace
 
-void Altimeter::DrawReadouts(const DrawKit& kit, const FlightData& r) const {
-  kit.font(FontRole::DialReadout).TextOut(657, 325, IntText(r.Altitude).view());
+void Altimeter::DrawReadouts(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.Text(FontRole::DialReadout, 169, -10, IntText(r.Altitude).view(), FontColor(FontRole::DialReadout));
   Text t = IntText(r.RadarAltitude);
   t.Append("p");
-  kit.font(FontRole::RadarAltitude).TextOut(645, 535, t.view());
+  canvas.Text(FontRole::RadarAltitude, 157, 200, t.view(), FontColor(FontRole::RadarAltitude));
 }
 
-void Altimeter::DrawBox(const DrawKit& kit) const { ReadoutBox(kit, 655, 326, 715, 345); }
+void Altimeter::DrawBox(Canvas& canvas) const {
+  AtOrigin at(canvas, kX, kY);
+  ReadoutBox(canvas, 167, -9, 227, 10);
+}
 
-void Altimeter::DrawDial(const DrawKit& kit, const FlightData& r) const {
-  dial->Draw();
+void Altimeter::DrawDial(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.DrawPicture(PictureNamed("Alt"), 0, 0);
   Text t("P");
   t.Append(notation::FixedText(r.PressureSetting, 1).view());
-  kit.font(FontRole::SmallReadout).TextOut(570, 475, t.view());
+  canvas.Text(FontRole::SmallReadout, 82, 140, t.view(), FontColor(FontRole::SmallReadout));
   // Single precision decides the kilometre digit: 2999.9999 m reads 3.
-  kit.font(FontRole::DialReadout).TextOut(547, 425, IntText(std::trunc(notation::F32(r.Altitude / 1000.0))).view());
-  ReadoutBox(kit, 540, 426, 574, 445);
-  kmNeedle->Angle = cal::AltitudeKmAngle(cal::AltitudeKilometres(r.Altitude));
-  kmNeedle->Draw();
-  metreNeedle->Angle = cal::AltitudeMetreAngle(cal::AltitudeMetresInKilometre(r.Altitude));
-  metreNeedle->Draw();
+  canvas.Text(FontRole::DialReadout, 59, 90, IntText(std::trunc(notation::F32(r.Altitude / 1000.0))).view(),
+              FontColor(FontRole::DialReadout));
+  ReadoutBox(canvas, 52, 91, 86, 110);
+  canvas.DrawPicture(PictureNamed("Alt_KM"), 104, 67,
+                     {.angle = cal::AltitudeKmAngle(cal::AltitudeKilometres(r.Altitude)), .pivotX = 0.1f,
+                      .pivotY = 0.9f});
+  canvas.DrawPicture(PictureNamed("Alt_M"), 80, 101,
+                     {.angle = cal::AltitudeMetreAngle(cal::AltitudeMetresInKilometre(r.Altitude)),
+                      .pivotX = 0.82f, .pivotY = 0.05f});
 }
 
 }  // namespace velmora

@@ -26,14 +26,9 @@ namespace velmora {
 
 class Altimeter {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void DrawReadouts(const DrawKit& kit, const FlightData& r) const;
-  void DrawBox(const DrawKit& kit) const;
-  void DrawDial(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* dial = nullptr;
-  Sprite* kmNeedle = nullptr;
-  Sprite* metreNeedle = nullptr;
+  void DrawReadouts(Canvas& canvas, const FlightData& r) const;
+  void DrawBox(Canvas& canvas) const;
+  void DrawDial(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

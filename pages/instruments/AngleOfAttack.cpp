@@ -1,7 +1,6 @@
 // The angle-of-attack indicator's law, sprites and draw step.
 #include "pages/instruments/AngleOfAttack.h"
 
-#include "engine/Sprite.h"
 
 namespace velmora {
 
@@ -12,15 +11,11 @@ float calibration::AoaAngle(double a) {
   return LimitUpperThenLower(v, kAoaAngleMin, kAoaAngleMax);
 }
 
-void AngleOfAttack::CreateSprites(const SpriteFactory& make) {
-  dial = make({"AOA", 160, 107});
-  needle = make({.picture = "AOA_arrow", .x = 185, .y = 215, .centerX = 1.0f, .centerY = 1.0f});
-}
-
-void AngleOfAttack::Draw(const FlightData& r) const {
-  dial->Draw();
-  needle->Angle = calibration::AoaAngle(r.AngleOfAttack);
-  needle->Draw();
+void AngleOfAttack::Draw(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, 160, 107);  // the dial's top-left corner
+  canvas.DrawPicture(PictureNamed("AOA"), 0, 0);
+  canvas.DrawPicture(PictureNamed("AOA_arrow"), 25, 108,
+                     {.angle = calibration::AoaAngle(r.AngleOfAttack), .pivotX = 1, .pivotY = 1});
 }
 
 }  // namespace velmora

@@ -17,11 +17,7 @@ namespace velmora {
 
 class AngleOfAttack {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const FlightData& r) const;
-
-  Sprite* dial = nullptr;
-  Sprite* needle = nullptr;
+  void Draw(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

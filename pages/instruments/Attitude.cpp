@@ -1,8 +1,6 @@
 // The attitude indicator's laws, sprites and draw steps.
 #include "pages/instruments/Attitude.h"
 
-#include "engine/Font.h"
-#include "engine/Sprite.h"
 
 namespace velmora {
 
@@ -29,36 +27,37 @@ float AircraftSymbolAngle(double bank) { return static_cast<float>(bank); }
 
 namespace cal = calibration;
 
-void Attitude::CreateSprites(const SpriteFactory& make) {
-  pitchTape = make({"ADI_pitch", 275, 16});
-  pitchBar = make({"DRP", 373, 206});
-  bankBar = make({.picture = "DRB", .x = 402, .y = 206, .centerX = 0.5f, .centerY = 1.0f});
-  symbol = make({.picture = "Plane", .x = -44, .y = 16, .scaleX = 0.26f, .scaleY = 0.26f, .centerX = 0.5f,
-                 .centerY = 0.75f});
+namespace {
+constexpr int kX = 275, kY = 16;  // the pitch tape's top-left corner at rest
+}  // namespace
+
+void Attitude::DrawPitchTape(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.DrawPicture(PictureNamed("ADI_pitch"), 0, cal::PitchTapeOffset(r.Pitch));
 }
 
-void Attitude::DrawPitchTape(const FlightData& r) const {
-  pitchTape->OffsetY = cal::PitchTapeOffset(r.Pitch);
-  pitchTape->Draw();
+void Attitude::DrawPitchBar(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  AtOrigin bar(canvas, 98, 190);  // the bar's rest place: the offset moves it from there
+  canvas.DrawPicture(PictureNamed("DRP"), 0, cal::DirectorPitchBarOffset(r.Pitch, r.DirectorPitch));
 }
 
-void Attitude::DrawPitchBar(const FlightData& r) const {
-  pitchBar->OffsetY = cal::DirectorPitchBarOffset(r.Pitch, r.DirectorPitch);
-  pitchBar->Draw();
+void Attitude::DrawBankLabels(Canvas& canvas) const {
+  AtOrigin at(canvas, kX, kY);
+  const Argb white = FontColor(FontRole::BankLabel);
+  canvas.Text(FontRole::BankLabel, 184, 317, "60", white);
+  canvas.Text(FontRole::BankLabel, 58, 317, "60", white);
+  canvas.Text(FontRole::BankLabel, 5, 271, "30", white);
+  canvas.Text(FontRole::BankLabel, 237, 271, "30", white);
 }
 
-void Attitude::DrawBankLabels(const DrawKit& kit) const {
-  kit.font(FontRole::BankLabel).TextOut(459, 333, "60");
-  kit.font(FontRole::BankLabel).TextOut(333, 333, "60");
-  kit.font(FontRole::BankLabel).TextOut(280, 287, "30");
-  kit.font(FontRole::BankLabel).TextOut(512, 287, "30");
-}
-
-void Attitude::DrawBankBarAndSymbol(const FlightData& r) const {
-  bankBar->Angle = cal::DirectorBankBarAngle(r.DirectorBank, r.Bank);
-  bankBar->Draw();
-  symbol->Angle = cal::AircraftSymbolAngle(r.Bank);
-  symbol->Draw();
+void Attitude::DrawBankBarAndSymbol(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.DrawPicture(PictureNamed("DRB"), 127, 190,
+                     {.angle = cal::DirectorBankBarAngle(r.DirectorBank, r.Bank), .pivotX = 0.5f, .pivotY = 1});
+  canvas.DrawPicture(PictureNamed("Plane"), -319, 0,
+                     {.angle = cal::AircraftSymbolAngle(r.Bank), .pivotX = 0.5f, .pivotY = 0.75f, .scaleX = 0.26f,
+                      .scaleY = 0.26f});
 }
 
 }  // namespace velmora

@@ -32,18 +32,12 @@ namespace velmora {
 
 class Attitude {
  public:
-  void CreateSprites(const SpriteFactory& make);
   // Behind the frame image, only its window shows them.
-  void DrawPitchTape(const FlightData& r) const;
-  void DrawPitchBar(const FlightData& r) const;
+  void DrawPitchTape(Canvas& canvas, const FlightData& r) const;
+  void DrawPitchBar(Canvas& canvas, const FlightData& r) const;
   // Over the frame image.
-  void DrawBankLabels(const DrawKit& kit) const;
-  void DrawBankBarAndSymbol(const FlightData& r) const;
-
-  Sprite* pitchTape = nullptr;
-  Sprite* pitchBar = nullptr;
-  Sprite* bankBar = nullptr;
-  Sprite* symbol = nullptr;
+  void DrawBankLabels(Canvas& canvas) const;
+  void DrawBankBarAndSymbol(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

@@ -9,11 +9,8 @@ namespace velmora {
 
 class CompassRose {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void DrawRose(const FlightData& r) const;
-  void DrawReadout(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* rose = nullptr;
+  void DrawRose(Canvas& canvas, const FlightData& r) const;
+  void DrawReadout(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

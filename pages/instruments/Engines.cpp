@@ -3,11 +3,6 @@
 
 #include <cstdint>
 
-#include "engine/Font.h"
-#include "engine/PictureList.h"
-#include "engine/Primitives.h"
-#include "engine/Screen.h"
-#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {
@@ -59,73 +54,74 @@ namespace cal = calibration;
 
 namespace {
 
-constexpr std::uint32_t Red() { return 0xFFFF0000u; }    // MakeColor(255, 0, 0, 255)
-constexpr std::uint32_t Green() { return 0xFF00FF00u; }  // MakeColor(0, 255, 0, 255)
+constexpr Argb kRed = MakeArgb(255, 0, 0);
+constexpr Argb kGreen = MakeArgb(0, 255, 0);
+constexpr int kX = 730, kY = 155;  // the low-regime dial's top-left corner
 
 bool OverSpeed(double rpm) { return rpm > 100; }
 
-}  // namespace
-
-void Engines::CreateSprites(const SpriteFactory& make) {
-  lowRegimeDial = make({"Engine_Fon", 730, 155});
-  highRegimeDial = make({"Engine_Fon_2", 740, 155});
-  leftNeedle = make({.picture = "Engine_Left_Arrow", .x = 502, .y = 180, .scaleX = 1.2f, .scaleY = 1.2f,
-                     .centerX = 0.0f, .centerY = 0.5f});
-  rightNeedle = make({.picture = "Engine_Right_Arrow", .x = 905, .y = 180, .scaleX = 1.2f, .scaleY = 1.2f,
-                      .centerX = 1.0f, .centerY = 0.5f});
-  left_ = {make.Pictures().Find("Engine_Left_Arrow"), make.Pictures().Find("Engine_Left_Arrow_Red")};
-  right_ = {make.Pictures().Find("Engine_Right_Arrow"), make.Pictures().Find("Engine_Right_Arrow_Red")};
-}
-
-void Engines::DrawTemperatureSectors(const DrawKit& kit, const FlightData& r) const {
-  const bool high = cal::EngineHighRegime(r.LeftEngineRpm, r.RightEngineRpm);
-  kit.primitives->Filled = true;
-  kit.primitives->Arc(OverSpeed(r.LeftEngineRpm) ? Red() : Green(), true, cal::kLeftSectorCenterX,
-                      cal::kLeftSectorCenterY, cal::kSectorRadius,
-                      cal::TemperatureSectorStartLeft(r.LeftEngineTemp, high), cal::kLeftSectorEnd);
-  kit.primitives->Arc(OverSpeed(r.RightEngineRpm) ? Red() : Green(), true, cal::kRightSectorCenterX,
-                      cal::kRightSectorCenterY, cal::kSectorRadius,
-                      cal::TemperatureSectorStartRight(r.RightEngineTemp, high), cal::kRightSectorEnd);
-}
-
-void Engines::SpeedReadout(const DrawKit& kit, Sprite* needle, const NeedlePictures& pictures, double rpm,
-                           int letterX, int numberX) const {
-  Font& font = kit.font(FontRole::EngineSpeed);
+// An engine's speed readout: the afterburner letter above 100 %, else the
+// figure; and its box.
+void SpeedReadout(Canvas& canvas, double rpm, int letterX, int numberX) {
   if (OverSpeed(rpm)) {
-    needle->SetImage(pictures.red);
-    font.SetColor(MakeColor(0, 200, 81, 255));
-    font.TextOut(letterX, 115, "Ф");
+    canvas.Text(FontRole::EngineSpeed, letterX, -40, "Ф", MakeArgb(0, 200, 81));
   } else {
-    needle->SetImage(pictures.normal);
-    font.SetColor(MakeColor(0, 0, 0, 255));
-    font.TextOut(numberX, 115, notation::RoundText(rpm).view());
+    canvas.Text(FontRole::EngineSpeed, numberX, -40, notation::RoundText(rpm).view(), kBlack);
   }
 }
 
-void Engines::DrawSpeedReadouts(const DrawKit& kit, const FlightData& r) const {
-  SpeedReadout(kit, leftNeedle, left_, r.LeftEngineRpm, 772, 769);
-  SpeedReadout(kit, rightNeedle, right_, r.RightEngineRpm, 860, 858);
-  ReadoutBox(kit, 765, 115, 800, 137);
-  ReadoutBox(kit, 855, 115, 890, 137);
-}
+}  // namespace
 
-void Engines::DrawDialAndNeedles(const FlightData& r) const {
+void Engines::DrawTemperatureSectors(Canvas& canvas, const FlightData& r) const {
   const bool high = cal::EngineHighRegime(r.LeftEngineRpm, r.RightEngineRpm);
-  (high ? highRegimeDial : lowRegimeDial)->Draw();
-  leftNeedle->Angle = cal::LeftEngineNeedleAngle(r.LeftEngineRpm, high);
-  rightNeedle->Angle = cal::RightEngineNeedleAngle(r.RightEngineRpm, high);
-  rightNeedle->Draw();
-  leftNeedle->Draw();
+  AtOrigin at(canvas, kX, kY);
+  constexpr float x = static_cast<float>(kX), y = static_cast<float>(kY);
+  canvas.FillSector(OverSpeed(r.LeftEngineRpm) ? kRed : kGreen, cal::kLeftSectorCenterX - x,
+                    cal::kLeftSectorCenterY - y, cal::kSectorRadius,
+                    cal::TemperatureSectorStartLeft(r.LeftEngineTemp, high), cal::kLeftSectorEnd);
+  canvas.FillSector(OverSpeed(r.RightEngineRpm) ? kRed : kGreen, cal::kRightSectorCenterX - x,
+                    cal::kRightSectorCenterY - y, cal::kSectorRadius,
+                    cal::TemperatureSectorStartRight(r.RightEngineTemp, high), cal::kRightSectorEnd);
 }
 
-void Engines::DrawTemperatureReadouts(const DrawKit& kit, const FlightData& r) const {
-  Font& font = kit.font(FontRole::DialReadout);
-  font.TextOut(748, 209, "T");
-  font.TextOut(893, 209, "T");
-  font.TextOut(720, 235, notation::IntText(r.LeftEngineTemp).view());
-  font.TextOut(900, 235, notation::IntText(r.RightEngineTemp).view());
-  kit.screen->DrawRect(712, 230, 760, 257, false, -2, 0, 0, 0);
-  kit.screen->DrawRect(892, 230, 940, 257, false, -2, 0, 0, 0);
+void Engines::DrawSpeedReadouts(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  SpeedReadout(canvas, r.LeftEngineRpm, 42, 39);
+  SpeedReadout(canvas, r.RightEngineRpm, 130, 128);
+  ReadoutBox(canvas, 35, -40, 70, -18);
+  ReadoutBox(canvas, 125, -40, 160, -18);
+}
+
+void Engines::DrawDialAndNeedles(Canvas& canvas, const FlightData& r) const {
+  const bool high = cal::EngineHighRegime(r.LeftEngineRpm, r.RightEngineRpm);
+  AtOrigin at(canvas, kX, kY);
+  if (high) {
+    canvas.DrawPicture(PictureNamed("Engine_Fon_2"), 10, 0);
+  } else {
+    canvas.DrawPicture(PictureNamed("Engine_Fon"), 0, 0);
+  }
+  // A needle turns red with its engine above 100 %.
+  canvas.DrawPicture(OverSpeed(r.RightEngineRpm) ? PictureNamed("Engine_Right_Arrow_Red")
+                                                 : PictureNamed("Engine_Right_Arrow"),
+                     175, 25,
+                     {.angle = cal::RightEngineNeedleAngle(r.RightEngineRpm, high), .pivotX = 1, .pivotY = 0.5f,
+                      .scaleX = 1.2f, .scaleY = 1.2f});
+  canvas.DrawPicture(OverSpeed(r.LeftEngineRpm) ? PictureNamed("Engine_Left_Arrow_Red")
+                                                : PictureNamed("Engine_Left_Arrow"),
+                     -228, 25,
+                     {.angle = cal::LeftEngineNeedleAngle(r.LeftEngineRpm, high), .pivotX = 0, .pivotY = 0.5f,
+                      .scaleX = 1.2f, .scaleY = 1.2f});
+}
+
+void Engines::DrawTemperatureReadouts(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  const Argb ink = FontColor(FontRole::DialReadout);
+  canvas.Text(FontRole::DialReadout, 18, 54, "T", ink);
+  canvas.Text(FontRole::DialReadout, 163, 54, "T", ink);
+  canvas.Text(FontRole::DialReadout, -10, 80, notation::IntText(r.LeftEngineTemp).view(), ink);
+  canvas.Text(FontRole::DialReadout, 170, 80, notation::IntText(r.RightEngineTemp).view(), ink);
+  canvas.Box({-18, 75, 30, 102}, false, -2, kBlack);
+  canvas.Box({162, 75, 210, 102}, false, -2, kBlack);
 }
 
 }  // namespace velmora

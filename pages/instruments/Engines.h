@@ -43,29 +43,13 @@ inline constexpr float kSectorRadius = 300.0f;
 
 namespace velmora {
 
-class Picture;
-
 class Engines {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void DrawTemperatureSectors(const DrawKit& kit, const FlightData& r) const;  // behind the frame image
-  void DrawSpeedReadouts(const DrawKit& kit, const FlightData& r) const;       // and the needles' colour
-  void DrawDialAndNeedles(const FlightData& r) const;
-  void DrawTemperatureReadouts(const DrawKit& kit, const FlightData& r) const;
+  void DrawTemperatureSectors(Canvas& canvas, const FlightData& r) const;  // behind the frame image
+  void DrawSpeedReadouts(Canvas& canvas, const FlightData& r) const;       // and the needles' colour
+  void DrawDialAndNeedles(Canvas& canvas, const FlightData& r) const;
+  void DrawTemperatureReadouts(Canvas& canvas, const FlightData& r) const;
 
-  Sprite* lowRegimeDial = nullptr;
-  Sprite* highRegimeDial = nullptr;
-  Sprite* leftNeedle = nullptr;
-  Sprite* rightNeedle = nullptr;
-
- private:
-  struct NeedlePictures {
-    Picture* normal = nullptr;
-    Picture* red = nullptr;
-  };
-  void SpeedReadout(const DrawKit& kit, Sprite* needle, const NeedlePictures& pictures, double rpm, int letterX,
-                    int numberX) const;
-  NeedlePictures left_, right_;
 };
 
 }  // namespace velmora

@@ -15,7 +15,7 @@ namespace velmora {
 
 class Fuel {
  public:
-  void Draw(const DrawKit& kit, const FlightData& r) const;
+  void Draw(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

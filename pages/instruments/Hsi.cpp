@@ -1,10 +1,6 @@
 // The HSI's laws, sprites and draw steps.
 #include "pages/instruments/Hsi.h"
 
-#include "engine/Font.h"
-#include "engine/Primitives.h"
-#include "engine/Screen.h"
-#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {
@@ -31,38 +27,37 @@ float GlideslopeBarY(double deviation) { return static_cast<float>(464.0 - 45.0 
 
 namespace cal = calibration;
 
-void Hsi::CreateSprites(const SpriteFactory& make) {
-  card = make({.picture = "HSI_compass", .x = 318, .y = 380, .centerX = 0.5f, .centerY = 0.5f});
-  adfNeedle = make({.picture = "ADF", .x = 396, .y = 384, .centerX = 0.5f, .centerY = 0.5f});
-  rmiNeedle = make({.picture = "RMI", .x = 395, .y = 384, .centerX = 0.5f, .centerY = 0.5f});
-  background = make({"HSI_fon", 350, 415});
+namespace {
+constexpr int kX = 318, kY = 380;  // the card's top-left corner
+}  // namespace
+
+void Hsi::DrawDeviationBars(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  canvas.DrawPicture(PictureNamed("HSI_fon"), 32, 35);
+  // The laws give page pixels; taking the origin off them is exact here.
+  const float localizerX = cal::LocalizerBarX(cal::ClampDeviation(r.LocalizerDeviation)) - static_cast<float>(kX);
+  const float glideslopeY = cal::GlideslopeBarY(cal::ClampDeviation(r.GlideslopeDeviation)) - static_cast<float>(kY);
+  canvas.FillRect(kBlack, localizerX, 37, 4, 100);
+  canvas.FillRect(kBlack, 37, glideslopeY, 100, 4);
 }
 
-void Hsi::DrawDeviationBars(const DrawKit& kit, const FlightData& r) const {
-  background->Draw();
-  kit.primitives->Filled = true;
-  kit.primitives->Rectangle(ColorToARGB(0), cal::LocalizerBarX(cal::ClampDeviation(r.LocalizerDeviation)), 417, 4,
-                            100);
-  kit.primitives->Rectangle(ColorToARGB(0), 355, cal::GlideslopeBarY(cal::ClampDeviation(r.GlideslopeDeviation)),
-                            100, 4);
+void Hsi::DrawCard(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
+  const float card = cal::HsiCardAngle(r.Heading);
+  canvas.DrawPicture(PictureNamed("HSI_compass"), 0, 0, {.angle = card, .pivotX = 0.5f, .pivotY = 0.5f});
+  // The needles turn with the card as drawn, single rounding included.
+  canvas.DrawPicture(PictureNamed("ADF"), 78, 4,
+                     {.angle = cal::BearingNeedleAngle(card, r.AdfBearing), .pivotX = 0.5f, .pivotY = 0.5f});
+  canvas.DrawPicture(PictureNamed("RMI"), 77, 4,
+                     {.angle = cal::BearingNeedleAngle(card, r.RmiBearing), .pivotX = 0.5f, .pivotY = 0.5f});
 }
 
-void Hsi::DrawCard(const FlightData& r) const {
-  card->Angle = cal::HsiCardAngle(r.Heading);
-  card->Draw();
-  // The needles turn with the card as stored, single rounding included.
-  const float k = card->Angle;
-  adfNeedle->Angle = cal::BearingNeedleAngle(k, r.AdfBearing);
-  adfNeedle->Draw();
-  rmiNeedle->Angle = cal::BearingNeedleAngle(k, r.RmiBearing);
-  rmiNeedle->Draw();
-}
-
-void Hsi::DrawDistance(const DrawKit& kit, const FlightData& r) const {
+void Hsi::DrawDistance(Canvas& canvas, const FlightData& r) const {
+  AtOrigin at(canvas, kX, kY);
   notation::Text t("Д ");
   t.Append(notation::FixedText(notation::F32(r.NavDistance / 1000.0), 1).view());
   t.Append(" км");
-  kit.font(FontRole::Readout).TextOut(460, 543, t.view());
+  canvas.Text(FontRole::Readout, 142, 163, t.view(), FontColor(FontRole::Readout));
 }
 
 }  // namespace velmora

@@ -29,15 +29,9 @@ namespace velmora {
 
 class Hsi {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void DrawDeviationBars(const DrawKit& kit, const FlightData& r) const;
-  void DrawCard(const FlightData& r) const;
-  void DrawDistance(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* background = nullptr;
-  Sprite* card = nullptr;
-  Sprite* adfNeedle = nullptr;
-  Sprite* rmiNeedle = nullptr;
+  void DrawDeviationBars(Canvas& canvas, const FlightData& r) const;
+  void DrawCard(Canvas& canvas, const FlightData& r) const;
+  void DrawDistance(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

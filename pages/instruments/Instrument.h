@@ -1,56 +1,37 @@
-// What every instrument of the pages works with: the fonts by what they
-// write (pages/FontRoles.h), the drawing tools, how a sprite is hung at its
-// rest place, and the limits in the instruments' own style.
+// What every instrument of the pages works with: the canvas, the pictures of
+// the catalogue by name, the fonts' colours, the readout frame, and the
+// limits in the instruments' own style. Each instrument draws in its own
+// coordinates: it translates the canvas to its origin (its place on the
+// page) and draws relative to it.
 #pragma once
 
-#include <array>
 #include <string_view>
 
-#include "pages/FontRoles.h"
+#include "assets/ImageCatalogue.h"
+#include "canvas/Canvas.h"
+#include "canvas/FontRoles.h"
 
 namespace velmora {
 
-class Font;
-class PictureCollection;
-class Primitives;
-class Screen;
-class Sprite;
-class SpriteSet;
+// The catalogue row of a picture, checked when compiled.
+consteval PictureId PictureNamed(std::string_view name) {
+  const int index = FindImage(name);
+  if (index < 0) throw "no picture of that name in assets/ImageTable.def";
+  return index;
+}
 
-// The tools a draw step uses besides its own sprites.
-struct DrawKit {
-  Screen* screen = nullptr;
-  Primitives* primitives = nullptr;
-  std::array<Font*, kFontCount> fonts{};
-  Font& font(FontRole role) const { return *fonts[static_cast<std::size_t>(role)]; }
-};
+// The colour a font writes in unless told otherwise.
+constexpr Argb FontColor(FontRole role) {
+  const FontSpec& f = SpecOf(role);
+  return MakeArgb(f.red, f.green, f.blue, f.alpha);
+}
 
-// A sprite's picture and rest geometry; what is not given keeps the
-// sprite's default.
-struct SpritePlace {
-  std::string_view picture;
-  float x = 0, y = 0;
-  float angle = 0;
-  float scaleX = 1, scaleY = 1;
-  float centerX = 0, centerY = 0;
-};
+inline constexpr Argb kBlack = MakeArgb(0, 0, 0);
 
-// Creates sprites at their rest places (Z 1) in one set, with pictures from
-// the catalogue. A name missing from it leaves the sprite without a picture,
-// which draws nothing.
-class SpriteFactory {
- public:
-  SpriteFactory(SpriteSet& set, const PictureCollection& pictures) : set_(set), pictures_(pictures) {}
-  Sprite* operator()(const SpritePlace& place) const;
-  const PictureCollection& Pictures() const { return pictures_; }
-
- private:
-  SpriteSet& set_;
-  const PictureCollection& pictures_;
-};
-
-// The black frame around a readout.
-void ReadoutBox(const DrawKit& kit, int x1, int y1, int x2, int y2);
+// The black frame around a readout, two pixels outside the box.
+inline void ReadoutBox(Canvas& canvas, int x1, int y1, int x2, int y2) {
+  canvas.Box({x1, y1, x2, y2}, false, 2, kBlack);
+}
 
 namespace calibration {
 

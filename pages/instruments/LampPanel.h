@@ -9,10 +9,7 @@ namespace velmora {
 
 class LampPanel {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* panel = nullptr;
+  void Draw(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

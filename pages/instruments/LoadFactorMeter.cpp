@@ -5,9 +5,6 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/Font.h"
-#include "engine/Screen.h"
-#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {
@@ -17,34 +14,32 @@ float calibration::LoadFactorPointerOffset(double n) {
                             0.065543253 * n * n * n + 0.0029865967 * n * n * n * n);
 }
 
-void LoadFactorMeter::CreateSprites(const SpriteFactory& make) {
-  scale = make({"G_meter", 90, 90});
-  pointer = make({"G_meter_arrow", 93, 90});
-}
-
-void LoadFactorMeter::Draw(const DrawKit& kit, const FlightData& r) const {
+void LoadFactorMeter::Draw(Canvas& canvas, const FlightData& r) const {
   using notation::IntText;
   const double n = r.LoadFactor;
-  scale->Draw();
-  pointer->OffsetY = calibration::LoadFactorPointerOffset(n);
-  pointer->Draw();
+  AtOrigin at(canvas, 90, 90);  // the scale's top-left corner
+  canvas.DrawPicture(PictureNamed("G_meter"), 0, 0);
+  const float offset = calibration::LoadFactorPointerOffset(n);
+  {
+    AtOrigin pointer(canvas, 3, 0);  // the pointer's place at offset 0
+    canvas.DrawPicture(PictureNamed("G_meter_arrow"), 0, offset);
+  }
 
   // The readout rides with the pointer: the integer part and a "." beside
   // it, the tenths digit a little lower in the second font.
-  kit.font(FontRole::SmallReadout).SetColor(MakeColor(50, 60, 50, 255));
-  const double y0 = notation::RoundHalfEven(pointer->OffsetY);
+  const double y0 = notation::RoundHalfEven(offset);
   // Far beyond any real G load the position no longer fits the screen's
   // integer coordinates: leave the readout out rather than fail the frame.
-  if (!(y0 + 77 <= std::numeric_limits<std::int32_t>::max() && y0 + 71 >= std::numeric_limits<std::int32_t>::min()))
+  if (!(y0 + 77 <= std::numeric_limits<std::int32_t>::max() && y0 - 19 >= std::numeric_limits<std::int32_t>::min()))
     return;
   const int y = static_cast<int>(y0);
   notation::Text whole = IntText(n);
   whole.Append(".");
-  kit.font(FontRole::LoadFactor).TextOut(83, y + 71, whole.view());
+  canvas.Text(FontRole::LoadFactor, -7, y - 19, whole.view(), FontColor(FontRole::LoadFactor));
   // Single precision decides the digit: 2.3 g must read 2. and 3.
   const float f = notation::F32(n - std::trunc(n));
   const float t = notation::F32(static_cast<double>(f) * 10.0);
-  kit.font(FontRole::SmallReadout).TextOut(103, y + 77, IntText(std::trunc(t)).view());
+  canvas.Text(FontRole::SmallReadout, 13, y - 13, IntText(std::trunc(t)).view(), FontColor(FontRole::SmallReadout));
 }
 
 }  // namespace velmora

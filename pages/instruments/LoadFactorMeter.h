@@ -17,11 +17,7 @@ namespace velmora {
 
 class LoadFactorMeter {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* scale = nullptr;
-  Sprite* pointer = nullptr;
+  void Draw(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

@@ -16,11 +16,8 @@ namespace velmora {
 
 class MachScale {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void DrawStrip(const FlightData& r) const;  // behind the frame image
-  void DrawReadout(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* strip = nullptr;
+  void DrawStrip(Canvas& canvas, const FlightData& r) const;  // behind the frame image
+  void DrawReadout(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstdint>
 
-#include "engine/Sprite.h"
 
 namespace velmora {
 
@@ -16,21 +15,18 @@ double calibration::ClampBall(double d) {
   return d;
 }
 
-void SlipBall::CreateSprites(const SpriteFactory& make) {
-  tube = make({"Slide_ball", 356, 340});
-  ball = make({.picture = "Ball", .x = 399, .y = 160, .centerX = 0.5f, .centerY = 0.0f});
-}
-
-void SlipBall::Draw(const FlightData& r) {
+void SlipBall::Draw(Canvas& canvas, const FlightData& r) {
   const double raw = r.BallDeflection;
   // Compared bit for bit, so an unchanged not-a-number counts as unchanged.
   const bool unchanged = seen_ && std::bit_cast<std::uint64_t>(*seen_) == std::bit_cast<std::uint64_t>(raw);
   const double deflection = unchanged ? resting_ : raw;
-  tube->Draw();
-  ball->Angle = calibration::BallAngle(deflection);
   resting_ = calibration::ClampBall(deflection);
   seen_ = raw;
-  ball->Draw();
+  AtOrigin at(canvas, 356, 340);  // the tube's top-left corner
+  canvas.DrawPicture(PictureNamed("Slide_ball"), 0, 0);
+  // The ball hangs from the pendulum's pivot above the tube.
+  canvas.DrawPicture(PictureNamed("Ball"), 43, -180,
+                     {.angle = calibration::BallAngle(deflection), .pivotX = 0.5f, .pivotY = 0});
 }
 
 }  // namespace velmora

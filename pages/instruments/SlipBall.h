@@ -21,11 +21,7 @@ namespace velmora {
 
 class SlipBall {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const FlightData& r);
-
-  Sprite* tube = nullptr;
-  Sprite* ball = nullptr;
+  void Draw(Canvas& canvas, const FlightData& r);
 
  private:
   std::optional<double> seen_;  // the record's deflection on the last frame

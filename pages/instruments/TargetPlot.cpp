@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "engine/Font.h"
-#include "engine/Sprite.h"
 
 namespace velmora {
 
@@ -12,26 +10,24 @@ bool calibration::HasTarget(double range) { return !(range == -1 || std::isnan(r
 
 double calibration::TargetOffset(double range) { return range < 10000 ? range / 29 : range / 60; }
 
-void TargetPlot::CreateSprites(const SpriteFactory& make) {
-  symbol = make({.picture = "Map_Plane", .x = 0, .y = 0, .scaleX = 0.25f, .scaleY = 0.25f});
-}
-
-bool TargetPlot::Draw(const DrawKit& kit, const FlightData& r, const Sprite& ownAircraft) {
+bool TargetPlot::Draw(Canvas& canvas, const FlightData& r, int ownX, int ownY) {
   const double range = r.TargetRange;
   if (!calibration::HasTarget(range)) return false;
   offset_ = calibration::TargetOffset(range);
   const bool near = range < 10000;
-  Font& font = kit.font(FontRole::DialReadout);
-  font.TextOut(235, 530, near ? "5" : "10");
-  font.TextOut(557, 530, near ? "5" : "10");
-  font.TextOut(85, 530, near ? "10" : "20");
-  font.TextOut(697, 530, near ? "10" : "20");
-  const double x0 = ownAircraft.X();
-  const double y0 = ownAircraft.Y();
-  symbol->SetX(static_cast<float>(std::sin(r.TargetBearing) * offset_ + x0 + 8));
-  symbol->SetY(static_cast<float>(y0 - std::cos(r.TargetBearing) * offset_ + 20));
-  symbol->Angle = static_cast<float>(r.Heading - r.TargetHeading);
-  symbol->Draw();
+  // The symbol's top-left corner from the own aircraft's, in double precision.
+  const double x0 = ownX, y0 = ownY;
+  const float x = static_cast<float>(std::sin(r.TargetBearing) * offset_ + x0 + 8);
+  const float y = static_cast<float>(y0 - std::cos(r.TargetBearing) * offset_ + 20);
+  const PictureTurn turn{.angle = static_cast<float>(r.Heading - r.TargetHeading), .scaleX = 0.25f, .scaleY = 0.25f};
+  AtOrigin at(canvas, ownX, ownY);
+  const Argb ink = FontColor(FontRole::DialReadout);
+  canvas.Text(FontRole::DialReadout, -144, 30, near ? "5" : "10", ink);
+  canvas.Text(FontRole::DialReadout, 178, 30, near ? "5" : "10", ink);
+  canvas.Text(FontRole::DialReadout, -294, 30, near ? "10" : "20", ink);
+  canvas.Text(FontRole::DialReadout, 318, 30, near ? "10" : "20", ink);
+  canvas.Translate(-ownX, -ownY);  // the symbol's place is a page place
+  canvas.DrawPicture(PictureNamed("Map_Plane"), x, y, turn);
   return true;
 }
 

@@ -22,14 +22,11 @@ namespace velmora {
 
 class TargetPlot {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  // Draws the figures and the target, placed from the own aircraft symbol;
-  // false when there is no target (nothing drawn).
-  bool Draw(const DrawKit& kit, const FlightData& r, const Sprite& ownAircraft);
+  // Draws the figures and the target, placed from the own aircraft symbol
+  // at (ownX, ownY); false when there is no target (nothing drawn).
+  bool Draw(Canvas& canvas, const FlightData& r, int ownX, int ownY);
 
   double Offset() const { return offset_; }
-
-  Sprite* symbol = nullptr;
 
  private:
   double offset_ = 0;

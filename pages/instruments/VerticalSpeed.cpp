@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "engine/Font.h"
-#include "engine/Sprite.h"
 #include "pages/Notation.h"
 
 namespace velmora {
@@ -14,25 +12,21 @@ float calibration::VerticalSpeedAngle(double v) {
   return LimitUpperThenLower(a, kVerticalSpeedAngleMin, kVerticalSpeedAngleMax);
 }
 
-void VerticalSpeed::CreateSprites(const SpriteFactory& make) {
-  dial = make({"Vertical_speed", 555, 113});
-  needle = make({.picture = "Vertical_speed_arrow", .x = 650, .y = 147, .angle = -90.0f, .centerX = 0.25f,
-                 .centerY = 1.0f});
-}
-
-void VerticalSpeed::Draw(const DrawKit& kit, const FlightData& r) const {
+void VerticalSpeed::Draw(Canvas& canvas, const FlightData& r) const {
   using notation::IntText;
   const double v = r.VerticalSpeed;
-  dial->Draw();
-  needle->Angle = calibration::VerticalSpeedAngle(v);
-  needle->Draw();
+  AtOrigin at(canvas, 555, 113);  // the dial's top-left corner
+  canvas.DrawPicture(PictureNamed("Vertical_speed"), 0, 0);
+  canvas.DrawPicture(PictureNamed("Vertical_speed_arrow"), 95, 34,
+                     {.angle = calibration::VerticalSpeedAngle(v), .pivotX = 0.25f, .pivotY = 1});
   // A descent below 1 reads "- 12".
+  const Argb ink = FontColor(FontRole::Readout);
   if (v >= -1) {
-    kit.font(FontRole::Readout).TextOut(630, 120, IntText(v).view());
+    canvas.Text(FontRole::Readout, 75, 7, IntText(v).view(), ink);
   } else {
     notation::Text t("- ");
     t.Append(IntText(std::fabs(v)).view());
-    kit.font(FontRole::Readout).TextOut(630, 120, t.view());
+    canvas.Text(FontRole::Readout, 75, 7, t.view(), ink);
   }
 }
 

@@ -19,11 +19,7 @@ namespace velmora {
 
 class VerticalSpeed {
  public:
-  void CreateSprites(const SpriteFactory& make);
-  void Draw(const DrawKit& kit, const FlightData& r) const;
-
-  Sprite* dial = nullptr;
-  Sprite* needle = nullptr;
+  void Draw(Canvas& canvas, const FlightData& r) const;
 };
 
 }  // namespace velmora

@@ -109,7 +109,7 @@ class GlassOnDisplay : public ::testing::Test {
   LinkStatus status;
   Clock::time_point start = Clock::now();
   Clock::time_point now = start;
-  Glass glass{rig.display->Kit(), status,
+  Glass glass{rig.display->RenderScreen(), rig.display->Fonts(), status,
               LinkSetup{"udp", 20083, 0, {"192.168.1.20"}, "0.0.0.0", 8080}, start};
 };
 
@@ -181,7 +181,7 @@ TEST(GlassLoopbackView, SaysHowToOpenTheViewToTheNetworkAndDrawsNoCode) {
   testing::Rig rig;
   LinkStatus status;
   const auto now = Clock::now();
-  Glass glass(rig.display->Kit(), status, LinkSetup{"tcp", 0, 20081, {"192.168.1.20"}, "127.0.0.1", 8080},
+  Glass glass(rig.display->RenderScreen(), rig.display->Fonts(), status, LinkSetup{"tcp", 0, 20081, {"192.168.1.20"}, "127.0.0.1", 8080},
               now);
     rig.display->SetOverlay([&](Page page) { glass.Draw(page, now); });
   rig.display->ShowPage(Page::Link);

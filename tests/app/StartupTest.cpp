@@ -99,7 +99,6 @@ TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
   EXPECT_TRUE(d.FrameTimer().Enabled());
   EXPECT_EQ(d.FrameTimer().TargetFPS(), 30);
   EXPECT_TRUE(d.RenderScreen().Initialized());
-  EXPECT_EQ(d.Sprites().Count(), 34);
   for (std::size_t i = 0; i < kFontTable.size(); ++i) {
     const FontSpec& s = kFontTable[i];
     const Font& font = d.FontFor(static_cast<FontRole>(i));
@@ -109,28 +108,6 @@ TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
     EXPECT_EQ(font.Style(), (s.bold ? FontStyle::Bold : 0) | (s.underline ? FontStyle::Underline : 0)) << i;
     EXPECT_EQ(font.Color(), MakeColor(s.red, s.green, s.blue, s.alpha)) << i;
   }
-}
-
-TEST_F(Startup, SpritesStandAtTheirRestPlaces) {
-  Start();
-  for (const Sprite* s : display_->Sprites().Sprites()) {
-    ASSERT_NE(s->Image(), nullptr) << "every picture name is in the catalogue";
-    EXPECT_EQ(s->Z(), 1);
-    EXPECT_EQ(s->Width(), s->Image()->TileWidth()) << s->Image()->Name;
-  }
-  const FlightPage& f = display_->FlightInstruments();
-  const TacticalPage& t = display_->TacticalInstruments();
-  EXPECT_EQ(f.attitude.symbol->ScaleX, 0.26f);
-  EXPECT_EQ(f.attitude.symbol->CenterY, 0.75f);
-  EXPECT_EQ(f.verticalSpeed.needle->Angle, -90.0f);
-  EXPECT_EQ(f.verticalSpeed.needle->CenterX, 0.25f);
-  EXPECT_EQ(f.engines.rightNeedle->CenterX, 1.0f);
-  EXPECT_EQ(f.engines.rightNeedle->ScaleY, 1.2f);
-  EXPECT_EQ(t.ownAircraft->ScaleX, 0.41f);
-  EXPECT_EQ(t.target.symbol->ScaleX, 0.25f);
-  EXPECT_EQ(t.ownAircraft->Image(), t.target.symbol->Image());
-  EXPECT_EQ(f.attitude.pitchTape->CenterX, 0.0f);
-  EXPECT_EQ(f.attitude.pitchTape->ScaleX, 1.0f);
 }
 
 // The drawing layer only reports; the display decides what the user sees.

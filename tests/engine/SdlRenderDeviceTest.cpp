@@ -19,7 +19,6 @@
 #include "engine/PictureList.h"
 #include "engine/Primitives.h"
 #include "engine/Screen.h"
-#include "engine/Sprite.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
 
@@ -110,20 +109,16 @@ TEST_F(SdlPixels, DrawRectBorderOutsideAndInside) {
          {500, 500, kRed, 0}, {501, 501, kRed, 0}, {502, 501, kWhite, 0}, {499, 500, kWhite, 0}});
 }
 
-TEST_F(SdlPixels, RotatedSpriteCorners) {
+TEST_F(SdlPixels, RotatedPictureCorners) {
   auto& item = list->Pictures.Add();
   item.Name = "Bar";
   item.SetPicturePixels(40, 20, test::SolidPixels(40, 20, 255, 0, 0));
   Start();
-  SpriteSet engine;
-  Sprite* s = engine.CreateSprite();
-  s->SetImage(&item);
-  s->SetX(200);
-  s->SetY(100);
-  s->CenterX = 0.5f;
-  s->CenterY = 0.5f;
-  s->Angle = 90;
-  s->Draw();
+  PictureStyle turned;
+  turned.angle = 90;
+  turned.centerX = 0.5f;
+  turned.centerY = 0.5f;
+  item.DrawImage(200, 100, turned);
   // Turned about (220, 110): covers columns 210..230 and rows 90..129.
   // Probes one pixel inside and two outside each edge; inside tolerance 64
   // allows for filtering against the transparent margin.

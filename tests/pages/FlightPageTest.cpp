@@ -3,7 +3,6 @@
 #include <sstream>
 
 #include "support/DisplayRig.h"
-#include "engine/Sprite.h"
 #include "pages/instruments/Altimeter.h"
 #include "pages/instruments/LoadFactorMeter.h"
 
@@ -15,9 +14,8 @@ using testing::Rig;
 TEST(FlightPage, StartupFrame) {
   Rig rig;
   rig.Frame();
-  const FlightPage& in = rig.flight();
-  EXPECT_NEAR(in.attitude.pitchTape->OffsetY, -596.11208f, 1e-3);
-  EXPECT_NEAR(in.attitude.pitchBar->OffsetY, 18.308333f, 1e-4);
+  EXPECT_NEAR(rig.Drawn("ADI_pitch").y, 16 - 596.11208f, 1e-3);
+  EXPECT_NEAR(rig.Drawn("DRP").y, 206 + 18.308333f, 1e-4);
   EXPECT_EQ(rig.TextOf("loadFactorFont", 83, 143 + 71), "1.");
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 103, 143 + 77), "0");
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 570, 475), "P760.0");
@@ -25,7 +23,7 @@ TEST(FlightPage, StartupFrame) {
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 87, 359), "0.00");
   EXPECT_EQ(rig.TextOf("readoutFont", 460, 543), "Д 0.0 км");
   EXPECT_EQ(rig.TextOf("captionFont", 797, 361), "Топливо:");
-  EXPECT_EQ(in.hsi.card->Angle, -390.0f);
+  EXPECT_EQ(rig.Drawn("HSI_compass").turn.angle, -390.0f);
   // The two deviation bars: the first untextured fans after the sectors.
   auto fans = rig.PlainFans();
   ASSERT_GE(fans.size(), 4u);
@@ -62,16 +60,16 @@ TEST(FlightPage, BallSwingsFullyOnceThenStaysOnTheLimit) {
   Rig rig;
   rig.rec().BallDeflection = 20;
   rig.Frame();
-  EXPECT_EQ(rig.flight().ball.ball->Angle, -240.0f);
+  EXPECT_EQ(rig.Drawn("Ball").turn.angle, -240.0f);
   rig.display->ShowTacticalPage();  // a tactical frame between changes nothing
   rig.Frame();
   rig.display->ShowFlightPage();
   rig.Frame();
-  EXPECT_EQ(rig.flight().ball.ball->Angle, -144.0f);
+  EXPECT_EQ(rig.Drawn("Ball").turn.angle, -144.0f);
   EXPECT_EQ(rig.rec().BallDeflection, 20.0) << "the page only reads the record";
   rig.rec().BallDeflection = -20;  // a new value swings in full again
   rig.Frame();
-  EXPECT_EQ(rig.flight().ball.ball->Angle, 240.0f);
+  EXPECT_EQ(rig.Drawn("Ball").turn.angle, 240.0f);
 }
 
 TEST(FlightPage, VerticalSpeedText) {
@@ -84,7 +82,7 @@ TEST(FlightPage, VerticalSpeedText) {
     rig.rec().VerticalSpeed = c.v;
     rig.Frame();
     EXPECT_EQ(rig.TextOf("readoutFont", 630, 120), c.text) << c.v;
-    EXPECT_NEAR(rig.flight().verticalSpeed.needle->Angle, c.angle, 1e-3) << c.v;
+    EXPECT_NEAR(rig.Drawn("Vertical_speed_arrow").turn.angle, c.angle, 1e-3) << c.v;
   }
 }
 
@@ -118,13 +116,13 @@ TEST(FlightPage, AltimeterAndAngleOfAttack) {
   rig.Frame();
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 657, 325), "12750");
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 547, 425), "12");
-  EXPECT_EQ(rig.flight().altimeter.kmNeedle->Angle, calibration::AltitudeKmAngle(12.75));
-  EXPECT_NEAR(rig.flight().altimeter.metreNeedle->Angle, 72.30497f, 1e-3);
-  EXPECT_EQ(rig.flight().angleOfAttack.needle->Angle, 41.0f);
+  EXPECT_EQ(rig.Drawn("Alt_KM").turn.angle, calibration::AltitudeKmAngle(12.75));
+  EXPECT_NEAR(rig.Drawn("Alt_M").turn.angle, 72.30497f, 1e-3);
+  EXPECT_EQ(rig.Drawn("AOA_arrow").turn.angle, 41.0f);
   rig.rec().AngleOfAttack = -10;
   rig.rec().Altitude = 2999.9999;
   rig.Frame();
-  EXPECT_EQ(rig.flight().angleOfAttack.needle->Angle, -28.0f);
+  EXPECT_EQ(rig.Drawn("AOA_arrow").turn.angle, -28.0f);
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 547, 425), "3");
 }
 
@@ -164,7 +162,7 @@ TEST(Pages, FirstFrameAfterAChangeShowsIt) {
   Rig rig;
   rig.rec().IndicatedAirspeed = 300;
   rig.Frame();
-  EXPECT_NEAR(rig.flight().airspeed.needle->Angle, 140.284f, 1e-3);
+  EXPECT_NEAR(rig.Drawn("Speed_arrow").turn.angle, 140.284f, 1e-3);
 }
 
 TEST(FlightPage, EngineRegimesAndOverspeed) {
@@ -189,12 +187,12 @@ TEST(FlightPage, EngineRegimesAndOverspeed) {
   Rig rig;
   rig.rec().LeftEngineRpm = 60;
   rig.Frame();
-  EXPECT_NEAR(rig.flight().engines.leftNeedle->Angle, 23.791f, 1e-3);
+  EXPECT_NEAR(rig.Drawn("Engine_Left_Arrow").turn.angle, 23.791f, 1e-3);
   rig.rec().LeftEngineRpm = 60.5;
   rig.rec().RightEngineRpm = 60.5;
   rig.Frame();
-  EXPECT_NEAR(rig.flight().engines.leftNeedle->Angle, 23.573f, 1e-3);
-  EXPECT_NEAR(rig.flight().engines.rightNeedle->Angle, -23.573f, 1e-3);
+  EXPECT_NEAR(rig.Drawn("Engine_Left_Arrow").turn.angle, 23.573f, 1e-3);
+  EXPECT_NEAR(rig.Drawn("Engine_Right_Arrow").turn.angle, -23.573f, 1e-3);
 }
 
 TEST(FlightPage, FuelTurnsRedBelow800) {

@@ -2,8 +2,6 @@
 #include <limits>
 
 #include "support/DisplayRig.h"
-#include "engine/Primitives.h"
-#include "engine/Sprite.h"
 
 namespace velmora {
 namespace {
@@ -46,8 +44,8 @@ TEST(TacticalPage, RangeScalesAndTargetPlacement) {
     EXPECT_EQ(rig.TextOf("dialReadoutFont", 85, 530), c.outer);
     EXPECT_EQ(rig.TextOf("dialReadoutFont", 697, 530), c.outer);
     EXPECT_NEAR(rig.tactical().target.Offset(), c.offset, 1e-3);
-    EXPECT_FLOAT_EQ(rig.tactical().target.symbol->X(), 387.0f);
-    EXPECT_NEAR(rig.tactical().target.symbol->Y(), 520.0 - c.offset, 1e-3);
+    EXPECT_FLOAT_EQ(rig.Drawn("Map_Plane", 1).x, 387.0f);
+    EXPECT_NEAR(rig.Drawn("Map_Plane", 1).y, 520.0 - c.offset, 1e-3);
     auto pics = rig.Pictures();
     ASSERT_EQ(pics.size(), 7u);
     EXPECT_EQ(pics[5], "Map_Plane");      // the target
@@ -67,8 +65,8 @@ TEST(TacticalPage, HeadingReadoutAndRose) {
   rig.rec().Heading = 90;
   rig.Frame();
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 385, 120), "270");
-  EXPECT_EQ(rig.tactical().compass.rose->Angle, 90.0f);
-  EXPECT_EQ(rig.tactical().compass.rose->CenterX, 0.5f);
+  EXPECT_EQ(rig.Drawn("Tactic_Compass").turn.angle, 90.0f);
+  EXPECT_EQ(rig.Drawn("Tactic_Compass").turn.pivotX, 0.5f);
   struct Case { double heading; const char* text; } cases[] = {{1e-8, "360"}, {0.001, "359"}, {-30, "390"}};
   for (const auto& c : cases) {
     rig.rec().Heading = c.heading;
@@ -91,7 +89,7 @@ TEST(TacticalPage, PagesTakingTurnsDrawAsOnTheirOwn) {
   rig.Frame();
   EXPECT_EQ(rig.Pictures(), pictures);
   EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), strips);
-  EXPECT_NEAR(rig.tactical().target.symbol->Y(), 520.0 - 344.7931, 1e-3);
+  EXPECT_NEAR(rig.Drawn("Map_Plane", 1).y, 520.0 - 344.7931, 1e-3);
 }
 
 }  // namespace

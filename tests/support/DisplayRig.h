@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/FakeWindow.h"
+#include "canvas/RecordingCanvas.h"
 #include "engine/RecordingDevice.h"
 
 namespace velmora::testing {
@@ -25,16 +26,26 @@ class Rig {
   Rig() {
     display = std::make_unique<Display>(window, decoder, record);
     display->Start(display->RestoreWindow(std::nullopt));
+    canvas.SetNext(&display->OnScreen());
+    display->SetPageCanvas(&canvas);
   }
 
   FlightData& rec() { return record; }
-  const FlightPage& flight() const { return display->FlightInstruments(); }
   const TacticalPage& tactical() const { return display->TacticalInstruments(); }
+  // The index-th drawing of a picture in the last frame, as the page gave it.
+  const CanvasCall& Drawn(std::string_view picture, int index = 0) const {
+    for (const CanvasCall& c : canvas.Calls())
+      if (c.kind == CanvasCall::Kind::Picture && c.picture == picture && index-- == 0) return c;
+    ADD_FAILURE() << picture << " not drawn";
+    static const CanvasCall none;
+    return none;
+  }
 
   // One frame, with only its own calls in the log (the pacing wait belongs
   // to the main loop).
   void Frame() {
     device.ClearLog();
+    canvas.Clear();
     display->PrepareFrame();
     display->DrawFrame();
   }
@@ -83,6 +94,7 @@ class Rig {
   FakeWindow window{&device};
   FlightData record;
   std::unique_ptr<Display> display;
+  RecordingCanvas canvas;  // in front of the display's own canvas
 
  private:
   mutable std::vector<DrawnText> texts_;
