@@ -13,7 +13,6 @@
 #include "app/Config.h"
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
-#include "app/Glass.h"
 #include "app/MainLoop.h"
 #include "app/SdlPlatform.h"
 #include "app/Stats.h"
@@ -24,6 +23,8 @@
 #include "link/Listeners.h"
 #include "link/Recording.h"
 #include "link/RecordingFile.h"
+#include "pages/LinkPage.h"
+#include "pages/NoDataOverlay.h"
 #include "platform/NetworkAddresses.h"
 
 #if defined(__GLIBC__)
@@ -182,7 +183,8 @@ int RunDisplay(const Options& options, const std::string& title) {
   listeners->SetTcpActive(choice.tcp);
   listeners->SetUdpActive(choice.udp);
   stats.SetUdpReceiveBuffer(listeners->UdpReceiveBuffer());
-  // What the glass tells the pilot about the link; the start-up line says the same.
+  // What the link page and the no-data overlay tell the pilot about the link;
+  // the start-up line says the same.
   LinkSetup link{transport,
                  static_cast<std::uint16_t>(listeners->UdpActive() ? listeners->UdpPort() : 0),
                  static_cast<std::uint16_t>(listeners->TcpActive() ? listeners->TcpPort() : 0),
@@ -200,8 +202,14 @@ int RunDisplay(const Options& options, const std::string& title) {
     handover.Shutdown();
     return 1;
   }
-  Glass glass(display.RenderScreen(), display.Fonts(), input.Status(), std::move(link), std::chrono::steady_clock::now());
-  display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
+  const auto linkStarted = std::chrono::steady_clock::now();
+  LinkPage linkPage(input.Status(), link, linkStarted);
+  const NoDataOverlay noData(input.Status(), std::move(link), linkStarted);
+  display.SetOverlay([&](Page page) {
+    const auto now = std::chrono::steady_clock::now();
+    linkPage.Draw(display.PageCanvas(), page, now);
+    noData.Draw(display.PageCanvas(), page, now);
+  });
 #if defined(__GLIBC__)
   malloc_trim(0);
 #endif
@@ -237,7 +245,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.FrameTimer().SetEnabled(false);
-  display.SetOverlay(nullptr);  // the glass goes before the display
+  display.SetOverlay(nullptr);  // the overlay goes before the display
   web.reset();
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away

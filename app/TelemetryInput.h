@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "link/FlightData.h"
+#include "link/LinkStatus.h"
 #include "link/Listeners.h"
 #include "link/Telemetry.h"
 
@@ -28,20 +29,6 @@ class ArrivalRecorder {
   virtual void Write(const Arrival& arrival) = 0;
   // TCP connection `connection` went away (a replay then closes it too).
   virtual void Closed(std::uint32_t /*connection*/, std::chrono::steady_clock::time_point /*when*/) {}
-};
-
-// What the link has done so far, for the glass (the no-data band and the
-// link page) to read between frames: counters, the last sender and the last
-// errors. Plain values, so a reader never reaches into the input itself.
-struct LinkStatus {
-  static constexpr std::size_t kErrorsKept = 3;
-  std::uint64_t applied = 0;   // messages that reached the record without an error
-  std::uint64_t rejected = 0;  // messages or datagrams dropped or cut short by an error
-  std::optional<std::chrono::steady_clock::time_point> lastApplied;
-  std::string lastSender;      // "address:port" (or "--feed") of the last applied message
-  // Newest first; "sender: field N: message". errorCount says how many are set.
-  std::array<std::string, kErrorsKept> errors;
-  std::size_t errorCount = 0;
 };
 
 class TelemetryInput : public TelemetrySink {

@@ -1,10 +1,7 @@
-// The glass: what the display says about its own link, drawn over the
-// instruments through the same engine. A small "NO DATA" flag beside the
-// attitude indicator after a second without telemetry, a band over the lower
-// instruments after three seconds (where to send, what arrived last, the
-// last error), and the link page (F3) with the counters, the last errors and
-// the tablet view's address as text and QR code. It reads the telemetry
-// input's status between frames and never touches the sockets.
+// The link page (F3): the link's counters, the last errors and the tablet
+// view's address as text and QR code; and the words about the link it shares
+// with the no-data overlay. Both read a snapshot of the telemetry input's
+// counters between frames and never touch the sockets.
 #pragma once
 
 #include <array>
@@ -16,16 +13,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/QrCode.h"
-#include "app/TelemetryInput.h"
-#include "engine/Font.h"
-#include "engine/Primitives.h"
+#include "link/LinkStatus.h"
+#include "pages/QrCode.h"
+#include "canvas/Canvas.h"
 #include "pages/FrameCycle.h"
 #include "canvas/FontRoles.h"
 
 namespace velmora {
-
-class Screen;
 
 // What the link is set up as; fixed for the run.
 struct LinkSetup {
@@ -62,17 +56,21 @@ std::string ListeningText(const LinkSetup& setup);
 // (UDP's when both listen), at most `most` of them and "+N more".
 std::string SendToText(const LinkSetup& setup, std::size_t most = 4);
 
-class Glass {
+// "12 s ago from 10.0.0.7:50000" ("last message ..." when named), or what
+// came instead of a usable message since the run started.
+std::string LastMessageText(const LinkStatus& status, std::chrono::steady_clock::time_point started,
+                            std::chrono::steady_clock::time_point now, bool named);
+
+class LinkPage {
  public:
   using Clock = std::chrono::steady_clock;
 
   // status stays owned by the telemetry input; started is when the run began.
-  // The fonts are the display's, in FontRole order.
-  Glass(Screen& screen, const std::array<Font*, kFontCount>& fonts, const LinkStatus& status, LinkSetup setup,
-        Clock::time_point started);
+  LinkPage(const LinkStatus& status, LinkSetup setup, Clock::time_point started);
 
-  // Over the page just drawn, inside its scene.
-  void Draw(Page page, Clock::time_point now);
+  // Every frame, whatever the page: the rates are measured all along; the
+  // page itself is drawn when it is the one on show.
+  void Draw(Canvas& canvas, Page page, Clock::time_point now);
 
   const LinkSetup& Setup() const { return setup_; }
   // Applied and rejected per second over the last whole second.
@@ -81,20 +79,11 @@ class Glass {
 
  private:
   void Sample(Clock::time_point now);
-  void DrawFlag();
-  void DrawBand(Clock::time_point now);
-  void DrawLinkPage(Clock::time_point now);
-  void DrawQrCode(int x, int y, int scale);
-  // "12 s ago from 10.0.0.7:50000" ("last message ..." when named).
-  std::string LastMessageText(Clock::time_point now, bool named) const;
-  void Text(Font& font, int x, int y, std::string_view text, std::uint32_t color);
+  void DrawQrCode(Canvas& canvas, int x, int y, int scale);
 
-  Screen& screen_;
   const LinkStatus& status_;
   LinkSetup setup_;
   Clock::time_point started_;
-  Primitives shapes_;
-  Font &heading_, &text_, &small_;
   std::string tabletUrl_;
   std::optional<QrCode> qr_;
 

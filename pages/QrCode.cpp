@@ -1,5 +1,5 @@
 // QR codes through libqrencode, when the build found it.
-#include "app/QrCode.h"
+#include "pages/QrCode.h"
 
 #if VELMORA_HAVE_QRENCODE
 #include <qrencode.h>

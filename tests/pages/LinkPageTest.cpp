@@ -1,14 +1,16 @@
-// The glass on a recording device: nothing drawn while telemetry flows, the
+// The link page and the no-data overlay on a recording device: nothing drawn while telemetry flows, the
 // flag and then the band as the silence grows, the link page's counters,
 // errors and tablet address; and the choices behind them (which address a
 // tablet gets, which addresses a sender is told).
-#include "app/Glass.h"
+#include "pages/LinkPage.h"
+#include "pages/NoDataOverlay.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "app/Display.h"
+#include "app/TelemetryInput.h"
 #include "platform/NetworkAddresses.h"
 #include "support/DisplayRig.h"
 
@@ -17,6 +19,18 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+
+// The two over a page as the program puts them there.
+struct Glass {
+  Glass(const LinkStatus& status, const LinkSetup& setup, Clock::time_point started)
+      : link(status, setup, started), noData(status, setup, started) {}
+  void Draw(Canvas& canvas, Page page, Clock::time_point now) {
+    link.Draw(canvas, page, now);
+    noData.Draw(canvas, page, now);
+  }
+  LinkPage link;
+  NoDataOverlay noData;
+};
 
 TEST(Glass, SilenceRaisesTheFlagAfterASecondAndTheBandAfterThree) {
   struct Case { Clock::duration quiet; Silence shown; } cases[] = {
@@ -91,7 +105,7 @@ TEST(GlassStatus, TheInputCountsWhatReachedTheRecordAndKeepsTheNewestThreeErrors
 class GlassOnDisplay : public ::testing::Test {
  protected:
   GlassOnDisplay() {
-    rig.display->SetOverlay([this](Page page) { glass.Draw(page, now); });
+    rig.display->SetOverlay([this](Page page) { glass.Draw(rig.display->PageCanvas(), page, now); });
   }
   std::vector<std::string> GlassTexts() {
     rig.Frame();
@@ -109,7 +123,7 @@ class GlassOnDisplay : public ::testing::Test {
   LinkStatus status;
   Clock::time_point start = Clock::now();
   Clock::time_point now = start;
-  Glass glass{rig.display->RenderScreen(), rig.display->Fonts(), status,
+  Glass glass{status,
               LinkSetup{"udp", 20083, 0, {"192.168.1.20"}, "0.0.0.0", 8080}, start};
 };
 
@@ -117,7 +131,7 @@ TEST_F(GlassOnDisplay, FlowingTelemetryDrawsExactlyThePageAlone) {
   rig.display->SetOverlay(nullptr);
   rig.Frame();
   const auto alone = rig.device.Calls().size();
-  rig.display->SetOverlay([this](Page page) { glass.Draw(page, now); });
+  rig.display->SetOverlay([this](Page page) { glass.Draw(rig.display->PageCanvas(), page, now); });
   for (Page page : {Page::Flight, Page::Tactical}) {
     rig.display->ShowPage(page);
     now = start + 30s;
@@ -181,9 +195,9 @@ TEST(GlassLoopbackView, SaysHowToOpenTheViewToTheNetworkAndDrawsNoCode) {
   testing::Rig rig;
   LinkStatus status;
   const auto now = Clock::now();
-  Glass glass(rig.display->RenderScreen(), rig.display->Fonts(), status, LinkSetup{"tcp", 0, 20081, {"192.168.1.20"}, "127.0.0.1", 8080},
+  Glass glass(status, LinkSetup{"tcp", 0, 20081, {"192.168.1.20"}, "127.0.0.1", 8080},
               now);
-    rig.display->SetOverlay([&](Page page) { glass.Draw(page, now); });
+    rig.display->SetOverlay([&](Page page) { glass.Draw(rig.display->PageCanvas(), page, now); });
   rig.display->ShowPage(Page::Link);
   rig.Frame();
   bool hint = false;
