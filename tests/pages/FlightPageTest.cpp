@@ -72,6 +72,21 @@ TEST(FlightPage, BallSwingsFullyOnceThenStaysOnTheLimit) {
   EXPECT_EQ(rig.Drawn("Ball").turn.angle, 240.0f);
 }
 
+// Frame after frame: one full swing for a new value beyond the tube's end,
+// then the ball stays at the end for as long as the value stays.
+TEST(FlightPage, BallOverManyFramesStaysAtTheLimit) {
+  struct Step { double deflection; float angle; } steps[] = {
+      {0.5, -6}, {20, -240}, {20, -144}, {20, -144}, {20, -144}, {20, -144}, {20, -144},
+      {-13, 156}, {-13, 144}, {-13, 144}, {-13, 144}, {3, -36}, {3, -36}};
+  Rig rig;
+  int frame = 0;
+  for (const auto& s : steps) {
+    rig.rec().BallDeflection = s.deflection;
+    rig.Frame();
+    EXPECT_EQ(rig.Drawn("Ball").turn.angle, s.angle) << "frame " << frame++;
+  }
+}
+
 TEST(FlightPage, VerticalSpeedText) {
   struct Case { double v; const char* text; float angle; } cases[] = {
       {-1.0, "-1", -93.6f}, {-1.5, "- 1", -95.9f}, {-12.7, "- 12", -147.42f}, {-0.4, "0", -90.84f},

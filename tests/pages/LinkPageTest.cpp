@@ -144,6 +144,14 @@ TEST_F(GlassOnDisplay, FlowingTelemetryDrawsExactlyThePageAlone) {
   }
 }
 
+TEST_F(GlassOnDisplay, FlagAndBandShowOnTheTacticalPageToo) {
+  rig.display->ShowTacticalPage();
+  now = start + 1500ms;
+  EXPECT_EQ(GlassTexts(), std::vector<std::string>{"NO DATA"});
+  now = start + 3500ms;
+  EXPECT_TRUE(Shows("NO TELEMETRY"));
+}
+
 TEST_F(GlassOnDisplay, FlagThenBandThenGoneWithTheNextMessage) {
   now = start + 1500ms;
   EXPECT_EQ(GlassTexts(), std::vector<std::string>{"NO DATA"});

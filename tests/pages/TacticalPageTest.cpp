@@ -1,5 +1,6 @@
 // The tactical page on the recording device.
 #include <limits>
+#include <numbers>
 
 #include "support/DisplayRig.h"
 
@@ -50,6 +51,29 @@ TEST(TacticalPage, RangeScalesAndTargetPlacement) {
     ASSERT_EQ(pics.size(), 7u);
     EXPECT_EQ(pics[5], "Map_Plane");      // the target
     EXPECT_EQ(pics[6], "Tactic_Frame");   // frame again over it
+  }
+}
+
+// 2900 m is 100 pixels from the own aircraft (top-left at 379, 500; the
+// symbol's corner 8 right and 20 below it at zero range). Right of the own
+// aircraft is a positive bearing; the symbol turns by heading minus target
+// heading.
+TEST(TacticalPage, TargetSideAndTurn) {
+  const double pi = std::numbers::pi;
+  struct Case { double bearing, heading, targetHeading; float x, y, angle; } cases[] = {
+      {pi / 2, 30, 75, 487, 520, -45},  {-pi / 2, 30, -60, 287, 520, 90}, {0, -20, 10, 387, 420, -30},
+      {pi, 0, -90, 387, 620, 90},       {pi / 6, 0, 0, 437, 433.397f, 0}, {-pi / 6, 100, 50, 337, 433.397f, 50}};
+  for (const auto& c : cases) {
+    TacticalRig rig;
+    rig.rec().TargetRange = 2900;
+    rig.rec().TargetBearing = c.bearing;
+    rig.rec().Heading = c.heading;
+    rig.rec().TargetHeading = c.targetHeading;
+    rig.Frame();
+    const CanvasCall& symbol = rig.Drawn("Map_Plane", 1);
+    EXPECT_NEAR(symbol.x, c.x, 1e-3) << c.bearing;
+    EXPECT_NEAR(symbol.y, c.y, 1e-3) << c.bearing;
+    EXPECT_EQ(symbol.turn.angle, c.angle) << c.bearing;
   }
 }
 
