@@ -61,7 +61,8 @@ class Display {
   // A frame in two halves around its pacing wait.
   void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
   void DrawFrame();
-  // Drawn after the page, inside the same scene (the glass).
+  // Drawn after the page, inside the same scene (the link page and the
+  // no-data overlay).
   void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
 
   const Font& FontFor(FontRole role) const { return *fontList_[static_cast<std::size_t>(role)]; }

@@ -1,4 +1,4 @@
-// The airspeed indicator's law, sprites and draw steps.
+// The airspeed indicator's law and draw steps.
 #include "pages/instruments/Airspeed.h"
 
 #include "pages/Notation.h"

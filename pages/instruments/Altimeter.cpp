@@ -1,4 +1,4 @@
-// The altimeter's laws, sprites and draw steps.
+// The altimeter's laws and draw steps.
 #include "pages/instruments/Altimeter.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-// The angle-of-attack indicator's law, sprites and draw step.
+// The angle-of-attack indicator's law and draw step.
 #include "pages/instruments/AngleOfAttack.h"
 
 

@@ -1,4 +1,4 @@
-// The attitude indicator's laws, sprites and draw steps.
+// The attitude indicator's laws and draw steps.
 #include "pages/instruments/Attitude.h"
 
 

@@ -1,4 +1,4 @@
-// The compass rose's sprite and draw steps.
+// The compass rose's draw steps.
 #include "pages/instruments/CompassRose.h"
 
 #include <cmath>

@@ -1,4 +1,4 @@
-// The engines' laws, sprites and draw steps.
+// The engines' laws and draw steps.
 #include "pages/instruments/Engines.h"
 
 #include <cstdint>

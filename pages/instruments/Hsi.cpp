@@ -1,4 +1,4 @@
-// The HSI's laws, sprites and draw steps.
+// The HSI's laws and draw steps.
 #include "pages/instruments/Hsi.h"
 
 #include "pages/Notation.h"

@@ -1,4 +1,4 @@
-// The lamp panel's sprite and draw step.
+// The lamp panel's draw step.
 #include "pages/instruments/LampPanel.h"
 
 

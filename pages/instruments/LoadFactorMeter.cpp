@@ -1,4 +1,4 @@
-// The G meter's law, sprites and draw step.
+// The G meter's law and draw step.
 #include "pages/instruments/LoadFactorMeter.h"
 
 #include <cmath>

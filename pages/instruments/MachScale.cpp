@@ -1,4 +1,4 @@
-// The Mach scale's law, sprite and draw steps.
+// The Mach scale's law and draw steps.
 #include "pages/instruments/MachScale.h"
 
 #include "pages/Notation.h"

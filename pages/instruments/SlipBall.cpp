@@ -1,4 +1,4 @@
-// The slip indicator's laws, sprites and draw step.
+// The slip indicator's laws and draw step.
 #include "pages/instruments/SlipBall.h"
 
 #include <bit>

@@ -1,4 +1,4 @@
-// The target plot's laws, sprite and draw step.
+// The target plot's laws and draw step.
 #include "pages/instruments/TargetPlot.h"
 
 #include <cmath>

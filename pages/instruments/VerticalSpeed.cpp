@@ -1,4 +1,4 @@
-// The vertical speed indicator's law, sprites and draw step.
+// The vertical speed indicator's law and draw step.
 #include "pages/instruments/VerticalSpeed.h"
 
 #include <cmath>
