@@ -28,7 +28,7 @@ ScreenCanvas::ScreenCanvas(Screen& screen, const PictureCollection& pictures,
 void ScreenCanvas::DrawPicture(PictureId picture, float x, float y, const PictureTurn& turn) {
   if (picture < 0 || picture >= pictures_.Count()) return;
   Picture& item = pictures_.Items(picture);
-  if (!item.Renderer()) return;  // no texture: its failure was reported
+  if (!item.Ready()) return;  // no texture: its failure was reported
   const Argb t = turn.tint;
   item.DrawImage(RoundCoord(X(x)), RoundCoord(Y(y)),
                  PictureStyle{turn.angle, turn.pivotX, turn.pivotY, turn.scaleX, turn.scaleY, t, t, t, t, false, false,

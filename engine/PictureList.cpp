@@ -74,7 +74,7 @@ void Picture::SetTileHeight(int value) {
   RecountPatterns();
 }
 
-bool Picture::LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder) {
+bool Picture::LoadTexture(Screen* screen, ImageDecoder* decoder) {
   // Trimmed file path: a picture file replaces the stored picture.
   std::string path = Filepath;
   path.erase(0, path.find_first_not_of(" \t\r\n"));
@@ -85,7 +85,7 @@ bool Picture::LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* d
   }
   if (!HasPicture() || !screen || !screen->Device()) return true;
   device_ = screen->Device();
-  renderer_ = renderer;
+  screen_ = screen;
   if (tileHeight_ < 1) tileHeight_ = pictureHeight_;
   if (tileWidth_ < 1) tileWidth_ = pictureWidth_;
 
@@ -130,7 +130,7 @@ void Picture::ReleaseTexture(bool release) {
   if (release && texture_ != 0 && device_) device_->ReleaseTexture(texture_);
   if (release) texture_ = 0;
   device_ = nullptr;
-  renderer_ = nullptr;
+  screen_ = nullptr;
 }
 
 void Picture::DrawImage(int x, int y, const PictureStyle& style) {
@@ -145,12 +145,12 @@ void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
   const float scaleX = style.scaleX == 0 ? 1 : style.scaleX, scaleY = style.scaleY == 0 ? 1 : style.scaleY;
   const bool mirrorX = style.mirrorX, mirrorY = style.mirrorY;
   int patternIndex = style.patternIndex;
-  ScratchQuad* rq = renderer_;
-  if (!rq || !rq->BoundScreen() || !device_) return;
-  Screen& screen = *rq->BoundScreen();
+  if (!screen_ || !device_) return;
+  Screen& screen = *screen_;
   if (style.blendMode != -1) screen.SetBlendMode(style.blendMode);
 
-  Vertex* v = rq->V;
+  Vertex v[4];
+  struct { float u, v; } t[4];
   v[0].color = style.color1;
   v[1].color = style.color2;
   v[2].color = style.color3;
@@ -162,10 +162,10 @@ void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
     w = static_cast<float>(pictureWidth_);
     h = static_cast<float>(pictureHeight_);
     const float u = w / tw, vv = h / th;
-    rq->T[0] = {0, 0};
-    rq->T[1] = {u, 0};
-    rq->T[2] = {u, vv};
-    rq->T[3] = {0, vv};
+    t[0] = {0, 0};
+    t[1] = {u, 0};
+    t[2] = {u, vv};
+    t[3] = {0, vv};
   } else {
     const int count = PatternCount();
     if (patternIndex >= count) patternIndex = count - 1;
@@ -177,10 +177,10 @@ void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
     h = static_cast<float>(tileHeight_);
     const float left = static_cast<float>(col) * w / tw, right = (static_cast<float>(col) * w + w) / tw;
     const float top = static_cast<float>(row) * h / th, bottom = (static_cast<float>(row) * h + h) / th;
-    rq->T[0] = {left, top};
-    rq->T[1] = {right, top};
-    rq->T[2] = {right, bottom};
-    rq->T[3] = {left, bottom};
+    t[0] = {left, top};
+    t[1] = {right, top};
+    t[2] = {right, bottom};
+    t[3] = {left, bottom};
   }
 
   // Which corner takes which texture pair under mirroring.
@@ -190,12 +190,10 @@ void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
       {3, 2, 1, 0},  // top and bottom exchanged
       {2, 3, 0, 1},  // both
   };
-  rq->MirrorX = mirrorX;
-  rq->MirrorY = mirrorY;
   const int* map = kMirror[(mirrorX ? 1 : 0) + (mirrorY ? 2 : 0)];
   for (int i = 0; i < 4; ++i) {
-    v[i].u = rq->T[map[i]].u;
-    v[i].v = rq->T[map[i]].v;
+    v[i].u = t[map[i]].u;
+    v[i].v = t[map[i]].v;
   }
 
   device_->BindTexture(texture_);
@@ -258,18 +256,16 @@ void PictureList::AttachScreen(Screen* screen) {
 
 std::string PictureList::LoadTextures() {
   if (!screen_ || !screen_->Device()) return {};
-  renderer_.Bind(screen_);
   std::string failed;
   for (int i = 0; i < Pictures.Count(); ++i) {
     Picture& item = Pictures.Items(i);
-    if (!item.LoadTexture(screen_, &renderer_, decoder_) && failed.empty()) failed = item.Name;
+    if (!item.LoadTexture(screen_, decoder_) && failed.empty()) failed = item.Name;
   }
   return failed;
 }
 
 void PictureList::ReleaseTextures(bool release) {
   for (int i = 0; i < Pictures.Count(); ++i) Pictures.Items(i).ReleaseTexture(release);
-  renderer_.Unbind();
 }
 
 }  // namespace velmora

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "engine/ImageDecoder.h"
-#include "engine/ScratchQuad.h"
 #include "engine/RenderDevice.h"
 
 namespace velmora {
@@ -69,7 +68,8 @@ class Picture {
   int PatternCount() const { return rows_ * columns_; }
 
   TextureId Texture() const { return texture_; }
-  ScratchQuad* Renderer() const { return renderer_; }
+  // The texture is made and the picture can be drawn on its screen.
+  bool Ready() const { return screen_ != nullptr; }
   RenderDevice* Device() const { return device_; }
 
   // Decoded picture kept for device resets (width × height × 4 bytes);
@@ -84,7 +84,7 @@ class Picture {
   // Texture creation for this item (the picture list's LoadTextures step);
   // an encoded picture is decoded with decoder (none: it cannot be). False when
   // it got no texture.
-  bool LoadTexture(Screen* screen, ScratchQuad* renderer, ImageDecoder* decoder);
+  bool LoadTexture(Screen* screen, ImageDecoder* decoder);
   void ReleaseTexture(bool release);
 
   // Smallest power of two, at least 2, that holds n.
@@ -104,7 +104,7 @@ class Picture {
   int textureWidth_ = 2, textureHeight_ = 2;
   TextureId texture_ = 0;
   RenderDevice* device_ = nullptr;
-  ScratchQuad* renderer_ = nullptr;
+  Screen* screen_ = nullptr;  // where it draws, once its texture is made
 };
 
 class PictureCollection {
@@ -138,20 +138,18 @@ class PictureList {
   // owned. Without one, encoded pictures fail like undecodable ones.
   void SetDecoder(ImageDecoder* decoder) { decoder_ = decoder; }
 
-  // Creates the texture of every item that has none and binds the renderer.
+  // Creates the texture of every item that has none.
   // The name of the first picture that got no texture, or empty.
   std::string LoadTextures();
-  // Drops each item's device and renderer references; with release also
+  // Drops each item's device and screen references; with release also
   // its texture.
   void ReleaseTextures(bool release);
 
-  ScratchQuad& Renderer() { return renderer_; }
 
  private:
   friend class Screen;  // clears screen_ when the screen goes first
   Screen* screen_ = nullptr;
   ImageDecoder* decoder_ = nullptr;
-  ScratchQuad renderer_;
 };
 
 }  // namespace velmora

@@ -270,7 +270,7 @@ TEST(Picture, NothingDrawsBeforeTexturesLoad) {
   auto& item = s.Add("Ball", 9, 201);
   item.DrawImage(0, 0, {});
   EXPECT_EQ(s.dev.CountOf(CallKind::DrawFan), 0);
-  EXPECT_EQ(item.Renderer(), nullptr);
+  EXPECT_FALSE(item.Ready());
 }
 
 }  // namespace

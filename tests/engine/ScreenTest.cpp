@@ -212,7 +212,7 @@ TEST(Screen, ResetRestoresStatesTexturesAndFonts) {
     auto filters = dev.CallsOf(CallKind::SetTextureFilter);
     ASSERT_FALSE(filters.empty());
     EXPECT_TRUE(filters.back()->flag);
-    EXPECT_NE(item.Renderer(), nullptr);
+    EXPECT_TRUE(item.Ready());
   }
 }
 

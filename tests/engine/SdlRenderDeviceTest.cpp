@@ -1,5 +1,5 @@
 // Real pixels from the SDL device (offscreen video driver, software
-// renderer): rectangle borders, a rotated sprite, a filled arc, text
+// renderer): rectangle borders, a rotated picture, a filled arc, text
 // placement, the text cache, screenshots and device resets. A failing probe
 // saves the frame as <test>_err.png in $VELMORA_TEST_OUT and names the first
 // pixel that differs.
