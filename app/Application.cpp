@@ -167,7 +167,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   Display display(platform.Window(), platform.Decoder(), flight);
   // --transport overrides config.txt's fifth line for this run (and is kept
   // at close like any choice).
-  const std::optional<WindowConfig> saved = ReadConfigFile("config.txt");
+  const std::optional<WindowConfig> saved = ReadConfigFile(kConfigFileName);
   // --rotate likewise overrides the sixth line; a file without one stays
   // five lines unless the picture is turned.
   const std::optional<int> rotation = options.rotate ? options.rotate : saved ? saved->rotation : std::nullopt;
@@ -223,7 +223,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   // A full-screen run keeps the window's saved place and width.
   WindowConfig closing = display.CurrentWindowConfig();
   closing.rotation = rotation;
-  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", closing, &error)) PrintProblem(error);
+  if (std::string error; !options.fullscreen && !WriteConfigFile(kConfigFileName, closing, &error)) PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());

@@ -332,7 +332,7 @@ int Main(int argc, char** argv) {
     if (!o.transportGiven) Note("no --udp or --tcp: replaying over " + std::string(o.transport == SendOptions::Transport::Tcp ? "TCP" : "UDP") + ", as the recording was made");
   } else if (!o.transportGiven) {
     // Whatever a display started in this folder listens on.
-    const auto config = ReadConfigFile("config.txt");
+    const auto config = ReadConfigFile(kConfigFileName);
     const std::string transport = config ? config->transport : std::string(kFallbackTransport);
     const bool tcp = ListenersFor(transport).tcp;
     o.transport = tcp ? SendOptions::Transport::Tcp : SendOptions::Transport::Udp;
