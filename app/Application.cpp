@@ -14,10 +14,10 @@
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
 #include "app/MainLoop.h"
-#include "app/SdlPlatform.h"
+#include "window/SdlPlatform.h"
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
-#include "app/WebView.h"
+#include "web/WebView.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 #include "link/Listeners.h"
@@ -171,7 +171,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   Display display(platform.Window(), platform.Decoder(), flight);
   // --transport overrides config.txt's fifth line for this run (and is kept
   // at close like any choice).
-  const std::optional<WindowConfig> saved = ReadConfigFile("config.txt");
+  const std::optional<WindowConfig> saved = ReadConfigFile(kConfigFileName);
   // --rotate likewise overrides the sixth line; a file without one stays
   // five lines unless the picture is turned.
   const std::optional<int> rotation = options.rotate ? options.rotate : saved ? saved->rotation : std::nullopt;
@@ -238,7 +238,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   // A full-screen run keeps the window's saved place and width.
   WindowConfig closing = display.CurrentWindowConfig();
   closing.rotation = rotation;
-  if (std::string error; !options.fullscreen && !WriteConfigFile("config.txt", closing, &error)) PrintProblem(error);
+  if (std::string error; !options.fullscreen && !WriteConfigFile(kConfigFileName, closing, &error)) PrintProblem(error);
   reporter.FlushSuppressed();
   if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());

@@ -12,6 +12,10 @@
 
 namespace velmora {
 
+// The file, in the working directory the display was started in; velmora-send
+// reads it too, to send the way the display listens.
+inline constexpr char kConfigFileName[] = "config.txt";
+
 struct WindowConfig {
   std::int32_t left = 0;
   std::int32_t top = 0;

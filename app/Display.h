@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "app/Config.h"
-#include "app/WindowHost.h"
+#include "window/WindowHost.h"
 #include "engine/ImageDecoder.h"
 #include "engine/Font.h"
 #include "engine/PictureList.h"

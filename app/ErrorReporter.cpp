@@ -2,8 +2,25 @@
 #include "app/ErrorReporter.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace velmora {
+
+ErrorBoxThrottle::ErrorBoxThrottle(std::function<Clock::time_point()> now, Clock::duration quiet)
+    : now_(std::move(now)), quiet_(quiet) {}
+
+bool ErrorBoxThrottle::TryOpen() {
+  if (open_) return false;
+  if (closedAt_ && now_() - *closedAt_ < quiet_) return false;
+  open_ = true;
+  return true;
+}
+
+void ErrorBoxThrottle::Closed() {
+  if (!open_) return;
+  open_ = false;
+  closedAt_ = now_();
+}
 
 std::string WithFullStop(std::string message) {
   if (message.empty() || message.back() != '.') message += '.';

@@ -7,7 +7,7 @@
 
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "window/Platform.h"
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
 #include "engine/FrameClock.h"

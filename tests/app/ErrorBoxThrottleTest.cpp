@@ -1,5 +1,5 @@
 // The error box throttle: one box at a time, a quiet period after each.
-#include "app/ErrorBoxThrottle.h"
+#include "app/ErrorReporter.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
-#include "app/Platform.h"
+#include "window/Platform.h"
 #include "app/Stats.h"
 #include "engine/RecordingDevice.h"
 #include "link/Handover.h"

@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/SdlPlatform.h"
-#include "app/SdlWindowHost.h"
+#include "window/SdlPlatform.h"
+#include "window/SdlWindowHost.h"
 #include "assets/BezelButtons.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"

@@ -1,7 +1,7 @@
 // The browser view's server at its limits, over plain loopback sockets: what
 // it serves, what it refuses, and how it treats too many, too big and too
 // slow requests.
-#include "app/WebView.h"
+#include "web/WebView.h"
 
 #include <gtest/gtest.h>
 

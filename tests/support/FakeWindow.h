@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/Display.h"
-#include "app/WindowHost.h"
+#include "window/WindowHost.h"
 #include "engine/ImageDecoder.h"
 #include "engine/RecordingDevice.h"
 

@@ -82,32 +82,8 @@ void PrintHelp(std::ostream& out) {
          "Sends telemetry to the Velmora display, as the simulator's export script would.\n"
          "\n"
          "Options:\n"
-         "  --demo              a built-in flight of three minutes, looping: take-off in\n"
-         "                      afterburner, climbing turn, supersonic dash, 8 g turn,\n"
-         "                      target intercept, ILS approach, low fuel, landing\n"
-         "  --replay FILE       play a recording made by velmora --record in real time,\n"
-         "                      sending each message's recorded bytes unchanged\n"
-         "  --loop              start the recording again after its last message\n"
-         "  --udp [HOST[:PORT]] send UDP datagrams (default 127.0.0.1:20083)\n"
-         "  --tcp [HOST[:PORT]] send over a TCP connection (default 127.0.0.1:20081);\n"
-         "                      waits for the display and reconnects when it restarts\n"
-         "                      Without either, the demo uses the transport that\n"
-         "                      ./config.txt gives a display started in this folder\n"
-         "                      (TCP without one), and a replay the transport of its\n"
-         "                      first recorded message. A TCP replay opens one\n"
-         "                      connection per recorded connection.\n"
-         "  --rate HZ           demo messages per second (default 30)\n"
-         "  --speed X           play the demo or the recording X times as fast\n"
-         "  --count N           stop after N messages have been sent\n"
-         "  --duration SEC      stop after SEC seconds\n"
-         "  --relay             receive as the display would (default udp:20083) and forward\n"
-         "                      every message unchanged, in order, to each --to target; a\n"
-         "                      TCP target reconnects and drops its oldest messages once\n"
-         "                      more than 1 s behind. Ctrl-C prints sent and dropped\n"
-         "  --listen udp|tcp[:PORT]     where the relay receives\n"
-         "  --to udp|tcp:HOST[:PORT]    a display to feed (repeat for several)\n"
-         "  -h, --help          show this text\n"
-         "\n"
+      << SendOptionsHelp()
+      << "\n"
          "Message format: numbers, each followed by one space, closed by \"$\"; the demo\n"
          "sends CR LF after the \"$\". A number is an optional sign, digits, optionally\n"
          "\".\" (or \",\") and digits, optionally e/E and an exponent. Example (the demo at\n"
@@ -356,7 +332,7 @@ int Main(int argc, char** argv) {
     if (!o.transportGiven) Note("no --udp or --tcp: replaying over " + std::string(o.transport == SendOptions::Transport::Tcp ? "TCP" : "UDP") + ", as the recording was made");
   } else if (!o.transportGiven) {
     // Whatever a display started in this folder listens on.
-    const auto config = ReadConfigFile("config.txt");
+    const auto config = ReadConfigFile(kConfigFileName);
     const std::string transport = config ? config->transport : std::string(kFallbackTransport);
     const bool tcp = ListenersFor(transport).tcp;
     o.transport = tcp ? SendOptions::Transport::Tcp : SendOptions::Transport::Udp;

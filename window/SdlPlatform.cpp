@@ -1,12 +1,12 @@
 // SDL start-up, events and boxes for the display.
-#include "app/SdlPlatform.h"
+#include "window/SdlPlatform.h"
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <string>
 
-#include "app/SdlWindowHost.h"
+#include "window/SdlWindowHost.h"
 #include "engine/MessageBox.h"
 #include "engine/RecordingDevice.h"
 #include "engine/SdlImageDecoder.h"

@@ -1,5 +1,5 @@
 // JPEG encoding with libjpeg-turbo's compressor, one frame at a time.
-#include "app/FrameEncoder.h"
+#include "web/FrameEncoder.h"
 
 #include <turbojpeg.h>
 

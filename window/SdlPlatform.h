@@ -9,7 +9,7 @@
 #include <mutex>
 
 #include "app/CommandLine.h"
-#include "app/Platform.h"
+#include "window/Platform.h"
 
 struct SDL_Window;
 

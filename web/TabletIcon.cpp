@@ -1,6 +1,6 @@
 // The icon, drawn by hand and stored as an uncompressed palette PNG: a few
 // hundred kilobytes at most, made once per size, so no compressor is needed.
-#include "app/TabletIcon.h"
+#include "web/TabletIcon.h"
 
 #include <algorithm>
 #include <array>

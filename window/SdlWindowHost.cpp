@@ -1,5 +1,5 @@
 // SDL window operations for the shell.
-#include "app/SdlWindowHost.h"
+#include "window/SdlWindowHost.h"
 
 #include <SDL.h>
 

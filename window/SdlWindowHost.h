@@ -5,7 +5,7 @@
 // swaps them for the window.
 #pragma once
 
-#include "app/WindowHost.h"
+#include "window/WindowHost.h"
 
 struct SDL_Window;
 

@@ -1,6 +1,6 @@
 // The browser view on websocketpp over standalone Asio: one thread runs the
 // server; the encoder thread posts each finished JPEG to it.
-#include "app/WebView.h"
+#include "web/WebView.h"
 
 #include <websocketpp/config/asio_no_tls.hpp>
 #include <websocketpp/server.hpp>
@@ -12,9 +12,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/FrameEncoder.h"
-#include "app/Platform.h"
-#include "app/TabletIcon.h"
+#include "web/FrameEncoder.h"
+#include "web/TabletIcon.h"
+#include "window/Platform.h"
 #include "assets/BezelButtons.h"
 
 namespace velmora {
