@@ -115,7 +115,7 @@ Glass::Glass(Screen& screen, const LinkStatus& status, LinkSetup setup, Clock::t
       text_(&screen, "glassText"),
       small_(&screen, "glassSmall"),
       tabletUrl_(TabletUrl(setup_)),
-      sampleTime_(started) {
+      rates_(started) {
   if (!tabletUrl_.empty()) qr_ = EncodeQrCode(tabletUrl_);
 }
 
@@ -130,19 +130,8 @@ void Glass::Text(Font& font, int x, int y, std::string_view text, std::uint32_t 
                     static_cast<std::uint8_t>(color), static_cast<std::uint8_t>(color >> 24));
 }
 
-void Glass::Sample(Clock::time_point now) {
-  const auto elapsed = now - sampleTime_;
-  if (elapsed < 1s) return;
-  const double seconds = std::chrono::duration<double>(elapsed).count();
-  appliedRate_ = static_cast<double>(status_.applied - sampleApplied_) / seconds;
-  rejectedRate_ = static_cast<double>(status_.rejected - sampleRejected_) / seconds;
-  sampleApplied_ = status_.applied;
-  sampleRejected_ = status_.rejected;
-  sampleTime_ = now;
-}
-
 void Glass::Draw(Page page, Clock::time_point now) {
-  Sample(now);
+  rates_.Sample(status_, now);
   if (page == Page::Link) return DrawLinkPage(now);
   if (!setup_.alerts || (page != Page::Flight && page != Page::Tactical)) return;
   switch (SilenceAt(now - status_.lastApplied.value_or(started_))) {
@@ -234,10 +223,10 @@ void Glass::DrawLinkPage(Clock::time_point now) {
   row("Send to", SendToText(setup_, 3));
   char line[96];
   std::snprintf(line, sizeof line, "%llu in all, %.0f per second now", static_cast<unsigned long long>(status_.applied),
-                appliedRate_);
+                rates_.Applied());
   row("Applied", line);
   std::snprintf(line, sizeof line, "%llu in all, %.0f per second now", static_cast<unsigned long long>(status_.rejected),
-                rejectedRate_);
+                rates_.Rejected());
   row("Rejected", line, status_.rejected ? kErrorInk : kInk);
   const bool silent = SilenceAt(now - status_.lastApplied.value_or(started_)) != Silence::None;
   row("Last message", LastMessageText(now, false), silent ? kErrorInk : kInk);

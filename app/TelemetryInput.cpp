@@ -6,6 +6,17 @@
 
 namespace velmora {
 
+void LinkRates::Sample(const LinkStatus& status, Clock::time_point now) {
+  const auto elapsed = now - since_;
+  if (elapsed < std::chrono::seconds(1)) return;
+  const double seconds = std::chrono::duration<double>(elapsed).count();
+  applied_ = static_cast<double>(status.applied - appliedBefore_) / seconds;
+  rejected_ = static_cast<double>(status.rejected - rejectedBefore_) / seconds;
+  appliedBefore_ = status.applied;
+  rejectedBefore_ = status.rejected;
+  since_ = now;
+}
+
 TelemetryInput::TelemetryInput(FlightData& flight, RunStats* stats, ErrorReporter* reporter,
                                ArrivalRecorder* recorder)
     : flight_(flight), stats_(stats), reporter_(reporter), recorder_(recorder) {}

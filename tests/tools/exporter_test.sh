@@ -22,6 +22,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 # stderr; sets pid and port.
 start() {
   local name=$1; shift
+  # The files exist before the program starts: the background shell may not
+  # have opened its redirections yet when the first look below comes.
+  : >"$name.out"; : >"$name.err"
   "$@" >"$name.out" 2>"$name.err" &
   pid=$!
   pids+=("$pid")
