@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# The real program, headless, looked at through its screenshots:
+#  - silence on the tactical page raises the NO DATA flag after a second and
+#    the band after three, as on the flight page;
+#  - --rotate wins over config.txt's sixth line (and is what close keeps),
+#    the sixth line turns the picture when no option is given.
+set -euo pipefail
+velmora=$(realpath "$1")
+probe="$(dirname "$(realpath "$0")")/../support/png_probe.py"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+fail() { echo "FAIL: $*"; exit 1; }
+run() { "$velmora" --headless --udp-port 0 --tcp-port 0 "$@" 2>>err.txt >/dev/null || fail "run $*: $(cat err.txt)"; }
+
+# shown WANTED COUNT MINIMUM: the count says it is there (more than MINIMUM)
+# or not (a handful at most), as wanted.
+shown() { if [ "$1" = 1 ]; then [ "$2" -gt "$3" ]; else [ "$2" -lt 50 ]; fi; }
+# The flag's red frame (262,74 96x26) and the band's amber outline and heading
+# (40,392 944x196), counted on the tactical page: at start, after 1.2 s (36
+# frames at 30 a second) and after 3.7 s of silence.
+printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' >config.txt
+for shot in "2 0 0" "36 1 0" "110 0 1"; do
+  read -r frames flag band <<<"$shot"
+  run --page 2 --frames "$frames" --screenshot "t$frames.png"
+  read -r red amber <<<"$(python3 "$probe" "t$frames.png" 262 74 96 26 dc1e1e 40 40 392 944 196 ffbe28 40)"
+  echo "tactical page after $frames frames: $red flag pixels, $amber band pixels"
+  shown "$flag" "$red" 500 || fail "the flag after $frames frames"
+  shown "$band" "$amber" 2000 || fail "the band after $frames frames"
+done
+
+# config.txt's sixth line, --rotate: the turn written back at close and the
+# screenshot's shape.
+for c in "90 - 90 650x1024" "90 0 0 1024x650" "90 270 270 650x1024" "none 90 90 650x1024"; do
+  read -r line option kept shape <<<"$c"
+  printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' >config.txt
+  [ "$line" = none ] || printf '%s\r\n' "$line" >>config.txt
+  run --frames 1 --screenshot r.png $([ "$option" = - ] || echo --rotate "$option")
+  got="$(tr -d '\r' <config.txt | sed -n 6p) $(python3 "$probe" r.png | tr ' ' x)"
+  echo "line 6 '$line', --rotate '$option': kept and shown $got"
+  [ "$got" = "$kept $shape" ] || fail "line 6 '$line' with --rotate '$option' gave $got, not $kept $shape"
+done
+echo ok
