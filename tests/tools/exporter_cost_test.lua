@@ -8,6 +8,11 @@
 --   trickle     the socket takes a few bytes a frame: messages still whole
 --   stalled     the socket takes nothing: the connection is dropped within
 --               the stall limit and opened again
+--   slow        2 bytes a frame, one message taking over a second: never
+--               dropped while bytes still move
+--   unanswered  the display's queue of connections is full, so a connect
+--               waits: frames stay cheap, and the attempt is given up
+--               after 3 s and made afresh
 -- and each case's cost per simulator frame (mean and worst), printed.
 --
 --   lua5.4 exporter_cost_test.lua path/to/exporter-example.lua
@@ -101,8 +106,8 @@ local function newDisplay(port)
           self.broken = self.broken + 1
         end
       end
-      self.buffers[c] = buf:match("[^$]*$") or ""
-      if self.buffers[c]:sub(1, 1) == "\n" then self.buffers[c] = self.buffers[c]:sub(2) end
+      -- What follows the last whole message (a read may end between "$" and "\n").
+      self.buffers[c] = buf:match("^.*%$\n(.*)$") or buf
       if err == "closed" then self.buffers[c] = "" end
     end
   end
@@ -216,6 +221,45 @@ do
   local s = exporter.ExportStatus()
   report("stalled", cost, string.format(", %d dropped, %d connections", s.dropped, display.connections))
   check(s.dropped >= 1 and display.connections >= 2, "stalled: never dropped and reconnected")
+end
+
+-- Slow: the display takes 2 bytes a frame, so each message takes over a
+-- second, bytes moving all the while: the stall limit never cuts it.
+do
+  local port = freePort()
+  local display = newDisplay(port)
+  local exporter = loadExporter(port, 2)
+  local cost = run(exporter, 3, function() display:serve() end)
+  display:serve()
+  display:stop()
+  local s = exporter.ExportStatus()
+  report("slow", cost, string.format(", %d messages, %d dropped", display.messages, s.dropped))
+  check(s.dropped == 0 and display.messages >= 1 and display.broken == 0,
+    string.format("slow: %d dropped, %d whole, %d broken", s.dropped, display.messages, display.broken))
+end
+
+-- Unanswered: a listener whose queue of connections is full drops the
+-- exporter's connection request, so the connect waits for an answer that
+-- never comes.
+do
+  local deaf = assert(socket.tcp())
+  assert(deaf:bind("127.0.0.1", 0))
+  assert(deaf:listen(0))
+  local _, port = deaf:getsockname()
+  local fillers = {}
+  for i = 1, 3 do
+    fillers[i] = socket.tcp()
+    fillers[i]:settimeout(0)
+    fillers[i]:connect("127.0.0.1", port)
+  end
+  local exporter = loadExporter(tonumber(port))
+  local cost = run(exporter, 4.2)
+  local s = exporter.ExportStatus()
+  for _, f in ipairs(fillers) do f:close() end
+  deaf:close()
+  report("unanswered", cost, string.format(", %d attempts, last error %s", s.attempts, tostring(s.lastError)))
+  check(s.attempts == 2 and s.lastError == "connect: no answer",
+    string.format("unanswered: %d attempts in 4.2 s, last error %s", s.attempts, tostring(s.lastError)))
 end
 
 if failures > 0 then os.exit(1) end
