@@ -306,6 +306,11 @@ TEST_F(ListenersTest, SecondDisplayOnTheSamePortsFailsForBoth) {
 // to the one that went away: the old connection lingers on the port, and the
 // new display must bind all the same.
 TEST_F(ListenersTest, RestartOnTheSameTcpPortWhileAnExporterIsStillConnected) {
+#if defined(_WIN32)
+  // There the port is claimed exclusively, which may keep it while the old
+  // connections wind down; not tried under Wine yet.
+  GTEST_SKIP() << "exclusive port claim on Windows";
+#endif
   Start();
   const auto tcpPort = listeners->TcpPort();
   TcpClient exporter(tcpPort);
