@@ -5,8 +5,9 @@
 #  - --rotate wins over config.txt's sixth line (and is what close keeps),
 #    the sixth line turns the picture when no option is given.
 set -euo pipefail
+command -v node >/dev/null || { echo "node is not installed (scripts/setup.sh)"; exit 77; }
 velmora=$(realpath "$1")
-probe="$(dirname "$(realpath "$0")")/../support/png_probe.py"
+probe="$(dirname "$(realpath "$0")")/../support/png_probe.mjs"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -23,7 +24,7 @@ printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' >config.txt
 for shot in "2 0 0" "36 1 0" "110 0 1"; do
   read -r frames flag band <<<"$shot"
   run --page 2 --frames "$frames" --screenshot "t$frames.png"
-  read -r red amber <<<"$(python3 "$probe" "t$frames.png" 262 74 96 26 dc1e1e 40 40 392 944 196 ffbe28 40)"
+  read -r red amber <<<"$(node "$probe" "t$frames.png" 262 74 96 26 dc1e1e 40 40 392 944 196 ffbe28 40)"
   echo "tactical page after $frames frames: $red flag pixels, $amber band pixels"
   shown "$flag" "$red" 500 || fail "the flag after $frames frames"
   shown "$band" "$amber" 2000 || fail "the band after $frames frames"
@@ -36,7 +37,7 @@ for c in "90 - 90 650x1024" "90 0 0 1024x650" "90 270 270 650x1024" "none 90 90 
   printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' >config.txt
   [ "$line" = none ] || printf '%s\r\n' "$line" >>config.txt
   run --frames 1 --screenshot r.png $([ "$option" = - ] || echo --rotate "$option")
-  got="$(tr -d '\r' <config.txt | sed -n 6p) $(python3 "$probe" r.png | tr ' ' x)"
+  got="$(tr -d '\r' <config.txt | sed -n 6p) $(node "$probe" r.png | tr ' ' x)"
   echo "line 6 '$line', --rotate '$option': kept and shown $got"
   [ "$got" = "$kept $shape" ] || fail "line 6 '$line' with --rotate '$option' gave $got, not $kept $shape"
 done
