@@ -98,7 +98,9 @@ async function main() {
 }
 
 // The page's timers and Date.now run K times faster than real time, so its
-// back-off up to 8 s takes seconds; the times below are the page's.
+// back-off up to 8 s takes seconds; the times below are the page's. Timers
+// never fire early but may fire late on a loaded machine: the upper bounds
+// leave room for that, the note's texts say exactly what the page chose.
 const K = 4;
 const fastClock = `(() => {
   const k = ${K}, t0 = Date.now(), now = Date.now, st = setTimeout, si = setInterval;
@@ -152,7 +154,7 @@ async function misbehavingDisplay(html) {
   for (let i = 0; i < waits.length; ++i) {
     await attempt(i + 2);
     const gap = pageSeconds(attempts[i + 1] - attempts[i]);
-    if (gap < waits[i] * 0.85 || gap > waits[i] * 1.5 + 0.5)
+    if (gap < waits[i] * 0.85 || gap > waits[i] * 2 + 1)
       throw new Error(`try ${i + 2} came ${gap.toFixed(2)} s after the one before, not ${waits[i]} s`);
   }
   mode = 'serve';
@@ -168,7 +170,7 @@ async function misbehavingDisplay(html) {
   await attempt(8);
   const gaveUp = pageSeconds(attempts[7] - stalled);
   const note = await page.evaluate('window.__notes.at(-1)');
-  if (gaveUp < 4 || gaveUp > 7) throw new Error(`a stalled socket was given up after ${gaveUp.toFixed(2)} s`);
+  if (gaveUp < 4 || gaveUp > 9) throw new Error(`a stalled socket was given up after ${gaveUp.toFixed(2)} s`);
   if (!/ 0\.5 s$/.test(note)) throw new Error(`after a reconnect the back-off did not start again: ${note}`);
   console.log(`ok: an unanswered connect cut, back-off ${backOff.slice(0, -1).join(' ')}, ` +
               `a stalled socket given up after ${gaveUp.toFixed(1)} s, then ${note.replace(/.* in /, '')}`);
