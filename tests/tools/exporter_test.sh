@@ -36,6 +36,15 @@ start() {
   fail "$name did not start: $(cat "$name.err")"
 }
 stop() { kill -"$2" "$1"; wait "$1"; }
+# recorded FILE MESSAGES CLOSES: waits (a loaded machine may take a while)
+# until the display's recording holds that many messages (each ends in "$")
+# and closed connections, so stopping it loses nothing.
+recorded() {
+  for _ in $(seq 200); do
+    [ "$(grep -v '^#' "$1" | tr -cd '$' | wc -c)" -ge "$2" ] && [ "$(grep -c '/close$' "$1")" -ge "$3" ] && return 0
+    sleep 0.05
+  done
+}
 stat_of() { awk -v k="$1:" '$1 == k {print $2}' "$2"; }
 
 # display NAME TRANSPORT [ARGS...]
@@ -56,12 +65,7 @@ lua)
       VELMORA_TRANSPORT=$transport VELMORA_PORT=$port VELMORA_FORMAT=$format VELMORA_FRAMES=45 \
         lua5.4 "$example" 2>lua.err || fail "the exporter failed: $(cat lua.err)"
       sent=$(sed -n 's/^exporter-example: \([0-9]*\) messages sent.*/\1/p' lua.err)
-      # Stopped once all it sent has arrived (the recording has every "$"): a
-      # loaded machine may take a while to read it.
-      for _ in $(seq 200); do
-        [ "$(grep -v '^#' "$transport-$format.rec" | tr -cd '$' | wc -c)" -ge "${sent:-45}" ] && break
-        sleep 0.05
-      done
+      recorded "$transport-$format.rec" "${sent:-45}" 0
       stop "$pid" TERM
       applied=$(stat_of messages_applied "$transport-$format.out")
       rejected=$(stat_of messages_rejected "$transport-$format.out")
@@ -118,7 +122,8 @@ replay)
   m 2000 500 95 >&5; sleep 0.2                          # ... while a second connection sends one
   printf '90 5 25 0 $\r\n' >&4; sleep 0.2               # the first one finishes its message
   m 5000 700 100 >&5; sleep 0.2
-  exec 5>&- 4>&-; sleep 0.5
+  exec 5>&- 4>&-
+  recorded live.rec 4 3
   stop "$pid" TERM
   cat live.rec
   applied=$(stat_of messages_applied live.out)
@@ -128,7 +133,7 @@ replay)
 
   display replayed tcp --record replayed.rec
   "$send" --replay live.rec --tcp "127.0.0.1:$port" 2>send.err || fail "replay failed: $(cat send.err)"
-  sleep 0.5
+  recorded replayed.rec 4 3
   stop "$pid" TERM
   replayed=$(stat_of messages_applied replayed.out)
   echo "live $applied applied, replayed $replayed applied"
