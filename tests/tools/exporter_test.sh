@@ -124,6 +124,7 @@ replay)
   m 5000 700 100 >&5; sleep 0.2
   exec 5>&- 4>&-
   recorded live.rec 4 3
+  sleep 0.3  # frames (30 a second) draw what came last: the pictures are compared
   stop "$pid" TERM
   cat live.rec
   applied=$(stat_of messages_applied live.out)
@@ -134,6 +135,7 @@ replay)
   display replayed tcp --record replayed.rec
   "$send" --replay live.rec --tcp "127.0.0.1:$port" 2>send.err || fail "replay failed: $(cat send.err)"
   recorded replayed.rec 4 3
+  sleep 0.3
   stop "$pid" TERM
   replayed=$(stat_of messages_applied replayed.out)
   echo "live $applied applied, replayed $replayed applied"
