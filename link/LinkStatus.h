@@ -23,4 +23,31 @@ struct LinkStatus {
   std::size_t errorCount = 0;
 };
 
+// Applied and rejected messages a second, over the last whole second: what
+// the link page shows as "per second now". Sampled once a frame; each sample
+// a second or more after the last one gives the rates since then and starts
+// the next second afresh.
+class LinkRates {
+ public:
+  using Clock = std::chrono::steady_clock;
+  explicit LinkRates(Clock::time_point started) : since_(started) {}
+  void Sample(const LinkStatus& status, Clock::time_point now) {
+    const auto elapsed = now - since_;
+    if (elapsed < std::chrono::seconds(1)) return;
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    applied_ = static_cast<double>(status.applied - appliedBefore_) / seconds;
+    rejected_ = static_cast<double>(status.rejected - rejectedBefore_) / seconds;
+    appliedBefore_ = status.applied;
+    rejectedBefore_ = status.rejected;
+    since_ = now;
+  }
+  double Applied() const { return applied_; }
+  double Rejected() const { return rejected_; }
+
+ private:
+  Clock::time_point since_;
+  std::uint64_t appliedBefore_ = 0, rejectedBefore_ = 0;
+  double applied_ = 0, rejected_ = 0;
+};
+
 }  // namespace velmora

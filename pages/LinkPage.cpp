@@ -106,23 +106,12 @@ LinkPage::LinkPage(const LinkStatus& status, LinkSetup setup, Clock::time_point 
       setup_(std::move(setup)),
       started_(started),
       tabletUrl_(TabletUrl(setup_)),
-      sampleTime_(started) {
+      rates_(started) {
   if (!tabletUrl_.empty()) qr_ = EncodeQrCode(tabletUrl_);
 }
 
-void LinkPage::Sample(Clock::time_point now) {
-  const auto elapsed = now - sampleTime_;
-  if (elapsed < 1s) return;
-  const double seconds = std::chrono::duration<double>(elapsed).count();
-  appliedRate_ = static_cast<double>(status_.applied - sampleApplied_) / seconds;
-  rejectedRate_ = static_cast<double>(status_.rejected - sampleRejected_) / seconds;
-  sampleApplied_ = status_.applied;
-  sampleRejected_ = status_.rejected;
-  sampleTime_ = now;
-}
-
 void LinkPage::Draw(Canvas& canvas, Page page, Clock::time_point now) {
-  Sample(now);
+  rates_.Sample(status_, now);
   if (page != Page::Link) return;
   const int x = 48, value = 220;
   int y = 36;
@@ -137,10 +126,10 @@ void LinkPage::Draw(Canvas& canvas, Page page, Clock::time_point now) {
   row("Send to", SendToText(setup_, 3));
   char line[96];
   std::snprintf(line, sizeof line, "%llu in all, %.0f per second now", static_cast<unsigned long long>(status_.applied),
-                appliedRate_);
+                rates_.Applied());
   row("Applied", line);
   std::snprintf(line, sizeof line, "%llu in all, %.0f per second now", static_cast<unsigned long long>(status_.rejected),
-                rejectedRate_);
+                rates_.Rejected());
   row("Rejected", line, status_.rejected ? kErrorInk : kInk);
   const bool silent = SilenceAt(now - status_.lastApplied.value_or(started_)) != Silence::None;
   row("Last message", LastMessageText(status_, started_, now, false), silent ? kErrorInk : kInk);

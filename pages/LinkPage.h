@@ -74,11 +74,10 @@ class LinkPage {
 
   const LinkSetup& Setup() const { return setup_; }
   // Applied and rejected per second over the last whole second.
-  double AppliedPerSecond() const { return appliedRate_; }
-  double RejectedPerSecond() const { return rejectedRate_; }
+  double AppliedPerSecond() const { return rates_.Applied(); }
+  double RejectedPerSecond() const { return rates_.Rejected(); }
 
  private:
-  void Sample(Clock::time_point now);
   void DrawQrCode(Canvas& canvas, int x, int y, int scale);
 
   const LinkStatus& status_;
@@ -86,10 +85,7 @@ class LinkPage {
   Clock::time_point started_;
   std::string tabletUrl_;
   std::optional<QrCode> qr_;
-
-  Clock::time_point sampleTime_;
-  std::uint64_t sampleApplied_ = 0, sampleRejected_ = 0;
-  double appliedRate_ = 0, rejectedRate_ = 0;
+  LinkRates rates_;
 };
 
 }  // namespace velmora

@@ -5,6 +5,8 @@
 #include <websocketpp/config/asio_no_tls.hpp>
 #include <websocketpp/server.hpp>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <future>
 #include <mutex>
@@ -103,10 +105,11 @@ body.lost #note{color:#fff;font-weight:bold;text-shadow:0 0 4px #000}
 // Bezel buttons: [page, x, y, w, h] in the picture's pixels.
 const buttons=[)" + buttons + R"(];
 const pic=document.getElementById('pic'), note=document.getElementById('note');
-let shown=null, ws=null, live=false, delay=500, retry=null, lastFrame=0;
+let shown=null, ws=null, live=false, delay=500, retry=null, lastFrame=0, opening=null;
 // Lost: the last picture stays, dimmed, with what is being done about it.
 function lost(){
   live=false;
+  clearTimeout(opening);
   if(ws){ws.onopen=ws.onmessage=ws.onclose=null;try{ws.close();}catch(e){}ws=null;}
   if(shown)document.body.classList.add('lost');
   note.textContent='Display not connected: trying again in '+Math.round(delay/1000*10)/10+' s';
@@ -120,7 +123,11 @@ function connect(){
   if(ws)return;
   ws=new WebSocket((location.protocol==='https:'?'wss://':'ws://')+location.host+'/stream');
   ws.binaryType='blob';
-  ws.onopen=()=>{lastFrame=Date.now();};
+  // A display that takes the connection and never answers (a hung program,
+  // a link gone half-open) would leave the page on the browser's own
+  // time-out, minutes long: on a LAN an answer takes well under 3 s.
+  opening=setTimeout(lost,3000);
+  ws.onopen=()=>{clearTimeout(opening);lastFrame=Date.now();};
   ws.onmessage=e=>{
     const u=URL.createObjectURL(e.data);pic.src=u;if(shown)URL.revokeObjectURL(shown);shown=u;
     lastFrame=Date.now();
@@ -172,6 +179,28 @@ const std::string& Icon512() {
   return png;
 }
 
+// A browser names the site a request comes from in its Origin header. A
+// page switch from any other site than the display's own (a page the pilot
+// opened in another tab, on this PC or the network) is refused: such a POST
+// needs no preflight, so the browser would send it unasked. A request
+// without an Origin is not a browser's cross-site one (curl, a script) and
+// is let through.
+bool FromOwnPage(const std::string& origin, const std::string& host) {
+  if (origin.empty()) return true;
+  const std::size_t scheme = origin.find("://");
+  if (scheme == std::string::npos || host.empty()) return false;  // "null": a sandboxed or file page
+  std::string from = origin.substr(scheme + 3), to = host;
+  // Default ports are usually left out, but either side may spell them.
+  const std::string defaultPort = origin.compare(0, scheme, "https") == 0 ? ":443" : ":80";
+  for (std::string* a : {&from, &to})
+    if (a->size() > defaultPort.size() &&
+        a->compare(a->size() - defaultPort.size(), defaultPort.size(), defaultPort) == 0)
+      a->resize(a->size() - defaultPort.size());
+  return from.size() == to.size() && std::equal(from.begin(), from.end(), to.begin(), [](char a, char b) {
+           return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+         });
+}
+
 }  // namespace
 
 const std::string& WebPage(int rotation) {
@@ -208,6 +237,8 @@ struct WebView::Impl {
     }
     if (stream) return Reply(con, http::status_code::upgrade_required, "the picture comes over a WebSocket\n");
     if (change) {
+      if (!FromOwnPage(request.get_header("Origin"), request.get_header("Host")))
+        return Reply(con, http::status_code::forbidden, "pages change only from this display's own page\n");
       const std::string& body = con->get_request_body();
       if (body != "1" && body != "2") return Reply(con, http::status_code::bad_request, "page 1 or 2\n");
       pageRequest = body[0] - '0';

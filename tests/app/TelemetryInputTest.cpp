@@ -150,5 +150,78 @@ TEST(TelemetryInput, EveryErrorKindReachesStderrOncePerSecondPerSenderWithItsFie
   }
 }
 
+
+// The link status the glass reads: more errors than it keeps, an oversized
+// datagram, and a sender of nothing but garbage after a good one.
+TEST(TelemetryInput, LinkStatusKeepsTheNewestErrorsCountsEveryRejectAndOnlyGoodSendersAsLast) {
+  using namespace std::chrono_literals;
+  const auto t = std::chrono::steady_clock::time_point{} + 100s;
+  enum How { Bytes, TooLarge };
+  struct In { How how; Transport transport; const char* bytes; std::chrono::milliseconds at; const char* peer; };
+  struct Case {
+    const char* name;
+    std::vector<In> arrivals;
+    std::uint64_t applied, rejected;
+    std::optional<std::chrono::steady_clock::time_point> lastApplied;
+    const char* lastSender;
+    std::vector<std::string> errorsFrom;  // newest first: the sender each kept error names
+  } cases[] = {
+      {"five errors keep the newest three",
+       {{Bytes, Transport::Udp, "x $", 0ms, "a:1"}, {Bytes, Transport::Udp, "x $", 1ms, "b:1"},
+        {Bytes, Transport::Tcp, "x $", 2ms, "c:1"}, {Bytes, Transport::Udp, "x $", 3ms, "d:1"},
+        {TooLarge, Transport::Udp, "", 4ms, "e:1"}},
+       0, 5, std::nullopt, "", {"e:1", "d:1", "c:1"}},
+      {"an oversized datagram is a reject",
+       {{Bytes, Transport::Udp, "5 $", 0ms, "a:1"}, {TooLarge, Transport::Udp, "", 10ms, "a:1"}},
+       1, 1, t, "a:1", {"a:1"}},
+      {"garbage from another sender later is not the last message",
+       {{Bytes, Transport::Udp, "5 $", 0ms, "good:1"}, {Bytes, Transport::Udp, "x $", 2000ms, "bad:2"},
+        {Bytes, Transport::Tcp, "y $", 2500ms, "bad:3"}},
+       1, 2, t, "good:1", {"bad:3", "bad:2"}},
+  };
+  for (const auto& c : cases) {
+    FlightData flight;
+    TelemetryInput input(flight, nullptr, nullptr, nullptr);
+    for (const In& a : c.arrivals) {
+      if (a.how == TooLarge)
+        input.DatagramTooLarge(a.peer, 9000, t + a.at);
+      else
+        input.Received(Arrival{a.transport, a.transport == Transport::Tcp ? 1u : 0u, a.bytes, t + a.at, a.peer});
+    }
+    const LinkStatus& s = input.Status();
+    EXPECT_EQ(s.applied, c.applied) << c.name;
+    EXPECT_EQ(s.rejected, c.rejected) << c.name;
+    EXPECT_EQ(s.lastApplied, c.lastApplied) << c.name;
+    EXPECT_EQ(s.lastSender, c.lastSender) << c.name;
+    ASSERT_EQ(s.errorCount, c.errorsFrom.size()) << c.name;
+    for (std::size_t i = 0; i < s.errorCount; ++i)
+      EXPECT_EQ(s.errors[i].rfind(c.errorsFrom[i] + ": ", 0), 0u) << c.name << ": " << s.errors[i];
+  }
+}
+
+// "Per second now" counts each second afresh: a busy second followed by a
+// quiet one reads 0, not the average since start-up.
+TEST(TelemetryInput, LinkRatesCountEachSecondAfresh) {
+  using namespace std::chrono_literals;
+  const auto t = std::chrono::steady_clock::time_point{} + 100s;
+  struct Sample { std::chrono::milliseconds at; std::uint64_t applied, rejected; double appliedRate, rejectedRate; } samples[] = {
+      {500ms, 10, 0, 0, 0},      // not a whole second yet
+      {1000ms, 30, 4, 30, 4},
+      {1500ms, 60, 4, 30, 4},    // the rates hold until the next whole second
+      {2000ms, 90, 4, 60, 0},
+      {4000ms, 90, 4, 0, 0},     // two quiet seconds
+      {5000ms, 120, 5, 30, 1},
+  };
+  LinkStatus status;
+  LinkRates rates(t);
+  for (const Sample& s : samples) {
+    status.applied = s.applied;
+    status.rejected = s.rejected;
+    rates.Sample(status, t + s.at);
+    EXPECT_DOUBLE_EQ(rates.Applied(), s.appliedRate) << s.at.count();
+    EXPECT_DOUBLE_EQ(rates.Rejected(), s.rejectedRate) << s.at.count();
+  }
+}
+
 }  // namespace
 }  // namespace velmora

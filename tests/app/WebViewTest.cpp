@@ -65,6 +65,12 @@ TEST_F(WebViewTest, ServesThePageAndPageChangesOnlyAndNothingElse) {
       {"POST /page HTTP/1.1\r\nHost: x\r\nContent-Length: 1\r\n\r\n2", "HTTP/1.1 204", 2},
       {"POST /page HTTP/1.1\r\nHost: x\r\nContent-Length: 1\r\n\r\n1", "HTTP/1.1 204", 1},
       {"POST /page HTTP/1.1\r\nHost: x\r\nContent-Length: 1\r\n\r\n3", "HTTP/1.1 400", 0},
+      // From the display's own page, and from anywhere else.
+      {"POST /page HTTP/1.1\r\nHost: X:8080\r\nOrigin: http://x:8080\r\nContent-Length: 1\r\n\r\n2", "HTTP/1.1 204", 2},
+      {"POST /page HTTP/1.1\r\nHost: x:8080\r\nOrigin: http://evil.example\r\nContent-Length: 1\r\n\r\n2",
+       "HTTP/1.1 403", 0},
+      {"POST /page HTTP/1.1\r\nHost: x:8080\r\nOrigin: http://x:9090\r\nContent-Length: 1\r\n\r\n1", "HTTP/1.1 403", 0},
+      {"POST /page HTTP/1.1\r\nHost: x\r\nOrigin: null\r\nContent-Length: 1\r\n\r\n1", "HTTP/1.1 403", 0},
       {"GET /index.html HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 404", 0},
       {"GET /../../etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 404", 0},
       {"GET /stream HTTP/1.1\r\nHost: x\r\n\r\n", "HTTP/1.1 426", 0},

@@ -33,7 +33,7 @@ cat > script.json <<JSON
   {"screenshot": "$out/browser-flight.png"},
   {"probe": "(px, w, h) => { const at = (x, y) => { const i = 4 * (Math.round(y * 640 / 650) * w + x); return [px[i], px[i+1], px[i+2]]; }; let coloured = 0, n = 0; for (let y = 0; y < 560; y += 4) for (let x = 0; x < w; x += 4) { const [r, g, b] = at(x, y); n++; if (Math.max(r, g, b) - Math.min(r, g, b) > 40) coloured++; } return {lamp: at(834, 525), coloured: coloured / n}; }", "into": "flight"},
   {"click": [670, 603]},
-  {"sleep": 800},
+  {"wait": "(() => { const p = document.getElementById('pic'), c = document.createElement('canvas'); if (!p.complete || !p.naturalWidth) return false; c.width = p.naturalWidth; c.height = p.naturalHeight; const g = c.getContext('2d'); g.drawImage(p, 0, 0); const [r, gr, b] = g.getImageData(834, 525, 1, 1).data; return !(gr > 180 && r < 110 && b < 110); })()", "timeout_ms": 15000},
   {"screenshot": "$out/browser-tactical.png"},
   {"probe": "(px, w, h) => { const i = 4 * (Math.round(525 * 640 / 650) * w + 834); return {lamp: [px[i], px[i+1], px[i+2]]}; }", "into": "tactical"}
  ]}

@@ -33,14 +33,25 @@ printf '0\r\n0\r\n1024\r\n1\r\nudp\r\n' > config.txt
 pids+=($!)
 display=$!
 listening $p1
-# A second display on the same ports ends at once, naming the failure, the
-# port and what to do about it.
-if "$velmora" --headless --udp-port $p1 --tcp-port $p2 --frames 1 >/dev/null 2>taken.txt; then
-  echo "a second display opened ports in use"; exit 1
-fi
-{ grep -q "Exception PortInUse in module" taken.txt && grep -q "UDP port $p1," taken.txt &&
-  grep -q -- "--udp-port" taken.txt && ! grep -q " at " taken.txt; } ||
-  { echo "unclear message for a port in use:"; cat taken.txt; exit 1; }
+# A second display on the same UDP port, or on a TCP port another program
+# holds, ends at once, naming the failure, the port that is taken and what to
+# do about it.
+spare=$(free_port); held=$(free_port)
+python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("0.0.0.0", int(sys.argv[1]))); s.listen(); print("held", flush=True); time.sleep(90)' \
+  "$held" >held.txt &
+pids+=($!)
+for _ in $(seq 100); do grep -q held held.txt && break; sleep 0.05; done
+for taken in "PortInUse UDP $p1 $p2" "TcpSocketError TCP $spare $held"; do
+  read -r failure transport udp tcp <<<"$taken"
+  port=$([ "$transport" = UDP ] && echo "$udp" || echo "$tcp")
+  if "$velmora" --headless --udp-port "$udp" --tcp-port "$tcp" --frames 1 >/dev/null 2>taken.txt; then
+    echo "a second display opened ports in use"; exit 1
+  fi
+  { grep -q "Exception $failure in module" taken.txt && grep -q "open $transport port $port," taken.txt &&
+    grep -q -- "--${transport,,}-port" taken.txt && ! grep -q " at " taken.txt; } ||
+    { echo "unclear message for $transport port $port in use:"; cat taken.txt; exit 1; }
+done
 "$send" --demo --udp 127.0.0.1:$p1 --duration 4 >/dev/null
 sleep 1.5
 kill -$stop $display

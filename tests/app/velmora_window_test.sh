@@ -23,15 +23,18 @@ for _ in $(seq 300); do
   sleep 0.1
 done
 [ -n "$win" ] || { echo "no window appeared"; cat out.txt; exit 1; }
-# A few frames: the height follows the width (a loaded machine may take a while).
-# The window is looked up again each time: SDL may replace the first one
-# it maps (a renderer that cannot start makes it try another).
+# A few frames: the height follows the width, and start-up puts the transport
+# in front of the caption after the window is shown (a loaded machine may
+# take a while for either). The window is looked up again each time: SDL may
+# replace the first one it maps (a renderer that cannot start makes it try
+# another).
 find_window() {
   DISPLAY=$display xwininfo -root -tree 2>/dev/null | grep 'Velmora 1.1.1.21' | head -n1 | awk '{print $1}' || true
 }
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   win=$(find_window)
-  [ -n "$win" ] && DISPLAY=$display xwininfo -id "$win" 2>/dev/null | grep -q 'Height: 640$' && break
+  info=$([ -n "$win" ] && DISPLAY=$display xwininfo -id "$win" 2>/dev/null || true)
+  grep -q 'Height: 640$' <<<"$info" && grep -q '"tcp Velmora 1.1.1.21"' <<<"$info" && break
   sleep 0.1
 done
 win=$(find_window)

@@ -35,13 +35,15 @@ export function launchChromium() {
     return new Promise((resolve, reject) => pending.set(id, { resolve, reject, method }));
   };
 
-  // A new page of width x height showing url.
-  async function open(url, width, height) {
+  // A new page of width x height showing url; `init`, when given, is script
+  // run in the page before any of its own.
+  async function open(url, width, height, init) {
     const { targetId } = await send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await send('Target.attachToTarget', { targetId, flatten: true });
     const s = (method, params) => send(method, params, sessionId);
     await s('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
     await s('Page.enable');
+    if (init) await s('Page.addScriptToEvaluateOnNewDocument', { source: init });
     await s('Page.navigate', { url });
     const evaluate = async expr => {
       const r = await s('Runtime.evaluate', { expression: expr, awaitPromise: true, returnByValue: true });
