@@ -21,7 +21,7 @@
 #include "engine/Primitives.h"
 #include "engine/Screen.h"
 #include "engine/Sprite.h"
-#include "engine/FrameClock.h"
+#include "app/FrameClock.h"
 #include "link/FlightData.h"
 #include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"

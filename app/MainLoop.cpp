@@ -10,7 +10,7 @@
 #include "app/Platform.h"
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
-#include "engine/FrameClock.h"
+#include "app/FrameClock.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 

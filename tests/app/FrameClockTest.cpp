@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "engine/FrameClock.h"
+#include "app/FrameClock.h"
 
 namespace velmora {
 namespace {

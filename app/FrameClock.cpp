@@ -1,5 +1,5 @@
 // Frame timer: tick rules on an injectable counter.
-#include "engine/FrameClock.h"
+#include "app/FrameClock.h"
 
 #include <algorithm>
 #include <chrono>
