@@ -45,6 +45,9 @@ std::string UsageText() {
       "  --headless                 no window: render off-screen (message boxes go to stderr)\n"
       "  --fps 30|60                frames a second (default 30; 60 for a smoother roll on\n"
       "                             a 60 Hz monitor, at twice the drawing work)\n"
+      "  --sync timer|telemetry     what starts a frame: the frame timer (default), or each\n"
+      "                             message as soon as it is applied, at most --fps a second\n"
+      "                             (the timer still draws while no message comes)\n"
       "  --frames N                 quit after N frames, writing config.txt as a close does\n"
       "  --screenshot FILE          write the back buffer as PNG after the last frame\n"
       "  --screenshot-interval SEC  also write FILE every SEC seconds (atomically)\n"
@@ -174,6 +177,13 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
         return r;
       }
       o.fps = v == "60" ? 60 : 30;
+    } else if (a == "--sync") {
+      if (!takeValue(v)) return r;
+      if (v != FrameSyncName(FrameSync::Timer) && v != FrameSyncName(FrameSync::Telemetry)) {
+        r.error = "--sync takes timer or telemetry, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.sync = v == FrameSyncName(FrameSync::Telemetry) ? FrameSync::Telemetry : FrameSync::Timer;
     } else if (a == "--frames") {
       long n = 0;
       if (!takeValue(v)) return r;

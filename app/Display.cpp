@@ -30,10 +30,6 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
   screen_.Width = 1024;
   screen_.Height = 650;
   screen_.VSYNC = true;
-  timer_.SetTargetFPS(30);
-  timer_.SetMinFPS(1);
-  timer_.SetMaxFPS(30);
-  timer_.SetFPSWarningFrames(0);
   primitives_.Filled = true;
   for (std::size_t i = 0; i < kFontCount; ++i)
     fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
@@ -95,9 +91,6 @@ void Display::Start(const std::string& transport) {
   screen_.SetWindow(window_.Device());
   screen_.Initialize();
   images_.LoadTextures();
-
-  // Frames from now on.
-  timer_.SetEnabled(true);
 
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
     const FontSpec& f = kFontTable[i];

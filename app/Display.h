@@ -21,7 +21,6 @@
 #include "engine/Primitives.h"
 #include "engine/Screen.h"
 #include "engine/Sprite.h"
-#include "app/FrameClock.h"
 #include "link/FlightData.h"
 #include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"
@@ -67,8 +66,8 @@ class Display {
   // ("tcp" without a usable file).
   std::string RestoreWindow(const std::optional<WindowConfig>& saved);
   // The rest of start-up: caption with the transport, the flight page, the
-  // record's start-up values, screen and textures, the frame timer, the
-  // fonts and the instrument sprites.
+  // record's start-up values, screen and textures, the fonts and the
+  // instrument sprites. The frames are the main loop's.
   void Start(const std::string& transport);
   // What config.txt keeps at close: the window's place and width, the page
   // and the transport.
@@ -88,7 +87,6 @@ class Display {
 
   const Font& FontFor(FontRole role) const { return *fonts_[role]; }
   const SpriteSet& Sprites() const { return sprites_; }
-  FrameClock& FrameTimer() { return timer_; }
   Screen& RenderScreen() { return screen_; }
   FrameCycle& Frames() { return frameCycle_; }
   const DrawKit& Kit() const { return kit_; }
@@ -105,7 +103,6 @@ class Display {
   std::string transport_;
 
   Screen screen_;
-  FrameClock timer_;
   PictureList images_;
   std::array<std::unique_ptr<Font>, kFontCount> fonts_;
   SpriteSet sprites_;
