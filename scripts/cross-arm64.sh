@@ -19,6 +19,7 @@
 # machine). The GL renderer comparison runs: Mesa's arm64 software GL under
 # qemu, about three minutes.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 cd "$(dirname "$0")/.."
 
 mode=all
