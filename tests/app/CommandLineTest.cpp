@@ -46,6 +46,8 @@ TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
       {{"--headless", "--software"}, Renderer::Software},
       {{"--renderer", "opengl"}, Renderer::OpenGl},
       {{"--renderer", "opengles2"}, Renderer::OpenGles2},
+      {{"--software", "--renderer", "opengl"}, Renderer::OpenGl},  // the later option wins
+      {{"--renderer", "opengl", "--software"}, Renderer::Software},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);
