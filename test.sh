@@ -4,6 +4,7 @@
 # then the tests again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then a short fuzzing run when clang is present.
 set -euo pipefail
+. "$(dirname "$0")/scripts/failure-line.sh"
 cd "$(dirname "$0")"
 
 ./scripts/setup.sh

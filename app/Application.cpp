@@ -131,7 +131,6 @@ int RunDisplay(const Options& options, const std::string& title) {
   // What a frame reads and telemetry writes, and the reporting of errors.
   FlightData flight;
   RunStats stats;
-  stats.SetTargetFps(options.fps);
   ErrorReporter reporter(title, options.headless ? ErrorReporter::ShowBox() : [&platform](std::string_view c,
                                                                                         std::string_view t) {
     platform.ShowErrorBox(c, t);
@@ -228,7 +227,8 @@ int RunDisplay(const Options& options, const std::string& title) {
 
   // Events → telemetry → frame → wait, until closed.
   MainLoop loop(platform, handover, display, stats, reporter,
-                LoopOptions{options.frames, options.screenshot, options.screenshotInterval, options.fps}, gStop);
+                LoopOptions{options.frames, options.screenshot, options.screenshotInterval, options.fps, options.sync},
+                gStop);
   BrowserFrames browserFrames(web.get());
   if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();
@@ -244,7 +244,6 @@ int RunDisplay(const Options& options, const std::string& title) {
     std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
-  display.FrameTimer().SetEnabled(false);
   display.SetOverlay(nullptr);  // the overlay goes before the display
   web.reset();
   handover.Shutdown();

@@ -49,6 +49,15 @@ void DeclareOptions(CLI::App& app, Options& o) {
           if (v != "30" && v != "60") throw BadOptionValue{"--fps takes 30 or 60, not " + Quoted(v)};
           o.fps = v == "60" ? 60 : 30;
         });
+  value("--sync", "timer|telemetry",
+        "what starts a frame: the frame timer (default), or each\n"
+        "message as soon as it is applied, at most --fps a second\n"
+        "(the timer still draws while no message comes)",
+        [&o](const std::string& v) {
+          if (v != FrameSyncName(FrameSync::Timer) && v != FrameSyncName(FrameSync::Telemetry))
+            throw BadOptionValue{"--sync takes timer or telemetry, not " + Quoted(v)};
+          o.sync = v == FrameSyncName(FrameSync::Telemetry) ? FrameSync::Telemetry : FrameSync::Timer;
+        });
   value("--frames", "N", "quit after N frames, writing config.txt as a close does", [&o](const std::string& v) {
     long n = 0;
     if (!ParseNumber(v, n) || n < 1)

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/FrameClock.h"
+
 namespace velmora {
 
 // What draws the window: SDL's choice for the machine (OpenGL on a PC with a
@@ -19,6 +21,7 @@ std::string_view RendererName(Renderer renderer);
 struct Options {
   bool headless = false;
   int fps = 30;                          // frames a second: 30 or 60
+  FrameSync sync = FrameSync::Timer;     // --sync: what starts a frame
   std::optional<long> frames;            // quit after N frames
   std::string screenshot;                // PNG of the back buffer
   double screenshotInterval = 0;         // seconds; 0 = only after the last frame

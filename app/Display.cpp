@@ -20,10 +20,6 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
   screen_.Width = 1024;
   screen_.Height = 650;
   screen_.VSYNC = true;
-  timer_.SetTargetFPS(30);
-  timer_.SetMinFPS(1);
-  timer_.SetMaxFPS(30);
-  timer_.SetFPSWarningFrames(0);
   for (std::size_t i = 0; i < kFontCount; ++i) {
     fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
     fontList_[i] = fonts_[i].get();
@@ -79,9 +75,6 @@ ScreenStatus Display::Start(const std::string& transport) {
   screen_.SetWindow(window_.Device());
   if (const ScreenStatus status = screen_.Initialize(); status != ScreenStatus::Ok) return status;
   ReportTextureFailure();
-
-  // Frames from now on.
-  timer_.SetEnabled(true);
 
   for (std::size_t i = 0; i < fonts_.size(); ++i) {
     const FontSpec& f = kFontTable[i];

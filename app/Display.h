@@ -20,7 +20,6 @@
 #include "engine/PictureList.h"
 #include "engine/Screen.h"
 #include "canvas/ScreenCanvas.h"
-#include "engine/FrameClock.h"
 #include "link/FlightData.h"
 #include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"
@@ -44,8 +43,8 @@ class Display {
   // ("tcp" without a usable file).
   std::string RestoreWindow(const std::optional<WindowConfig>& saved);
   // The rest of start-up: caption with the transport, the flight page, the
-  // record's start-up values, screen and textures, the frame timer and the
-  // fonts. Not Ok: the screen could not start,
+  // record's start-up values, screen and textures and the fonts; the
+  // frames are the main loop's. Not Ok: the screen could not start,
   // and the caller tells the user and ends the program.
   ScreenStatus Start(const std::string& transport);
   // What config.txt keeps at close: the window's place and width, the page
@@ -72,7 +71,6 @@ class Display {
   Canvas& PageCanvas() { return *pageCanvas_; }
   ScreenCanvas& OnScreen() { return canvas_; }
   void SetPageCanvas(Canvas* canvas) { pageCanvas_ = canvas ? canvas : &canvas_; }
-  FrameClock& FrameTimer() { return timer_; }
   Screen& RenderScreen() { return screen_; }
   FrameCycle& Frames() { return frameCycle_; }
   const FlightPage& FlightInstruments() const { return flightPage_; }
@@ -90,7 +88,6 @@ class Display {
   std::string transport_;
 
   Screen screen_;
-  FrameClock timer_;
   PictureList images_;
   std::array<std::unique_ptr<Font>, kFontCount> fonts_;
   std::array<Font*, kFontCount> fontList_{};

@@ -10,7 +10,6 @@
 #include "window/Platform.h"
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
-#include "engine/FrameClock.h"
 #include "engine/MessageBox.h"
 #include "link/Handover.h"
 
@@ -34,6 +33,14 @@ PacingWait& DefaultPacing() {
   return pacing;
 }
 
+// The frame clock counts nanoseconds on the loop's clock.
+TimeSource LoopTime(PacingWait& pacing) {
+  return TimeSource{1'000'000'000, [&pacing] {
+                      return static_cast<std::int64_t>(
+                          std::chrono::duration_cast<std::chrono::nanoseconds>(pacing.Now().time_since_epoch()).count());
+                    }};
+}
+
 }  // namespace
 
 MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display, RunStats& stats,
@@ -46,13 +53,18 @@ MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display
       options_(std::move(options)),
       stop_(stop),
       pacing_(pacing ? *pacing : DefaultPacing()),
-      period_(std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / options_.fps))),
-      // The classic 30 ms at 30 frames a second; a faster rate waits in proportion.
-      pacingWait_(FrameCycle::kPacing * 30 / options_.fps) {
-  FrameClock& timer = display_.FrameTimer();
-  timer.SetTargetFPS(options_.fps);
-  timer.SetMaxFPS(options_.fps);
-  timer.SetOnTimer([this] { RunFrame(); });
+      timer_(LoopTime(pacing_)) {
+  // The display's values: no slow-frame warning, a frame is on time up to a
+  // second late.
+  timer_.SetTargetFPS(options_.fps);
+  timer_.SetMaxFPS(options_.fps);
+  timer_.SetMinFPS(1);
+  timer_.SetFPSWarningFrames(0);
+  timer_.SetSync(options_.sync);
+  timer_.SetOnTimer([this] { RunFrame(); });
+  timer_.SetEnabled(true);
+  // What --stats says is what the clock was given.
+  stats_.SetFrameTiming(timer_.TargetFPS(), FrameSyncName(timer_.Sync()));
 }
 
 bool MainLoop::Handle(const InputEvent& event) {
@@ -89,46 +101,46 @@ void MainLoop::ServeTelemetry() {
   }
 }
 
-// The frame's pacing wait (30 ms at 30 frames a second), counted from its
-// start, spent serving telemetry: a message that arrives while the frame
-// waits is drawn by this frame, not the next one. It ends early enough for
-// the rest of the frame (as long as the slowest of the last few took) to
-// finish within the frame's period, so the wait and the drawing never make
-// a frame late. Once the time is up nothing more is applied until the frame
-// has been presented, so the frame reads one consistent record.
-void MainLoop::Pace(Clock::time_point frameStart) {
-  // Timed waits wake a little late; this much is kept in hand for it.
-  constexpr auto kWakeMargin = std::chrono::microseconds(500);
-  const auto tail = *std::max_element(tails_.begin(), tails_.end());
-  const auto deadline = std::min(pacing_.Now() + pacingWait_, frameStart + period_ - tail - kWakeMargin);
-  for (auto now = pacing_.Now(); now < deadline; now = pacing_.Now()) {
-    if (pacing_.WaitForHandover(handover_, deadline - now)) handover_.RunPending();
+// The frame's pacing wait (timer mode: 30 ms at 30 frames a second),
+// spent serving telemetry: a message that arrives while the frame waits is
+// drawn by this frame, not the next one. The frame clock ends it early
+// enough for the rest of the frame to finish within the frame's period.
+// Once the time is up nothing more is applied until the frame has been
+// presented, so the frame reads one consistent record.
+void MainLoop::Pace(std::int64_t frameStart) {
+  const std::int64_t deadline = timer_.PacingDeadline(frameStart, timer_.Now());
+  for (auto now = timer_.Now(); now < deadline; now = timer_.Now()) {
+    if (pacing_.WaitForHandover(handover_, std::chrono::nanoseconds(deadline - now))) handover_.RunPending();
   }
 }
 
 void MainLoop::RunFrame() {
-  const auto start = pacing_.Now();
+  const std::int64_t start = timer_.Now();
+  appliedAtFrameStart_ = stats_.applied();
   if (observer_) observer_->FrameStarting(display_);
   platform_.FrameStarting();
   display_.PrepareFrame();
   // The start-up picture has no frame before it to be paced against: it is
   // drawn at once, and the frames after it keep the period.
   if (frames_ > 0) Pace(start);
-  const auto paced = pacing_.Now();
+  const std::int64_t paced = timer_.Now();
   const auto t0 = Clock::now();
   display_.DrawFrame();
   const auto t1 = Clock::now();
-  stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0).count());
+  stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0).count(), timer_.LastFrameByTelemetry());
   stats_.Presented(t1);
   ++frames_;
   if (observer_) observer_->FramePresented(platform_);
-  tails_[nextTail_] = pacing_.Now() - paced;
-  nextTail_ = (nextTail_ + 1) % tails_.size();
+  // What the next frames' pacing leaves for this part: measured from the
+  // end of the wait, not from the frame's start.
+  timer_.FrameFinished(timer_.Now() - paced);
 }
+
+bool MainLoop::NewTelemetry() const { return stats_.applied() != appliedAtFrameStart_; }
 
 void MainLoop::Tick() {
   try {
-    display_.FrameTimer().Poll();
+    timer_.Poll(NewTelemetry());
   } catch (const std::exception& ex) {
     // The frame ends where it failed; the next tick draws a fresh one.
     reporter_.ReportError(ex.what());
@@ -136,7 +148,7 @@ void MainLoop::Tick() {
 }
 
 std::chrono::microseconds MainLoop::TimeToWait(double secondsRunning) {
-  const double wait = display_.FrameTimer().TimeUntilNextTick();
+  const double wait = timer_.TimeUntilNextTick(NewTelemetry());
   auto us = wait < 0 ? std::chrono::microseconds(100000)
                      : std::chrono::microseconds(static_cast<std::int64_t>(std::ceil(wait * 1e6)));
   if (options_.screenshotInterval > 0 && frames_ > 0)

@@ -1,16 +1,19 @@
 // The display's main loop: window events → telemetry hand-overs → a frame
-// when the frame timer says one is due → wait until the next frame is due, a
-// hand-over arrives or a window event comes. A frame's pacing wait serves
-// hand-overs too, so a frame draws what arrived while it waited; it ends in
-// time for the drawing to finish within the frame's period, so frames keep
-// their rate. It never spins.
+// when the frame clock says one is due → wait until the next frame is due, a
+// hand-over arrives or a window event comes. With --sync timer a frame's
+// pacing wait serves hand-overs too, so a frame draws what arrived while it
+// waited; it ends in time for the drawing to finish within the frame's
+// period, so frames keep their rate. With --sync telemetry a frame starts as
+// soon as a message has been applied (at most --fps a second) and draws at
+// once. It never spins.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
+
+#include "app/FrameClock.h"
 
 namespace velmora {
 
@@ -21,9 +24,9 @@ class Platform;
 class RunStats;
 struct InputEvent;
 
-// The clock of a frame's pacing wait, and the wait itself: it ends when a
-// telemetry hand-over is queued or the time is up. The real one is the
-// steady clock and the queue's own wait; tests drive both.
+// The loop's clock (the frame clock counts on it too) and a frame's pacing
+// wait: it ends when a telemetry hand-over is queued or the time is up. The
+// real one is the steady clock and the queue's own wait; tests drive both.
 class PacingWait {
  public:
   using Clock = std::chrono::steady_clock;
@@ -46,13 +49,15 @@ struct LoopOptions {
   std::optional<long> frames;      // stop after this many frames
   std::string screenshot;          // PNG written every screenshotInterval seconds
   double screenshotInterval = 0;   // 0: none while running
-  int fps = 30;                    // frames a second: 30 or 60
+  int fps = 30;                    // frames a second: 30 or 60 (with --sync telemetry the cap)
+  FrameSync sync = FrameSync::Timer;
 };
 
 class MainLoop {
  public:
   // stop is set from a signal handler (Ctrl-C, SIGTERM). pacing null: the
-  // steady clock.
+  // steady clock. The frame clock starts counting here: the first frame is
+  // due a period later.
   MainLoop(Platform& platform, HandoverQueue& handover, Display& display, RunStats& stats, ErrorReporter& reporter,
            LoopOptions options, const std::atomic<bool>& stop, PacingWait* pacing = nullptr);
 
@@ -65,6 +70,7 @@ class MainLoop {
   void RunFrame();
 
   long Frames() const { return frames_; }
+  const FrameClock& FrameTimer() const { return timer_; }
 
   void SetFrameObserver(FrameObserver* observer) { observer_ = observer; }
 
@@ -72,7 +78,9 @@ class MainLoop {
   // Returns false when the event asks to quit.
   bool Handle(const InputEvent& event);
   void ServeTelemetry();
-  void Pace(PacingWait::Clock::time_point frameStart);
+  void Pace(std::int64_t frameStart);
+  // A message has been applied since the last frame started.
+  bool NewTelemetry() const;
   void Tick();
   void WaitForNextFrame(std::chrono::microseconds wait);
   std::chrono::microseconds TimeToWait(double secondsRunning);
@@ -86,12 +94,8 @@ class MainLoop {
   const std::atomic<bool>& stop_;
   PacingWait& pacing_;
   FrameObserver* observer_ = nullptr;
-  PacingWait::Clock::duration period_;  // one frame at the chosen rate
-  PacingWait::Clock::duration pacingWait_;
-  // How long the last frames took from the end of their pacing wait to
-  // their end (drawing, presenting, the browser view's copy).
-  std::array<PacingWait::Clock::duration, 8> tails_{};
-  std::size_t nextTail_ = 0;
+  FrameClock timer_;  // on pacing_'s clock, in nanoseconds
+  std::uint64_t appliedAtFrameStart_ = 0;
   long frames_ = 0;
   double nextShot_ = 0;
 };

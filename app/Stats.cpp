@@ -53,6 +53,8 @@ void RunStats::Print(std::ostream& out, double wallSeconds) const {
   put("frames", static_cast<double>(frameCount_), "%s: %.0f");
   put("fps", wallSeconds > 0 ? static_cast<double>(frameCount_) / wallSeconds : 0.0, "%s: %.1f");
   put("fps_target", targetFps_, "%s: %.0f");
+  out << "sync: " << sync_ << '\n';
+  put("frames_by_telemetry", static_cast<double>(framesByTelemetry_), "%s: %.0f");
   put("frame_ms_p50", frames_.Percentile(0.50), "%s: %.1f");
   put("frame_ms_p99", frames_.Percentile(0.99), "%s: %.1f");
   put("messages_applied", static_cast<double>(applied_), "%s: %.0f");

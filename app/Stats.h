@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ostream>
+#include <string_view>
 
 namespace velmora {
 
@@ -29,7 +30,12 @@ class RunStats {
  public:
   using Clock = std::chrono::steady_clock;
 
-  void FrameDrawn(double drawMs) { frames_.Add(drawMs); ++frameCount_; }
+  // byTelemetry: a message started the frame (--sync telemetry), not the timer.
+  void FrameDrawn(double drawMs, bool byTelemetry = false) {
+    frames_.Add(drawMs);
+    ++frameCount_;
+    if (byTelemetry) ++framesByTelemetry_;
+  }
   // A message left the parser; only applied ones wait to be shown.
   void MessageHandled(Clock::time_point received, bool ok);
   // A frame was presented: every applied message since the last one is now on screen.
@@ -37,8 +43,12 @@ class RunStats {
 
   // The UDP socket's receive queue as the kernel granted it (0: UDP closed).
   void SetUdpReceiveBuffer(std::size_t bytes) { udpReceiveBuffer_ = bytes; }
-  // The frame rate asked for (--fps), printed beside the one reached.
-  void SetTargetFps(int fps) { targetFps_ = fps; }
+  // What keeps time: the frame clock's rate (--fps), printed beside the
+  // one reached, and what starts the frames (--sync).
+  void SetFrameTiming(int fps, std::string_view sync) {
+    targetFps_ = fps;
+    sync_ = sync;
+  }
 
   void Print(std::ostream& out, double wallSeconds) const;
 
@@ -50,10 +60,12 @@ class RunStats {
   MsHistogram frames_;
   MsHistogram latency_;
   std::uint64_t frameCount_ = 0;
+  std::uint64_t framesByTelemetry_ = 0;
   std::uint64_t applied_ = 0;
   std::uint64_t rejected_ = 0;
   std::size_t udpReceiveBuffer_ = 0;
   int targetFps_ = 30;
+  std::string_view sync_ = "timer";
   static constexpr int kPending = 1024;
   std::array<Clock::time_point, kPending> pending_{};
   int pendingCount_ = 0;

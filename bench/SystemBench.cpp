@@ -167,8 +167,8 @@ struct CpuWindow {
   long sent = 0;
 };
 
-CpuWindow MeasureCpu(pid_t pid, std::uint16_t port, std::chrono::milliseconds window) {
-  Exporter exporter(port, 60);
+CpuWindow MeasureCpu(pid_t pid, std::uint16_t port, std::chrono::milliseconds window, int perSecond = 60) {
+  Exporter exporter(port, perSecond);
   std::this_thread::sleep_for(200ms);
   const auto t0 = Clock::now();
   const double c0 = CpuSeconds(pid);
@@ -183,13 +183,17 @@ CpuWindow MeasureCpu(pid_t pid, std::uint16_t port, std::chrono::milliseconds wi
   return w;
 }
 
+// What starts the frames: the benchmarks' second argument.
+const char* SyncArg(const benchmark::State& state) { return state.range(1) ? "telemetry" : "timer"; }
+
 // The real main loop with the recording device (nothing rasterised): the
-// display's own cost at 30 (or 60) frames a second under 60 messages a second.
+// display's own cost at 30 (or 60) frames a second under 60 messages a
+// second, with frames from the timer or from the telemetry.
 void BM_LoopCpu(benchmark::State& state) {
   const auto window = Quick() ? 2s : 5s;
   const std::string fps = std::to_string(state.range(0));
   for (auto _ : state) {
-    DisplayRun run({"--null-render", "--stats", "--fps", fps});
+    DisplayRun run({"--null-render", "--stats", "--fps", fps, "--sync", SyncArg(state)});
     if (!run.Ready()) {
       state.SkipWithError("the display did not start");
       return;
@@ -202,13 +206,18 @@ void BM_LoopCpu(benchmark::State& state) {
     state.counters["fps"] = stats["fps"];
     state.counters["messages_sent"] = static_cast<double>(w.sent);
     state.counters["messages_applied"] = stats["messages_applied"];
-    // Latency without rasterising: the loop's and the pacing sleep's share.
+    // Latency without rasterising: the loop's and the pacing wait's share.
     state.counters["latency_ms_p50"] = stats["latency_ms_p50"];
     state.counters["latency_ms_p99"] = stats["latency_ms_p99"];
     state.counters["loadavg_1m"] = LoadAverage1m();
   }
 }
-BENCHMARK(BM_LoopCpu)->Arg(30)->Arg(60)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoopCpu)
+    ->ArgNames({"fps", "telemetry"})
+    ->ArgsProduct({{30, 60}, {0, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The comparison: a loop that spins on the clock and polls its socket
 // instead of sleeping until something is due.
@@ -248,30 +257,40 @@ void BM_BusyPollCpu(benchmark::State& state) {
 }
 BENCHMARK(BM_BusyPollCpu)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Receive-to-present latency with the real software renderer under the same
-// load, as the display's --stats reports it, at 30 or 60 frames a second.
+// Receive-to-present latency with the real software renderer, as the
+// display's --stats reports it, at 30 or 60 frames a second, frames from the
+// timer or from the telemetry, at 60 (or 120) messages a second.
 void BM_Latency(benchmark::State& state) {
   const auto window = Quick() ? 3s : 10s;
   const std::string fps = std::to_string(state.range(0));
   for (auto _ : state) {
-    DisplayRun run({"--stats", "--fps", fps});
+    DisplayRun run({"--stats", "--fps", fps, "--sync", SyncArg(state)});
     if (!run.Ready()) {
       state.SkipWithError("the display did not start");
       return;
     }
     std::this_thread::sleep_for(1s);
-    CpuWindow w = MeasureCpu(run.child.pid(), run.ports.udp, window);
+    CpuWindow w = MeasureCpu(run.child.pid(), run.ports.udp, window, static_cast<int>(state.range(2)));
     std::this_thread::sleep_for(200ms);
     auto stats = run.StopAndStats();
     state.SetIterationTime(w.wall);
     for (const char* k : {"latency_ms_p50", "latency_ms_p99", "fps", "frame_ms_p50", "frame_ms_p99",
-                          "messages_applied", "messages_rejected"})
+                          "messages_applied", "messages_rejected", "frames", "frames_by_telemetry"})
       state.counters[k] = stats[k];
     state.counters["cpu_per_wall"] = w.cpuPerWall;
     state.counters["loadavg_1m"] = LoadAverage1m();
   }
 }
-BENCHMARK(BM_Latency)->Arg(30)->Arg(60)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Latency)
+    ->ArgNames({"fps", "telemetry", "rate"})
+    ->Args({30, 0, 60})
+    ->Args({30, 1, 60})
+    ->Args({60, 0, 60})
+    ->Args({60, 1, 60})
+    ->Args({60, 1, 120})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // An exporter far faster than the frame rate (1,000 or 5,000 datagrams a
 // second) into the display drawing real pixels: how much of it is applied,

@@ -4,7 +4,6 @@
 // and presents.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -44,10 +43,6 @@ class FrameWindow {
 class FrameCycle {
  public:
   using PageDrawer = std::function<void()>;
-
-  // The pacing wait every frame takes between KeepAspectRatio() and Draw(),
-  // whatever the timer's own pacing.
-  static constexpr std::chrono::milliseconds kPacing{30};
 
   FrameCycle(Screen& screen, FrameWindow& window, const FlightData& flight);
 

@@ -9,6 +9,7 @@
 # Needs root and the Debian mirror; the downloaded packages are kept in
 # /var/cache/velmora-debootstrap for the next run.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 deb=$(realpath "$1")
 reference=${2:+$(realpath "$2")}
 suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")

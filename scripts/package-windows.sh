@@ -14,6 +14,7 @@
 #   folder; then the silent uninstall, which leaves only config.txt and the
 #   log there.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$("$repo/scripts/windows-build.sh" "$@")
 dist=$repo/build/dist

@@ -13,6 +13,7 @@
 # devscripts for hardening-check, and systemd for systemd-analyze), as
 # setup.sh does.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 cd "$(dirname "$0")/.."
 
 install_test=1

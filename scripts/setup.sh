@@ -4,6 +4,7 @@
 # link page's QR code read back).
 # As root it installs what is missing; otherwise it prints the exact command.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 
 packages=(
   cmake ninja-build g++ pkg-config ccache

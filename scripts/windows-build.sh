@@ -10,6 +10,7 @@
 # 3. the cross build itself, programs and tests.
 # The build folder is printed on standard output.
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath -m "${1:-$repo/build/win64}")
 native=${VELMORA_NATIVE_BUILD:-$repo/build}

@@ -25,6 +25,7 @@
 # mirroring the Debian archives apt already uses. It needs no terminal: CI
 # runs it as is. VELMORA_JOBS sets the parallel build jobs (default 2).
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 self=$repo/scripts/windows-deps.sh

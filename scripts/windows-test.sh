@@ -9,6 +9,7 @@
 # renderer and the bundled font. Last, one real window under Xvfb
 # (scripts/windows-window-check.sh).
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$("$repo/scripts/windows-build.sh" "$@")
 . "$repo/scripts/windows-wine.sh"

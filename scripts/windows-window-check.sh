@@ -10,6 +10,7 @@
 # close button, and the program must then end cleanly having written
 # config.txt (five CR LF lines).
 set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(realpath "${1:-$repo/build/win64}")
 shot=$(realpath -m "${2:-$build/test-out/windows-window.png}")

@@ -108,5 +108,19 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
   }
 }
 
+TEST(CommandLine, SyncChoosesWhatStartsAFrame) {
+  struct Case { std::vector<std::string_view> args; FrameSync sync; const char* error; } cases[] = {
+      {{}, FrameSync::Timer, ""},
+      {{"--sync", "telemetry"}, FrameSync::Telemetry, ""},
+      {{"--sync=timer"}, FrameSync::Timer, ""},
+      {{"--sync", "vsync"}, FrameSync::Timer, "--sync takes timer or telemetry, not 'vsync'"},
+  };
+  for (const auto& c : cases) {
+    auto r = ParseCommandLine(c.args);
+    EXPECT_EQ(r.error, c.error);
+    EXPECT_EQ(r.options.sync, c.sync) << r.error;
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <stdexcept>
+#include <sstream>
 #include <thread>
 
 #include "app/Display.h"
@@ -37,6 +39,7 @@ class FakePlatform : public Platform {
     return true;
   }
   void Wait(std::chrono::milliseconds timeout) override {
+    if (waitHook) return waitHook(timeout);
     std::unique_lock lock(mutex_);
     woken_.wait_for(lock, timeout, [this] { return wake_; });
     wake_ = false;
@@ -57,6 +60,7 @@ class FakePlatform : public Platform {
 
   std::deque<InputEvent> events;
   int framesStarted = 0;
+  std::function<void(std::chrono::milliseconds)> waitHook;  // instead of a real wait
 
  private:
   testing::FakeWindow window_;
@@ -117,7 +121,7 @@ TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
   EXPECT_EQ(rig.loop.Frames(), 3);
   EXPECT_EQ(rig.platform.framesStarted, 3);
   EXPECT_EQ(rig.stats.frames(), 3u);
-  EXPECT_GE(took, 3 * FrameCycle::kPacing);
+  EXPECT_GE(took, 3 * FrameClock::kPacingAt30);
   EXPECT_EQ(rig.flight.Altitude, 1234);
   EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 3);
 }
@@ -178,25 +182,134 @@ TEST(MainLoop, TheFrameDrawsWhatArrivedDuringItsPacingAndNothingAfterIt) {
 TEST(MainLoop, ThePacingWaitLeavesTheRestOfTheFrameItsTimeWithinThePeriod) {
   struct Case {
     int fps;
-    std::chrono::microseconds drawing;  // what the last frame took after its wait
-    std::chrono::microseconds wait;
+    FrameSync sync;
+    std::chrono::microseconds drawing;  // what each frame takes after its wait
+    std::chrono::microseconds wait;     // 0: none
   } cases[] = {
-      {30, 0us, 30000us},                     // the classic wait when the drawing is quick
-      {30, 6000us, 33333us - 6000us - 500us},  // cut so that the frame ends within 1/30 s
-      {60, 0us, 15000us},                     // halved at 60 frames a second
-      {60, 4000us, 16667us - 4000us - 500us},
+      {30, FrameSync::Timer, 0us, 30000us},                     // the classic wait when the drawing is quick
+      {30, FrameSync::Timer, 6000us, 33333us - 6000us - 500us},  // cut so that the frame ends within 1/30 s
+      {60, FrameSync::Timer, 0us, 15000us},                     // halved at 60 frames a second
+      {60, FrameSync::Timer, 4000us, 16667us - 4000us - 500us},
+      {60, FrameSync::Telemetry, 4000us, 0us},  // a message's frame draws at once
   };
   for (const auto& c : cases) {
     ScriptedPacing pacing;
-    LoopRig rig(LoopOptions{{}, {}, 0, c.fps}, &pacing);
+    LoopRig rig(LoopOptions{{}, {}, 0, c.fps, c.sync}, &pacing);
     rig.display.Frames().SetFlightPage([&] { pacing.now += c.drawing; });
-    rig.loop.RunFrame();
-    rig.loop.RunFrame();
-    ASSERT_EQ(pacing.timeouts.size(), 1u);  // the first frame is not paced
-    const double waitedUs = std::chrono::duration<double, std::micro>(pacing.timeouts[0]).count();
-    EXPECT_NEAR(waitedUs, static_cast<double>(c.wait.count()), 1.0)
-        << c.fps << " frames/s, drawing " << c.drawing.count() << " us";
+    // Four frames: what the drawing took, not the wait before it, is what
+    // the next frames leave room for.
+    for (int i = 0; i < 4; ++i) rig.loop.RunFrame();
+    ASSERT_EQ(pacing.timeouts.size(), c.wait.count() ? 3u : 0u);  // the first frame is not paced
+    for (std::size_t i = 0; i < pacing.timeouts.size(); ++i) {
+      const double waitedUs = std::chrono::duration<double, std::micro>(pacing.timeouts[i]).count();
+      EXPECT_NEAR(waitedUs, static_cast<double>(c.wait.count()), 1.0)
+          << c.fps << " frames/s, drawing " << c.drawing.count() << " us, frame " << i + 2;
+    }
   }
+}
+
+// Time that moves only when the loop waits, and an exporter on it: each
+// message is handed over (from a thread of its own, as the network's) when
+// a wait reaches its time, and the wait ends there.
+class FakeTime : public PacingWait {
+ public:
+  struct Message {
+    std::chrono::microseconds at;
+    double altitude;
+  };
+  explicit FakeTime(std::vector<Message> messages = {}) : messages_(std::move(messages)) {}
+  ~FakeTime() override {
+    for (auto& t : exporters_) t.join();
+  }
+  void Attach(LoopRig& rig) {
+    rig_ = &rig;
+    rig.platform.waitHook = [this](std::chrono::milliseconds timeout) { Advance(timeout); };
+  }
+  Clock::time_point Now() override { return now_; }
+  bool WaitForHandover(HandoverQueue&, Clock::duration timeout) override { return Advance(timeout); }
+  std::chrono::microseconds Since() const { return std::chrono::duration_cast<std::chrono::microseconds>(now_ - Clock::time_point{}); }
+
+ private:
+  bool Advance(Clock::duration timeout) {
+    if (next_ < messages_.size() && Clock::time_point{} + messages_[next_].at <= now_ + timeout) {
+      now_ = Clock::time_point{} + messages_[next_].at;
+      const double altitude = messages_[next_++].altitude;
+      LoopRig& rig = *rig_;
+      exporters_.emplace_back([&rig, altitude] {
+        rig.handover.RunOnMain([&rig, altitude] {
+          rig.flight.Altitude = altitude;
+          rig.stats.MessageHandled(RunStats::Clock::now(), true);
+        });
+      });
+      return rig.handover.WaitForWork(2s);
+    }
+    now_ += timeout;
+    return false;
+  }
+  std::vector<Message> messages_;
+  std::size_t next_ = 0;
+  Clock::time_point now_{};
+  LoopRig* rig_ = nullptr;
+  std::vector<std::thread> exporters_;
+};
+
+struct DrawnFrame {
+  double startMs;
+  double altitude;
+  bool operator==(const DrawnFrame&) const = default;
+  friend void PrintTo(const DrawnFrame& f, std::ostream* os) { *os << f.altitude << " at " << f.startMs << " ms"; }
+};
+
+// The frames a loop draws on fake time: when each started (to 10 us) and
+// what it drew.
+std::vector<DrawnFrame> RunOnFakeTime(LoopRig& rig, FakeTime& time) {
+  struct Starts : FrameObserver {
+    explicit Starts(FakeTime& t) : time(t) {}
+    void FrameStarting(Display&) override { ms.push_back(std::round(static_cast<double>(time.Since().count()) / 10) / 100); }
+    void FramePresented(Platform&) override {}
+    FakeTime& time;
+    std::vector<double> ms;
+  } starts(time);
+  std::vector<DrawnFrame> drawn;
+  time.Attach(rig);
+  rig.loop.SetFrameObserver(&starts);
+  rig.display.Frames().SetFlightPage([&] { drawn.push_back({starts.ms.back(), rig.flight.Altitude}); });
+  rig.loop.Run();
+  return drawn;
+}
+
+TEST(MainLoop, FramesComeAtTheRateAskedFor) {
+  struct Case {
+    int fps;
+    FrameSync sync;
+  } cases[] = {{30, FrameSync::Timer}, {60, FrameSync::Timer}, {60, FrameSync::Telemetry}};
+  for (const auto& c : cases) {
+    FakeTime time;
+    LoopRig rig(LoopOptions{c.fps + 1, {}, 0, c.fps, c.sync}, &time);
+    const auto drawn = RunOnFakeTime(rig, time);
+    ASSERT_EQ(drawn.size(), static_cast<std::size_t>(c.fps + 1));
+    EXPECT_NEAR(drawn.back().startMs - drawn.front().startMs, 1000.0, 0.1)
+        << c.fps << " frames a second should take a second";
+    std::ostringstream stats;
+    rig.stats.Print(stats, 1.0);
+    EXPECT_NE(stats.str().find("fps_target: " + std::to_string(c.fps) + "\nsync: " +
+                               std::string(FrameSyncName(c.sync)) + "\n"),
+              std::string::npos)
+        << stats.str();
+  }
+}
+
+TEST(MainLoop, WithTelemetrySyncAMessageStartsAFrameAndSeveralInAPeriodMakeOne) {
+  // 60 frames a second: a period is 16.67 ms. The first frame is the
+  // timer's, a period after the loop starts.
+  FakeTime time({{20000us, 1}, {25000us, 2}, {30000us, 3}, {55000us, 4}});
+  LoopRig rig(LoopOptions{3, {}, 0, 60, FrameSync::Telemetry}, &time);
+  EXPECT_EQ(RunOnFakeTime(rig, time), (std::vector<DrawnFrame>{
+                                          {16.67, 0},  // the timer's: no message yet
+                                          {33.07, 3},  // three messages within a period (less a 64th): one frame, the last
+                                          {55.00, 4},  // more than a period later: at once
+                                      }));
+  EXPECT_EQ(rig.stats.applied(), 4u);
 }
 
 // Frame start times, as the browser view sees them.

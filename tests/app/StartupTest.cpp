@@ -96,8 +96,6 @@ TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
   Display& d = *display_;
   EXPECT_EQ(flight_.Pitch, -0.5);
   EXPECT_EQ(flight_.PressureSetting, 760.0);
-  EXPECT_TRUE(d.FrameTimer().Enabled());
-  EXPECT_EQ(d.FrameTimer().TargetFPS(), 30);
   EXPECT_TRUE(d.RenderScreen().Initialized());
   for (std::size_t i = 0; i < kFontTable.size(); ++i) {
     const FontSpec& s = kFontTable[i];
