@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/Config.h"
+#include "app/Discovery.h"
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
 #include "app/Glass.h"
@@ -141,7 +142,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   HandoverQueue handover([&platform] { platform.Wake(); });
   std::unique_ptr<TelemetryListeners> listeners;
   try {
-    listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort});
+    listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort, options.udpGroup});
     listeners->Open();
   } catch (const ListenerOpenError& error) {
     ShowFatalListenerBox(error, title, options);
@@ -191,10 +192,39 @@ int RunDisplay(const Options& options, const std::string& title) {
                SendToText(link, 8).c_str());
   if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
     std::fprintf(stderr, "velmora: on a tablet, open %s (F3 shows it as a QR code)\n", url.c_str());
+  if (!options.udpGroup.empty() && listeners->UdpActive()) {
+    if (listeners->UdpGroupJoins() > 0)
+      std::fprintf(stderr, "velmora: hearing the multicast group %s on UDP port %u too (on %zu network%s)\n",
+                   options.udpGroup.c_str(), static_cast<unsigned>(link.udpPort), listeners->UdpGroupJoins(),
+                   listeners->UdpGroupJoins() > 1 ? "s" : "");
+    else
+      std::fprintf(stderr, "velmora: cannot join the multicast group %s (%s); UDP port %u still listens\n",
+                   options.udpGroup.c_str(), listeners->UdpGroupProblem().c_str(), static_cast<unsigned>(link.udpPort));
+  } else if (!options.udpGroup.empty()) {
+    std::fprintf(stderr, "velmora: --udp-group %s needs UDP; this run listens on TCP only\n", options.udpGroup.c_str());
+  }
+  // The beacon and DNS-SD, so exporters, the relay and tablets find the display.
+  std::unique_ptr<Discovery> discovery;
+  if (options.announce) {
+    discovery = std::make_unique<Discovery>(DiscoverySetup{
+        options.name.empty() ? platform::HostName() : options.name, link.udpPort, link.tcpPort, options.webAddress,
+        link.webPort, listeners->UdpGroupJoins() > 0 ? options.udpGroup : std::string(), options.announcePort});
+    std::fprintf(stderr, "velmora: announcing '%s' to UDP port %u every 2 s (--no-announce: quiet)\n",
+                 discovery->Status().name.c_str(), static_cast<unsigned>(options.announcePort));
+  } else {
+    LinkStatus::Discovery off;
+    off.beacon = "off (--no-announce)";
+    off.dnsSd = "off (--no-announce)";
+    input.SetDiscovery(off);
+  }
   display.Start(transport);
   Glass glass(display.RenderScreen(), input.Status(), std::move(link), std::chrono::steady_clock::now());
   glass.Start();
-  display.SetOverlay([&glass](Page page) { glass.Draw(page, std::chrono::steady_clock::now()); });
+  display.SetOverlay([&glass, &input, &discovery](Page page) {
+    // Only the link page shows how the display is found.
+    if (discovery && page == Page::Link) input.SetDiscovery(discovery->Status());
+    glass.Draw(page, std::chrono::steady_clock::now());
+  });
 #if defined(__GLIBC__)
   malloc_trim(0);
 #endif
@@ -232,6 +262,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   display.FrameTimer().SetEnabled(false);
   display.SetOverlay(nullptr);  // the glass goes before the display
   web.reset();
+  discovery.reset();  // the services are withdrawn, the beacon stops
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away
   return 0;

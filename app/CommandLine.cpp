@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
+#include "link/Beacon.h"
 
 #include <algorithm>
 #include <charconv>
@@ -78,6 +79,14 @@ std::string UsageText() {
       "  --web [ADDR:]PORT          serve the live picture to browsers on PORT, on\n"
       "                             127.0.0.1 unless ADDR is given (0.0.0.0: every network,\n"
       "                             for tablets)\n"
+      "  --name NAME                the name the display announces itself under (default:\n"
+      "                             this computer's name)\n"
+      "  --announce-port N          UDP port the beacon goes to (default 20084), where\n"
+      "                             exporters and velmora-send --find listen\n"
+      "  --no-announce              send no beacon and register no DNS-SD service\n"
+      "  --udp-group ADDR           also hear an IPv4 multicast group (224.0.0.0 to\n"
+      "                             239.255.255.255) on the UDP port; displays on one PC\n"
+      "                             share the port then\n"
       "  --version                  print the version and exit\n"
       "  --help                     print this help and exit\n"
       "\n"
@@ -249,6 +258,34 @@ ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {
         return r;
       }
       o.webPort = static_cast<std::uint16_t>(n);
+    // Being found on the network.
+    } else if (a == "--no-announce") {
+      bool off = false;
+      if (!flag(off)) return r;
+      o.announce = false;
+    } else if (a == "--announce-port") {
+      if (!takeValue(v)) return r;
+      unsigned port = 0;
+      if (!ParseNumber(v, port) || port < 1 || port > 65535) {
+        r.error = "--announce-port needs a port number from 1 to 65535, not '" + std::string(v) + "'";
+        return r;
+      }
+      o.announcePort = static_cast<std::uint16_t>(port);
+    } else if (a == "--name") {
+      if (!takeValue(v)) return r;
+      o.name = BeaconName(v);
+      if (o.name.empty()) {
+        r.error = "--name needs a name of printable characters, as --name \"Cockpit left\"";
+        return r;
+      }
+    } else if (a == "--udp-group") {
+      if (!takeValue(v)) return r;
+      if (!IsIpv4MulticastAddress(v)) {
+        r.error = "--udp-group needs an IPv4 multicast address (224.0.0.0 to 239.255.255.255, as 239.20.0.83), not '" +
+                  std::string(v) + "'";
+        return r;
+      }
+      o.udpGroup = std::string(v);
     } else {
       r.error = "unknown option '" + std::string(args[i]) + "' (see --help)";
       return r;
