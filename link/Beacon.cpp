@@ -136,6 +136,7 @@ std::optional<BeaconInfo> ParseBeacon(std::string_view datagram) {
 BeaconTable::Heard BeaconTable::Hear(std::string_view datagram, std::string_view fromAddress,
                                      Clock::time_point now) {
   auto info = ParseBeacon(datagram);
+  last_ = static_cast<std::size_t>(-1);
   if (!info) {
     ++ignored_;
     return Heard::Ignored;
@@ -146,6 +147,7 @@ BeaconTable::Heard BeaconTable::Hear(std::string_view datagram, std::string_view
   if (auto it = std::find_if(displays_.begin(), displays_.end(), same); it != displays_.end()) {
     it->info = std::move(*info);
     it->lastHeard = now;
+    last_ = static_cast<std::size_t>(it - displays_.begin());
     if (it->address == fromAddress) return Heard::Again;
     // A display beacons to loopback and to the network at once: a finder on
     // the same machine keeps the network address rather than flip between them.
@@ -160,10 +162,12 @@ BeaconTable::Heard BeaconTable::Hear(std::string_view datagram, std::string_view
     displays_.erase(oldest);
   }
   displays_.push_back(Display{std::move(*info), std::string(fromAddress), now, now});
+  last_ = displays_.size() - 1;
   return Heard::New;
 }
 
 std::vector<BeaconTable::Display> BeaconTable::Expire(Clock::time_point now) {
+  last_ = static_cast<std::size_t>(-1);
   std::vector<Display> gone;
   for (auto it = displays_.begin(); it != displays_.end();) {
     if (now - it->lastHeard > kForgetAfter) {

@@ -77,11 +77,14 @@ class BeaconTable {
   std::vector<Display> Expire(Clock::time_point now);
 
   const std::vector<Display>& Displays() const { return displays_; }
+  // The display the last Hear was about; null when it ignored the datagram.
+  const Display* LastHeard() const { return last_ < displays_.size() ? &displays_[last_] : nullptr; }
   std::uint64_t Ignored() const { return ignored_; }
 
  private:
   std::vector<Display> displays_;
   std::uint64_t ignored_ = 0;
+  std::size_t last_ = static_cast<std::size_t>(-1);
 };
 
 // "http://ADDRESS:PORT/" for a display's browser view; empty when it has none.

@@ -188,6 +188,17 @@ std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> ar
       o.relay = true;
     } else if (arg == "--listen") {
       if (!value(v) || !ParseRelayListen(v, o.listen, error)) return std::nullopt;
+    } else if (arg == "--to" && (inlineValue ? *inlineValue == "auto" : i + 1 < args.size() && args[i + 1] == "auto")) {
+      if (!inlineValue) ++i;
+      o.autoTargets = true;
+    } else if (arg == "--find") {
+      if (!noValue()) return std::nullopt;
+      o.find = true;
+    } else if (arg == "--announce-port") {
+      if (!value(v)) return std::nullopt;
+      SendEndpoint port;
+      if (!ParseSendEndpoint(":" + std::string(v), kDefaultUdpPort, port, error)) return std::nullopt;
+      o.announcePort = port.port;
     } else if (arg == "--to") {
       RelayEndpoint target;
       if (!value(v) || !ParseRelayTarget(v, target, error)) return std::nullopt;
@@ -197,13 +208,18 @@ std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> ar
     }
   }
   if (o.help) return o;
+  if (o.find) {
+    if (o.relay || o.demo || !o.replayFile.empty() || o.transportGiven || !o.targets.empty() || o.autoTargets)
+      return Usage(error, "--find only listens: no --relay, --demo, --replay, --udp, --tcp or --to");
+    return o;
+  }
   if (o.relay) {
     if (o.demo || !o.replayFile.empty() || o.transportGiven)
       return Usage(error, "--relay forwards what it receives: no --demo, --replay, --udp or --tcp");
-    if (o.targets.empty()) return Usage(error, "--relay needs at least one --to");
+    if (o.targets.empty() && !o.autoTargets) return Usage(error, "--relay needs at least one --to (or --to auto)");
     return o;
   }
-  if (!o.targets.empty()) return Usage(error, "--to goes with --relay");
+  if (!o.targets.empty() || o.autoTargets) return Usage(error, "--to goes with --relay");
   if (o.demo == !o.replayFile.empty())
     return Usage(error, "give one of --demo and --replay FILE");
   if (o.loop && o.demo) return Usage(error, "--loop goes with --replay (the demo always loops)");

@@ -7,6 +7,7 @@
 #include "link/Recording.h"
 #include "link/Telemetry.h"
 #include "tools/send/DemoFlight.h"
+#include "tools/send/Finder.h"
 #include "tools/send/Relay.h"
 #include "tools/send/SendOptions.h"
 
@@ -77,7 +78,8 @@ constexpr std::string_view kUnits[kRecordPositions + 1] = {
 void PrintHelp(std::ostream& out) {
   out << "Usage: velmora-send (--demo | --replay FILE [--loop]) [--udp [HOST[:PORT]] | --tcp [HOST[:PORT]]]\n"
          "                   [--rate HZ] [--speed X] [--count N] [--duration SEC]\n"
-         "       velmora-send --relay [--listen udp|tcp[:PORT]] --to udp|tcp:HOST[:PORT] ...\n"
+         "       velmora-send --relay [--listen udp|tcp[:PORT]] --to udp|tcp:HOST[:PORT]|auto ...\n"
+         "       velmora-send --find [--duration SEC] [--announce-port N]\n"
          "\n"
          "Sends telemetry to the Velmora display, as the simulator's export script would.\n"
          "\n"
@@ -88,7 +90,9 @@ void PrintHelp(std::ostream& out) {
          "  --replay FILE       play a recording made by velmora --record in real time,\n"
          "                      sending each message's recorded bytes unchanged\n"
          "  --loop              start the recording again after its last message\n"
-         "  --udp [HOST[:PORT]] send UDP datagrams (default 127.0.0.1:20083)\n"
+         "  --udp [HOST[:PORT]] send UDP datagrams (default 127.0.0.1:20083); to a multicast\n"
+         "                      group (224.0.0.0..239.255.255.255) for displays started\n"
+         "                      with --udp-group: this network only (TTL 1), this PC too\n"
          "  --tcp [HOST[:PORT]] send over a TCP connection (default 127.0.0.1:20081);\n"
          "                      waits for the display and reconnects when it restarts\n"
          "                      Without either, the demo uses the transport that\n"
@@ -106,6 +110,11 @@ void PrintHelp(std::ostream& out) {
          "                      more than 1 s behind. Ctrl-C prints sent and dropped\n"
          "  --listen udp|tcp[:PORT]     where the relay receives\n"
          "  --to udp|tcp:HOST[:PORT]    a display to feed (repeat for several)\n"
+         "  --to auto           feed every display whose beacon is heard, adding and\n"
+         "                      dropping them as they come and go\n"
+         "  --find              list the displays heard within 3 s (--duration SEC): name,\n"
+         "                      address, transport, port and browser view\n"
+         "  --announce-port N   where displays' beacons arrive (default 20084)\n"
          "  -h, --help          show this text\n"
          "\n"
          "Message format: numbers, each followed by one space, closed by \"$\"; the demo\n"
@@ -157,6 +166,11 @@ class UdpSender final : public Sender {
  public:
   UdpSender(asio::io_context& io, const asio::ip::udp::endpoint& to) : socket_(io), to_(to) {
     socket_.open(to.protocol());
+    // A group is for the displays of this network, and of this PC too.
+    if (to.address().is_multicast()) {
+      socket_.set_option(asio::ip::multicast::hops(1));
+      socket_.set_option(asio::ip::multicast::enable_loopback(true));
+    }
   }
   bool Send(std::string_view bytes, std::uint32_t) override {
     asio::error_code ec;
@@ -331,6 +345,7 @@ int Main(int argc, char** argv) {
     PrintHelp(std::cout);
     return 0;
   }
+  if (o.find) return RunFind(o.announcePort, o.duration.value_or(3.0));
   if (o.relay) return RunRelay(o);
 
   std::vector<RecordedMessage> recording;
