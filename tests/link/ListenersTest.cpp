@@ -287,11 +287,28 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
 
 TEST_F(ListenersTest, SecondDisplayOnTheSamePortsFailsForBoth) {
   Start();
-  for (const ListenerConfig cfg : {ListenerConfig{listeners->UdpPort(), 0}, ListenerConfig{0, listeners->TcpPort()}}) {
+  for (const ListenerConfig& cfg : {ListenerConfig{listeners->UdpPort(), 0}, ListenerConfig{0, listeners->TcpPort()}}) {
     TelemetryListeners second(sink, queue, cfg);
     EXPECT_THROW(second.Open(), ListenerOpenError) << cfg.udpPort << " " << cfg.tcpPort;
   }
   EXPECT_TRUE(listeners->TcpActive());
+}
+
+TEST_F(ListenersTest, DisplaysInAMulticastGroupShareTheUdpPortAndEachHearsTheGroup) {
+  const std::string group = "239.20.0.83";
+  Start({0, 0, group});
+  if (listeners->UdpGroupJoins() == 0) GTEST_SKIP() << "no network here takes a multicast group: " << listeners->UdpGroupProblem();
+  FlightData secondRec;
+  ScanningSink secondSink(secondRec);
+  TelemetryListeners second(secondSink, queue, {listeners->UdpPort(), 0, group});
+  ASSERT_NO_THROW(second.Open());
+  if (!test::SendToGroup(group, listeners->UdpPort(), "7 $")) GTEST_SKIP() << "no multicast route to send by";
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 1 && secondSink.results.size() == 1; }));
+  EXPECT_EQ(rec.Altitude, 7);
+  EXPECT_EQ(secondRec.Altitude, 7);
+  // Unicast to the port still reaches a display.
+  SendDatagram(listeners->UdpPort(), "8 $");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() + secondSink.results.size() == 3; }));
 }
 
 TEST_F(ListenersTest, InactiveListenersDoNotReceive) {
