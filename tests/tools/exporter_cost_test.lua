@@ -8,6 +8,9 @@
 --   trickle     the socket takes a few bytes a frame: messages still whole
 --   stalled     the socket takes nothing: the connection is dropped within
 --               the stall limit and opened again
+--   auto        VELMORA_HOST=auto: the display found by its beacon through a
+--               burst of forged and foreign ones, followed to a new address
+--               and port; with VELMORA_NAME only the display named is fed
 -- and each case's cost per simulator frame (mean and worst), printed.
 --
 --   lua5.4 exporter_cost_test.lua path/to/exporter-example.lua
@@ -73,10 +76,19 @@ local function loadExporter(port, limit)
   return env
 end
 
+-- A fresh copy of the exporter finding its display by beacon.
+local function loadAutoExporter(beaconPort, name)
+  local env = setmetatable({
+    VELMORA_HOST = "auto", VELMORA_ANNOUNCE_PORT = beaconPort, VELMORA_NAME = name, arg = false,
+  }, { __index = _G })
+  assert(loadfile(script, "t", env))()
+  return env
+end
+
 -- The stand-in display: accepts, reads everything, splits messages at "$\n".
-local function newDisplay(port)
+local function newDisplay(port, host)
   local d = { clients = {}, messages = 0, broken = 0, connections = 0, buffers = {} }
-  d.server = assert(socket.bind("127.0.0.1", port))
+  d.server = assert(socket.bind(host or "127.0.0.1", port))
   d.server:settimeout(0)
   function d:serve()
     if self.server then
@@ -216,6 +228,78 @@ do
   local s = exporter.ExportStatus()
   report("stalled", cost, string.format(", %d dropped, %d connections", s.dropped, display.connections))
   check(s.dropped >= 1 and display.connections >= 2, "stalled: never dropped and reconnected")
+end
+
+-- Auto: a display beacons from 127.0.0.2, a burst of a thousand forged and
+-- foreign datagrams arrives, then the display comes back on 127.0.0.3 and
+-- another port under the same name.
+local function beaconFrom(host)
+  local s = assert(socket.udp())
+  assert(s:setsockname(host, 0))
+  return s
+end
+local function beacon(name, port) return "VELMORA/1 name=" .. name .. " transport=tcp port=" .. port .. " web=0\n" end
+do
+  local beaconPort, portA, portB = freePort(), freePort(), freePort()
+  local a, b = newDisplay(portA, "127.0.0.2"), nil
+  local fromA, fromB = beaconFrom("127.0.0.2"), beaconFrom("127.0.0.3")
+  local exporter = loadAutoExporter(beaconPort)
+  local nextBeacon, burst = 0, false
+  local cost = run(exporter, 4, function(elapsed)
+    if elapsed >= nextBeacon then
+      nextBeacon = elapsed + 0.2
+      if elapsed < 2 then fromA:sendto(beacon("cockpit%20pc", portA), "127.0.0.1", beaconPort)
+      else fromB:sendto(beacon("cockpit%20pc", portB), "127.0.0.1", beaconPort) end
+    end
+    if not burst and elapsed >= 0.5 then
+      burst = true
+      for i = 1, 1000 do
+        fromA:sendto(i % 2 == 0 and beacon("forged" .. i, portA) or "VELMORA/9 junk " .. i, "127.0.0.1", beaconPort)
+      end
+    end
+    if elapsed >= 2 and not b then
+      a:serve()
+      a:stop()
+      b = newDisplay(portB, "127.0.0.3")
+    end
+    a:serve()
+    if b then b:serve() end
+  end)
+  b:serve()
+  b:stop()
+  local s = exporter.ExportStatus()
+  report("auto", cost, string.format(", %d then %d messages, %d beacons, %d ignored", a.messages, b.messages,
+    s.beacons, s.ignored))
+  check(a.messages >= 20 and b.messages >= 20 and a.broken + b.broken == 0,
+    string.format("auto: %d and %d whole messages, %d broken", a.messages, b.messages, a.broken + b.broken))
+  check(s.display == "cockpit pc" and s.host == "127.0.0.3" and s.port == portB,
+    "auto: followed " .. tostring(s.display) .. " at " .. tostring(s.host) .. ":" .. tostring(s.port))
+  check(s.ignored >= 1, "auto: foreign datagrams not counted")
+  -- A refused connect while the display is away is expected; a beacon port it could not have is not.
+  check(not tostring(s.lastError):match("beacon port"), "auto: " .. tostring(s.lastError))
+end
+
+-- VELMORA_NAME: of two displays heard, only the one named is fed.
+do
+  local beaconPort, portL, portR = freePort(), freePort(), freePort()
+  local left, right = newDisplay(portL, "127.0.0.2"), newDisplay(portR, "127.0.0.2")
+  local from = beaconFrom("127.0.0.2")
+  local exporter = loadAutoExporter(beaconPort, "right")
+  local nextBeacon = 0
+  run(exporter, 1, function(elapsed)
+    if elapsed >= nextBeacon then
+      nextBeacon = elapsed + 0.2
+      from:sendto(beacon("left", portL), "127.0.0.1", beaconPort)
+      from:sendto(beacon("right", portR), "127.0.0.1", beaconPort)
+    end
+    left:serve()
+    right:serve()
+  end)
+  right:serve()
+  left:stop()
+  right:stop()
+  check(right.messages >= 10 and left.connections == 0,
+    string.format("VELMORA_NAME: right got %d, left %d connections", right.messages, left.connections))
 end
 
 if failures > 0 then os.exit(1) end
