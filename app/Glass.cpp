@@ -194,7 +194,8 @@ void Glass::DrawBand(Clock::time_point now) {
   // What to check, worded for the likelier cause.
   Text(small_, x, y,
        status_.lastApplied ? "The sender stopped: simulator paused or closed, or the network dropped."
-                           : "Check the exporter's transport, address and port, and the firewall.",
+                           : "Check the exporter's transport, address and port, and the firewall"
+                             " (or let it find this display: VELMORA_HOST=auto).",
        kGrey);
   Text(small_, kBandLeft + kBandWidth - 110, kBandTop + 14, "F3: link page", kGrey);
 }
@@ -265,6 +266,12 @@ void Glass::DrawLinkPage(Clock::time_point now) {
     Text(small_, value, y + 26, qr_ ? "Point the tablet's camera at the code" : "Type this address into the tablet's browser",
          kMutedInk);
   }
+  // How the display is found; below the QR code, which ends above 392.
+  const LinkStatus::Discovery& found = status_.discovery;
+  y = std::max(y + 60, 392);
+  row("Found as", found.name.empty() ? "by address only (--no-announce)" : "'" + Shorten(found.name, 40) + "'");
+  row("Beacon", Shorten(found.beacon, 58), found.beaconWorking ? kInk : kErrorInk);
+  row("DNS-SD", Shorten(found.dnsSd, 58), found.dnsSdWorking ? kInk : kErrorInk);
   if (qr_) {
     const int scale = std::max(3, std::min(8, 300 / (qr_->size + 8)));
     DrawQrCode(1024 - 48 - (qr_->size + 8) * scale, 80, scale);

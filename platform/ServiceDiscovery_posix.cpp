@@ -23,7 +23,7 @@ constexpr int kClientRegistering = 1, kClientRunning = 2, kClientCollision = 3, 
               kClientConnecting = 101;
 constexpr int kGroupEstablished = 2, kGroupCollision = 3, kGroupFailure = 4;
 constexpr int kClientNoFail = 2;
-constexpr int kErrCollision = -8;
+constexpr int kErrCollision = -8, kErrNoDaemon = -26;
 
 using ClientCallback = void (*)(AvahiClient*, int state, void* user);
 using GroupCallback = void (*)(AvahiEntryGroup*, int state, void* user);
@@ -107,7 +107,10 @@ class AvahiPublisher final : public ServicePublisher {
     // registers when it appears, rather than failing.
     client_ = api_.clientNew(api_.threadedPollGet(poll_), kClientNoFail, &AvahiPublisher::ClientChanged, this, &error);
     if (!client_) {
-      Set(ServiceDiscoveryState::Phase::Failed, std::string("Avahi: ") + api_.strerror(error));
+      if (error == kErrNoDaemon)
+        Set(ServiceDiscoveryState::Phase::Unavailable, "avahi-daemon is not running");
+      else
+        Set(ServiceDiscoveryState::Phase::Failed, std::string("Avahi: ") + api_.strerror(error));
       return;
     }
     if (api_.threadedPollStart(poll_) < 0) Set(ServiceDiscoveryState::Phase::Failed, "Avahi: no event thread");
