@@ -35,6 +35,7 @@ TEST(Beacon, WhatIsNotAVersionOneBeaconIsRefused) {
       {"VELMORA/1 name=pc transport=udp port=20083 group=239.20.0.83 web=0", true},
       {"VELMORA/2 name=pc transport=udp port=20083", false},
       {"VELMORA/10 name=pc transport=udp port=20083", false},
+      {"VELMORA/10=0 name=pc transport=udp port=20083", false},
       {"velmora/1 name=pc transport=udp port=20083", false},
       {"M-SEARCH * HTTP/1.1", false},
       {"", false},

@@ -61,7 +61,11 @@ EOF
   wait "$holder" || fail "the program on the announce port heard no beacon: $(cat holder.out)"
   grep -q '^VELMORA/1 name=' holder.out || fail "not a beacon: $(cat holder.out)"
   python3 -c "import socket,sys; s=socket.socket(socket.AF_INET,socket.SOCK_DGRAM); [s.sendto(m, ('127.0.0.1', int(sys.argv[1]))) for m in (b'VELMORA/9 name=x transport=udp port=1', b'hello')]" "$beacon" &
+  # Two finders at once share the port (an exporter and the relay on one PC, say).
+  "$send" --find --announce-port "$beacon" --duration 4.5 >find2.out 2>find2.err &
+  second=$!
   "$send" --find --announce-port "$beacon" --duration 4.5 >find.out 2>find.err || fail "--find found nothing: $(cat find.err)"
+  wait "$second" || fail "a second finder on the port: $(cat find2.err)"
   cat find.out find.err
   web=$(sed -n 's/.*browsers is at http:\/\/0.0.0.0:\([0-9]*\).*/\1/p' a.err)
   grep -E "^Cockpit left = 50% \"A\" +[0-9.]+ +udp +$(port_of a) +http://[0-9.]+:$web/$" find.out ||

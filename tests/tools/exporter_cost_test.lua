@@ -231,8 +231,8 @@ do
 end
 
 -- Auto: a display beacons from 127.0.0.2, a burst of a thousand forged and
--- foreign datagrams arrives, then the display comes back on 127.0.0.3 and
--- another port under the same name.
+-- foreign datagrams arrives, then the display moves to 127.0.0.3 (same
+-- port), then restarts there on another port, under the same name.
 local function beaconFrom(host)
   local s = assert(socket.udp())
   assert(s:setsockname(host, 0))
@@ -241,37 +241,41 @@ end
 local function beacon(name, port) return "VELMORA/1 name=" .. name .. " transport=tcp port=" .. port .. " web=0\n" end
 do
   local beaconPort, portA, portB = freePort(), freePort(), freePort()
-  local a, b = newDisplay(portA, "127.0.0.2"), nil
-  local fromA, fromB = beaconFrom("127.0.0.2"), beaconFrom("127.0.0.3")
+  local from = { beaconFrom("127.0.0.2"), beaconFrom("127.0.0.3") }
+  -- Where the display is in each phase: sender, address, port.
+  local phases = { { 1, "127.0.0.2", portA }, { 2, "127.0.0.3", portA }, { 2, "127.0.0.3", portB } }
+  local displays, phase = { newDisplay(portA, "127.0.0.2") }, 1
   local exporter = loadAutoExporter(beaconPort)
   local nextBeacon, burst = 0, false
-  local cost = run(exporter, 4, function(elapsed)
+  local cost = run(exporter, 4.5, function(elapsed)
+    local want = math.min(3, math.floor(elapsed / 1.5) + 1)
+    if want ~= phase then
+      displays[phase]:serve()
+      displays[phase]:stop()
+      phase = want
+      displays[phase] = newDisplay(phases[phase][3], phases[phase][2])
+    end
     if elapsed >= nextBeacon then
       nextBeacon = elapsed + 0.2
-      if elapsed < 2 then fromA:sendto(beacon("cockpit%20pc", portA), "127.0.0.1", beaconPort)
-      else fromB:sendto(beacon("cockpit%20pc", portB), "127.0.0.1", beaconPort) end
+      from[phases[phase][1]]:sendto(beacon("cockpit%20pc", phases[phase][3]), "127.0.0.1", beaconPort)
     end
     if not burst and elapsed >= 0.5 then
       burst = true
       for i = 1, 1000 do
-        fromA:sendto(i % 2 == 0 and beacon("forged" .. i, portA) or "VELMORA/9 junk " .. i, "127.0.0.1", beaconPort)
+        from[1]:sendto(i % 2 == 0 and beacon("forged" .. i, portA) or "VELMORA/9 junk " .. i, "127.0.0.1", beaconPort)
       end
     end
-    if elapsed >= 2 and not b then
-      a:serve()
-      a:stop()
-      b = newDisplay(portB, "127.0.0.3")
-    end
-    a:serve()
-    if b then b:serve() end
+    displays[phase]:serve()
   end)
-  b:serve()
-  b:stop()
+  displays[phase]:serve()
+  displays[phase]:stop()
   local s = exporter.ExportStatus()
-  report("auto", cost, string.format(", %d then %d messages, %d beacons, %d ignored", a.messages, b.messages,
-    s.beacons, s.ignored))
-  check(a.messages >= 20 and b.messages >= 20 and a.broken + b.broken == 0,
-    string.format("auto: %d and %d whole messages, %d broken", a.messages, b.messages, a.broken + b.broken))
+  local counts, broken = {}, 0
+  for i, d in ipairs(displays) do counts[i], broken = d.messages, broken + d.broken end
+  report("auto", cost, string.format(", %d, %d, %d messages in the three places, %d beacons, %d ignored",
+    counts[1], counts[2], counts[3], s.beacons, s.ignored))
+  check(counts[1] >= 15 and counts[2] >= 15 and counts[3] >= 15 and broken == 0,
+    string.format("auto: %d, %d, %d whole messages, %d broken", counts[1], counts[2], counts[3], broken))
   check(s.display == "cockpit pc" and s.host == "127.0.0.3" and s.port == portB,
     "auto: followed " .. tostring(s.display) .. " at " .. tostring(s.host) .. ":" .. tostring(s.port))
   check(s.ignored >= 1, "auto: foreign datagrams not counted")
