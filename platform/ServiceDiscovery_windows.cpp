@@ -50,16 +50,23 @@ std::string ComputerName() {
   return std::string(name, size);
 }
 
+// An entry point by name; null when this Windows lacks it. (Through a plain
+// function pointer type, as GetProcAddress's own type fits none.)
+template <class Fn>
+void Find(HMODULE dll, const char* name, Fn& out) {
+  out = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name)));
+}
+
 class WindowsPublisher final : public ServicePublisher {
  public:
   WindowsPublisher(std::vector<ServiceAdvert> adverts, std::function<void(const std::string&)> report)
       : report_(std::move(report)) {
     dll_ = LoadLibraryW(L"dnsapi.dll");
     if (dll_) {
-      construct_ = reinterpret_cast<ConstructInstanceFn>(GetProcAddress(dll_, "DnsServiceConstructInstance"));
-      register_ = reinterpret_cast<RegisterFn>(GetProcAddress(dll_, "DnsServiceRegister"));
-      deregister_ = reinterpret_cast<DeRegisterFn>(GetProcAddress(dll_, "DnsServiceDeRegister"));
-      free_ = reinterpret_cast<FreeInstanceFn>(GetProcAddress(dll_, "DnsServiceFreeInstance"));
+      Find(dll_, "DnsServiceConstructInstance", construct_);
+      Find(dll_, "DnsServiceRegister", register_);
+      Find(dll_, "DnsServiceDeRegister", deregister_);
+      Find(dll_, "DnsServiceFreeInstance", free_);
     }
     if (!construct_ || !register_ || !deregister_ || !free_) {
       Set(ServiceDiscoveryState::Phase::Unavailable, "this Windows has no DNS-SD registration (Windows 10 1709 or later has)");
