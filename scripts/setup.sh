@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-image-dev libsdl2-ttf-dev
   libfontconfig-dev fonts-liberation2
-  libasio-dev libcairo2-dev
+  libasio-dev libcairo2-dev libcli11-dev
   libwebsocketpp-dev libturbojpeg0-dev chromium nodejs
   libqrencode-dev zbar-tools
   xvfb x11-utils twm xdotool libgl1-mesa-dri

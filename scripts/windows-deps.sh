@@ -46,7 +46,7 @@ toolchain_packages=(
 host_packages=(
   "${toolchain_packages[@]}"
   wine wine64 cmake ninja-build dpkg-dev patch nasm
-  googletest libasio-dev libwebsocketpp-dev fonts-liberation2
+  googletest libasio-dev libwebsocketpp-dev libcli11-dev fonts-liberation2
   # for the Windows tests and the zip check: the real window, free ports, unzip
   xvfb x11-utils iproute2 python3
   # the installer, and the test that reads the programs' PE headers

@@ -10,6 +10,8 @@
 #include "link/Telemetry.h"
 #include "link/TelemetryCheck.h"
 
+#include "cli/OptionParsing.h"
+
 #include <atomic>
 #include <charconv>
 #include <chrono>
@@ -33,7 +35,7 @@ constexpr const char* kUsage =
     "Usage: velmora-decode [--tcp] [--strict] [FILE]\n"
     "       velmora-decode --listen [udp|tcp] [PORT]\n";
 
-void PrintHelp(std::ostream& out) {
+void PrintHelp(std::ostream& out, const CLI::App& options) {
   out << kUsage
       << "\n"
          "Reads telemetry from FILE (or standard input when FILE is absent or \"-\"),\n"
@@ -51,20 +53,8 @@ void PrintHelp(std::ostream& out) {
          "show (bank beyond +/-180, a lamp state that is neither lit nor dark, ...).\n"
          "\n"
          "Options:\n"
-         "  --tcp       the input is one TCP stream: every complete message is\n"
-         "              applied in order; a tail without \"$\" at the end is neither\n"
-         "              applied nor an error. Without --tcp the whole input is one\n"
-         "              UDP datagram (at most 8192 bytes reach the display over UDP).\n"
-         "  --strict    warnings make the exit status 1 too\n"
-         "  --listen [udp|tcp] [PORT]\n"
-         "              listen like the display (UDP 20083 and TCP 20081, or only the\n"
-         "              transport given, on PORT if given; 0 picks a free port) and\n"
-         "              print, for every message received, the sender, the fields\n"
-         "              that changed, warnings and errors. Run it instead of the\n"
-         "              display while writing an exporter; Ctrl-C stops it with a\n"
-         "              summary.\n"
-         "  -h, --help  show this text\n"
-         "\n"
+      << OptionTableHelp(options, 14)
+      << "\n"
          "Message format: numbers, each followed by one space, closed by \"$\".\n"
          "Anything after the \"$\" is ignored (for instance a line end). A number is\n"
          "an optional sign, digits, optionally \".\" (or \",\") and digits, optionally\n"
@@ -291,37 +281,48 @@ int UsageError(const std::string& text) {
 }
 
 int Main(int argc, char** argv) {
-  bool tcp = false, strict = false, listen = false;
-  const char* path = nullptr;
-  bool endOfOptions = false;
-  std::vector<std::string> listenArgs;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (!endOfOptions && (arg == "-h" || arg == "--help")) {
-      PrintHelp(std::cout);
-      return 0;
-    }
-    if (listen) {
-      listenArgs.push_back(arg);
-    } else if (!endOfOptions && arg == "--tcp") {
-      tcp = true;
-    } else if (!endOfOptions && arg == "--strict") {
-      strict = true;
-    } else if (!endOfOptions && arg == "--listen") {
-      listen = true;
-    } else if (!endOfOptions && arg == "--") {
-      endOfOptions = true;
-    } else if (!endOfOptions && arg.size() > 1 && arg[0] == '-') {
-      return UsageError("unknown option " + arg);
-    } else if (path) {
-      return UsageError("only one FILE may be given");
-    } else {
-      path = argv[i];
-    }
-  }
-  if (!listen) return DecodeFile(tcp, strict, path);
+  bool tcp = false, strict = false, help = false;
+  std::vector<std::string> files, listenArgs;
+  CLI::App options;
+  PrepareOptionTable(options);
+  options.add_flag("--tcp", tcp,
+                   "the input is one TCP stream: every complete message is\n"
+                   "applied in order; a tail without \"$\" at the end is neither\n"
+                   "applied nor an error. Without --tcp the whole input is one\n"
+                   "UDP datagram (at most 8192 bytes reach the display over UDP).");
+  options.add_flag("--strict", strict, "warnings make the exit status 1 too");
+  CLI::Option* listen =
+      options
+          .add_option("--listen", listenArgs,
+                      "listen like the display (UDP 20083 and TCP 20081, or only the\n"
+                      "transport given, on PORT if given; 0 picks a free port) and\n"
+                      "print, for every message received, the sender, the fields\n"
+                      "that changed, warnings and errors. Run it instead of the\n"
+                      "display while writing an exporter; Ctrl-C stops it with a\n"
+                      "summary.")
+          ->type_name("[udp|tcp] [PORT]")
+          ->expected(0, 2)
+          ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+          ->allow_extra_args(false);
+  options.add_flag("--help,-h", help, "show this text");
+  // "-" is standard input, as no FILE is; "--" ends the options.
+  options.add_option("FILE", files)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
 
-  if (tcp || strict || path) return UsageError("--listen goes without --tcp, --strict or FILE");
+  const std::vector<std::string_view> args(argv + 1, argv + argc);
+  if (auto error = ParseOptionTable(options, args)) return UsageError(*error);
+  if (help) {
+    PrintHelp(std::cout, options);
+    return 0;
+  }
+  auto extras = options.remaining();
+  std::erase(extras, "--");  // CLI11 leaves the end of the options among the unclaimed arguments
+  if (!extras.empty()) return UsageError("unknown option " + extras.front());
+  if (files.size() > 1) return UsageError("only one FILE may be given");
+  if (!*listen) return DecodeFile(tcp, strict, files.empty() ? nullptr : files.front().c_str());
+
+  if (tcp || strict || !files.empty()) return UsageError("--listen goes without --tcp, --strict or FILE");
+  // A bare --listen leaves one empty value.
+  std::erase(listenArgs, std::string());
   bool udpOnly = false, tcpOnly = false;
   std::optional<std::uint16_t> port;
   std::size_t k = 0;
@@ -339,7 +340,6 @@ int Main(int argc, char** argv) {
     port = static_cast<std::uint16_t>(value);
     ++k;
   }
-  if (k < listenArgs.size()) return UsageError("unexpected '" + listenArgs[k] + "' after --listen");
   return Listen(!tcpOnly, !udpOnly, port);
 }
 

@@ -1,8 +1,12 @@
-// Command line of velmora-send.
+// Command line of velmora-send: the addresses it takes, and its options on
+// CLI11 (cli/OptionParsing.h).
 #include "tools/send/SendOptions.h"
+
+#include "cli/OptionParsing.h"
 
 #include <charconv>
 #include <cmath>
+#include <functional>
 
 namespace velmora {
 namespace {
@@ -105,108 +109,136 @@ bool ParseRelayTarget(std::string_view text, RelayEndpoint& out, std::string* er
   return true;
 }
 
+namespace {
+
+// Every option of velmora-send, in the order --help lists them. Each check
+// runs as its option is read, left to right.
+void DeclareSendOptions(CLI::App& app, SendOptions& o, bool& rateGiven) {
+  PrepareOptionTable(app);
+  using Check = std::function<void(const std::string&)>;
+  auto flag = [&app](const char* name, const char* help, std::function<void()> set) {
+    app.add_flag_callback(name, std::move(set), help)->trigger_on_parse();
+  };
+  auto value = [&app](const char* name, const char* valueName, const char* help, Check check) {
+    return app.add_option_function<std::string>(name, std::move(check), help)
+        ->type_name(valueName)
+        ->trigger_on_parse();
+  };
+  auto fail = [](std::string text) { throw BadOptionValue{std::move(text)}; };
+
+  flag("--demo",
+       "a built-in flight of three minutes, looping: take-off in\n"
+       "afterburner, climbing turn, supersonic dash, 8 g turn,\n"
+       "target intercept, ILS approach, low fuel, landing",
+       [&o] { o.demo = true; });
+  value("--replay", "FILE",
+        "play a recording made by velmora --record in real time,\n"
+        "sending each message's recorded bytes unchanged",
+        [&o, fail](const std::string& v) {
+          if (v.empty()) fail("--replay needs a file name");
+          o.replayFile = v;
+        });
+  flag("--loop", "start the recording again after its last message", [&o] { o.loop = true; });
+  // The address is optional: "--tcp --demo" means the default address.
+  for (const bool tcp : {false, true}) {
+    value(tcp ? "--tcp" : "--udp", "[HOST[:PORT]]",
+          tcp ? "send over a TCP connection (default 127.0.0.1:20081);\n"
+                "waits for the display and reconnects when it restarts\n"
+                "Without either, the demo uses the transport that\n"
+                "./config.txt gives a display started in this folder\n"
+                "(TCP without one), and a replay the transport of its\n"
+                "first recorded message. A TCP replay opens one\n"
+                "connection per recorded connection."
+              : "send UDP datagrams (default 127.0.0.1:20083); to a\n"
+                "multicast group (224.0.0.0..239.255.255.255) for displays\n"
+                "started with --udp-group: this network only (TTL 1), this\n"
+                "PC too",
+          [&o, fail, tcp](const std::string& v) {
+            if (o.transportGiven) fail("give only one of --udp and --tcp");
+            o.transportGiven = true;
+            o.transport = tcp ? SendOptions::Transport::Tcp : SendOptions::Transport::Udp;
+            std::string error;
+            if (!ParseSendEndpoint(v, tcp ? kDefaultTcpPort : kDefaultUdpPort, o.endpoint, &error)) fail(error);
+          })
+        ->expected(0, 1);
+  }
+  value("--rate", "HZ", "demo messages per second (default 30)", [&o, &rateGiven, fail](const std::string& v) {
+    if (!ParseNumber(v, o.rate) || o.rate <= 0 || o.rate > 1000)
+      fail("--rate must be a number of messages per second above 0, at most 1000");
+    rateGiven = true;
+  });
+  value("--speed", "X", "play the demo or the recording X times as fast", [&o, fail](const std::string& v) {
+    if (!ParseNumber(v, o.speed) || o.speed < 0.01 || o.speed > 1000) fail("--speed must be a number from 0.01 to 1000");
+  });
+  value("--count", "N", "stop after N messages have been sent", [&o, fail](const std::string& v) {
+    std::uint64_t n = 0;
+    const char* end = v.data() + v.size();
+    const auto [ptr, ec] = std::from_chars(v.data(), end, n);
+    if (v.empty() || ec != std::errc() || ptr != end || n == 0) fail("--count must be a whole number above 0");
+    o.count = n;
+  });
+  value("--duration", "SEC", "stop after SEC seconds", [&o, fail](const std::string& v) {
+    double seconds = 0;
+    if (!ParseNumber(v, seconds) || seconds <= 0) fail("--duration must be a number of seconds above 0");
+    o.duration = seconds;
+  });
+  flag("--relay",
+       "receive as the display would (default udp:20083) and forward\n"
+       "every message unchanged, in order, to each --to target; a\n"
+       "TCP target reconnects and drops its oldest messages once\n"
+       "more than 1 s behind. Ctrl-C prints sent and dropped",
+       [&o] { o.relay = true; });
+  value("--listen", "udp|tcp[:PORT]", "where the relay receives", [&o, fail](const std::string& v) {
+    std::string error;
+    if (!ParseRelayListen(v, o.listen, &error)) fail(error);
+  });
+  value("--to", "udp|tcp:HOST[:PORT]|auto",
+        "a display to feed (repeat for several); auto: every\n"
+        "display whose beacon is heard, added and dropped as\n"
+        "they come and go",
+        [&o, fail](const std::string& v) {
+    if (v == "auto") {
+      o.autoTargets = true;
+      return;
+    }
+    RelayEndpoint target;
+    std::string error;
+    if (!ParseRelayTarget(v, target, &error)) fail(error);
+    o.targets.push_back(std::move(target));
+  });
+  // Finding displays by their beacon.
+  flag("--find",
+       "list the displays heard within 3 s (--duration SEC): name,\n"
+       "address, transport, port and browser view",
+       [&o] { o.find = true; });
+  value("--announce-port", "N", "where displays' beacons arrive (default 20084)", [&o, fail](const std::string& v) {
+    SendEndpoint port;
+    std::string error;
+    if (!ParseSendEndpoint(":" + v, kDefaultUdpPort, port, &error)) fail(error);
+    o.announcePort = port.port;
+  });
+  flag("--help,-h", "show this text", [&o] { o.help = true; });
+}
+
+}  // namespace
+
+std::string SendOptionsHelp() {
+  CLI::App app;
+  SendOptions unused;
+  bool rateGiven = false;
+  DeclareSendOptions(app, unused, rateGiven);
+  return OptionTableHelp(app, 22);
+}
+
 std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> args,
                                             std::string* error) {
   SendOptions o;
   bool rateGiven = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    std::string_view arg = args[i];
-    std::optional<std::string_view> inlineValue;
-    if (arg.starts_with("--")) {
-      if (const std::size_t eq = arg.find('='); eq != std::string_view::npos) {
-        inlineValue = arg.substr(eq + 1);
-        arg = arg.substr(0, eq);
-      }
-    }
-    // The value of an option: after "=", else the next argument.
-    auto value = [&](std::string_view& out) {
-      if (inlineValue) {
-        out = *inlineValue;
-        return true;
-      }
-      if (i + 1 >= args.size()) return Fail(error, std::string(arg) + " needs a value");
-      out = args[++i];
-      return true;
-    };
-    auto noValue = [&] {
-      return !inlineValue || Fail(error, std::string(arg) + " takes no value");
-    };
-    std::string_view v;
-
-    if (arg == "-h" || arg == "--help") {
-      if (!noValue()) return std::nullopt;
-      o.help = true;
-    } else if (arg == "--udp" || arg == "--tcp") {
-      const bool tcp = arg == "--tcp";
-      if (o.transportGiven) return Usage(error, "give only one of --udp and --tcp");
-      o.transportGiven = true;
-      o.transport = tcp ? SendOptions::Transport::Tcp : SendOptions::Transport::Udp;
-      const std::uint16_t defaultPort = tcp ? kDefaultTcpPort : kDefaultUdpPort;
-      // The address is optional: "--tcp --demo" means the default address.
-      std::string_view address;
-      if (inlineValue) {
-        address = *inlineValue;
-      } else if (i + 1 < args.size() && !args[i + 1].starts_with("-")) {
-        address = args[++i];
-      }
-      if (!ParseSendEndpoint(address, defaultPort, o.endpoint, error)) return std::nullopt;
-    } else if (arg == "--rate") {
-      if (!value(v)) return std::nullopt;
-      if (!ParseNumber(v, o.rate) || o.rate <= 0 || o.rate > 1000)
-        return Usage(error, "--rate must be a number of messages per second above 0, at most 1000");
-      rateGiven = true;
-    } else if (arg == "--demo") {
-      if (!noValue()) return std::nullopt;
-      o.demo = true;
-    } else if (arg == "--replay") {
-      if (!value(v)) return std::nullopt;
-      if (v.empty()) return Usage(error, "--replay needs a file name");
-      o.replayFile = std::string(v);
-    } else if (arg == "--loop") {
-      if (!noValue()) return std::nullopt;
-      o.loop = true;
-    } else if (arg == "--speed") {
-      if (!value(v)) return std::nullopt;
-      if (!ParseNumber(v, o.speed) || o.speed < 0.01 || o.speed > 1000)
-        return Usage(error, "--speed must be a number from 0.01 to 1000");
-    } else if (arg == "--count") {
-      if (!value(v)) return std::nullopt;
-      std::uint64_t n = 0;
-      const char* end = v.data() + v.size();
-      const auto [ptr, ec] = std::from_chars(v.data(), end, n);
-      if (v.empty() || ec != std::errc() || ptr != end || n == 0)
-        return Usage(error, "--count must be a whole number above 0");
-      o.count = n;
-    } else if (arg == "--duration") {
-      double seconds = 0;
-      if (!value(v)) return std::nullopt;
-      if (!ParseNumber(v, seconds) || seconds <= 0)
-        return Usage(error, "--duration must be a number of seconds above 0");
-      o.duration = seconds;
-    } else if (arg == "--relay") {
-      if (!noValue()) return std::nullopt;
-      o.relay = true;
-    } else if (arg == "--listen") {
-      if (!value(v) || !ParseRelayListen(v, o.listen, error)) return std::nullopt;
-    } else if (arg == "--to" && (inlineValue ? *inlineValue == "auto" : i + 1 < args.size() && args[i + 1] == "auto")) {
-      if (!inlineValue) ++i;
-      o.autoTargets = true;
-    } else if (arg == "--find") {
-      if (!noValue()) return std::nullopt;
-      o.find = true;
-    } else if (arg == "--announce-port") {
-      if (!value(v)) return std::nullopt;
-      SendEndpoint port;
-      if (!ParseSendEndpoint(":" + std::string(v), kDefaultUdpPort, port, error)) return std::nullopt;
-      o.announcePort = port.port;
-    } else if (arg == "--to") {
-      RelayEndpoint target;
-      if (!value(v) || !ParseRelayTarget(v, target, error)) return std::nullopt;
-      o.targets.push_back(std::move(target));
-    } else {
-      return Usage(error, "unknown argument \"" + std::string(args[i]) + "\"");
-    }
-  }
+  CLI::App app;
+  DeclareSendOptions(app, o, rateGiven);
+  if (auto mistake = ParseOptionTable(app, args)) return Usage(error, std::move(*mistake));
+  if (const auto extras = app.remaining(); !extras.empty())
+    return Usage(error, "unknown argument \"" + extras.front() + "\"");
   if (o.help) return o;
   if (o.find) {
     if (o.relay || o.demo || !o.replayFile.empty() || o.transportGiven || !o.targets.empty() || o.autoTargets)

@@ -63,4 +63,7 @@ bool ParseSendEndpoint(std::string_view text, std::uint16_t defaultPort, SendEnd
 std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> args,
                                             std::string* error);
 
+// The option list of --help, printed from the same table.
+std::string SendOptionsHelp();
+
 }  // namespace velmora
