@@ -5,6 +5,7 @@
 #include "platform/ServiceDiscovery.h"
 
 #include <dlfcn.h>
+#include <sys/time.h>
 
 #include <cstdint>
 #include <mutex>
@@ -15,7 +16,19 @@ namespace {
 // Opaque Avahi objects and the enum values this file uses.
 struct AvahiClient;
 struct AvahiEntryGroup;
-struct AvahiPoll;
+struct AvahiTimeout;
+// The poll's table of entry points, laid out as avahi-common/watch.h has it;
+// only the timer ones are used.
+struct AvahiPoll {
+  void* userdata;
+  void* watchNew;
+  void* watchUpdate;
+  void* watchGetEvents;
+  void* watchFree;
+  AvahiTimeout* (*timeoutNew)(const AvahiPoll*, const timeval*, void (*)(AvahiTimeout*, void*), void*);
+  void (*timeoutUpdate)(AvahiTimeout*, const timeval*);
+  void (*timeoutFree)(AvahiTimeout*);
+};
 struct AvahiThreadedPoll;
 struct AvahiStringList;
 constexpr int kIfUnspec = -1, kProtoUnspec = -1;
@@ -23,7 +36,7 @@ constexpr int kClientRegistering = 1, kClientRunning = 2, kClientCollision = 3, 
               kClientConnecting = 101;
 constexpr int kGroupEstablished = 2, kGroupCollision = 3, kGroupFailure = 4;
 constexpr int kClientNoFail = 2;
-constexpr int kErrCollision = -8, kErrNoDaemon = -26;
+constexpr int kErrCollision = -8, kErrDisconnected = -23, kErrNoDaemon = -26;
 
 using ClientCallback = void (*)(AvahiClient*, int state, void* user);
 using GroupCallback = void (*)(AvahiEntryGroup*, int state, void* user);
@@ -118,6 +131,7 @@ class AvahiPublisher final : public ServicePublisher {
 
   ~AvahiPublisher() override {
     if (poll_) api_.threadedPollStop(poll_);
+    if (reconnect_) api_.threadedPollGet(poll_)->timeoutFree(reconnect_);
     if (client_) api_.clientFree(client_);  // frees the entry group too, withdrawing the services
     if (poll_) api_.threadedPollFree(poll_);
   }
@@ -150,11 +164,23 @@ class AvahiPublisher final : public ServicePublisher {
         if (self->group_) self->api_.groupReset(self->group_);
         break;
       case kClientConnecting:
+        // The daemon went away (or is not there yet): Avahi has freed our
+        // entry group with the old connection; registration starts afresh
+        // when the daemon is back.
+        self->group_ = nullptr;
         self->Set(ServiceDiscoveryState::Phase::Unavailable, "avahi-daemon is not running (registering when it starts)");
         break;
       case kClientFailure:
-        self->Set(ServiceDiscoveryState::Phase::Failed,
-                  std::string("Avahi: ") + self->api_.strerror(self->api_.clientErrno(client)));
+        self->group_ = nullptr;
+        if (self->api_.clientErrno(client) == kErrDisconnected) {
+          // avahi-daemon stopped or restarted (an upgrade, say): a new
+          // client, made outside this callback, waits for it and registers again.
+          self->Set(ServiceDiscoveryState::Phase::Unavailable, "avahi-daemon stopped (registering when it is back)");
+          self->ReconnectSoon();
+        } else {
+          self->Set(ServiceDiscoveryState::Phase::Failed,
+                    std::string("Avahi: ") + self->api_.strerror(self->api_.clientErrno(client)));
+        }
         break;
       default: break;
     }
@@ -173,6 +199,26 @@ class AvahiPublisher final : public ServicePublisher {
       self->Set(ServiceDiscoveryState::Phase::Failed,
                 std::string("Avahi: ") + self->api_.strerror(self->api_.clientErrno(self->client_)));
     }
+  }
+
+  void ReconnectSoon() {
+    timeval when{};
+    gettimeofday(&when, nullptr);
+    when.tv_sec += 1;
+    const AvahiPoll* poll = api_.threadedPollGet(poll_);
+    if (reconnect_) poll->timeoutUpdate(reconnect_, &when);
+    else reconnect_ = poll->timeoutNew(poll, &when, &AvahiPublisher::Reconnect, this);
+  }
+
+  static void Reconnect(AvahiTimeout* timeout, void* user) {
+    auto* self = static_cast<AvahiPublisher*>(user);
+    self->api_.threadedPollGet(self->poll_)->timeoutUpdate(timeout, nullptr);
+    if (self->client_) self->api_.clientFree(self->client_);
+    self->client_ = nullptr;
+    int error = 0;
+    self->client_ = self->api_.clientNew(self->api_.threadedPollGet(self->poll_), kClientNoFail,
+                                         &AvahiPublisher::ClientChanged, self, &error);
+    if (!self->client_) self->ReconnectSoon();
   }
 
   // Another machine has the name: "Velmora on pc #2", as Avahi numbers them.
@@ -221,6 +267,7 @@ class AvahiPublisher final : public ServicePublisher {
   AvahiThreadedPoll* poll_ = nullptr;
   AvahiClient* client_ = nullptr;
   AvahiEntryGroup* group_ = nullptr;
+  AvahiTimeout* reconnect_ = nullptr;
   mutable std::mutex mutex_;
   ServiceDiscoveryState state_;
 };

@@ -9,7 +9,8 @@
 # MODE relay:  velmora-send --relay --to auto feeds a display it hears.
 # MODE errors: a group address that is not multicast, a bad --name.
 # MODE dnssd:  against a real avahi-daemon (started here when none runs):
-#              the telemetry and browser services with their TXT records.
+#              the telemetry and browser services with their TXT records,
+#              registered again when the daemon restarts.
 set -euo pipefail
 mode=$1 velmora=$(realpath "$2") send=$(realpath "$3")
 . "$(dirname "$0")/../support/free-ports.sh"
@@ -122,7 +123,8 @@ dnssd)
   display s --name "$name" --transport udp --web 0.0.0.0:0
   web=$(sed -n 's/.*browsers is at http:\/\/0.0.0.0:\([0-9]*\).*/\1/p' s.err)
   found=
-  for _ in $(seq 40); do
+  end=$((SECONDS + 15))
+  while [ $SECONDS -lt $end ]; do
     # Names as they are, not escaped, and the types not translated.
     timeout 5 avahi-browse -prtk _velmora._udp 2>/dev/null | sed 's/\\032/ /g' >velmora.browse || true
     timeout 5 avahi-browse -prtk _http._tcp 2>/dev/null | sed 's/\\032/ /g' >http.browse || true
@@ -138,6 +140,21 @@ dnssd)
     case $line in *"$txt"*) ;; *) fail "TXT $txt missing: $line" ;; esac
   done
   grep "^=.*;Velmora on $name;_http._tcp;" http.browse | grep -q ";$web;" || fail "the browser view's port"
+  # A daemon that restarts (an upgrade, say) gets the services again; only
+  # one this test started is restarted.
+  if [ -n "${started_avahi:-}" ]; then
+    avahi-daemon -k
+    for _ in $(seq 100); do avahi-daemon --check 2>/dev/null || break; sleep 0.05; done
+    avahi-daemon -D --no-drop-root --no-chroot 2>>avahi.err || fail "avahi-daemon did not start again"
+    found=
+    end=$((SECONDS + 15))
+    while [ $SECONDS -lt $end ]; do
+      timeout 5 avahi-browse -prtk _velmora._udp 2>/dev/null | sed 's/\\032/ /g' >again.browse || true
+      if grep -q "^=.*;$name;_velmora._udp;" again.browse; then found=1; break; fi
+      sleep 0.25
+    done
+    [ -n "$found" ] || fail "not registered again after avahi-daemon restarted: $(cat s.err)"
+  fi
   ;;
 *) fail "unknown mode $mode" ;;
 esac
