@@ -69,7 +69,7 @@ class WindowsPublisher final : public ServicePublisher {
       Find(dll_, "DnsServiceFreeInstance", free_);
     }
     if (!construct_ || !register_ || !deregister_ || !free_) {
-      Set(ServiceDiscoveryState::Phase::Unavailable, "this Windows has no DNS-SD registration (Windows 10 1709 or later has)");
+      Set(ServiceDiscoveryState::Phase::Unavailable, "this Windows has no DNS-SD registration (Windows 10 1903 or later has)");
       return;
     }
     const std::wstring host = Wide(ComputerName() + ".local");
