@@ -8,7 +8,10 @@
 #include <sys/time.h>
 
 #include <cstdint>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace velmora::platform {
 namespace {
@@ -175,7 +178,7 @@ class AvahiPublisher final : public ServicePublisher {
         if (self->api_.clientErrno(client) == kErrDisconnected) {
           // avahi-daemon stopped or restarted (an upgrade, say): a new
           // client, made outside this callback, waits for it and registers again.
-          self->Set(ServiceDiscoveryState::Phase::Unavailable, "avahi-daemon stopped (registering when it is back)");
+          self->Set(ServiceDiscoveryState::Phase::Unavailable, "avahi-daemon is not running (registering when it starts)");
           self->ReconnectSoon();
         } else {
           self->Set(ServiceDiscoveryState::Phase::Failed,
@@ -272,11 +275,53 @@ class AvahiPublisher final : public ServicePublisher {
   ServiceDiscoveryState state_;
 };
 
+// Avahi's calls go over D-Bus and can wait seconds on a daemon that is
+// starting or stopping. So the client lives on a thread of its own: start-up
+// never waits for it, and at the end the display waits at most half a
+// second before leaving it (and the thread) to the process's exit.
+class DetachedAvahi final : public ServicePublisher {
+ public:
+  DetachedAvahi(std::vector<ServiceAdvert> adverts, std::function<void(const std::string&)> report)
+      : shared_(std::make_shared<Shared>()) {
+    std::thread([s = shared_, adverts = std::move(adverts), report = std::move(report)]() mutable {
+      auto publisher = std::make_unique<AvahiPublisher>(std::move(adverts), std::move(report));
+      std::unique_lock lock(s->mutex);
+      s->publisher = publisher.get();
+      s->changed.wait(lock, [&] { return s->stop; });
+      s->publisher = nullptr;
+      lock.unlock();
+      publisher.reset();
+      lock.lock();
+      s->done = true;
+      s->changed.notify_all();
+    }).detach();
+  }
+  ~DetachedAvahi() override {
+    std::unique_lock lock(shared_->mutex);
+    shared_->stop = true;
+    shared_->changed.notify_all();
+    shared_->changed.wait_for(lock, std::chrono::milliseconds(500), [&] { return shared_->done; });
+  }
+  ServiceDiscoveryState State() const override {
+    std::lock_guard lock(shared_->mutex);
+    return shared_->publisher ? shared_->publisher->State() : ServiceDiscoveryState{};
+  }
+
+ private:
+  struct Shared {
+    std::mutex mutex;
+    std::condition_variable changed;
+    AvahiPublisher* publisher = nullptr;
+    bool stop = false, done = false;
+  };
+  std::shared_ptr<Shared> shared_;
+};
+
 }  // namespace
 
 std::unique_ptr<ServicePublisher> PublishServices(std::vector<ServiceAdvert> adverts,
                                                   std::function<void(const std::string&)> report) {
-  return std::make_unique<AvahiPublisher>(std::move(adverts), std::move(report));
+  return std::make_unique<DetachedAvahi>(std::move(adverts), std::move(report));
 }
 
 }  // namespace velmora::platform
