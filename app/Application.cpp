@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/Config.h"
+#include "link/Discovery.h"
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
 #include "app/MainLoop.h"
@@ -144,7 +145,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   HandoverQueue handover([&platform] { platform.Wake(); });
   std::unique_ptr<TelemetryListeners> listeners;
   try {
-    listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort});
+    listeners = std::make_unique<TelemetryListeners>(input, handover, ListenerConfig{options.udpPort, options.tcpPort, options.udpGroup});
     listeners->Open();
   } catch (const ListenerOpenError& error) {
     ShowFatalListenerBox(error, title, options);
@@ -195,6 +196,31 @@ int RunDisplay(const Options& options, const std::string& title) {
                SendToText(link, 8).c_str());
   if (const std::string url = TabletUrl(link); !url.empty() && options.webAddress == "0.0.0.0")
     std::fprintf(stderr, "velmora: on a tablet, open %s (F3 shows it as a QR code)\n", url.c_str());
+  if (!options.udpGroup.empty() && listeners->UdpActive()) {
+    if (listeners->UdpGroupJoins() > 0)
+      std::fprintf(stderr, "velmora: hearing the multicast group %s on UDP port %u too (on %zu network%s)\n",
+                   options.udpGroup.c_str(), static_cast<unsigned>(link.udpPort), listeners->UdpGroupJoins(),
+                   listeners->UdpGroupJoins() > 1 ? "s" : "");
+    else
+      std::fprintf(stderr, "velmora: cannot join the multicast group %s (%s); UDP port %u still listens\n",
+                   options.udpGroup.c_str(), listeners->UdpGroupProblem().c_str(), static_cast<unsigned>(link.udpPort));
+  } else if (!options.udpGroup.empty()) {
+    std::fprintf(stderr, "velmora: --udp-group %s needs UDP; this run listens on TCP only\n", options.udpGroup.c_str());
+  }
+  // The beacon and DNS-SD, so exporters, the relay and tablets find the display.
+  std::unique_ptr<Discovery> discovery;
+  if (options.announce) {
+    discovery = std::make_unique<Discovery>(DiscoverySetup{
+        options.name.empty() ? platform::HostName() : options.name, link.udpPort, link.tcpPort, options.webAddress,
+        link.webPort, listeners->UdpGroupJoins() > 0 ? options.udpGroup : std::string(), options.announcePort});
+    std::fprintf(stderr, "velmora: announcing '%s' to UDP port %u every 2 s (--no-announce: quiet)\n",
+                 discovery->Status().name.c_str(), static_cast<unsigned>(options.announcePort));
+  } else {
+    LinkStatus::Discovery off;
+    off.beacon = "off (--no-announce)";
+    off.dnsSd = "off (--no-announce)";
+    input.SetDiscovery(off);
+  }
   if (const ScreenStatus status = display.Start(transport); status != ScreenStatus::Ok) {
     ShowMessageBox("Error", ScreenStatusMessage(status), BoxIcon::Error);
     ShowMessageBox("Error", kMsgWillExit, BoxIcon::Error);
@@ -206,6 +232,8 @@ int RunDisplay(const Options& options, const std::string& title) {
   const NoDataOverlay noData(input.Status(), std::move(link), linkStarted);
   display.SetOverlay([&](Page page) {
     const auto now = std::chrono::steady_clock::now();
+    // Only the link page shows how the display is found.
+    if (discovery && page == Page::Link) input.SetDiscovery(discovery->Status());
     linkPage.Draw(display.PageCanvas(), page, now);
     noData.Draw(display.PageCanvas(), page, now);
   });
@@ -246,6 +274,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.SetOverlay(nullptr);  // the overlay goes before the display
   web.reset();
+  discovery.reset();  // the services are withdrawn, the beacon stops
   handover.Shutdown();
   listeners.reset();  // nothing may reach the record while the display goes away
   return 0;

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 
 #include "app/Config.h"
+#include "link/Beacon.h"
 
 #include "cli/OptionParsing.h"
 
@@ -173,6 +174,34 @@ void DeclareOptions(CLI::App& app, Options& o) {
           if (!ParseNumber(port, n) || n > 65535)
             throw BadOptionValue{"--web needs [ADDR:]PORT with a port from 0 to 65535, not " + Quoted(v)};
           o.webPort = static_cast<std::uint16_t>(n);
+        });
+  // Being found on the network.
+  value("--name", "NAME",
+        "the name the display announces itself under (default:\n"
+        "this computer's name)",
+        [&o](const std::string& v) {
+          o.name = BeaconName(v);
+          if (o.name.empty()) throw BadOptionValue{"--name needs a name of printable characters, as --name \"Cockpit left\""};
+        });
+  value("--announce-port", "N",
+        "UDP port the beacon goes to (default 20084), where\n"
+        "exporters and velmora-send --find listen",
+        [&o](const std::string& v) {
+          unsigned n = 0;
+          if (!ParseNumber(v, n) || n < 1 || n > 65535)
+            throw BadOptionValue{"--announce-port needs a port number from 1 to 65535, not " + Quoted(v)};
+          o.announcePort = static_cast<std::uint16_t>(n);
+        });
+  flag("--no-announce", "send no beacon and register no DNS-SD service", [&o] { o.announce = false; });
+  value("--udp-group", "ADDR",
+        "also hear an IPv4 multicast group (224.0.0.0 to\n"
+        "239.255.255.255) on the UDP port; displays on one PC\n"
+        "share the port then",
+        [&o](const std::string& v) {
+          if (!IsIpv4MulticastAddress(v))
+            throw BadOptionValue{"--udp-group needs an IPv4 multicast address (224.0.0.0 to 239.255.255.255, as "
+                                 "239.20.0.83), not " + Quoted(v)};
+          o.udpGroup = v;
         });
   flag("--version", "print the version and exit", [&o] { o.version = true; });
   flag("--help,-h", "print this help and exit", [&o] { o.help = true; });

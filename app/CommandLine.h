@@ -44,6 +44,12 @@ struct Options {
   bool version = false;
   std::optional<std::uint16_t> webPort;  // --web [ADDR:]PORT: the browser view
   std::string webAddress = "127.0.0.1";
+  // Being found on the network: the beacon, its port and the name it and
+  // DNS-SD announce (empty: the host name); a multicast group on the UDP port.
+  bool announce = true;
+  std::uint16_t announcePort = 20084;
+  std::string name;
+  std::string udpGroup;
 };
 
 struct ParseOutcome {

@@ -49,6 +49,7 @@ class TelemetryInput : public TelemetrySink {
   std::size_t OpenConnections() const { return framers_.size(); }
 
   const LinkStatus& Status() const { return status_; }
+  void SetDiscovery(LinkStatus::Discovery discovery) { status_.discovery = std::move(discovery); }
 
  private:
   void Counted(const Arrival& arrival, const TelemetryError* error);

@@ -30,6 +30,18 @@
 -- Each call costs a few non-blocking socket calls. Give HOST as an address:
 -- a name would be looked up, and a look-up can wait.
 --
+-- Or let it find the display: VELMORA_HOST=auto listens for the beacon
+-- displays send to UDP port 20084 (VELMORA_ANNOUNCE_PORT) and sends to the
+-- first display heard, or to the one named VELMORA_NAME (its --name, else
+-- its computer's name), with the transport and port that display listens
+-- on; it follows the display when its address or port changes.
+--
+-- Several displays at once: start each with --udp-group 239.20.0.83 and set
+-- VELMORA_TRANSPORT=udp VELMORA_HOST=239.20.0.83 (and VELMORA_PORT when the
+-- displays use another UDP port). A multicast datagram stays on the local
+-- network (time to live 1, the system's default) and reaches displays on
+-- this PC too.
+--
 -- Transport: the display listens on ONE of
 --   UDP port 20083  one datagram per message; nothing to set up, and a lost
 --                   datagram is replaced by the next one
@@ -59,8 +71,13 @@ local function Setting(name, default)
 end
 
 local TRANSPORT = Setting("VELMORA_TRANSPORT", "udp")                 -- "udp" or "tcp"
-local HOST = Setting("VELMORA_HOST", "127.0.0.1")
+local HOST = Setting("VELMORA_HOST", "127.0.0.1")                    -- an address, or "auto"
 local PORT = tonumber(Setting("VELMORA_PORT", TRANSPORT == "tcp" and "20081" or "20083"))
+-- VELMORA_HOST=auto: find the display by its beacon (see FollowBeacons below).
+local AUTO = HOST == "auto"
+local ANNOUNCE_PORT = tonumber(Setting("VELMORA_ANNOUNCE_PORT", "20084"))
+local WANTED_NAME = Setting("VELMORA_NAME", nil)                     -- nil: the first display heard
+if AUTO then HOST = nil end                                         -- nothing to send to until a beacon comes
 local FORMAT = Setting("VELMORA_FORMAT", "fixed")                    -- "fixed": %.2f, "plain": Lua's own v .. " "
 local MIN_INTERVAL = 1 / 30                                          -- seconds between messages
 local RETRY = 1.0              -- seconds between connection attempts
@@ -75,7 +92,7 @@ local unsent                   -- TCP: the rest of a message the display has not
 local unsentSince = 0
 local waiting                  -- the newest message not yet begun (sent once connected)
 local lastSent = -math.huge
-local status = { sent = 0, attempts = 0, dropped = 0, lastError = nil }
+local status = { sent = 0, attempts = 0, dropped = 0, lastError = nil, display = nil, beacons = 0, ignored = 0 }
 
 -- The 33 values, in message order. Units are the display's own.
 local function ReadState(t)
@@ -200,13 +217,16 @@ local function SendSome(now)
   return true
 end
 
+local FollowBeacons  -- below: VELMORA_HOST=auto
+
 local function Frame(t)
   local now = socket.gettime()
+  if AUTO then FollowBeacons(now) end
   if t - lastSent >= MIN_INTERVAL * 0.9 then
     lastSent = t
     waiting = Format(ReadState(t))   -- a newer message replaces one never begun
   end
-  if state == "down" and now >= nextAttempt then Open(now) end
+  if state == "down" and now >= nextAttempt and HOST then Open(now) end
   if state == "connecting" then CheckConnecting(now) end
   if state ~= "up" then return end
   if TRANSPORT == "udp" then
@@ -235,8 +255,111 @@ local function Guarded(f, ...)
   end
 end
 
+-- ---- VELMORA_HOST=auto: following the display's beacon ----
+-- Every two seconds a display sends one line to UDP port 20084 (on each
+-- network's broadcast address and to 127.0.0.1):
+--   VELMORA/1 name=Cockpit%20PC transport=udp port=20083 web=8083
+-- key=value pairs after the version, in any order, values percent-encoded;
+-- keys this script does not know are ignored. It takes the transport and
+-- port from the first display it hears (or the one named VELMORA_NAME) and
+-- follows that display when its address or port changes. At most
+-- MAX_BEACONS_PER_FRAME datagrams are read a frame, so a flood of them
+-- costs the simulator no more than that; nothing heard is kept but the
+-- display followed.
+local MAX_BEACONS_PER_FRAME = 8
+local FORGET_AFTER = 7         -- seconds without its beacon before another display may be taken
+local finder                   -- the UDP socket on ANNOUNCE_PORT
+local nextFinderAttempt = -math.huge
+local followed                 -- { name, address, transport, port, heard }
+
+local function OpenFinder(now)
+  nextFinderAttempt = now + RETRY
+  local s = socket.udp()
+  s:settimeout(0)
+  -- Shared: the relay or another exporter on this machine may listen too.
+  s:setoption("reuseaddr", true)
+  local ok, err = s:setsockname("*", ANNOUNCE_PORT)
+  if not ok then
+    s:close()
+    status.lastError = "beacon port " .. ANNOUNCE_PORT .. ": " .. tostring(err)
+    return
+  end
+  finder = s
+end
+
+-- The beacon's fields, or nil for anything that is not a VELMORA/1 beacon.
+local function ParseBeacon(line)
+  if #line > 512 then return nil end
+  local rest = line:match("^VELMORA/1 (.*)$") or line:match("^VELMORA/1(\r?\n?)$")
+  if not rest then return nil end
+  local b = {}
+  for key, value in rest:gsub("[\r\n]", ""):gmatch("(%S-)=(%S*)") do
+    b[key] = value:gsub("%%(%x%x)", function(h) return string.char(tonumber(h, 16)) end)
+  end
+  local port = tonumber(b.port)
+  if not b.name or b.name == "" or (b.transport ~= "udp" and b.transport ~= "tcp")
+      or not port or port < 1 or port > 65535 or port % 1 ~= 0 then
+    return nil
+  end
+  return { name = b.name, transport = b.transport, port = port }
+end
+
+local function IsLoopback(address) return address:match("^127%.") ~= nil end
+
+-- One beacon heard from address: follow it if it is our display (or the
+-- first one when none is followed yet, or the followed one went quiet).
+local function Heard(b, address, now)
+  if WANTED_NAME and b.name ~= WANTED_NAME then return end
+  local f = followed
+  if f and f.name ~= b.name and now - f.heard < FORGET_AFTER then return end
+  -- The same display beacons to 127.0.0.1 and to the network: on its own
+  -- machine keep loopback while it is heard there.
+  if f and f.name == b.name and address ~= f.address and IsLoopback(f.address) and not IsLoopback(address)
+      and now - f.heardLoopback < FORGET_AFTER then
+    f.heard = now
+    return
+  end
+  local changed = not f or f.name ~= b.name or f.address ~= address or f.transport ~= b.transport
+      or f.port ~= b.port
+  followed = { name = b.name, address = address, transport = b.transport, port = b.port, heard = now,
+               heardLoopback = IsLoopback(address) and now or (f and f.heardLoopback or -math.huge) }
+  if changed then
+    HOST, TRANSPORT, PORT = address, b.transport, b.port
+    status.display = b.name
+    -- A connection to where the display was is of no more use; send anew at once.
+    Drop()
+    nextAttempt = now
+  end
+end
+
+FollowBeacons = function(now)
+  if not finder then
+    if now >= nextFinderAttempt then OpenFinder(now) end
+    if not finder then return end
+  end
+  for _ = 1, MAX_BEACONS_PER_FRAME do
+    local data, address = finder:receivefrom()
+    if not data then break end
+    local b = ParseBeacon(data)
+    if b then
+      status.beacons = status.beacons + 1
+      Heard(b, address, now)
+    else
+      status.ignored = status.ignored + 1
+    end
+  end
+end
+
+local function CloseFinder()
+  if finder then pcall(finder.close, finder) end
+  finder = nil
+end
+
 function ExportStart()
-  Guarded(function() Open(socket.gettime()) end)
+  Guarded(function()
+    if AUTO then FollowBeacons(socket.gettime()) end
+    if HOST then Open(socket.gettime()) end
+  end)
 end
 
 function ExportFrame(t)
@@ -247,6 +370,7 @@ function ExportStop()
   Guarded(function()
     if conn and state == "up" and unsent then SendSome(socket.gettime()) end
     Drop()
+    CloseFinder()
   end)
 end
 
@@ -254,7 +378,10 @@ end
 -- connection attempts, connections dropped on a stalled display, last error.
 function ExportStatus()
   return { sent = status.sent, attempts = status.attempts, dropped = status.dropped,
-           lastError = status.lastError, state = state }
+           lastError = status.lastError, state = state,
+           -- VELMORA_HOST=auto: the display followed, where, beacons heard and ignored.
+           display = status.display, host = HOST, transport = TRANSPORT, port = PORT,
+           beacons = status.beacons, ignored = status.ignored }
 end
 
 -- Standalone run: a simulator's embedded Lua has no command-line arguments.
@@ -269,5 +396,5 @@ if arg then
   end
   ExportStop()
   io.stderr:write(string.format("exporter-example: %d messages sent over %s to %s:%d%s\n", status.sent, TRANSPORT,
-    HOST, PORT, status.lastError and (" (last error: " .. status.lastError .. ")") or ""))
+    tostring(HOST), PORT, status.lastError and (" (last error: " .. status.lastError .. ")") or ""))
 end

@@ -21,6 +21,14 @@ struct LinkStatus {
   // Newest first; "sender: field N: message". errorCount says how many are set.
   std::array<std::string, kErrorsKept> errors;
   std::size_t errorCount = 0;
+  // How the display is found: filled in by the composition root.
+  struct Discovery {
+    std::string name;        // the name announced; empty with --no-announce
+    std::string beacon;      // "every 2 s to UDP 20084 (2 networks)", "off (--no-announce)", a failure
+    std::string dnsSd;       // "registered '...' _velmora._udp", or why not
+    bool beaconWorking = false;
+    bool dnsSdWorking = false;
+  } discovery;
 };
 
 // Applied and rejected messages a second, over the last whole second: what

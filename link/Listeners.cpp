@@ -2,6 +2,7 @@
 #include "link/Listeners.h"
 
 #include "link/Handover.h"
+#include "platform/NetworkAddresses.h"
 #include "platform/SocketErrors.h"
 
 #include <asio.hpp>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <future>
 #include <list>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -130,6 +132,10 @@ struct TelemetryListeners::Impl {
   void OpenUdp() {
     std::error_code ec;
     udpSocket.open(udp::v4(), ec);
+    // A group is for many displays: on one machine they share the port, and
+    // every one of them gets each datagram sent to the group. Without a
+    // group the port stays one display's, as before.
+    if (!ec && !cfg.udpGroup.empty()) udpSocket.set_option(asio::socket_base::reuse_address(true), ec);
     if (!ec) udpSocket.bind(udp::endpoint(asio::ip::address_v4::any(), cfg.udpPort), ec);
     if (ec) {
       std::error_code ignored;
@@ -150,9 +156,45 @@ struct TelemetryListeners::Impl {
     // Reads drain what is waiting and stop at "would block".
     udpSocket.non_blocking(true, ec);
     udpPort = udpSocket.local_endpoint(ec).port();
+    if (!cfg.udpGroup.empty()) JoinGroup();
     ++udpGeneration;
     udpOpen = true;
     AwaitDatagrams(udpGeneration);
+  }
+
+  // On every network the machine is on, so an exporter's group datagrams
+  // arrive whichever interface they come in by; the system's default
+  // interface when none will take it.
+  void JoinGroup() {
+    std::error_code ec;
+    const auto group = asio::ip::make_address_v4(cfg.udpGroup, ec);
+    std::size_t joins = 0;
+    std::string problem;
+    if (ec) {
+      problem = cfg.udpGroup + ": " + ec.message();
+    } else {
+      std::vector<std::string> interfaces = platform::SendToAddresses();
+      if (std::find(interfaces.begin(), interfaces.end(), "127.0.0.1") == interfaces.end())
+        interfaces.push_back("127.0.0.1");
+      for (const std::string& i : interfaces) {
+        const auto local = asio::ip::make_address_v4(i, ec);
+        if (!ec) udpSocket.set_option(asio::ip::multicast::join_group(group, local), ec);
+        if (ec) {
+          // Loopback often cannot take a group: not worth a word when another network did.
+          if (i != "127.0.0.1" || problem.empty()) problem = i + ": " + ec.message();
+        } else {
+          ++joins;
+        }
+      }
+      if (joins == 0) {
+        udpSocket.set_option(asio::ip::multicast::join_group(group), ec);
+        if (!ec) ++joins;
+      }
+      if (joins > 0) problem.clear();
+    }
+    std::lock_guard lock(groupMutex);
+    groupJoins = joins;
+    groupProblem = problem;
   }
 
   void CloseUdp() {
@@ -367,6 +409,9 @@ struct TelemetryListeners::Impl {
   std::atomic<std::size_t> udpReceiveBuffer{0};
   std::atomic<std::size_t> connectionCount{0};
   std::atomic<bool> netDone{false};
+  mutable std::mutex groupMutex;
+  std::size_t groupJoins = 0;
+  std::string groupProblem;
 
   std::thread netThread;
 };
@@ -421,5 +466,13 @@ std::uint16_t TelemetryListeners::UdpPort() const { return impl_->udpPort; }
 std::uint16_t TelemetryListeners::TcpPort() const { return impl_->tcpPort; }
 std::size_t TelemetryListeners::UdpReceiveBuffer() const { return impl_->udpReceiveBuffer; }
 std::size_t TelemetryListeners::TcpConnectionCount() const { return impl_->connectionCount; }
+std::size_t TelemetryListeners::UdpGroupJoins() const {
+  std::lock_guard lock(impl_->groupMutex);
+  return impl_->groupJoins;
+}
+std::string TelemetryListeners::UdpGroupProblem() const {
+  std::lock_guard lock(impl_->groupMutex);
+  return impl_->groupProblem;
+}
 
 }  // namespace velmora

@@ -21,6 +21,10 @@ class HandoverQueue;
 struct ListenerConfig {
   std::uint16_t udpPort = 20083;
   std::uint16_t tcpPort = 20081;
+  // An IPv4 multicast group to join on the UDP port ("239.20.0.83"); empty:
+  // none. The UDP port is then shared, so several displays on one machine
+  // hear the group.
+  std::string udpGroup;
 };
 
 enum class Transport { Udp, Tcp };
@@ -105,6 +109,10 @@ class TelemetryListeners {
   std::size_t TcpConnectionCount() const;
   // The UDP socket's receive queue as the kernel granted it, in bytes; 0 while closed.
   std::size_t UdpReceiveBuffer() const;
+  // The networks the UDP socket joined the group on (0 without a group), and
+  // why it could not join one, for the start-up line; empty when it did.
+  std::size_t UdpGroupJoins() const;
+  std::string UdpGroupProblem() const;
 
  private:
   struct Impl;

@@ -157,6 +157,12 @@ void LinkPage::Draw(Canvas& canvas, Page page, Clock::time_point now) {
     canvas.Text(FontRole::LinkSmall, value, y + 26, qr_ ? "Point the tablet's camera at the code" : "Type this address into the tablet's browser",
          kMutedInk);
   }
+  // How the display is found; below the QR code, which ends above 392.
+  const LinkStatus::Discovery& found = status_.discovery;
+  y = std::max(y + 60, 392);
+  row("Found as", found.name.empty() ? "by address only (--no-announce)" : "'" + Shorten(found.name, 40) + "'");
+  row("Beacon", Shorten(found.beacon, 58), found.beaconWorking ? kInk : kErrorInk);
+  row("DNS-SD", Shorten(found.dnsSd, 58), found.dnsSdWorking ? kInk : kErrorInk);
   if (qr_) {
     const int scale = std::max(3, std::min(8, 300 / (qr_->size + 8)));
     DrawQrCode(canvas, 1024 - 48 - (qr_->size + 8) * scale, 80, scale);

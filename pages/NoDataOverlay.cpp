@@ -56,7 +56,8 @@ void NoDataOverlay::DrawBand(Canvas& canvas, Clock::time_point now) const {
   // What to check, worded for the likelier cause.
   canvas.Text(FontRole::LinkSmall, x, y,
        status_.lastApplied ? "The sender stopped: simulator paused or closed, or the network dropped."
-                           : "Check the exporter's transport, address and port, and the firewall.",
+                           : "Check the exporter's transport, address and port, and the firewall"
+                             " (or let it find this display: VELMORA_HOST=auto).",
        kGrey);
   canvas.Text(FontRole::LinkSmall, kBandLeft + kBandWidth - 110, kBandTop + 14, "F3: link page", kGrey);
 }

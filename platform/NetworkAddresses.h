@@ -12,6 +12,14 @@ namespace velmora::platform {
 // nothing else, so a machine without a network still names one address.
 std::vector<std::string> SendToAddresses();
 
+// The broadcast address of every IPv4 network the machine is on (interfaces
+// that are up and can broadcast; loopback not), without duplicates.
+std::vector<std::string> BroadcastAddresses();
+
+// This machine's name as the network knows it ("cockpit-pc"); "velmora"
+// when the system will not say.
+std::string HostName();
+
 // Keeps the non-loopback addresses when there are any; otherwise the
 // loopback ones. Duplicates go.
 std::vector<std::string> PreferNetworkAddresses(const std::vector<std::string>& found);

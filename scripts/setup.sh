@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Velmora needs to build, test and run
 # (chromium and nodejs: the browser view's end-to-end test; zbar-tools: the
-# link page's QR code read back).
+# link page's QR code read back; avahi-daemon and avahi-utils: DNS-SD
+# registration tried against a real daemon).
 # As root it installs what is missing; otherwise it prints the exact command.
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/failure-line.sh"
@@ -17,6 +18,7 @@ packages=(
   xvfb x11-utils twm xdotool libgl1-mesa-dri
   clang libclang-rt-14-dev
   lua5.4 lua-socket
+  avahi-daemon avahi-utils libavahi-client3
 )
 
 . "$(dirname "$0")/packages.sh"

@@ -12,7 +12,8 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
                   "--feed", "f.txt", "--page=2", "--stats", "--udp-port", "30083", "--tcp-port=30081",
                   "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
                   "--transport=udp", "--topmost", "--rotate=270", "--display", "1", "--no-link-alerts",
-                  "--fps", "60"});
+                  "--fps", "60", "--name", "Cockpit left", "--announce-port=30084", "--no-announce",
+                  "--udp-group", "239.20.0.83"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -34,7 +35,12 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.monitor, 1);
   EXPECT_FALSE(o.linkAlerts);
   EXPECT_EQ(o.fps, 60);
+  EXPECT_EQ(o.name, "Cockpit left");
+  EXPECT_EQ(o.announcePort, 30084);
+  EXPECT_FALSE(o.announce);
+  EXPECT_EQ(o.udpGroup, "239.20.0.83");
   EXPECT_EQ(Parse({}).options.fps, 30);
+  EXPECT_TRUE(Parse({}).options.announce);
 }
 
 TEST(CommandLine, RendererByNameOrTheSoftwareAlias) {
@@ -101,6 +107,9 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--rotate", "45"}, "0, 90, 180 or 270"},
       {{"--rotate", "-90"}, "not '-90'"},
       {{"--display", "-1"}, "monitor number"},
+      {{"--udp-group", "192.168.1.20"}, "IPv4 multicast address (224.0.0.0 to 239.255.255.255, as 239.20.0.83), not"},
+      {{"--announce-port", "0"}, "from 1 to 65535, not '0'"},
+      {{"--name", "\t"}, "printable"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);

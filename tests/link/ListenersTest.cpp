@@ -295,7 +295,7 @@ TEST_F(ListenersTest, PortInUseGivesTheExactMessages) {
 
 TEST_F(ListenersTest, SecondDisplayOnTheSamePortsFailsForBoth) {
   Start();
-  for (const ListenerConfig cfg : {ListenerConfig{listeners->UdpPort(), 0}, ListenerConfig{0, listeners->TcpPort()}}) {
+  for (const ListenerConfig& cfg : {ListenerConfig{listeners->UdpPort(), 0}, ListenerConfig{0, listeners->TcpPort()}}) {
     TelemetryListeners second(sink, queue, cfg);
     EXPECT_THROW(second.Open(), ListenerOpenError) << cfg.udpPort << " " << cfg.tcpPort;
   }
@@ -321,6 +321,25 @@ TEST_F(ListenersTest, RestartOnTheSameTcpPortWhileAnExporterIsStillConnected) {
   TcpClient again(tcpPort);
   Send(again, "22 $");
   ASSERT_TRUE(PumpUntil([&] { return rec.Altitude == 22; }));
+}
+
+TEST_F(ListenersTest, DisplaysInAMulticastGroupShareTheUdpPortAndEachHearsTheGroup) {
+  const std::string group = "239.20.0.83";
+  Start({0, 0, group});
+  // A machine without a multicast route cannot stage this; one with it must join.
+  if (!test::SendToGroup(group, 9, "probe")) GTEST_SKIP() << "no multicast route to send by";
+  EXPECT_GT(listeners->UdpGroupJoins(), 0u) << listeners->UdpGroupProblem();
+  FlightData secondRec;
+  ScanningSink secondSink(secondRec);
+  TelemetryListeners second(secondSink, queue, {listeners->UdpPort(), 0, group});
+  ASSERT_NO_THROW(second.Open());
+  ASSERT_TRUE(test::SendToGroup(group, listeners->UdpPort(), "7 $"));
+  ASSERT_TRUE(PumpUntil([&] { return results.size() == 1 && secondSink.results.size() == 1; }));
+  EXPECT_EQ(rec.Altitude, 7);
+  EXPECT_EQ(secondRec.Altitude, 7);
+  // Unicast to the port still reaches a display.
+  SendDatagram(listeners->UdpPort(), "8 $");
+  ASSERT_TRUE(PumpUntil([&] { return results.size() + secondSink.results.size() == 3; }));
 }
 
 TEST_F(ListenersTest, InactiveListenersDoNotReceive) {

@@ -34,6 +34,17 @@ void RunFor(asio::io_context& io, const bool& done, Wait wait, Cancel cancel) {
 
 bool SendDatagram(std::uint16_t port, std::string_view payload) { return UdpSocket().SendTo(port, payload); }
 
+bool SendToGroup(const std::string& group, std::uint16_t port, std::string_view payload) {
+  asio::io_context io;
+  udp::socket socket(io, udp::v4());
+  std::error_code ec;
+  socket.set_option(asio::ip::multicast::hops(1), ec);
+  socket.set_option(asio::ip::multicast::enable_loopback(true), ec);
+  const auto sent =
+      socket.send_to(asio::buffer(payload.data(), payload.size()), udp::endpoint(asio::ip::make_address_v4(group), port), 0, ec);
+  return !ec && sent == payload.size();
+}
+
 std::error_code AddressInUseError() { return asio::error::address_in_use; }
 std::error_code ConnectionResetError() { return asio::error::connection_reset; }
 

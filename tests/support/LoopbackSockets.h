@@ -18,6 +18,10 @@ using Wait = std::chrono::milliseconds;
 // A datagram to 127.0.0.1:port from a fresh socket; false when not all of it went.
 bool SendDatagram(std::uint16_t port, std::string_view payload);
 
+// A datagram to a multicast group (TTL 1, looped back to this machine);
+// false when it could not go (no multicast route, say).
+bool SendToGroup(const std::string& group, std::uint16_t port, std::string_view payload);
+
 // The system's codes for two socket errors the display reports by number.
 std::error_code AddressInUseError();
 std::error_code ConnectionResetError();

@@ -55,6 +55,16 @@ TEST(SendOptionsTest, AcceptedCommandLines) {
   EXPECT_EQ(o->duration, 2.5);
   EXPECT_FALSE(Parse({"--help", "--bogus-after"}, &error).has_value());
   EXPECT_TRUE(Parse({"-h"}, &error)->help);
+  // Finding displays: the beacon's port, and auto beside fixed targets.
+  const auto find = Parse({"--find", "--announce-port", "30084", "--duration", "1"}, &error);
+  ASSERT_TRUE(find.has_value()) << error;
+  EXPECT_TRUE(find->find);
+  EXPECT_EQ(find->announcePort, 30084);
+  const auto relay = Parse({"--relay", "--to", "auto", "--to=udp:mfd"}, &error);
+  ASSERT_TRUE(relay.has_value()) << error;
+  EXPECT_TRUE(relay->autoTargets);
+  EXPECT_EQ(relay->targets.size(), 1u);
+  EXPECT_EQ(relay->announcePort, 20084);
 }
 
 TEST(SendOptionsTest, RelayListensAndForwardsWithTheDisplaysPortsByDefault) {
@@ -125,6 +135,10 @@ TEST(SendOptionsTest, MistakesAreUsageErrorsWithAReason) {
       {{"--relay", "--to", "udp:"}, "missing text"},
       {{"--relay", "--to", "udp:mfd", "--listen", "tcp:mfd:20081"}, "a port only"},
       {{"--relay", "--to", "udp:mfd", "--listen", "udp:0"}, "port \"0\""},
+      {{"--relay"}, "(or --to auto)"},
+      {{"--demo", "--to", "auto"}, "--to goes with --relay"},
+      {{"--find", "--demo"}, "--find only listens"},
+      {{"--find", "--announce-port", "0"}, "port \"0\""},
   };
   for (const auto& c : cases) {
     std::string error;

@@ -13,6 +13,9 @@
 --   unanswered  the display's queue of connections is full, so a connect
 --               waits: frames stay cheap, and the attempt is given up
 --               after 3 s and made afresh
+--   auto        VELMORA_HOST=auto: the display found by its beacon through a
+--               burst of forged and foreign ones, followed to a new address
+--               and port; with VELMORA_NAME only the display named is fed
 -- and each case's cost per simulator frame (mean and worst), printed.
 --
 --   lua5.4 exporter_cost_test.lua path/to/exporter-example.lua
@@ -78,10 +81,19 @@ local function loadExporter(port, limit)
   return env
 end
 
+-- A fresh copy of the exporter finding its display by beacon.
+local function loadAutoExporter(beaconPort, name)
+  local env = setmetatable({
+    VELMORA_HOST = "auto", VELMORA_ANNOUNCE_PORT = beaconPort, VELMORA_NAME = name, arg = false,
+  }, { __index = _G })
+  assert(loadfile(script, "t", env))()
+  return env
+end
+
 -- The stand-in display: accepts, reads everything, splits messages at "$\n".
-local function newDisplay(port)
+local function newDisplay(port, host)
   local d = { clients = {}, messages = 0, broken = 0, connections = 0, buffers = {}, bytes = 0 }
-  d.server = assert(socket.bind("127.0.0.1", port))
+  d.server = assert(socket.bind(host or "127.0.0.1", port))
   d.server:settimeout(0)
   function d:serve()
     if self.server then
@@ -264,6 +276,82 @@ do
   report("unanswered", cost, string.format(", %d attempts, last error %s", s.attempts, tostring(s.lastError)))
   check(s.attempts == 2 and s.lastError == "connect: no answer",
     string.format("unanswered: %d attempts in 4.2 s, last error %s", s.attempts, tostring(s.lastError)))
+end
+
+-- Auto: a display beacons from 127.0.0.2, a burst of a thousand forged and
+-- foreign datagrams arrives, then the display moves to 127.0.0.3 (same
+-- port), then restarts there on another port, under the same name.
+local function beaconFrom(host)
+  local s = assert(socket.udp())
+  assert(s:setsockname(host, 0))
+  return s
+end
+local function beacon(name, port) return "VELMORA/1 name=" .. name .. " transport=tcp port=" .. port .. " web=0\n" end
+do
+  local beaconPort, portA, portB = freePort(), freePort(), freePort()
+  local from = { beaconFrom("127.0.0.2"), beaconFrom("127.0.0.3") }
+  -- Where the display is in each phase: sender, address, port.
+  local phases = { { 1, "127.0.0.2", portA }, { 2, "127.0.0.3", portA }, { 2, "127.0.0.3", portB } }
+  local displays, phase = { newDisplay(portA, "127.0.0.2") }, 1
+  local exporter = loadAutoExporter(beaconPort)
+  local nextBeacon, burst = 0, false
+  local cost = run(exporter, 4.5, function(elapsed)
+    local want = math.min(3, math.floor(elapsed / 1.5) + 1)
+    if want ~= phase then
+      displays[phase]:serve()
+      displays[phase]:stop()
+      phase = want
+      displays[phase] = newDisplay(phases[phase][3], phases[phase][2])
+    end
+    if elapsed >= nextBeacon then
+      nextBeacon = elapsed + 0.2
+      from[phases[phase][1]]:sendto(beacon("cockpit%20pc", phases[phase][3]), "127.0.0.1", beaconPort)
+    end
+    if not burst and elapsed >= 0.5 then
+      burst = true
+      for i = 1, 1000 do
+        from[1]:sendto(i % 2 == 0 and beacon("forged" .. i, portA) or "VELMORA/9 junk " .. i, "127.0.0.1", beaconPort)
+      end
+    end
+    displays[phase]:serve()
+  end)
+  displays[phase]:serve()
+  displays[phase]:stop()
+  local s = exporter.ExportStatus()
+  local counts, broken = {}, 0
+  for i, d in ipairs(displays) do counts[i], broken = d.messages, broken + d.broken end
+  report("auto", cost, string.format(", %d, %d, %d messages in the three places, %d beacons, %d ignored",
+    counts[1], counts[2], counts[3], s.beacons, s.ignored))
+  check(counts[1] >= 15 and counts[2] >= 15 and counts[3] >= 15 and broken == 0,
+    string.format("auto: %d, %d, %d whole messages, %d broken", counts[1], counts[2], counts[3], broken))
+  check(s.display == "cockpit pc" and s.host == "127.0.0.3" and s.port == portB,
+    "auto: followed " .. tostring(s.display) .. " at " .. tostring(s.host) .. ":" .. tostring(s.port))
+  check(s.ignored >= 1, "auto: foreign datagrams not counted")
+  -- A refused connect while the display is away is expected; a beacon port it could not have is not.
+  check(not tostring(s.lastError):match("beacon port"), "auto: " .. tostring(s.lastError))
+end
+
+-- VELMORA_NAME: of two displays heard, only the one named is fed.
+do
+  local beaconPort, portL, portR = freePort(), freePort(), freePort()
+  local left, right = newDisplay(portL, "127.0.0.2"), newDisplay(portR, "127.0.0.2")
+  local from = beaconFrom("127.0.0.2")
+  local exporter = loadAutoExporter(beaconPort, "right")
+  local nextBeacon = 0
+  run(exporter, 1, function(elapsed)
+    if elapsed >= nextBeacon then
+      nextBeacon = elapsed + 0.2
+      from:sendto(beacon("left", portL), "127.0.0.1", beaconPort)
+      from:sendto(beacon("right", portR), "127.0.0.1", beaconPort)
+    end
+    left:serve()
+    right:serve()
+  end)
+  right:serve()
+  left:stop()
+  right:stop()
+  check(right.messages >= 10 and left.connections == 0,
+    string.format("VELMORA_NAME: right got %d, left %d connections", right.messages, left.connections))
 end
 
 if failures > 0 then os.exit(1) end

@@ -2,6 +2,8 @@
 // that is slow or absent holds up nothing but its own queue.
 #include "tools/send/Relay.h"
 
+#include "tools/send/Finder.h"
+
 #include <asio.hpp>
 
 #include <atomic>
@@ -10,6 +12,7 @@
 #include <deque>
 #include <iostream>
 #include <functional>
+#include <map>
 #include <string_view>
 #include <thread>
 
@@ -25,12 +28,15 @@ std::string Label(const RelayEndpoint& e) {
          std::to_string(e.endpoint.port);
 }
 
-class Target {
+// Shared, so a target dropped while its socket has work pending lives until
+// that work has ended.
+class Target : public std::enable_shared_from_this<Target> {
  public:
   explicit Target(std::string label) : label_(std::move(label)) {}
   virtual ~Target() = default;
   virtual void Forward(const Message& message, Clock::time_point received) = 0;
   virtual void Close() = 0;
+  virtual void Start() {}
   TargetCounts Counts() const { return {label_, sent_.load(), dropped_.load()}; }
 
  protected:
@@ -53,6 +59,10 @@ class UdpTarget final : public Target {
         break;
       }
     socket_.open(to_.protocol());
+    if (to_.address().is_multicast()) {  // a group of displays on this network, this PC's too
+      socket_.set_option(asio::ip::multicast::hops(1));
+      socket_.set_option(asio::ip::multicast::enable_loopback(true));
+    }
     socket_.non_blocking(true);
   }
   void Forward(const Message& message, Clock::time_point) override {
@@ -80,9 +90,8 @@ class TcpTarget final : public Target {
  public:
   TcpTarget(asio::io_context& io, const RelayEndpoint& e)
       : Target(Label(e)), io_(io), socket_(io), timer_(io), host_(e.endpoint.host),
-        port_(std::to_string(e.endpoint.port)) {
-    Connect();
-  }
+        port_(std::to_string(e.endpoint.port)) {}
+  void Start() override { Connect(); }
 
   void Forward(const Message& message, Clock::time_point received) override {
     queue_.push_back({message, received});
@@ -120,7 +129,7 @@ class TcpTarget final : public Target {
     const auto endpoints = resolver.resolve(host_, port_, ec);
     if (ec) return Retry(ec.message());
     connecting_ = true;
-    asio::async_connect(socket_, endpoints, [this](const asio::error_code& error, const asio::ip::tcp::endpoint&) {
+    asio::async_connect(socket_, endpoints, [this, self = shared_from_this()](const asio::error_code& error, const asio::ip::tcp::endpoint&) {
       connecting_ = false;
       timer_.cancel();
       if (closed_) return;
@@ -136,7 +145,7 @@ class TcpTarget final : public Target {
       WriteNext();
     });
     timer_.expires_after(kConnectTimeout);
-    timer_.async_wait([this](const asio::error_code& error) {
+    timer_.async_wait([this, self = shared_from_this()](const asio::error_code& error) {
       if (!error && connecting_) {
         asio::error_code ignored;
         socket_.close(ignored);
@@ -151,14 +160,14 @@ class TcpTarget final : public Target {
     waiting_ = true;
     timer_.expires_after(backoff_);
     backoff_ = std::min<Clock::duration>(backoff_ * 2, kMaxBackoff);
-    timer_.async_wait([this](const asio::error_code& error) {
+    timer_.async_wait([this, self = shared_from_this()](const asio::error_code& error) {
       if (!error) Connect();
     });
   }
 
   // The display never sends anything: a read that ends means it closed.
   void WatchForClose() {
-    socket_.async_read_some(asio::buffer(probe_), [this](const asio::error_code& error, std::size_t) {
+    socket_.async_read_some(asio::buffer(probe_), [this, self = shared_from_this()](const asio::error_code& error, std::size_t) {
       if (error == asio::error::operation_aborted || closed_) return;
       Lost(error ? error.message() : "unexpected data");
     });
@@ -173,7 +182,7 @@ class TcpTarget final : public Target {
     backoff_ = kFirstBackoff;
     waiting_ = true;
     timer_.expires_after(kFirstBackoff);
-    timer_.async_wait([this](const asio::error_code& error) {
+    timer_.async_wait([this, self = shared_from_this()](const asio::error_code& error) {
       if (!error) Connect();
     });
   }
@@ -183,7 +192,7 @@ class TcpTarget final : public Target {
     writing_ = true;
     inFlight_ = std::move(queue_.front().message);
     queue_.pop_front();
-    asio::async_write(socket_, asio::buffer(*inFlight_), [this](const asio::error_code& error, std::size_t) {
+    asio::async_write(socket_, asio::buffer(*inFlight_), [this, self = shared_from_this()](const asio::error_code& error, std::size_t) {
       writing_ = false;
       inFlight_.reset();
       if (closed_) return;
@@ -265,13 +274,53 @@ struct Relay::Impl {
   asio::io_context io;
   std::unique_ptr<asio::ip::udp::socket> udp;
   std::unique_ptr<asio::ip::tcp::acceptor> acceptor;
-  std::vector<std::unique_ptr<Target>> targets;
+  std::vector<std::shared_ptr<Target>> targets;
+  // --to auto: one target per display heard, by name, transport and port.
+  std::unique_ptr<BeaconFinder> finder;
+  std::map<std::string, std::shared_ptr<Target>> found;
   char datagram[8192];
 
   void Forward(std::string_view bytes) {
     const auto now = Clock::now();
     const auto message = std::make_shared<const std::string>(bytes);
     for (auto& t : targets) t->Forward(message, now);
+    for (auto& [key, t] : found) t->Forward(message, now);
+  }
+
+  static std::string Key(const BeaconTable::Display& d) {
+    return d.info.name + "\n" + d.info.transport + "\n" + std::to_string(d.info.port);
+  }
+
+  void Drop(const std::string& key, const char* why) {
+    const auto it = found.find(key);
+    if (it == found.end()) return;
+    const TargetCounts c = it->second->Counts();
+    std::cerr << "velmora-send: " << c.label << ": " << why << " (sent " << c.sent << ", dropped " << c.dropped
+              << ")\n";
+    it->second->Close();
+    found.erase(it);
+  }
+
+  // A display heard for the first time or at a new address gets a target of
+  // its own; one gone quiet (or pushed out of the finder's table) loses it.
+  void DisplayChanged(const BeaconTable::Display& d, BeaconTable::Heard heard, bool gone) {
+    const std::string key = Key(d);
+    if (gone) return Drop(key, "display gone quiet, dropped");
+    if (heard == BeaconTable::Heard::Moved) Drop(key, "display moved");
+    RelayEndpoint e{d.info.transport == "tcp", {d.address, d.info.port}};
+    std::shared_ptr<Target> t;
+    if (e.tcp) t = std::make_shared<TcpTarget>(io, e);
+    else t = std::make_shared<UdpTarget>(io, e);
+    t->Start();
+    std::cerr << "velmora-send: found '" << d.info.name << "', feeding " << t->Counts().label << "\n";
+    found[key] = std::move(t);
+    for (auto it = found.begin(); it != found.end();) {
+      const auto& displays = finder->Table().Displays();
+      const std::string k = it->first;
+      ++it;
+      if (std::none_of(displays.begin(), displays.end(), [&](const BeaconTable::Display& x) { return Key(x) == k; }))
+        Drop(k, "pushed out by newer displays, dropped");
+    }
   }
 
   void ReceiveDatagram() {
@@ -294,7 +343,8 @@ struct Relay::Impl {
   }
 };
 
-Relay::Relay(const RelayEndpoint& listen, const std::vector<RelayEndpoint>& targets)
+Relay::Relay(const RelayEndpoint& listen, const std::vector<RelayEndpoint>& targets,
+             std::optional<std::uint16_t> findOnPort)
     : impl_(std::make_unique<Impl>()) {
   Impl& d = *impl_;
   const auto address = asio::ip::make_address(listen.endpoint.host);
@@ -306,10 +356,15 @@ Relay::Relay(const RelayEndpoint& listen, const std::vector<RelayEndpoint>& targ
   }
   for (const auto& t : targets) {
     if (t.tcp)
-      d.targets.push_back(std::make_unique<TcpTarget>(d.io, t));
+      d.targets.push_back(std::make_shared<TcpTarget>(d.io, t));
     else
-      d.targets.push_back(std::make_unique<UdpTarget>(d.io, t));
+      d.targets.push_back(std::make_shared<UdpTarget>(d.io, t));
+    d.targets.back()->Start();
   }
+  if (findOnPort)
+    d.finder = std::make_unique<BeaconFinder>(d.io, *findOnPort,
+                                              [&d](const BeaconTable::Display& display, BeaconTable::Heard heard,
+                                                   bool gone) { d.DisplayChanged(display, heard, gone); });
   if (d.acceptor) d.Accept();
   if (d.udp) d.ReceiveDatagram();
 }
@@ -326,7 +381,9 @@ void Relay::Run() {
   asio::error_code ec;
   if (impl_->acceptor) impl_->acceptor->close(ec);
   if (impl_->udp) impl_->udp->close(ec);
+  if (impl_->finder) impl_->finder->Close();
   for (auto& t : impl_->targets) t->Close();
+  for (auto& [key, t] : impl_->found) t->Close();
 }
 
 void Relay::Stop() { impl_->io.stop(); }
@@ -334,19 +391,25 @@ void Relay::Stop() { impl_->io.stop(); }
 std::vector<TargetCounts> Relay::Counts() const {
   std::vector<TargetCounts> counts;
   for (const auto& t : impl_->targets) counts.push_back(t->Counts());
+  for (const auto& [key, t] : impl_->found) counts.push_back(t->Counts());
   return counts;
 }
 
 int RunRelay(const SendOptions& options) {
   std::unique_ptr<Relay> relay;
   try {
-    relay = std::make_unique<Relay>(options.listen, options.targets);
+    relay = std::make_unique<Relay>(options.listen, options.targets,
+                                    options.autoTargets ? std::optional<std::uint16_t>(options.announcePort)
+                                                        : std::nullopt);
   } catch (const std::exception& e) {
     std::cerr << "velmora-send: cannot relay from " << Label(options.listen) << ": " << e.what() << "\n";
     return 1;
   }
   std::cerr << "velmora-send: relaying " << Label(options.listen) << " to " << options.targets.size()
-            << " target(s); Ctrl-C stops\n";
+            << " target(s)" << (options.autoTargets ? " and every display heard on UDP port " +
+                                                          std::to_string(options.announcePort)
+                                                    : std::string())
+            << "; Ctrl-C stops\n";
   // Signals on a thread of their own, so the relay's loop needs no hook.
   asio::io_context signalIo;
   asio::signal_set signals(signalIo, SIGINT, SIGTERM);

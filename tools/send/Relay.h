@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +28,11 @@ class Relay {
   static constexpr auto kMaxLag = std::chrono::seconds(1);
 
   // Binds the listening socket (port 0 picks a free one); throws
-  // std::system_error when it cannot.
-  Relay(const RelayEndpoint& listen, const std::vector<RelayEndpoint>& targets);
+  // std::system_error when it cannot. With findOnPort, also listens there
+  // for displays' beacons and feeds each display heard (--to auto), adding
+  // and dropping them as they come and go.
+  Relay(const RelayEndpoint& listen, const std::vector<RelayEndpoint>& targets,
+        std::optional<std::uint16_t> findOnPort = std::nullopt);
   ~Relay();
   Relay(const Relay&) = delete;
   Relay& operator=(const Relay&) = delete;
@@ -38,7 +42,8 @@ class Relay {
   void Run();
   // Any thread.
   void Stop();
-  // Any thread; one entry per target, in the order given.
+  // Any thread; one entry per target, in the order given, then the displays
+  // found. (Found ones: only while Run is not running.)
   std::vector<TargetCounts> Counts() const;
 
  private:

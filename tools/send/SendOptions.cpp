@@ -149,7 +149,10 @@ void DeclareSendOptions(CLI::App& app, SendOptions& o, bool& rateGiven) {
                 "(TCP without one), and a replay the transport of its\n"
                 "first recorded message. A TCP replay opens one\n"
                 "connection per recorded connection."
-              : "send UDP datagrams (default 127.0.0.1:20083)",
+              : "send UDP datagrams (default 127.0.0.1:20083); to a\n"
+                "multicast group (224.0.0.0..239.255.255.255) for displays\n"
+                "started with --udp-group: this network only (TTL 1), this\n"
+                "PC too",
           [&o, fail, tcp](const std::string& v) {
             if (o.transportGiven) fail("give only one of --udp and --tcp");
             o.transportGiven = true;
@@ -189,11 +192,30 @@ void DeclareSendOptions(CLI::App& app, SendOptions& o, bool& rateGiven) {
     std::string error;
     if (!ParseRelayListen(v, o.listen, &error)) fail(error);
   });
-  value("--to", "udp|tcp:HOST[:PORT]", "a display to feed (repeat for several)", [&o, fail](const std::string& v) {
+  value("--to", "udp|tcp:HOST[:PORT]|auto",
+        "a display to feed (repeat for several); auto: every\n"
+        "display whose beacon is heard, added and dropped as\n"
+        "they come and go",
+        [&o, fail](const std::string& v) {
+    if (v == "auto") {
+      o.autoTargets = true;
+      return;
+    }
     RelayEndpoint target;
     std::string error;
     if (!ParseRelayTarget(v, target, &error)) fail(error);
     o.targets.push_back(std::move(target));
+  });
+  // Finding displays by their beacon.
+  flag("--find",
+       "list the displays heard within 3 s (--duration SEC): name,\n"
+       "address, transport, port and browser view",
+       [&o] { o.find = true; });
+  value("--announce-port", "N", "where displays' beacons arrive (default 20084)", [&o, fail](const std::string& v) {
+    SendEndpoint port;
+    std::string error;
+    if (!ParseSendEndpoint(":" + v, kDefaultUdpPort, port, &error)) fail(error);
+    o.announcePort = port.port;
   });
   flag("--help,-h", "show this text", [&o] { o.help = true; });
 }
@@ -218,13 +240,18 @@ std::optional<SendOptions> ParseSendOptions(std::span<const std::string_view> ar
   if (const auto extras = app.remaining(); !extras.empty())
     return Usage(error, "unknown argument \"" + extras.front() + "\"");
   if (o.help) return o;
+  if (o.find) {
+    if (o.relay || o.demo || !o.replayFile.empty() || o.transportGiven || !o.targets.empty() || o.autoTargets)
+      return Usage(error, "--find only listens: no --relay, --demo, --replay, --udp, --tcp or --to");
+    return o;
+  }
   if (o.relay) {
     if (o.demo || !o.replayFile.empty() || o.transportGiven)
       return Usage(error, "--relay forwards what it receives: no --demo, --replay, --udp or --tcp");
-    if (o.targets.empty()) return Usage(error, "--relay needs at least one --to");
+    if (o.targets.empty() && !o.autoTargets) return Usage(error, "--relay needs at least one --to (or --to auto)");
     return o;
   }
-  if (!o.targets.empty()) return Usage(error, "--to goes with --relay");
+  if (!o.targets.empty() || o.autoTargets) return Usage(error, "--to goes with --relay");
   if (o.demo == !o.replayFile.empty())
     return Usage(error, "give one of --demo and --replay FILE");
   if (o.loop && o.demo) return Usage(error, "--loop goes with --replay (the demo always loops)");

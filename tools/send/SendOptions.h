@@ -41,6 +41,10 @@ struct SendOptions {
   bool relay = false;
   RelayEndpoint listen{false, {"0.0.0.0", kDefaultUdpPort}};
   std::vector<RelayEndpoint> targets;
+  // Finding displays by their beacon: --find lists them, --to auto feeds them.
+  bool find = false;
+  bool autoTargets = false;
+  std::uint16_t announcePort = 20084;
 };
 
 // --listen "udp" | "tcp" with an optional ":PORT" (the display's ports by

@@ -7,6 +7,7 @@
 #include "link/Recording.h"
 #include "link/Telemetry.h"
 #include "tools/send/DemoFlight.h"
+#include "tools/send/Finder.h"
 #include "tools/send/Relay.h"
 #include "tools/send/SendOptions.h"
 
@@ -77,7 +78,8 @@ constexpr std::string_view kUnits[kRecordPositions + 1] = {
 void PrintHelp(std::ostream& out) {
   out << "Usage: velmora-send (--demo | --replay FILE [--loop]) [--udp [HOST[:PORT]] | --tcp [HOST[:PORT]]]\n"
          "                   [--rate HZ] [--speed X] [--count N] [--duration SEC]\n"
-         "       velmora-send --relay [--listen udp|tcp[:PORT]] --to udp|tcp:HOST[:PORT] ...\n"
+         "       velmora-send --relay [--listen udp|tcp[:PORT]] --to udp|tcp:HOST[:PORT]|auto ...\n"
+         "       velmora-send --find [--duration SEC] [--announce-port N]\n"
          "\n"
          "Sends telemetry to the Velmora display, as the simulator's export script would.\n"
          "\n"
@@ -133,6 +135,11 @@ class UdpSender final : public Sender {
  public:
   UdpSender(asio::io_context& io, const asio::ip::udp::endpoint& to) : socket_(io), to_(to) {
     socket_.open(to.protocol());
+    // A group is for the displays of this network, and of this PC too.
+    if (to.address().is_multicast()) {
+      socket_.set_option(asio::ip::multicast::hops(1));
+      socket_.set_option(asio::ip::multicast::enable_loopback(true));
+    }
   }
   bool Send(std::string_view bytes, std::uint32_t) override {
     asio::error_code ec;
@@ -307,6 +314,7 @@ int Main(int argc, char** argv) {
     PrintHelp(std::cout);
     return 0;
   }
+  if (o.find) return RunFind(o.announcePort, o.duration.value_or(3.0));
   if (o.relay) return RunRelay(o);
 
   std::vector<RecordedMessage> recording;
