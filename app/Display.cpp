@@ -94,7 +94,6 @@ ScreenStatus Display::Start(const std::string& transport) {
 
 void Display::DrawFrame() {
   frameCycle_.Draw(page_);
-  ReportTextureFailure();  // a device reset makes the textures anew
 }
 
 void Display::ReportTextureFailure() {

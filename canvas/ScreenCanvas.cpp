@@ -32,7 +32,7 @@ void ScreenCanvas::DrawPicture(PictureId picture, float x, float y, const Pictur
   const Argb t = turn.tint;
   item.DrawImage(RoundCoord(X(x)), RoundCoord(Y(y)),
                  PictureStyle{turn.angle, turn.pivotX, turn.pivotY, turn.scaleX, turn.scaleY, t, t, t, t, false, false,
-                              0, 0});
+                              0, BlendMode::Alpha});
 }
 
 void ScreenCanvas::FillRect(Argb color, float x, float y, float width, float height) {

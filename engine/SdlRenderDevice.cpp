@@ -1,5 +1,5 @@
 // SDL2 back end of the render seam: the device core (window, renderer, the
-// back-buffer target, scene and present, textures, blending, fans and lines,
+// back-buffer target, frame and present, textures, blending, fans and lines,
 // device loss). Text lives in SdlText, the software renderer's fast paths in
 // SdlSoftwarePaths.
 //
@@ -26,21 +26,6 @@ namespace velmora {
 
 namespace {
 
-SDL_BlendFactor ToSdl(BlendFactor f) {
-  switch (f) {
-    case BlendFactor::Zero: return SDL_BLENDFACTOR_ZERO;
-    case BlendFactor::One: return SDL_BLENDFACTOR_ONE;
-    case BlendFactor::SrcColor: return SDL_BLENDFACTOR_SRC_COLOR;
-    case BlendFactor::InvSrcColor: return SDL_BLENDFACTOR_ONE_MINUS_SRC_COLOR;
-    case BlendFactor::SrcAlpha: return SDL_BLENDFACTOR_SRC_ALPHA;
-    case BlendFactor::InvSrcAlpha: return SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA;
-    case BlendFactor::DestColor: return SDL_BLENDFACTOR_DST_COLOR;
-    case BlendFactor::InvDestColor: return SDL_BLENDFACTOR_ONE_MINUS_DST_COLOR;
-    case BlendFactor::DestAlpha: return SDL_BLENDFACTOR_DST_ALPHA;
-    case BlendFactor::InvDestAlpha: return SDL_BLENDFACTOR_ONE_MINUS_DST_ALPHA;
-  }
-  return SDL_BLENDFACTOR_ONE;
-}
 
 SDL_Color ToColor(std::uint32_t argb) {
   return SDL_Color{static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8), static_cast<Uint8>(argb),
@@ -69,7 +54,7 @@ struct SdlRenderDevice::Impl {
   std::vector<std::uint32_t> unturned;
   DeviceParams params;
   bool software = false;
-  bool targetsReset = false, deviceReset = false;
+  bool targetsReset = false, deviceReset = false, picturesMissing = false;
 
   std::map<TextureId, SdlPicture> textures;
   TextureId nextTexture = 1;
@@ -85,6 +70,20 @@ struct SdlRenderDevice::Impl {
   std::vector<SDL_FPoint> points;
 
   bool FastPaths() const { return software && options.fastPaths; }
+
+  // The picture's plain SDL texture from its kept texels; null on failure.
+  SDL_Texture* MakePlain(const SdlPicture& t) {
+    SDL_Texture* tex = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, t.width, t.height);
+    if (tex && SDL_UpdateTexture(tex, nullptr, t.texels.data(), t.width * 4) != 0) {
+      SDL_DestroyTexture(tex);
+      tex = nullptr;
+    }
+    return tex;
+  }
+  void Recover();
+  void RecoverIfReset() {
+    if (targetsReset || deviceReset || picturesMissing) Recover();
+  }
 
   bool CreateTarget() {
     if (back) {
@@ -337,7 +336,7 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   }
   if (!d.renderer) {
     // The software renderer, drawing into a surface this device can reach;
-    // EndScene presents it into the window surface.
+    // Present presents it into the window surface.
     d.back = SDL_CreateRGBSurfaceWithFormat(0, params.width, params.height, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!d.back) return DeviceStatus::OutOfVideoMemory;
     d.renderer = SDL_CreateSoftwareRenderer(d.back);
@@ -350,7 +349,7 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
     d.DestroyAll();
     return DeviceStatus::OutOfVideoMemory;
   }
-  d.targetsReset = d.deviceReset = false;
+  d.targetsReset = d.deviceReset = d.picturesMissing = false;
   d.blend = SDL_BLENDMODE_BLEND;
   d.drawBlend = SDL_BLENDMODE_INVALID;
   return DeviceStatus::Ok;
@@ -364,36 +363,31 @@ int SdlRenderDevice::Height() const { return impl_->params.height; }
 void SdlRenderDevice::NotifyTargetsReset() { impl_->targetsReset = true; }
 void SdlRenderDevice::NotifyDeviceReset() { impl_->deviceReset = true; }
 
-DeviceState SdlRenderDevice::CooperativeLevel() {
-  if (!impl_->renderer) return DeviceState::Lost;
-  return impl_->targetsReset || impl_->deviceReset ? DeviceState::NeedsReset : DeviceState::Ok;
-}
-
-bool SdlRenderDevice::ResetLosesTextures() const { return impl_->deviceReset; }
-
-DeviceStatus SdlRenderDevice::Reset(const DeviceParams& params) {
-  Impl& d = *impl_;
-  if (!d.renderer) return DeviceStatus::NotAvailable;
-  if (d.deviceReset) {
-    // Every texture of the old device is gone; the owners make new ones.
-    d.text.DropCache();
-    d.paths.DropFanLayer();
-    for (auto& [id, t] : d.textures) DestroyCopies(t);
-    d.textures.clear();
-    d.bound = 0;
+// After SDL_RENDER_DEVICE_RESET every SDL texture is gone: the pictures are
+// made again from the texels kept for this (the fast paths make their copies
+// on the next draw), under the same ids. Either reset loses the target.
+void SdlRenderDevice::Impl::Recover() {
+  if (deviceReset) {
+    text.DropCache();
+    paths.DropFanLayer();
+    for (auto& [id, t] : textures) DestroyCopies(t);
+    deviceReset = false;
+    targetsReset = true;
+    picturesMissing = !FastPaths();
   }
-  d.params.width = params.width;
-  d.params.height = params.height;
-  d.params.fullScreen = params.fullScreen;
-  if (!d.CreateTarget()) return DeviceStatus::OutOfVideoMemory;
-  d.targetsReset = d.deviceReset = false;
-  d.drawBlend = SDL_BLENDMODE_INVALID;
-  return DeviceStatus::Ok;
+  if (picturesMissing) {
+    picturesMissing = false;
+    for (auto& [id, t] : textures)
+      if (!t.plain.texture && !(t.plain.texture = MakePlain(t))) picturesMissing = true;  // again next frame
+  }
+  if (targetsReset && CreateTarget()) targetsReset = false;
+  drawBlend = SDL_BLENDMODE_INVALID;
 }
 
 void SdlRenderDevice::Clear(std::uint32_t argb) {
   Impl& d = *impl_;
   if (!d.renderer) return;
+  d.RecoverIfReset();  // the frame's clear lands on the rebuilt back buffer
   const SDL_Color c = ToColor(argb);
   SDL_SetRenderDrawColor(d.renderer, c.r, c.g, c.b, c.a);
   SDL_RenderClear(d.renderer);
@@ -410,11 +404,14 @@ void SdlRenderDevice::ClearRect(const IntRect& rect, std::uint32_t argb) {
   SDL_RenderFillRect(d.renderer, &r);
 }
 
-void SdlRenderDevice::BeginScene() {
-  if (impl_->renderer && !impl_->back) SDL_SetRenderTarget(impl_->renderer, impl_->target);
+void SdlRenderDevice::BeginFrame() {
+  Impl& d = *impl_;
+  if (!d.renderer) return;
+  d.RecoverIfReset();
+  if (!d.back) SDL_SetRenderTarget(d.renderer, d.target);
 }
 
-void SdlRenderDevice::EndScene() {
+void SdlRenderDevice::Present() {
   Impl& d = *impl_;
   if (d.renderer && d.back) {
     SDL_RenderFlush(d.renderer);
@@ -450,14 +447,9 @@ TextureId SdlRenderDevice::CreateTexture(std::span<const std::uint8_t> rgba, int
     // SDL textures follow on the first draw, in the colour it asks for.
     entry.packed = PackTexels(rgba);
   } else {
-    SDL_Texture* tex =
-        SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, texWidth, texHeight);
-    if (!tex) return 0;
-    if (SDL_UpdateTexture(tex, nullptr, rgba.data(), texWidth * 4) != 0) {
-      SDL_DestroyTexture(tex);
-      return 0;
-    }
-    entry.plain.texture = tex;
+    entry.texels.assign(rgba.begin(), rgba.end());
+    entry.plain.texture = d.MakePlain(entry);
+    if (!entry.plain.texture) return 0;
   }
   const TextureId id = d.nextTexture++;
   d.textures[id] = std::move(entry);
@@ -475,16 +467,8 @@ void SdlRenderDevice::ReleaseTexture(TextureId texture) {
 
 void SdlRenderDevice::BindTexture(TextureId texture) { impl_->bound = texture; }
 
-void SdlRenderDevice::SetBlend(BlendFactor src, BlendFactor dst) {
-  Impl& d = *impl_;
-  if (src == BlendFactor::SrcAlpha && dst == BlendFactor::InvSrcAlpha) {
-    d.blend = SDL_BLENDMODE_BLEND;  // every renderer has these
-  } else if (src == BlendFactor::SrcAlpha && dst == BlendFactor::One) {
-    d.blend = SDL_BLENDMODE_ADD;
-  } else {
-    d.blend = SDL_ComposeCustomBlendMode(ToSdl(src), ToSdl(dst), SDL_BLENDOPERATION_ADD, ToSdl(src), ToSdl(dst),
-                                         SDL_BLENDOPERATION_ADD);
-  }
+void SdlRenderDevice::SetBlend(BlendMode mode) {
+  impl_->blend = mode == BlendMode::Additive ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND;
 }
 
 void SdlRenderDevice::SetTextureFilter(bool linear) { impl_->linear = linear; }

@@ -57,7 +57,7 @@ inline void StartScene(Screen& screen, RecordingDevice& dev) {
   screen.Width = 1024;
   screen.Height = 650;
   ASSERT_EQ(screen.Initialize(), ScreenStatus::Ok);
-  screen.BeginScene();
+  screen.BeginFrame();
   dev.ClearLog();
 }
 

@@ -234,7 +234,7 @@ TEST(Picture, PatternsPickTheirTile) {
     item.SetTileHeight(16);
     s.Start();
     item.DrawImage(10, 10,
-                   {.color1 = 1, .color2 = 2, .color3 = 3, .color4 = 4, .patternIndex = c.pattern, .blendMode = -1});
+                   {.color1 = 1, .color2 = 2, .color3 = 3, .color4 = 4, .patternIndex = c.pattern});
     const RecordedCall& fan = s.LastFan();
     ExpectCorners(fan,
                   {{9.5f, 9.5f, c.left, c.top}, {26, 9.5f, c.right, c.top}, {26, 26, c.right, c.bottom},
@@ -258,9 +258,9 @@ TEST(Picture, BlendModeOfTheDraw) {
   Scene s;
   auto& item = s.Add("Ball", 9, 201);
   s.Start();
-  item.DrawImage(0, 0, {.blendMode = 1});
-  item.DrawImage(0, 0, {.blendMode = -1});
-  EXPECT_EQ(s.screen.BlendMode(), 1);
+  item.DrawImage(0, 0, {.blendMode = BlendMode::Additive});
+  item.DrawImage(0, 0, {.blendMode = BlendMode::Additive});
+  EXPECT_EQ(s.screen.Blend(), BlendMode::Additive);
   EXPECT_EQ(s.dev.CountOf(CallKind::SetBlend), 1);
   EXPECT_EQ(s.dev.CountOf(CallKind::DrawFan), 2);
 }

@@ -19,8 +19,8 @@ struct Scene {
   Primitives prim{&screen};
   Scene() {
     EXPECT_EQ(screen.Initialize(), ScreenStatus::Ok);
-    screen.BeginScene();
-    screen.SetBlendMode(3);  // a texture bound and a mode set must not leak in
+    screen.BeginFrame();
+    screen.SetBlendMode(BlendMode::Additive);  // a texture bound and a mode set must not leak in
     dev.BindTexture(7);
     dev.ClearLog();
   }
