@@ -18,7 +18,7 @@
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
 #include "app/WebView.h"
-#include "engine/MessageBox.h"
+#include "app/MessageBox.h"
 #include "link/Handover.h"
 #include "link/Listeners.h"
 #include "link/Recording.h"

@@ -2,7 +2,7 @@
 #include "app/Display.h"
 
 #include "assets/ImageCatalogue.h"
-#include "engine/MessageBox.h"
+#include "app/MessageBox.h"
 #include "velmora/Version.h"
 
 namespace velmora {

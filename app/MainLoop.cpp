@@ -11,7 +11,7 @@
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
 #include "engine/FrameClock.h"
-#include "engine/MessageBox.h"
+#include "app/MessageBox.h"
 #include "link/Handover.h"
 
 namespace velmora {
