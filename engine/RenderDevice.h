@@ -1,6 +1,6 @@
 // The render seam: the handful of operations the engine asks of a drawing
 // back end. Everything above it (screen, picture list, sprites, fonts,
-// primitives, pages) is back-end free; SdlRenderDevice gives real pixels and
+// canvas, pages) is back-end free; SdlRenderDevice gives real pixels and
 // RecordingDevice records the calls for tests.
 #pragma once
 

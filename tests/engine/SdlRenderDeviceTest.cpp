@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <cstdlib>
@@ -17,7 +18,7 @@
 #include "EngineTestSupport.h"
 #include "engine/Font.h"
 #include "engine/PictureList.h"
-#include "engine/Primitives.h"
+#include "canvas/ScreenCanvas.h"
 #include "engine/Screen.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
@@ -142,8 +143,9 @@ TEST_F(SdlPixels, UnrotatedTileCoversExactlyItsPixels) {
 
 TEST_F(SdlPixels, FilledArcSector) {
   Start();
-  Primitives prim(screen.get());
-  prim.Arc(MakeColor(255, 0, 0, 255), true, 300, 300, 100, 0, 90);
+  const std::array<Font*, kFontCount> fonts{};
+  ScreenCanvas canvas(*screen, list->Pictures, fonts);
+  canvas.FillSector(MakeColor(255, 0, 0, 255), 300, 300, 100, 0, 90);
   auto polar = [](double deg, double r, std::uint32_t c, int tol) {
     const double a = deg * std::numbers::pi / 180.0;
     return Probe{static_cast<int>(std::lround(300 + r * std::cos(a))), static_cast<int>(std::lround(300 + r * std::sin(a))), c, tol};
