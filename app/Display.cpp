@@ -2,7 +2,7 @@
 #include "app/Display.h"
 
 #include "assets/ImageCatalogue.h"
-#include "engine/MessageBox.h"
+#include "app/MessageBox.h"
 #include "velmora/Version.h"
 
 namespace velmora {
@@ -87,7 +87,6 @@ ScreenStatus Display::Start(const std::string& transport) {
 
 void Display::DrawFrame() {
   frameCycle_.Draw(page_);
-  ReportTextureFailure();  // a device reset makes the textures anew
 }
 
 void Display::ReportTextureFailure() {

@@ -60,7 +60,7 @@ class Display {
   // A frame in two halves around its pacing wait.
   void PrepareFrame() { frameCycle_.KeepAspectRatio(); }
   void DrawFrame();
-  // Drawn after the page, inside the same scene (the link page and the
+  // Drawn after the page, inside the same frame (the link page and the
   // no-data overlay).
   void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
 

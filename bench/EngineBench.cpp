@@ -93,7 +93,7 @@ struct Page {
 
   void Frame(int n) {
     screen.Clear(255, 255, 255, 255);
-    screen.BeginScene();
+    screen.BeginFrame();
     screen.SetTextureFilter(true);
     for (std::size_t i = 0; i < sprites.size(); ++i) {
       PictureStyle style;
@@ -104,7 +104,7 @@ struct Page {
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
       fonts[i % fonts.size()]->TextOut(40 + static_cast<int>(i % 6) * 160, 30 + static_cast<int>(i / 6) * 110, texts[i]);
-    screen.EndScene();
+    screen.Present();
   }
 };
 

@@ -2,6 +2,7 @@
 #include "canvas/ScreenCanvas.h"
 
 #include <cmath>
+#include <stdexcept>
 
 #include "engine/Font.h"
 #include "engine/PictureList.h"
@@ -23,7 +24,7 @@ std::uint8_t Channel(Argb color, int shift) { return static_cast<std::uint8_t>(c
 
 ScreenCanvas::ScreenCanvas(Screen& screen, const PictureCollection& pictures,
                            const std::array<Font*, kFontCount>& fonts)
-    : screen_(screen), pictures_(pictures), fonts_(fonts), shapes_(&screen) {}
+    : screen_(screen), pictures_(pictures), fonts_(fonts) {}
 
 void ScreenCanvas::DrawPicture(PictureId picture, float x, float y, const PictureTurn& turn) {
   if (picture < 0 || picture >= pictures_.Count()) return;
@@ -32,22 +33,47 @@ void ScreenCanvas::DrawPicture(PictureId picture, float x, float y, const Pictur
   const Argb t = turn.tint;
   item.DrawImage(RoundCoord(X(x)), RoundCoord(Y(y)),
                  PictureStyle{turn.angle, turn.pivotX, turn.pivotY, turn.scaleX, turn.scaleY, t, t, t, t, false, false,
-                              0, 0});
+                              0, BlendMode::Alpha});
+}
+
+void ScreenCanvas::Rect(bool filled, Argb color, float x, float y, float width, float height) {
+  if (!screen_.Device()) return;
+  const float right = x + width, bottom = y + height;
+  shape_[0] = Vertex{x, y, color, 0, 0};
+  shape_[1] = Vertex{right, y, color, 0, 0};
+  shape_[2] = Vertex{right, bottom, color, 0, 0};
+  shape_[3] = Vertex{x, bottom, color, 0, 0};
+  shape_[4] = shape_[0];
+  screen_.Device()->BindTexture(0);
+  screen_.Draw(filled ? PrimitiveType::TriangleFan : PrimitiveType::LineStrip, shape_.data(), filled ? 4 : 5);
 }
 
 void ScreenCanvas::FillRect(Argb color, float x, float y, float width, float height) {
-  shapes_.Filled = true;
-  shapes_.Rectangle(color, X(x), Y(y), width, height);
+  Rect(true, color, X(x), Y(y), width, height);
 }
 
 void ScreenCanvas::StrokeRect(Argb color, float x, float y, float width, float height) {
-  shapes_.Filled = false;
-  shapes_.Rectangle(color, X(x), Y(y), width, height);
+  Rect(false, color, X(x), Y(y), width, height);
 }
 
 void ScreenCanvas::FillSector(Argb color, float cx, float cy, float radius, float fromAngle, float toAngle) {
-  shapes_.Filled = true;
-  shapes_.Arc(color, true, X(cx), Y(cy), radius, fromAngle, toAngle);
+  const float x = X(cx), y = Y(cy);
+  if (std::isnan(radius)) return;
+  if (radius > 1000) radius = 1000;
+  const long n = std::lrint(static_cast<double>(radius));  // ties to even
+  if (n + 2 > kShapeVertices) throw std::out_of_range("Range check error");
+  if (n <= 0 || !screen_.Device()) return;
+  double t = static_cast<double>(fromAngle) / 360.0;
+  const double step = (static_cast<double>(toAngle) - fromAngle) * (1.0 / static_cast<double>(n)) * (1.0 / 360.0);
+  shape_[0] = Vertex{x, y, color, 0, 0};
+  for (long i = 1; i <= n + 1; ++i) {
+    const double a = t * 6.28318530716;
+    shape_[static_cast<std::size_t>(i)] =
+        Vertex{static_cast<float>(x + radius * std::cos(a)), static_cast<float>(y + radius * std::sin(a)), color, 0, 0};
+    t += step;
+  }
+  screen_.Device()->BindTexture(0);
+  screen_.Draw(PrimitiveType::TriangleFan, shape_.data(), static_cast<int>(n) + 2);
 }
 
 void ScreenCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {

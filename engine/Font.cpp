@@ -51,8 +51,8 @@ void Font::TextOut(int x, int y, std::string_view text) { TextOutColor(x, y, tex
 void Font::TextOutColor(int x, int y, std::string_view text, std::uint8_t red, std::uint8_t green,
                               std::uint8_t blue, std::uint8_t alpha) {
   if (font_ == 0 || !screen_ || !screen_->Device() || text.empty()) return;
-  // Like every other draw, text lands only inside a begun scene.
-  if (!screen_->InScene()) return;
+  // Like every other draw, text lands only inside a begun frame.
+  if (!screen_->InFrame()) return;
   fontDevice_->DrawText(font_, x, y, text, MakeColor(red, green, blue, alpha));
 }
 

@@ -147,7 +147,7 @@ void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
   int patternIndex = style.patternIndex;
   if (!screen_ || !device_) return;
   Screen& screen = *screen_;
-  if (style.blendMode != -1) screen.SetBlendMode(style.blendMode);
+  screen.SetBlendMode(style.blendMode);
 
   Vertex v[4];
   struct { float u, v; } t[4];
@@ -217,10 +217,8 @@ void Picture::DrawQuad(const QuadCorners& corners, const PictureStyle& style) {
     const double dx = v[i].x - px, dy = v[i].y - py;
     v[i].x = static_cast<float>(px + scaleX * c * dx - scaleY * s * dy);
     v[i].y = static_cast<float>(py + scaleX * s * dx + scaleY * c * dy);
-    v[i].z = 0;
-    v[i].rhw = 1;
   }
-  if (screen.SubmitVertices(v, 4)) screen.DrawPrimitive(PrimitiveType::TriangleFan, 0, 2);
+  screen.Draw(PrimitiveType::TriangleFan, v, 4);
 }
 
 // ---------------------------------------------------------------- collection

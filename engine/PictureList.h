@@ -26,7 +26,7 @@ struct PictureStyle {
   std::uint32_t color1 = 0xFFFFFFFFu, color2 = 0xFFFFFFFFu, color3 = 0xFFFFFFFFu, color4 = 0xFFFFFFFFu;
   bool mirrorX = false, mirrorY = false;
   int patternIndex = 0;  // which tile; -1 the whole picture
-  int blendMode = 0;     // -1 leaves the screen's mode as it is
+  BlendMode blendMode = BlendMode::Alpha;
 };
 
 // Corners: (x, y) top-left, (x1, y1) top-right, (x2, y2) bottom-right,

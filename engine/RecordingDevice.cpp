@@ -9,11 +9,10 @@ const char* CallKindName(CallKind kind) {
   switch (kind) {
     case CallKind::Open: return "Open";
     case CallKind::Close: return "Close";
-    case CallKind::Reset: return "Reset";
     case CallKind::Clear: return "Clear";
     case CallKind::ClearRect: return "ClearRect";
-    case CallKind::BeginScene: return "BeginScene";
-    case CallKind::EndScene: return "EndScene";
+    case CallKind::BeginFrame: return "BeginFrame";
+    case CallKind::Present: return "Present";
     case CallKind::CreateTexture: return "CreateTexture";
     case CallKind::ReleaseTexture: return "ReleaseTexture";
     case CallKind::BindTexture: return "BindTexture";
@@ -74,7 +73,6 @@ DeviceStatus RecordingDevice::Open(const DeviceParams& params) {
     return openStatus_;
   }
   params_ = params;
-  state_ = DeviceState::Ok;
   return DeviceStatus::Ok;
 }
 
@@ -85,17 +83,6 @@ void RecordingDevice::Close() {
   bound_ = 0;
 }
 
-DeviceStatus RecordingDevice::Reset(const DeviceParams& params) {
-  Push(CallKind::Reset).params = params;
-  if (resetStatus_ != DeviceStatus::Ok) return resetStatus_;
-  params_ = params;
-  state_ = DeviceState::Ok;
-  if (resetLosesTextures_) textures_.clear();
-  resetLosesTextures_ = false;
-  bound_ = 0;
-  return DeviceStatus::Ok;
-}
-
 void RecordingDevice::Clear(std::uint32_t argb) { Push(CallKind::Clear).color = argb; }
 
 void RecordingDevice::ClearRect(const IntRect& rect, std::uint32_t argb) {
@@ -104,8 +91,8 @@ void RecordingDevice::ClearRect(const IntRect& rect, std::uint32_t argb) {
   c.color = argb;
 }
 
-void RecordingDevice::BeginScene() { Push(CallKind::BeginScene); }
-void RecordingDevice::EndScene() { Push(CallKind::EndScene); }
+void RecordingDevice::BeginFrame() { Push(CallKind::BeginFrame); }
+void RecordingDevice::Present() { Push(CallKind::Present); }
 
 TextureId RecordingDevice::CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
                                          std::string_view debugName) {
@@ -138,11 +125,7 @@ void RecordingDevice::BindTexture(TextureId texture) {
   bound_ = texture;
 }
 
-void RecordingDevice::SetBlend(BlendFactor src, BlendFactor dst) {
-  auto& c = Push(CallKind::SetBlend);
-  c.src = src;
-  c.dst = dst;
-}
+void RecordingDevice::SetBlend(BlendMode mode) { Push(CallKind::SetBlend).blend = mode; }
 
 void RecordingDevice::SetTextureFilter(bool linear) { Push(CallKind::SetTextureFilter).flag = linear; }
 

@@ -1,7 +1,7 @@
 // A device that draws nothing and records every call with its arguments, so
 // tests can read a frame back as a command list ("fan of 4 vertices with
 // texture ADI_pitch at these corners", "'P760.0' with readout at
-// (570, 475)"). It can also play a lost device.
+// (570, 475)"). It can also fail to open.
 #pragma once
 
 #include <map>
@@ -15,7 +15,7 @@
 namespace velmora {
 
 enum class CallKind {
-  Open, Close, Reset, Clear, ClearRect, BeginScene, EndScene,
+  Open, Close, Clear, ClearRect, BeginFrame, Present,
   CreateTexture, ReleaseTexture, BindTexture, SetBlend, SetTextureFilter,
   DrawFan, DrawLineStrip, CreateFont, ReleaseFont, DrawText, ShowCursor,
 };
@@ -28,13 +28,13 @@ struct RecordedCall {
   IntRect rect;                   // ClearRect
   TextureId texture = 0;          // textures; the bound texture for draws
   std::string name;               // texture or font debug name
-  BlendFactor src{}, dst{};       // SetBlend
+  BlendMode blend{};              // SetBlend
   bool flag = false;              // SetTextureFilter: linear; ShowCursor: shown
   std::vector<Vertex> vertices;  // DrawFan, DrawLineStrip
   FontId font = 0;
   int x = 0, y = 0;               // DrawText position; CreateTexture size
   std::string text;               // DrawText
-  DeviceParams params;            // Open, Reset
+  DeviceParams params;            // Open
 };
 
 class RecordingDevice : public RenderDevice {
@@ -59,9 +59,6 @@ class RecordingDevice : public RenderDevice {
   int TextureSizeOf(TextureId texture, bool height) const;
 
   // ---- scripted behaviour ----
-  void SetState(DeviceState state) { state_ = state; }
-  void SetResetLosesTextures(bool lose) { resetLosesTextures_ = lose; }
-  void SetResetStatus(DeviceStatus status) { resetStatus_ = status; }
   // The next `count` Open calls fail with `status`.
   void FailOpen(int count, DeviceStatus status = DeviceStatus::NotAvailable) {
     openFailures_ = count;
@@ -75,18 +72,15 @@ class RecordingDevice : public RenderDevice {
   void Close() override;
   int Width() const override { return params_.width; }
   int Height() const override { return params_.height; }
-  DeviceState CooperativeLevel() override { return state_; }
-  DeviceStatus Reset(const DeviceParams& params) override;
-  bool ResetLosesTextures() const override { return resetLosesTextures_; }
   void Clear(std::uint32_t argb) override;
   void ClearRect(const IntRect& rect, std::uint32_t argb) override;
-  void BeginScene() override;
-  void EndScene() override;
+  void BeginFrame() override;
+  void Present() override;
   TextureId CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
                           std::string_view debugName) override;
   void ReleaseTexture(TextureId texture) override;
   void BindTexture(TextureId texture) override;
-  void SetBlend(BlendFactor src, BlendFactor dst) override;
+  void SetBlend(BlendMode mode) override;
   void SetTextureFilter(bool linear) override;
   void DrawFan(const Vertex* vertices, int count) override;
   void DrawLineStrip(const Vertex* vertices, int count) override;
@@ -106,9 +100,6 @@ class RecordingDevice : public RenderDevice {
   std::vector<RecordedCall> calls_;
   bool detail_ = true;
   DeviceParams params_;
-  DeviceState state_ = DeviceState::Ok;
-  bool resetLosesTextures_ = false;
-  DeviceStatus resetStatus_ = DeviceStatus::Ok;
   int openFailures_ = 0;
   DeviceStatus openStatus_ = DeviceStatus::NotAvailable;
   std::string failTexture_;

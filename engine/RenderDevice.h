@@ -1,6 +1,6 @@
 // The render seam: the handful of operations the engine asks of a drawing
 // back end. Everything above it (screen, picture list, sprites, fonts,
-// primitives, pages) is back-end free; SdlRenderDevice gives real pixels and
+// canvas, pages) is back-end free; SdlRenderDevice gives real pixels and
 // RecordingDevice records the calls for tests.
 #pragma once
 
@@ -11,31 +11,25 @@
 
 namespace velmora {
 
-// One corner of every engine draw: pre-transformed screen coordinates
-// (z = 0, rhw = 1), an ARGB colour value and texture coordinates.
+// One corner of every draw: a back-buffer pixel position, an ARGB colour
+// value and texture coordinates.
 struct Vertex {
-  float x = 0, y = 0, z = 0, rhw = 1;
+  float x = 0, y = 0;
   std::uint32_t color = 0xFFFFFFFFu;
   float u = 0, v = 0;
 };
-static_assert(sizeof(Vertex) == 28, "the vertex record is 28 bytes");
 
 using TextureId = std::uint32_t;  // 0 = no texture
 using FontId = std::uint32_t;     // 0 = no font
 
-enum class DeviceState { Ok, Lost, NeedsReset };
-
-// Outcome of opening or resetting the device; the screen turns the failures
+// Outcome of opening the device; the screen turns the failures
 // into its fatal messages.
 enum class DeviceStatus { Ok, NotAvailable, OutOfMemory, OutOfVideoMemory, Failed };
 
-enum class BlendFactor {
-  Zero, One,
-  SrcColor, InvSrcColor,
-  SrcAlpha, InvSrcAlpha,
-  DestColor, InvDestColor,
-  DestAlpha, InvDestAlpha,
-};
+// How a draw meets the back buffer: blended by its alpha (pictures, shapes
+// and text), or added (source × alpha + destination). Rectangle clears
+// replace their pixels.
+enum class BlendMode { Alpha, Additive };
 
 // Right and bottom are exclusive.
 struct IntRect {
@@ -67,27 +61,24 @@ class RenderDevice {
   virtual int Width() const = 0;
   virtual int Height() const = 0;
 
-  virtual DeviceState CooperativeLevel() = 0;
-  // Brings a device that reported NeedsReset back. Textures survive unless
-  // ResetLosesTextures() said otherwise before the call.
-  virtual DeviceStatus Reset(const DeviceParams& params) = 0;
-  virtual bool ResetLosesTextures() const = 0;
-
   // Whole back buffer, no blending.
   virtual void Clear(std::uint32_t argb) = 0;
   // Rectangle of the back buffer replaced by the colour: no blending, no
   // transform. Clipped to the back buffer.
   virtual void ClearRect(const IntRect& rect, std::uint32_t argb) = 0;
-  virtual void BeginScene() = 0;
-  // Ends the scene and presents the back buffer to the window.
-  virtual void EndScene() = 0;
+  // Starts a frame. A back end whose target or textures were lost since the
+  // last frame (a render-target or device reset) rebuilds them first: the
+  // texture and font ids stay valid.
+  virtual void BeginFrame() = 0;
+  // Ends the frame and presents the back buffer to the window.
+  virtual void Present() = 0;
 
   // rgba holds texWidth × texHeight texels (R G B A bytes, top-down).
   virtual TextureId CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
                                   std::string_view debugName) = 0;
   virtual void ReleaseTexture(TextureId texture) = 0;
   virtual void BindTexture(TextureId texture) = 0;  // 0 unbinds
-  virtual void SetBlend(BlendFactor src, BlendFactor dst) = 0;
+  virtual void SetBlend(BlendMode mode) = 0;
   virtual void SetTextureFilter(bool linear) = 0;
 
   // count vertices: a fan of count − 2 triangles, a strip of count − 1 lines.

@@ -1,4 +1,4 @@
-// Render screen: device start-up and reset, the frame bracket, rectangle
+// Render screen: device start-up, the frame bracket, rectangle
 // clears, blend modes and the vertex submission with the global colour and
 // transform.
 #include "engine/Screen.h"
@@ -63,9 +63,8 @@ DeviceParams Screen::BuildParams() {
 }
 
 void Screen::SetDefaultStates() {
-  blendMode_ = 0;
-  BlendFactors(0, src_, dst_);
-  device_->SetBlend(src_, dst_);
+  blendMode_ = BlendMode::Alpha;
+  device_->SetBlend(blendMode_);
   linearFilter_ = false;
   device_->SetTextureFilter(false);
   device_->BindTexture(0);
@@ -91,8 +90,6 @@ ScreenStatus Screen::Initialize() {
   initialized_ = true;
   deviceReady_ = true;
   SetDefaultStates();
-  buffer_.assign(kVertexBufferRecords, Vertex{});
-  haveBuffer_ = true;
   InitComponents();
   return ScreenStatus::Ok;
 }
@@ -101,14 +98,11 @@ void Screen::Finalize() {
   const bool hadDevice = initialized_ || deviceReady_;
   initialized_ = false;
   deviceReady_ = false;
-  inScene_ = false;
+  inFrame_ = false;
   if (!device_ || !hadDevice) return;
   // The device goes away with its textures, so the picture lists give theirs
   // back now rather than keep ids of a closed device.
-  ReleaseComponents(true);
-  haveBuffer_ = false;
-  buffer_.clear();
-  buffer_.shrink_to_fit();
+  ReleaseComponents();
   device_->Close();
 }
 
@@ -119,20 +113,10 @@ void Screen::Clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std:
   device_->Clear(MakeColor(red, green, blue, alpha));
 }
 
-void Screen::BeginScene() {
-  if (!device_) return;
-  switch (device_->CooperativeLevel()) {
-    case DeviceState::Lost:
-      return;
-    case DeviceState::NeedsReset:
-      ResetDevice();
-      return;  // the next frame draws normally
-    case DeviceState::Ok:
-      break;
-  }
-  if (initialized_ && deviceReady_ && haveBuffer_ && !inScene_) {
-    device_->BeginScene();
-    inScene_ = true;
+void Screen::BeginFrame() {
+  if (device_ && initialized_ && deviceReady_ && !inFrame_) {
+    device_->BeginFrame();
+    inFrame_ = true;
   }
 }
 
@@ -141,30 +125,10 @@ void Screen::SetTextureFilter(bool linear) {
   if (device_ && deviceReady_) device_->SetTextureFilter(linear);
 }
 
-void Screen::EndScene() {
-  if (!inScene_) return;
-  inScene_ = false;
-  device_->EndScene();
-}
-
-int Screen::ResetDevice() {
-  if (!device_) return 1;
-  inScene_ = false;
-  const bool texturesLost = device_->ResetLosesTextures();
-  ReleaseComponents(texturesLost);
-  haveBuffer_ = false;
-  device_->BindTexture(0);
-  params_ = BuildParams();
-  const DeviceStatus status = device_->Reset(params_);
-  if (status != DeviceStatus::Ok) return static_cast<int>(status);
-  device_->ShowCursor(ShowMouseCursor);
-  if (buffer_.size() != static_cast<std::size_t>(kVertexBufferRecords)) buffer_.assign(kVertexBufferRecords, Vertex{});
-  haveBuffer_ = true;
-  // The states the frame was using before the reset.
-  device_->SetBlend(src_, dst_);
-  device_->SetTextureFilter(linearFilter_);
-  InitComponents();
-  return 0;
+void Screen::Present() {
+  if (!inFrame_) return;
+  inFrame_ = false;
+  device_->Present();
 }
 
 void Screen::DrawRect(int x1, int y1, int x2, int y2, bool filled, int thickness, std::uint8_t red,
@@ -190,53 +154,26 @@ void Screen::DrawRect(int x1, int y1, int x2, int y2, bool filled, int thickness
   device_->ClearRect({right + t, top, right, bottom}, color);
 }
 
-void Screen::BlendFactors(int mode, BlendFactor& src, BlendFactor& dst) {
-  using B = BlendFactor;
-  switch (mode) {
-    case 1: src = B::One; dst = B::One; break;
-    case 2: src = B::SrcAlpha; dst = B::One; break;
-    case 3: src = B::SrcColor; dst = B::InvSrcColor; break;
-    case 4: src = B::SrcColor; dst = B::One; break;
-    case 5: src = B::Zero; dst = B::SrcColor; break;
-    case 6: src = B::Zero; dst = B::SrcAlpha; break;
-    case 7: src = B::Zero; dst = B::InvSrcColor; break;
-    case 8: src = B::Zero; dst = B::InvSrcAlpha; break;
-    case 9: src = B::InvDestColor; dst = B::Zero; break;
-    case 10: src = B::SrcColor; dst = B::SrcColor; break;
-    case 11: src = B::DestColor; dst = B::DestColor; break;
-    case 12: src = B::InvSrcColor; dst = B::InvSrcColor; break;
-    case 13: src = B::InvDestColor; dst = B::InvDestColor; break;
-    default: src = B::SrcAlpha; dst = B::InvSrcAlpha; break;
-  }
-}
-
-void Screen::SetBlendMode(int mode) {
-  if (mode == -1 || mode == blendMode_) return;
-  BlendFactors(mode, src_, dst_);
-  if (device_ && deviceReady_) device_->SetBlend(src_, dst_);
+void Screen::SetBlendMode(BlendMode mode) {
+  if (mode == blendMode_) return;
+  if (device_ && deviceReady_) device_->SetBlend(mode);
   blendMode_ = mode;
 }
 
-bool Screen::SubmitVertices(Vertex* vertices, int count) {
-  if (!device_ || !haveBuffer_ || count < 0 || count > kVertexBufferRecords) return false;
+bool Screen::Draw(PrimitiveType type, Vertex* vertices, int count) {
+  if (!device_ || !deviceReady_ || count < 0) return false;
   for (int i = 0; i < count; ++i) {
     Vertex& v = vertices[i];
     const std::uint32_t a = ((v.color >> 24) * 255u) >> 8, r = (((v.color >> 16) & 0xFFu) * 255u) >> 8,
                         g = (((v.color >> 8) & 0xFFu) * 255u) >> 8, b = ((v.color & 0xFFu) * 255u) >> 8;
     v.color = (a << 24) | (r << 16) | (g << 8) | b;
   }
-  std::copy(vertices, vertices + count, buffer_.begin());
+  if (!inFrame_) return true;
+  if (type == PrimitiveType::TriangleFan && count >= 3)
+    device_->DrawFan(vertices, count);
+  else if (type == PrimitiveType::LineStrip && count >= 2)
+    device_->DrawLineStrip(vertices, count);
   return true;
-}
-
-void Screen::DrawPrimitive(PrimitiveType type, int startVertex, int primitiveCount) {
-  if (!inScene_ || !haveBuffer_ || primitiveCount <= 0 || startVertex < 0) return;
-  const int count = type == PrimitiveType::TriangleFan ? primitiveCount + 2 : primitiveCount + 1;
-  if (startVertex + count > kVertexBufferRecords) return;
-  if (type == PrimitiveType::TriangleFan)
-    device_->DrawFan(buffer_.data() + startVertex, count);
-  else
-    device_->DrawLineStrip(buffer_.data() + startVertex, count);
 }
 
 namespace {
@@ -264,11 +201,11 @@ void Screen::InitComponents() {
   for (auto* font : fonts_) font->InitDeviceFont();
 }
 
-void Screen::ReleaseComponents(bool releaseTextures) {
+void Screen::ReleaseComponents() {
   if (!device_) return;
   device_->BindTexture(0);
   for (auto* font : fonts_) font->ReleaseDeviceFont();
-  for (auto* list : imageLists_) list->ReleaseTextures(releaseTextures);
+  for (auto* list : imageLists_) list->ReleaseTextures(true);
 }
 
 }  // namespace velmora

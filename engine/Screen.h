@@ -45,8 +45,6 @@ std::string_view ScreenStatusMessage(ScreenStatus status);
 
 class Screen {
  public:
-  static constexpr int kVertexBufferRecords = 32768;
-
   explicit Screen(RenderDevice* device = nullptr);
   ~Screen();
   Screen(const Screen&) = delete;
@@ -70,31 +68,26 @@ class Screen {
 
   bool Initialized() const { return initialized_; }
   bool DeviceReady() const { return deviceReady_; }
-  bool InScene() const { return inScene_; }
+  bool InFrame() const { return inFrame_; }
   // The back-buffer size the last device creation asked for.
   const DeviceParams& Params() const { return params_; }
 
   // ---- frame bracket ----
   void Clear(std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha);
-  void BeginScene();
+  void BeginFrame();
   void SetTextureFilter(bool linear);
-  void EndScene();
-  // 0 on success, 1 without device, else the device's failure code.
-  int ResetDevice();
+  void Present();
 
   // Rectangle clears straight into the back buffer (inclusive corners).
   void DrawRect(int x1, int y1, int x2, int y2, bool filled, int thickness, std::uint8_t red,
                 std::uint8_t green, std::uint8_t blue);
-  void SetBlendMode(int mode);
-  int BlendMode() const { return blendMode_; }
+  void SetBlendMode(BlendMode mode);
+  BlendMode Blend() const { return blendMode_; }
 
-  // Scales the records' colours by 255/256 (the arithmetic every picture's
-  // pixels were made with) in place and copies them to the start of the
-  // vertex buffer. False (nothing uploaded) when the
-  // count does not fit or there is no ready device.
-  bool SubmitVertices(Vertex* vertices, int count);
-  // Draws primitiveCount primitives from startVertex of the vertex buffer.
-  void DrawPrimitive(PrimitiveType type, int startVertex, int primitiveCount);
+  // Scales the vertices' colours by 255/256 (the arithmetic every picture's
+  // pixels were made with) in place and, inside a frame, draws them as one
+  // fan (count >= 3) or line strip (count >= 2). False without a ready device.
+  bool Draw(PrimitiveType type, Vertex* vertices, int count);
 
   // ---- components that own device resources ----
   void Register(PictureList* list);
@@ -102,14 +95,11 @@ class Screen {
   void Unregister(PictureList* list);
   void Unregister(Font* font);
   void InitComponents();
-  void ReleaseComponents(bool releaseTextures = false);
+  void ReleaseComponents();
 
-  // The picture whose texture the last start or reset could not create, and
+  // The picture whose texture the last start could not create, and
   // forgets it; empty when every texture was made.
   std::string TakeTextureFailure();
-
-  // Blend factors of a mode number (unlisted numbers behave like 0).
-  static void BlendFactors(int mode, BlendFactor& src, BlendFactor& dst);
 
  private:
   DeviceParams BuildParams();
@@ -117,12 +107,10 @@ class Screen {
 
   RenderDevice* device_ = nullptr;
   DeviceParams params_;
-  int blendMode_ = 0;
-  BlendFactor src_ = BlendFactor::SrcAlpha, dst_ = BlendFactor::InvSrcAlpha;
+  BlendMode blendMode_ = BlendMode::Alpha;
   bool linearFilter_ = false;
-  bool initialized_ = false, deviceReady_ = false, inScene_ = false, haveBuffer_ = false;
+  bool initialized_ = false, deviceReady_ = false, inFrame_ = false;
   std::string textureFailure_;
-  std::vector<Vertex> buffer_;
   std::vector<PictureList*> imageLists_;
   std::vector<Font*> fonts_;
 };

@@ -1,7 +1,7 @@
 // SDL2 back end of the render seam: the device core (window, renderer, the
-// back-buffer target, scene and present, textures, blending, fans and lines,
-// device loss). Text lives in SdlText, the software renderer's fast paths in
-// SdlSoftwarePaths.
+// back-buffer target, frames, textures, blending, fans and lines, rebuilding
+// after a reset). Presenting lives in SdlPresent, text in SdlText, the
+// software renderer's fast paths in SdlSoftwarePaths.
 //
 // Coordinates: engine vertices follow the convention that pixel (i, j) has
 // its centre at (i, j); SDL puts it at (i + 0.5, j + 0.5). Every triangle
@@ -9,281 +9,16 @@
 // pixels (a tile drawn at X − 0.5 .. X + W covers exactly columns X .. X+W−1).
 #include "engine/SdlRenderDevice.h"
 
-#include "engine/SdlDirectBlits.h"
-#include "engine/SdlSoftwarePaths.h"
-#include "engine/SdlText.h"
-#include "engine/SdlPngFile.h"
-
 #include <SDL.h>
 #include <SDL_image.h>
 
-#include <cstdio>
-#include <cstring>
-#include <map>
 #include <utility>
+
+#include "engine/SdlDeviceImpl.h"
 
 namespace velmora {
 
-namespace {
 
-SDL_BlendFactor ToSdl(BlendFactor f) {
-  switch (f) {
-    case BlendFactor::Zero: return SDL_BLENDFACTOR_ZERO;
-    case BlendFactor::One: return SDL_BLENDFACTOR_ONE;
-    case BlendFactor::SrcColor: return SDL_BLENDFACTOR_SRC_COLOR;
-    case BlendFactor::InvSrcColor: return SDL_BLENDFACTOR_ONE_MINUS_SRC_COLOR;
-    case BlendFactor::SrcAlpha: return SDL_BLENDFACTOR_SRC_ALPHA;
-    case BlendFactor::InvSrcAlpha: return SDL_BLENDFACTOR_ONE_MINUS_SRC_ALPHA;
-    case BlendFactor::DestColor: return SDL_BLENDFACTOR_DST_COLOR;
-    case BlendFactor::InvDestColor: return SDL_BLENDFACTOR_ONE_MINUS_DST_COLOR;
-    case BlendFactor::DestAlpha: return SDL_BLENDFACTOR_DST_ALPHA;
-    case BlendFactor::InvDestAlpha: return SDL_BLENDFACTOR_ONE_MINUS_DST_ALPHA;
-  }
-  return SDL_BLENDFACTOR_ONE;
-}
-
-SDL_Color ToColor(std::uint32_t argb) {
-  return SDL_Color{static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8), static_cast<Uint8>(argb),
-                   static_cast<Uint8>(argb >> 24)};
-}
-
-}  // namespace
-
-struct SdlRenderDevice::Impl {
-  explicit Impl(std::size_t textCacheSize) : text(textCacheSize) {}
-
-  SDL_Window* window = nullptr;
-  SdlDeviceOptions options;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* target = nullptr;
-  // Direct blits: the back buffer as a surface with a software renderer
-  // drawing into it (no target texture), and the scaling buffer of the
-  // present.
-  SDL_Surface* back = nullptr;
-  SDL_Surface* presentScaled = nullptr;
-  // A turned picture: degrees clockwise, the turned copy the direct present
-  // scales from, and the unturned pixels a read turns.
-  int rotation = 0;
-  SDL_Surface* turned = nullptr;
-  SDL_Surface* upright = nullptr;  // the rows mixed to the window's size, before the turn
-  std::vector<std::uint32_t> unturned;
-  DeviceParams params;
-  bool software = false;
-  bool targetsReset = false, deviceReset = false;
-
-  std::map<TextureId, SdlPicture> textures;
-  TextureId nextTexture = 1;
-  TextureId bound = 0;
-  SDL_BlendMode blend = SDL_BLENDMODE_BLEND;
-  bool linear = false;
-
-  SdlText text;
-  SdlSoftwarePaths paths;
-
-  std::vector<SDL_Vertex> verts;
-  std::vector<int> indices;
-  std::vector<SDL_FPoint> points;
-
-  bool FastPaths() const { return software && options.fastPaths; }
-
-  bool CreateTarget() {
-    if (back) {
-      if (back->w != params.width || back->h != params.height) return false;
-      SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-      SDL_RenderClear(renderer);
-      return true;
-    }
-    if (target) SDL_DestroyTexture(target);
-    target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, params.width,
-                               params.height);
-    if (!target) return false;
-    SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
-    SDL_SetTextureScaleMode(target, SDL_ScaleModeLinear);
-    SDL_SetRenderTarget(renderer, target);
-    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
-    SDL_RenderClear(renderer);
-    return true;
-  }
-
-  void DestroyAll() {
-    text.CloseAll();
-    paths.DropFanLayer();
-    for (auto& [id, t] : textures) DestroyCopies(t);
-    textures.clear();
-    bound = 0;
-    if (target) SDL_DestroyTexture(target);
-    target = nullptr;
-    if (renderer) SDL_DestroyRenderer(renderer);
-    renderer = nullptr;
-    if (back) SDL_FreeSurface(back);
-    back = nullptr;
-    if (presentScaled) SDL_FreeSurface(presentScaled);
-    presentScaled = nullptr;
-    if (turned) SDL_FreeSurface(turned);
-    turned = nullptr;
-    if (upright) SDL_FreeSurface(upright);
-    upright = nullptr;
-  }
-
-  static PixelRows Rows(SDL_Surface* s) {
-    return PixelRows{static_cast<std::uint32_t*>(s->pixels), s->w, s->h, s->pitch / 4};
-  }
-
-  // SDL's own stretch, through a kept buffer in the back buffer's format
-  // when the window's differs.
-  void StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
-    if (from->format->format == win->format->format) {
-      SDL_SoftStretchLinear(from, &src, win, &dst);
-      return;
-    }
-    if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
-      SDL_FreeSurface(presentScaled);
-      presentScaled = nullptr;
-    }
-    if (!presentScaled) {
-      presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, from->format->format);
-      if (!presentScaled) return;
-      SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
-    }
-    SDL_SoftStretchLinear(from, &src, presentScaled, nullptr);
-    SDL_Rect whole{0, 0, dst.w, dst.h};
-    SDL_LowerBlit(presentScaled, &whole, win, &dst);
-  }
-
-  // The back buffer into the window surface as SDL's software renderer
-  // copies a linearly filtered target texture: a plain copy at the same
-  // size, else a linear stretch, replacing every pixel.
-  // A turned picture is turned into a kept surface first and presented
-  // from there.
-  void Present() {
-    SDL_Surface* win = SDL_GetWindowSurface(window);
-    if (!win) return;
-    if (rotation != 0 && PresentTurnedDirect(win)) {
-      SDL_UpdateWindowSurface(window);
-      return;
-    }
-    SDL_Surface* from = Turned();
-    if (!from) return;
-    SDL_Rect src{0, 0, from->w, from->h};
-    const IntBox box = PresentBox(from->w, from->h, win->w, win->h);
-    SDL_Rect dst{box.x, box.y, box.w, box.h};
-    SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_NONE);
-    if (dst.w != win->w || dst.h != win->h) {
-      // Bars beside a picture that keeps its shape.
-      SDL_FillRect(win, nullptr, SDL_MapRGB(win->format, 0, 0, 0));
-      StretchThroughSdl(from, win, src, dst);
-    } else if (src.w == dst.w && src.h == dst.h) {
-      SDL_BlitSurface(from, &src, win, &dst);
-    } else {
-      SDL_SetSurfaceRLE(win, 0);
-      // The usual window has the buffer's width: only rows to mix, and into
-      // a window without alpha (XRGB) the conversion SDL runs afterwards,
-      // masking alpha away, comes in the same pass.
-      const Uint32 format = win->format->format;
-      const bool direct = !SDL_MUSTLOCK(win) && (format == from->format->format || format == SDL_PIXELFORMAT_RGB888);
-      if (!direct || !StretchRowsLinear(Rows(from), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
-        StretchThroughSdl(from, win, src, dst);
-    }
-    SDL_UpdateWindowSurface(window);
-  }
-
-  // A turned window of the usual shape: the rows mixed upright as for an
-  // upright window (into a kept buffer, when the sizes differ), then turned
-  // straight into the window, instead of a turn and SDL's two-way stretch.
-  // False leaves the window to the general path (bars, other formats).
-  bool PresentTurnedDirect(SDL_Surface* win) {
-    const Uint32 format = win->format->format;
-    if (SDL_MUSTLOCK(win) || (format != back->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
-    const bool sideways = IsSideways(rotation);
-    const int uw = sideways ? win->h : win->w, uh = sideways ? win->w : win->h;
-    if (uw != back->w) return false;
-    const IntBox box = PresentBox(sideways ? back->h : back->w, sideways ? back->w : back->h, win->w, win->h);
-    if (box.w != win->w || box.h != win->h) return false;
-    const std::uint32_t keep = format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u;
-    if (uh == back->h) return TurnPixels(Rows(back), Rows(win), rotation, keep);
-    if (upright && (upright->w != uw || upright->h != uh)) {
-      SDL_FreeSurface(upright);
-      upright = nullptr;
-    }
-    if (!upright) upright = SDL_CreateRGBSurfaceWithFormat(0, uw, uh, 32, back->format->format);
-    return upright && StretchRowsLinear(Rows(back), Rows(upright)) &&
-           TurnPixels(Rows(upright), Rows(win), rotation, keep);
-  }
-
-  // The back buffer as presented: itself, or turned into the kept surface.
-  SDL_Surface* Turned() {
-    if (rotation == 0) return back;
-    const bool sideways = IsSideways(rotation);
-    const int w = sideways ? back->h : back->w, h = sideways ? back->w : back->h;
-    if (turned && (turned->w != w || turned->h != h)) {
-      SDL_FreeSurface(turned);
-      turned = nullptr;
-    }
-    if (!turned) turned = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, back->format->format);
-    if (!turned) return nullptr;
-    TurnPixels(Rows(back), Rows(turned), rotation);
-    return turned;
-  }
-
-  // Where the renderer's present puts the (turned) picture in the window;
-  // false when it covers the window unturned, as a plain copy does.
-  bool PresentRect(SDL_FRect& dst) {
-    int ow = 0, oh = 0;
-    if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return false;
-    const bool sideways = IsSideways(rotation);
-    const int pw = sideways ? params.height : params.width, ph = sideways ? params.width : params.height;
-    const IntBox box = PresentBox(pw, ph, ow, oh);
-    if (rotation == 0 && box.w == ow && box.h == oh) return false;
-    // The unturned rectangle whose turn about its centre covers the box.
-    const float cx = static_cast<float>(box.x) + static_cast<float>(box.w) / 2.0f;
-    const float cy = static_cast<float>(box.y) + static_cast<float>(box.h) / 2.0f;
-    const float w = static_cast<float>(sideways ? box.h : box.w), h = static_cast<float>(sideways ? box.w : box.h);
-    dst = SDL_FRect{cx - w / 2.0f, cy - h / 2.0f, w, h};
-    return true;
-  }
-
-  // A textured quad of one white colour under ordinary blending, blended
-  // straight into the back buffer when SDL would copy it unstretched or draw
-  // it as two triangles; false leaves it to SDL.
-  bool DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
-    if (blend != SDL_BLENDMODE_BLEND) return false;
-    QuadCorner c[4];
-    for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
-    int tw = 0, th = 0;
-    if (SDL_QueryTexture(copy.texture, nullptr, nullptr, &tw, &th) != 0) return false;
-    IntBox src, dst;
-    const QuadRoute route = ClassifyQuad(c, tw, th, src, dst);
-    if (route == QuadRoute::OtherCopy) return false;
-    void* texels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(copy.texture, nullptr, &texels, &pitch) != 0) return false;
-    SDL_RenderFlush(renderer);
-    const PixelRows picture{static_cast<std::uint32_t*>(texels), tw, th, pitch / 4};
-    const PixelRows out = Rows(back);
-    bool done = true;
-    if (route == QuadRoute::Copy)
-      BlendCopy(picture, src, out, dst.x, dst.y);
-    else
-      done = BlendTriangles(picture, c, out);
-    SDL_UnlockTexture(copy.texture);
-    return done;
-  }
-
-  // Applies the current blend factors; renderers without custom modes get
-  // ordinary alpha blending.
-  SDL_BlendMode ApplyBlend(SDL_Texture* tex, SDL_BlendMode& cached) {
-    if (cached == blend) return blend;
-    if (tex ? SDL_SetTextureBlendMode(tex, blend) != 0 : SDL_SetRenderDrawBlendMode(renderer, blend) != 0) {
-      if (tex)
-        SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
-      else
-        SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
-    }
-    cached = blend;
-    return blend;
-  }
-  SDL_BlendMode drawBlend = SDL_BLENDMODE_INVALID;
-};
 
 SdlRenderDevice::SdlRenderDevice(SDL_Window* window, SdlDeviceOptions options)
     : impl_(std::make_unique<Impl>(options.textCacheSize)) {
@@ -337,7 +72,7 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
   }
   if (!d.renderer) {
     // The software renderer, drawing into a surface this device can reach;
-    // EndScene presents it into the window surface.
+    // Present presents it into the window surface.
     d.back = SDL_CreateRGBSurfaceWithFormat(0, params.width, params.height, 32, SDL_PIXELFORMAT_ARGB8888);
     if (!d.back) return DeviceStatus::OutOfVideoMemory;
     d.renderer = SDL_CreateSoftwareRenderer(d.back);
@@ -350,7 +85,7 @@ DeviceStatus SdlRenderDevice::Open(const DeviceParams& params) {
     d.DestroyAll();
     return DeviceStatus::OutOfVideoMemory;
   }
-  d.targetsReset = d.deviceReset = false;
+  d.targetsReset = d.deviceReset = d.picturesMissing = false;
   d.blend = SDL_BLENDMODE_BLEND;
   d.drawBlend = SDL_BLENDMODE_INVALID;
   return DeviceStatus::Ok;
@@ -364,36 +99,31 @@ int SdlRenderDevice::Height() const { return impl_->params.height; }
 void SdlRenderDevice::NotifyTargetsReset() { impl_->targetsReset = true; }
 void SdlRenderDevice::NotifyDeviceReset() { impl_->deviceReset = true; }
 
-DeviceState SdlRenderDevice::CooperativeLevel() {
-  if (!impl_->renderer) return DeviceState::Lost;
-  return impl_->targetsReset || impl_->deviceReset ? DeviceState::NeedsReset : DeviceState::Ok;
-}
-
-bool SdlRenderDevice::ResetLosesTextures() const { return impl_->deviceReset; }
-
-DeviceStatus SdlRenderDevice::Reset(const DeviceParams& params) {
-  Impl& d = *impl_;
-  if (!d.renderer) return DeviceStatus::NotAvailable;
-  if (d.deviceReset) {
-    // Every texture of the old device is gone; the owners make new ones.
-    d.text.DropCache();
-    d.paths.DropFanLayer();
-    for (auto& [id, t] : d.textures) DestroyCopies(t);
-    d.textures.clear();
-    d.bound = 0;
+// After SDL_RENDER_DEVICE_RESET every SDL texture is gone: the pictures are
+// made again from the texels kept for this (the fast paths make their copies
+// on the next draw), under the same ids. Either reset loses the target.
+void SdlRenderDevice::Impl::Recover() {
+  if (deviceReset) {
+    text.DropCache();
+    paths.DropFanLayer();
+    for (auto& [id, t] : textures) DestroyCopies(t);
+    deviceReset = false;
+    targetsReset = true;
+    picturesMissing = !FastPaths();
   }
-  d.params.width = params.width;
-  d.params.height = params.height;
-  d.params.fullScreen = params.fullScreen;
-  if (!d.CreateTarget()) return DeviceStatus::OutOfVideoMemory;
-  d.targetsReset = d.deviceReset = false;
-  d.drawBlend = SDL_BLENDMODE_INVALID;
-  return DeviceStatus::Ok;
+  if (picturesMissing) {
+    picturesMissing = false;
+    for (auto& [id, t] : textures)
+      if (!t.plain.texture && !(t.plain.texture = MakePlain(t))) picturesMissing = true;  // again next frame
+  }
+  if (targetsReset && CreateTarget()) targetsReset = false;
+  drawBlend = SDL_BLENDMODE_INVALID;
 }
 
 void SdlRenderDevice::Clear(std::uint32_t argb) {
   Impl& d = *impl_;
   if (!d.renderer) return;
+  d.RecoverIfReset();  // the frame's clear lands on the rebuilt back buffer
   const SDL_Color c = ToColor(argb);
   SDL_SetRenderDrawColor(d.renderer, c.r, c.g, c.b, c.a);
   SDL_RenderClear(d.renderer);
@@ -410,31 +140,11 @@ void SdlRenderDevice::ClearRect(const IntRect& rect, std::uint32_t argb) {
   SDL_RenderFillRect(d.renderer, &r);
 }
 
-void SdlRenderDevice::BeginScene() {
-  if (impl_->renderer && !impl_->back) SDL_SetRenderTarget(impl_->renderer, impl_->target);
-}
-
-void SdlRenderDevice::EndScene() {
+void SdlRenderDevice::BeginFrame() {
   Impl& d = *impl_;
-  if (d.renderer && d.back) {
-    SDL_RenderFlush(d.renderer);
-    d.Present();
-    return;
-  }
-  if (!d.renderer || !d.target) return;
-  // Present: the back buffer stretched over the window's client area. The
-  // copy replaces every window pixel (no blending), so no clear before it.
-  SDL_SetRenderTarget(d.renderer, nullptr);
-  if (SDL_FRect dst; d.PresentRect(dst)) {
-    // Turned, or in bars: the copy no longer covers every window pixel.
-    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(d.renderer);
-    SDL_RenderCopyExF(d.renderer, d.target, nullptr, &dst, static_cast<double>(d.rotation), nullptr, SDL_FLIP_NONE);
-  } else {
-    SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
-  }
-  SDL_RenderPresent(d.renderer);
-  SDL_SetRenderTarget(d.renderer, d.target);
+  if (!d.renderer) return;
+  d.RecoverIfReset();
+  if (!d.back) SDL_SetRenderTarget(d.renderer, d.target);
 }
 
 TextureId SdlRenderDevice::CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
@@ -450,14 +160,9 @@ TextureId SdlRenderDevice::CreateTexture(std::span<const std::uint8_t> rgba, int
     // SDL textures follow on the first draw, in the colour it asks for.
     entry.packed = PackTexels(rgba);
   } else {
-    SDL_Texture* tex =
-        SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, texWidth, texHeight);
-    if (!tex) return 0;
-    if (SDL_UpdateTexture(tex, nullptr, rgba.data(), texWidth * 4) != 0) {
-      SDL_DestroyTexture(tex);
-      return 0;
-    }
-    entry.plain.texture = tex;
+    entry.texels.assign(rgba.begin(), rgba.end());
+    entry.plain.texture = d.MakePlain(entry);
+    if (!entry.plain.texture) return 0;
   }
   const TextureId id = d.nextTexture++;
   d.textures[id] = std::move(entry);
@@ -475,16 +180,8 @@ void SdlRenderDevice::ReleaseTexture(TextureId texture) {
 
 void SdlRenderDevice::BindTexture(TextureId texture) { impl_->bound = texture; }
 
-void SdlRenderDevice::SetBlend(BlendFactor src, BlendFactor dst) {
-  Impl& d = *impl_;
-  if (src == BlendFactor::SrcAlpha && dst == BlendFactor::InvSrcAlpha) {
-    d.blend = SDL_BLENDMODE_BLEND;  // every renderer has these
-  } else if (src == BlendFactor::SrcAlpha && dst == BlendFactor::One) {
-    d.blend = SDL_BLENDMODE_ADD;
-  } else {
-    d.blend = SDL_ComposeCustomBlendMode(ToSdl(src), ToSdl(dst), SDL_BLENDOPERATION_ADD, ToSdl(src), ToSdl(dst),
-                                         SDL_BLENDOPERATION_ADD);
-  }
+void SdlRenderDevice::SetBlend(BlendMode mode) {
+  impl_->blend = mode == BlendMode::Additive ? SDL_BLENDMODE_ADD : SDL_BLENDMODE_BLEND;
 }
 
 void SdlRenderDevice::SetTextureFilter(bool linear) { impl_->linear = linear; }
@@ -554,49 +251,5 @@ void SdlRenderDevice::DrawText(FontId font, int x, int y, std::string_view utf8,
 
 void SdlRenderDevice::ShowCursor(bool show) { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); }
 
-void SdlRenderDevice::SetRotation(int degrees) {
-  impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0;
-}
-int SdlRenderDevice::Rotation() const { return impl_->rotation; }
-
-bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
-  Impl& d = *impl_;
-  if (!d.renderer || (!d.target && !d.back)) return false;
-  const int w = d.params.width, h = d.params.height;
-  const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
-  // Unturned, straight into argb; turned, through a kept buffer.
-  std::vector<std::uint32_t>& out = d.rotation == 0 ? argb : d.unturned;
-  out.resize(count);
-  if (d.back) {
-    SDL_RenderFlush(d.renderer);
-    for (int y = 0; y < h; ++y)
-      std::memcpy(out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w),
-                  static_cast<const Uint8*>(d.back->pixels) + static_cast<std::ptrdiff_t>(y) * d.back->pitch,
-                  static_cast<std::size_t>(w) * 4);
-  } else {
-    SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
-    SDL_SetRenderTarget(d.renderer, d.target);
-    const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), w * 4);
-    SDL_SetRenderTarget(d.renderer, previous);
-    if (rc != 0) return false;
-  }
-  width = w;
-  height = h;
-  if (d.rotation == 0) return true;
-  if (IsSideways(d.rotation)) std::swap(width, height);
-  argb.resize(count);
-  return TurnPixels(PixelRows{d.unturned.data(), w, h, w}, PixelRows{argb.data(), width, height, width}, d.rotation);
-}
-
-bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
-  std::vector<std::uint32_t> px;
-  int w = 0, h = 0;
-  if (!ReadPixels(px, w, h)) return false;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (!s) return false;
-  const bool ok = SavePngReplacing(s, path);
-  SDL_FreeSurface(s);
-  return ok;
-}
 
 }  // namespace velmora

@@ -42,7 +42,8 @@ class SdlRenderDevice : public RenderDevice {
   SdlRenderDevice(const SdlRenderDevice&) = delete;
   SdlRenderDevice& operator=(const SdlRenderDevice&) = delete;
 
-  // Forwarded by the application's event loop.
+  // Forwarded by the application's event loop; the next BeginFrame rebuilds
+  // the back buffer (and after a device reset every texture, same ids).
   void NotifyTargetsReset();  // SDL_RENDER_TARGETS_RESET
   void NotifyDeviceReset();   // SDL_RENDER_DEVICE_RESET
 
@@ -75,18 +76,15 @@ class SdlRenderDevice : public RenderDevice {
   void Close() override;
   int Width() const override;
   int Height() const override;
-  DeviceState CooperativeLevel() override;
-  DeviceStatus Reset(const DeviceParams& params) override;
-  bool ResetLosesTextures() const override;
   void Clear(std::uint32_t argb) override;
   void ClearRect(const IntRect& rect, std::uint32_t argb) override;
-  void BeginScene() override;
-  void EndScene() override;
+  void BeginFrame() override;
+  void Present() override;
   TextureId CreateTexture(std::span<const std::uint8_t> rgba, int texWidth, int texHeight,
                           std::string_view debugName) override;
   void ReleaseTexture(TextureId texture) override;
   void BindTexture(TextureId texture) override;
-  void SetBlend(BlendFactor src, BlendFactor dst) override;
+  void SetBlend(BlendMode mode) override;
   void SetTextureFilter(bool linear) override;
   void DrawFan(const Vertex* vertices, int count) override;
   void DrawLineStrip(const Vertex* vertices, int count) override;

@@ -37,6 +37,7 @@ struct SdlPicture {
   SdlPictureCopy plain;
   int width = 0, height = 0;
   TexelRuns packed;  // empty: plain is the only copy
+  std::vector<std::uint8_t> texels;  // without packed: the RGBA bytes a device reset uploads again
   std::vector<SdlPictureCopy> tints;
 };
 

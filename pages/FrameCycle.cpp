@@ -33,7 +33,7 @@ void FrameCycle::KeepAspectRatio() {
 
 void FrameCycle::Draw(Page page) {
   screen_.Clear(255, 255, 255, 255);
-  screen_.BeginScene();
+  screen_.BeginFrame();
   screen_.SetTextureFilter(true);
   window_.SetOpacity(calibration::WindowOpacity(flightData_.LoadFactor));
   switch (page) {
@@ -47,7 +47,7 @@ void FrameCycle::Draw(Page page) {
       break;  // no page: the white clear is the picture
   }
   if (overlay_) overlay_(page);
-  screen_.EndScene();
+  screen_.Present();
 }
 
 }  // namespace velmora

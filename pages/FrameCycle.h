@@ -1,6 +1,6 @@
 // The frame cycle: once per timer tick it keeps the window's aspect ratio,
 // then (after the frame's pacing wait, which the main loop owns) opens a
-// scene, greys the whole window out under high G, draws the selected page
+// frame, greys the whole window out under high G, draws the selected page
 // and presents.
 #pragma once
 
@@ -48,13 +48,13 @@ class FrameCycle {
 
   void SetFlightPage(PageDrawer draw) { flight_ = std::move(draw); }
   void SetTacticalPage(PageDrawer draw) { tactical_ = std::move(draw); }
-  // Drawn over every page, last in the scene.
+  // Drawn over every page, last in the frame.
   void SetOverlay(std::function<void(Page)> draw) { overlay_ = std::move(draw); }
 
   // The start of a frame: a user who drags the height sees it snap back.
   void KeepAspectRatio();
   // The rest of the frame. An exception from a page leaves the frame at that
-  // point (the scene is not presented); the caller reports it and the next
+  // point (the frame is not presented); the caller reports it and the next
   // tick runs a fresh frame.
   void Draw(Page page);
 

@@ -21,7 +21,7 @@ class NoDataOverlay {
   NoDataOverlay(const LinkStatus& status, LinkSetup setup, Clock::time_point started)
       : status_(status), setup_(std::move(setup)), started_(started) {}
 
-  // Over the page just drawn (flight or tactical), inside its scene.
+  // Over the page just drawn (flight or tactical), inside its frame.
   void Draw(Canvas& canvas, Page page, Clock::time_point now) const;
 
  private:

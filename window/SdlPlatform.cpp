@@ -7,7 +7,7 @@
 #include <string>
 
 #include "window/SdlWindowHost.h"
-#include "engine/MessageBox.h"
+#include "app/MessageBox.h"
 #include "engine/RecordingDevice.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"

@@ -123,7 +123,7 @@ TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
   EXPECT_EQ(rig.stats.frames(), 3u);
   EXPECT_GE(took, 3 * FrameClock::kPacingAt30);
   EXPECT_EQ(rig.flight.Altitude, 1234);
-  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 3);
+  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 3);
 }
 
 // Fake time for the pacing wait: each wait plays the next step of a script,

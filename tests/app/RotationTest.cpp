@@ -130,8 +130,8 @@ TEST_P(FastTurnedPicture, ScaledTurnedWindowIsTheScaledUprightWindowTurned) {
     SCOPED_TRACE(turn);
     SDL_SetWindowSize(window_, Sideways(turn) ? 640 : kW, Sideways(turn) ? kW : 640);
     device_->SetRotation(turn);
-    device_->BeginScene();  // the same back buffer presented again
-    device_->EndScene();
+    device_->BeginFrame();  // the same back buffer presented again
+    device_->Present();
     EXPECT_EQ(FirstDifference(WindowPixels(window_), TurnedBySdl(upright, turn, kW, 640)), -1);
   }
 }

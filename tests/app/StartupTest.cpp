@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "app/Config.h"
-#include "engine/MessageBox.h"
+#include "app/MessageBox.h"
 #include "engine/RecordingDevice.h"
 #include "platform/Files.h"
 #include "support/FakeWindow.h"

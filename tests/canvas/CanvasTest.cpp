@@ -1,5 +1,6 @@
 // The canvas: rounding of picture places, instruments' origins (nested,
-// restored), turning about a pivot, and the recording canvas's page places.
+// restored), turning about a pivot, rectangles and sectors, and the
+// recording canvas's page places.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -70,6 +71,63 @@ TEST(ScreenCanvas, TurnsClockwiseAboutThePivot) {
   // The far left end moves up (clockwise about the right end).
   EXPECT_NEAR(v[0].x, 752 - c30 * 252.5 + s30 * 8.5, 1e-3);
   EXPECT_NEAR(v[0].y, 308 - s30 * 252.5 - c30 * 8.5, 1e-3);
+}
+
+// Shapes draw untextured (a texture bound and a mode set must not leak in),
+// in page places, colours scaled by 255/256 on the way.
+TEST(ScreenCanvas, RectanglesFilledAndOutlined) {
+  for (bool filled : {true, false}) {
+    OnScreen s;
+    s.dev.BindTexture(7);
+    s.canvas.Translate(400, 300);
+    if (filled) s.canvas.FillRect(0xFF000000u, 17, 100, 4, 100);
+    else s.canvas.StrokeRect(0xFF000000u, 17, 100, 4, 100);
+    auto draws = s.dev.CallsOf(filled ? CallKind::DrawFan : CallKind::DrawLineStrip);
+    ASSERT_EQ(draws.size(), 1u);
+    EXPECT_EQ(draws[0]->texture, 0u);
+    const auto& v = draws[0]->vertices;
+    ASSERT_EQ(v.size(), filled ? 4u : 5u);
+    const float want[5][2] = {{417, 400}, {421, 400}, {421, 500}, {417, 500}, {417, 400}};
+    for (std::size_t i = 0; i < v.size(); ++i) {
+      EXPECT_EQ(v[i].x, want[i][0]) << i;
+      EXPECT_EQ(v[i].y, want[i][1]) << i;
+      EXPECT_EQ(v[i].color, 0xFE000000u);
+    }
+  }
+}
+
+// One segment per pixel of radius (rounded to even), clockwise on the
+// screen; radius 999.5 and up is refused with "Range check error".
+TEST(ScreenCanvas, Sectors) {
+  struct Case {
+    float radius, from, to;
+    int segments;  // -1: refused
+  } cases[] = {{300, 0, 60, 300}, {300, 60, 0, 300}, {2.5f, 0, 90, 2}, {3.5f, 0, 90, 4}, {10, 0, 360, 10},
+               {999.4f, 0, 10, 999}, {0.4f, 0, 60, 0}, {-5, 0, 60, 0}, {999.5f, 0, 60, -1}, {5000, 0, 60, -1}};
+  for (const auto& c : cases) {
+    OnScreen s;
+    s.canvas.Translate(500, 100);
+    try {
+      s.canvas.FillSector(0xFFFF0000u, 50, 88, c.radius, c.from, c.to);
+      EXPECT_NE(c.segments, -1) << c.radius << " accepted";
+    } catch (const std::out_of_range& e) {
+      EXPECT_EQ(c.segments, -1) << c.radius;
+      EXPECT_STREQ(e.what(), "Range check error");
+    }
+    auto fans = s.dev.CallsOf(CallKind::DrawFan);
+    ASSERT_EQ(fans.size(), c.segments > 0 ? 1u : 0u) << c.radius;
+    if (c.segments <= 0) continue;
+    const auto& v = fans[0]->vertices;
+    ASSERT_EQ(v.size(), static_cast<std::size_t>(c.segments) + 2) << c.radius;
+    EXPECT_EQ(v[0].x, 550);
+    EXPECT_EQ(v[0].y, 188);
+    for (int i = 1; i <= c.segments + 1; ++i) {
+      const double a = (c.from + (c.to - c.from) * (i - 1) / c.segments) * std::numbers::pi / 180.0;
+      EXPECT_NEAR(v[static_cast<std::size_t>(i)].x, 550 + c.radius * std::cos(a), 2e-3) << c.radius << " #" << i;
+      EXPECT_NEAR(v[static_cast<std::size_t>(i)].y, 188 + c.radius * std::sin(a), 2e-3) << c.radius << " #" << i;
+    }
+    EXPECT_EQ(v[1].color, 0xFEFE0000u);
+  }
 }
 
 TEST(ScreenCanvas, APictureWithoutTextureDrawsNothing) {

@@ -1,5 +1,5 @@
-// Shared helpers of the engine tests: captured message boxes and exits, and
-// pictures made in memory.
+// Shared helpers of the engine tests: pictures made in memory and a screen
+// started inside its frame.
 #pragma once
 
 #include <cstdint>
@@ -8,35 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/MessageBox.h"
 #include "engine/RecordingDevice.h"
 #include "engine/Screen.h"
 
 namespace velmora::test {
-
-struct Box {
-  std::string caption, text;
-  BoxIcon icon;
-};
-
-// Captures boxes, exit requests and terminate requests for one test's life.
-class CaptureBoxes {
- public:
-  CaptureBoxes() {
-    SetMessageBoxHandler([this](std::string_view c, std::string_view t, BoxIcon i) {
-      boxes.push_back({std::string(c), std::string(t), i});
-    });
-    SetExitHandler([this](int code) { exits.push_back(code); });
-    ClearTerminateRequest();
-  }
-  ~CaptureBoxes() {
-    SetMessageBoxHandler({});
-    SetExitHandler({});
-    ClearTerminateRequest();
-  }
-  std::vector<Box> boxes;
-  std::vector<int> exits;
-};
 
 // width × height RGBA pixels of one colour (R, G, B, A bytes).
 inline std::vector<std::uint8_t> SolidPixels(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b,
@@ -57,7 +32,7 @@ inline void StartScene(Screen& screen, RecordingDevice& dev) {
   screen.Width = 1024;
   screen.Height = 650;
   ASSERT_EQ(screen.Initialize(), ScreenStatus::Ok);
-  screen.BeginScene();
+  screen.BeginFrame();
   dev.ClearLog();
 }
 

@@ -19,7 +19,7 @@ struct Scene {
   Font font{&screen, "readout"};
   Scene() {
     EXPECT_EQ(screen.Initialize(), ScreenStatus::Ok);
-    screen.BeginScene();
+    screen.BeginFrame();
     dev.ClearLog();
   }
 };

@@ -50,7 +50,7 @@ Frame Render(const Scene& scene, bool fast, const std::string& saveAs) {
     if (dev.Open(DeviceParams{}) != DeviceStatus::Ok || !dev.IsSoftware()) {
       ADD_FAILURE() << "no software renderer";
     } else {
-      dev.BeginScene();
+      dev.BeginFrame();
       Background(dev);
       scene(dev);
       EXPECT_TRUE(dev.ReadPixels(f.px, f.w, f.h));
@@ -107,21 +107,20 @@ int Compare(const std::string& name, const Scene& scene, int tolerance, Spread* 
 std::vector<Vertex> Sector(float cx, float cy, float r, float start, float end, std::uint32_t colour) {
   const int n = static_cast<int>(std::nearbyint(r));
   std::vector<Vertex> v;
-  v.push_back(Vertex{cx, cy, 0, 1, colour, 0, 0});
+  v.push_back(Vertex{cx, cy, colour, 0, 0});
   double t = start / 360.0;
   const double step = (end - start) * (1.0 / n) * (1.0 / 360.0);
   for (int i = 0; i <= n; ++i, t += step) {
     const double a = t * 6.28318530716;
-    v.push_back(Vertex{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), 0, 1, colour, 0, 0});
+    v.push_back(Vertex{static_cast<float>(cx + r * std::cos(a)), static_cast<float>(cy + r * std::sin(a)), colour, 0, 0});
   }
   return v;
 }
 
-Scene Fans(std::vector<std::vector<Vertex>> fans, BlendFactor src = BlendFactor::SrcAlpha,
-           BlendFactor dst = BlendFactor::InvSrcAlpha) {
-  return [fans = std::move(fans), src, dst](SdlRenderDevice& dev) {
+Scene Fans(std::vector<std::vector<Vertex>> fans, BlendMode mode = BlendMode::Alpha) {
+  return [fans = std::move(fans), mode](SdlRenderDevice& dev) {
     dev.BindTexture(0);
-    dev.SetBlend(src, dst);
+    dev.SetBlend(mode);
     for (const auto& f : fans) dev.DrawFan(f.data(), static_cast<int>(f.size()));
   };
 }
@@ -143,11 +142,11 @@ TEST_F(SdlFastPath, FlatFansMatchSdlTrianglesExactly) {
       {"reversed_and_translucent", Fans({Sector(400, 400, 120, 200, 20, 0x80203040u), Sector(420, 380, 90, 0, 360, 0x40FF8000u)})},
       {"fractional_and_off_the_top_left", Fans({Sector(-10.7f, 3.3f, 80.4f, -90, 170, 0xC0102030u)})},
       {"small_and_dense", Fans({Sector(100.5f, 600.5f, 6, 0, 360, green), Sector(200, 600, 3, 10, 300, red)})},
-      {"additive", Fans({Sector(700, 450, 150, 30, 250, 0x9000A0FFu)}, BlendFactor::SrcAlpha, BlendFactor::One)},
+      {"additive", Fans({Sector(700, 450, 150, 30, 250, 0x9000A0FFu)}, BlendMode::Additive)},
       // Rim points that double back: some pixels lie under two slices.
       {"folding_over_itself",
-       Fans({{{300, 300, 0, 1, half}, {400, 250, 0, 1, half}, {420, 330, 0, 1, half}, {380, 200, 0, 1, half},
-              {450, 280, 0, 1, half}, {310, 390, 0, 1, half}}})},
+       Fans({{{300, 300, half}, {400, 250, half}, {420, 330, half}, {380, 200, half},
+              {450, 280, half}, {310, 390, half}}})},
   };
   for (const auto& c : cases) Compare(c.name, c.scene, 0);
 }
@@ -209,7 +208,7 @@ std::vector<Vertex> Quad(float x, float y, float w, float h, std::array<std::uin
   std::vector<Vertex> v;
   for (int i = 0; i < 4; ++i) {
     const float dx = xs[i] - cx, dy = ys[i] - cy;
-    v.push_back(Vertex{cx + dx * c - dy * s, cy + dx * s + dy * c, 0, 1, colour[static_cast<std::size_t>(i)],
+    v.push_back(Vertex{cx + dx * c - dy * s, cy + dx * s + dy * c, colour[static_cast<std::size_t>(i)],
                         mirror ? 1 - us[i] : us[i], vs[i]});
   }
   return v;
@@ -229,7 +228,7 @@ Scene Pictures(std::vector<Sprite> sprites) {
     ASSERT_NE(tex, 0u);
     dev.BindTexture(tex);
     for (const auto& s : sprites) {
-      dev.SetBlend(BlendFactor::SrcAlpha, s.additive ? BlendFactor::One : BlendFactor::InvSrcAlpha);
+      dev.SetBlend(s.additive ? BlendMode::Additive : BlendMode::Alpha);
       dev.SetTextureFilter(s.linear);
       dev.DrawFan(s.quad.data(), 4);
     }
@@ -312,10 +311,10 @@ TEST_F(SdlFastPath, DirectBlitsAndPresentMatchSdlExactly) {
       {
         SdlRenderDevice dev(window, SdlDeviceOptions{true, 16, true, direct == 1});
         ASSERT_EQ(dev.Open(DeviceParams{}), DeviceStatus::Ok);
-        dev.BeginScene();
+        dev.BeginFrame();
         Background(dev);
         scene(dev);
-        dev.EndScene();
+        dev.Present();
         int w = 0, h = 0;
         EXPECT_TRUE(dev.ReadPixels(back[direct], w, h));
         SDL_Surface* win = SDL_GetWindowSurface(window);
@@ -345,9 +344,9 @@ TEST_F(SdlFastPath, PictureCopiesAreMadeOnDemandAndBounded) {
     TextureId tex = dev.CreateTexture(px, 256, 256, "gradient");
     ASSERT_NE(tex, 0u);
     EXPECT_EQ(dev.PictureCopies(), 0u);
-    dev.BeginScene();
+    dev.BeginFrame();
     dev.BindTexture(tex);
-    dev.SetBlend(BlendFactor::SrcAlpha, BlendFactor::InvSrcAlpha);
+    dev.SetBlend(BlendMode::Alpha);
     const auto draw = [&](std::array<std::uint32_t, 4> colour) {
       const auto q = Quad(0, 0, 256, 256, colour);
       dev.DrawFan(q.data(), 4);
@@ -384,17 +383,14 @@ TEST_F(SdlFastPath, PictureCopiesAreMadeOnDemandAndBounded) {
       }
     }
 
-    // A reset that keeps textures keeps the copies; one that loses them
-    // drops them, and the owner's new texture starts afresh.
+    // A target reset keeps the copies; a device reset drops them, and the
+    // same texture draws the same pixels from copies made anew.
     dev.NotifyTargetsReset();
-    ASSERT_EQ(dev.Reset(DeviceParams{300, 300}), DeviceStatus::Ok);
+    dev.BeginFrame();
     EXPECT_EQ(dev.PictureCopies(), 3u);
     dev.NotifyDeviceReset();
-    ASSERT_TRUE(dev.ResetLosesTextures());
-    ASSERT_EQ(dev.Reset(DeviceParams{300, 300}), DeviceStatus::Ok);
+    dev.BeginFrame();
     EXPECT_EQ(dev.PictureCopies(), 0u);
-    tex = dev.CreateTexture(px, 256, 256, "gradient");
-    dev.BeginScene();
     dev.BindTexture(tex);
     dev.Clear(0xFF000000u);
     draw(All(0xFEFEFEFEu));

@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <cstdlib>
@@ -17,7 +18,7 @@
 #include "EngineTestSupport.h"
 #include "engine/Font.h"
 #include "engine/PictureList.h"
-#include "engine/Primitives.h"
+#include "canvas/ScreenCanvas.h"
 #include "engine/Screen.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
@@ -58,7 +59,7 @@ class SdlPixels : public ::testing::Test {
   }
   void NewFrame() {
     screen->Clear(255, 255, 255, 255);
-    screen->BeginScene();
+    screen->BeginFrame();
     screen->SetTextureFilter(true);
   }
   bool Read() { return dev->ReadPixels(px, w, h); }
@@ -142,8 +143,9 @@ TEST_F(SdlPixels, UnrotatedTileCoversExactlyItsPixels) {
 
 TEST_F(SdlPixels, FilledArcSector) {
   Start();
-  Primitives prim(screen.get());
-  prim.Arc(MakeColor(255, 0, 0, 255), true, 300, 300, 100, 0, 90);
+  const std::array<Font*, kFontCount> fonts{};
+  ScreenCanvas canvas(*screen, list->Pictures, fonts);
+  canvas.FillSector(MakeColor(255, 0, 0, 255), 300, 300, 100, 0, 90);
   auto polar = [](double deg, double r, std::uint32_t c, int tol) {
     const double a = deg * std::numbers::pi / 180.0;
     return Probe{static_cast<int>(std::lround(300 + r * std::cos(a))), static_cast<int>(std::lround(300 + r * std::sin(a))), c, tol};
@@ -181,7 +183,7 @@ TEST_F(SdlPixels, TextTopLeftAndCache) {
   EXPECT_LE(maxY - minY + 1, 17);
 
   const std::size_t first = dev->TextRasterisations();
-  screen->EndScene();
+  screen->Present();
   NewFrame();
   font.TextOut(459, 333, "60");
   font.SetColor(MakeColor(255, 0, 0, 255));
@@ -217,23 +219,31 @@ TEST_F(SdlPixels, ScreenshotIsAPngOfTheBackBuffer) {
   EXPECT_FALSE(dev->SaveScreenshot((dir / "no-such-dir" / "x.png").string()));
 }
 
+// With the fast paths (copies made on the next draw) and without (the plain
+// textures uploaded again from kept texels).
 TEST_F(SdlPixels, DeviceResetRecreatesTexturesAndFonts) {
-  auto& item = list->Pictures.Add();
-  item.Name = "Block";
-  item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 255));
-  Font font(screen.get(), "OmegaFont1");
-  Start();
-  font.CreateFont("Arial", 10, FontStyle::Bold);
-  screen->EndScene();
-  dev->NotifyDeviceReset();
-  EXPECT_EQ(dev->CooperativeLevel(), DeviceState::NeedsReset);
-  NewFrame();  // resets, no scene
-  EXPECT_FALSE(screen->InScene());
-  NewFrame();
-  ASSERT_TRUE(screen->InScene());
-  EXPECT_NE(font.DeviceFont(), 0u);
-  item.DrawImage(100, 50, {});
-  Check({{110, 55, 0xFF0000FFu, 2}, {99, 50, kWhite, 0}});
+  for (const bool fast : {true, false}) {
+    list.reset();
+    screen.reset();
+    dev = std::make_unique<SdlRenderDevice>(window, SdlDeviceOptions{true, 64, fast, fast});
+    screen = std::make_unique<Screen>(dev.get());
+    list = std::make_unique<PictureList>(screen.get());
+    screen->Width = 1024;
+    screen->Height = 650;
+    auto& item = list->Pictures.Add();
+    item.Name = "Block";
+    item.SetPicturePixels(30, 10, test::SolidPixels(30, 10, 0, 0, 255));
+    Font font(screen.get(), "OmegaFont1");
+    Start();
+    font.CreateFont("Arial", 10, FontStyle::Bold);
+    screen->Present();
+    dev->NotifyDeviceReset();
+    NewFrame();  // the device rebuilds what it lost, and the frame draws
+    ASSERT_TRUE(screen->InFrame());
+    EXPECT_NE(font.DeviceFont(), 0u);
+    item.DrawImage(100, 50, {});
+    Check({{110, 55, 0xFF0000FFu, 2}, {99, 50, kWhite, 0}});
+  }
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ TEST(FrameCycle, PageModesDispatch) {
     EXPECT_EQ(rig.device.CountOf(CallKind::Clear), 1) << mode;
     EXPECT_EQ(rig.device.Calls().front().kind, CallKind::Clear);
     EXPECT_EQ(rig.device.Calls().front().color, 0xFFFFFFFFu);
-    EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1) << mode;
+    EXPECT_EQ(rig.device.CountOf(CallKind::Present), 1) << mode;
     EXPECT_EQ(rig.window.opacity, 220) << "grey-out applies on every page";
     // Rotated needles and dials are sampled bilinearly, or their edges turn jagged.
     const auto& calls = rig.device.Calls();
@@ -82,9 +82,9 @@ TEST(FrameCycle, AFailedFrameIsNotPresentedAndTheNextOneRuns) {
     if (++calls == 1) throw std::range_error("Range check error");
   });
   EXPECT_THROW(rig.Frame(), std::range_error);
-  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 0);
+  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 0);
   rig.Frame();
-  EXPECT_EQ(rig.device.CountOf(CallKind::EndScene), 1);
+  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 1);
 }
 
 }  // namespace
