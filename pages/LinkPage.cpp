@@ -160,7 +160,14 @@ void LinkPage::Draw(Canvas& canvas, Page page, Clock::time_point now) {
   // How the display is found; below the QR code, which ends above 392.
   const LinkStatus::Discovery& found = status_.discovery;
   y = std::max(y + 60, 392);
-  row("Found as", found.name.empty() ? "by address only (--no-announce)" : "'" + Shorten(found.name, 40) + "'");
+  // Quoted piecewise: GCC 12 at -O3 takes "'" + text + "'" for an overlapping copy.
+  std::string foundAs = "by address only (--no-announce)";
+  if (!found.name.empty()) {
+    foundAs = Shorten(found.name, 40);
+    foundAs.insert(foundAs.begin(), '\'');
+    foundAs.push_back('\'');
+  }
+  row("Found as", foundAs);
   row("Beacon", Shorten(found.beacon, 58), found.beaconWorking ? kInk : kErrorInk);
   row("DNS-SD", Shorten(found.dnsSd, 58), found.dnsSdWorking ? kInk : kErrorInk);
   if (qr_) {
