@@ -87,8 +87,11 @@ async function main() {
   display = run(velmora, displayArgs);
   const before = await frames();
   await page.waitFor("!document.body.classList.contains('lost') && document.getElementById('note').textContent === ''", 20000);
-  await sleep(500);
-  if ((await frames()) <= before) throw new Error('no new frames after the display came back');
+  // Fresh frames, not just an open connection: waited for, since a loaded
+  // machine may take a while to encode and decode the first one.
+  await page.waitFor(`window.__f > ${before}`, 10000).catch(() => {
+    throw new Error('no new frames after the display came back');
+  });
   console.log(`ok: dimmed while away (${away.note}), reconnected, manifest and icons ${install.sizes.join(' and ')}`);
   const html = await (await fetch(`http://127.0.0.1:${web}/`)).text();
   display.kill('SIGTERM');
