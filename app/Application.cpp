@@ -139,6 +139,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   RecordingWriter recording;
   if (!options.record.empty() && !recording.Open(options.record)) return 1;
   TelemetryInput input(flight, &stats, &reporter, options.record.empty() ? nullptr : &recording);
+  input.SetScanOptions(ScanOptions{options.targetFields});
 
   // The network: both ports are bound before start-up, so a port in use
   // ends the program whatever the transport.
