@@ -201,7 +201,7 @@ BindingsFile ReadBindingsFile(const std::string& path, bool missingOk) {
   const std::uintmax_t size = std::filesystem::is_regular_file(status) ? std::filesystem::file_size(path, ec) : 0;
   std::ifstream file;
   if (std::filesystem::is_regular_file(status) && size <= kMaxBytes) file.open(path, std::ios::binary);
-  if (!file) {
+  if (!file.is_open()) {
     none.problems.push_back(path + ": " + (size > kMaxBytes ? "not a bindings file (over 1 MB)"
                                                             : "cannot read the bindings file"));
     return none;
