@@ -2,10 +2,10 @@
 # --target-fields on the real program, headless: a target 2900 m away (100
 # pixels) with bearing and heading 0 draws the same bytes with or without the
 # option; a bearing of a quarter turn moves the symbol to the right of the own
-# aircraft only with the option.
+# aircraft only with the option; velmora-decode reads them as the display does.
 set -euo pipefail
 command -v node >/dev/null || { echo "node is not installed (scripts/setup.sh)"; exit 77; }
-velmora=$(realpath "$1")
+velmora=$(realpath "$1") decode=$(realpath "$2")
 probe="$(dirname "$(realpath "$0")")/../support/png_probe.mjs"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -36,5 +36,10 @@ for c in "right.txt --target-fields 0 1" "right.txt - 1 0"; do
   echo "$feed $option: $a pixels ahead, $r to the right"
   if [ "$ahead" = 1 ]; then [ "$a" -gt 30 ]; else [ "$a" -lt 5 ]; fi || fail "$feed $option: ahead $a"
   if [ "$right" = 1 ]; then [ "$r" -gt 30 ]; else [ "$r" -lt 5 ]; fi || fail "$feed $option: right $r"
+done
+for c in "--target-fields 1.5708 0" "- 0 0"; do
+  read -r option bearing heading <<<"$c"
+  got=$("$decode" $([ "$option" = - ] || echo "$option") right.txt 2>/dev/null | grep '^Target[BH]' | tr '\n' ' ')
+  [ "$got" = "TargetHeading $heading TargetBearing $bearing " ] || fail "velmora-decode $option: $got"
 done
 echo ok
