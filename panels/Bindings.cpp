@@ -191,7 +191,7 @@ BindingsFile ParseBindings(std::string_view text, std::string_view fileName) {
   return out;
 }
 
-BindingsFile ReadBindingsFile(const std::string& path, bool missingOk) {
+BindingsFile ReadBindingsFile(const std::filesystem::path& path, const std::string& shownName, bool missingOk) {
   BindingsFile none;
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
@@ -202,12 +202,12 @@ BindingsFile ReadBindingsFile(const std::string& path, bool missingOk) {
   std::ifstream file;
   if (std::filesystem::is_regular_file(status) && size <= kMaxBytes) file.open(path, std::ios::binary);
   if (!file.is_open()) {
-    none.problems.push_back(path + ": " + (size > kMaxBytes ? "not a bindings file (over 1 MB)"
+    none.problems.push_back(shownName + ": " + (size > kMaxBytes ? "not a bindings file (over 1 MB)"
                                                             : "cannot read the bindings file"));
     return none;
   }
   const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  return ParseBindings(text, path);
+  return ParseBindings(text, shownName);
 }
 
 }  // namespace velmora

@@ -17,6 +17,7 @@
 // One input may be bound more than once: a press then acts on each.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,9 +45,10 @@ struct BindingsFile {
 // noted; the other lines are kept.
 BindingsFile ParseBindings(std::string_view text, std::string_view fileName);
 
-// Reads and parses the file. missingOk: a file that is not there is no
-// problem (the default bindings.txt); otherwise it is one.
-BindingsFile ReadBindingsFile(const std::string& path, bool missingOk);
+// Reads and parses the file; problems name it as `shownName`. missingOk: a
+// file that is not there is no problem (the default bindings.txt);
+// otherwise it is one.
+BindingsFile ReadBindingsFile(const std::filesystem::path& path, const std::string& shownName, bool missingOk);
 
 // The key's name as SDL spells it, when it is one a binding may name
 // (letters, digits, F1 to F24, the keypad, the arrows and the editing keys);

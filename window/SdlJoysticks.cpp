@@ -3,6 +3,8 @@
 
 #include <SDL.h>
 
+#include "platform/Files.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -106,7 +108,8 @@ bool SdlJoysticks::Pending(InputEvent& out) {
 
 std::unique_ptr<SdlJoysticks> StartButtonInput(const std::string& bindingsFile, bool printPresses) {
   const bool given = !bindingsFile.empty();
-  BindingsFile file = ReadBindingsFile(given ? bindingsFile : "bindings.txt", !given);
+  const std::string name = given ? bindingsFile : "bindings.txt";
+  BindingsFile file = ReadBindingsFile(platform::PathFromUtf8(name), name, !given);
   for (const std::string& problem : file.problems) std::fprintf(stderr, "%s\n", problem.c_str());
   if (file.bindings.empty() && !printPresses) return nullptr;
   return std::make_unique<SdlJoysticks>(std::move(file.bindings), printPresses);

@@ -70,8 +70,8 @@ TEST(Bindings, BadLinesAreSkippedTheRestKept) {
   ASSERT_EQ(f.problems.size(), 1u);
   EXPECT_EQ(f.problems[0].rfind("bindings.txt:4: unknown key name 'F99'", 0), 0u) << f.problems[0];
   // bindings.txt may be absent; a file named on the command line may not.
-  EXPECT_TRUE(ReadBindingsFile("no/such/bindings.txt", true).problems.empty());
-  EXPECT_EQ(ReadBindingsFile("no/such/bindings.txt", false).problems.size(), 1u);
+  EXPECT_TRUE(ReadBindingsFile("no/such/bindings.txt", "b", true).problems.empty());
+  EXPECT_EQ(ReadBindingsFile("no/such/bindings.txt", "b", false).problems.size(), 1u);
   EXPECT_TRUE(JoystickNameMatches("Acme USB Button Box", "button box"));
   EXPECT_FALSE(JoystickNameMatches("Box", "Button Box"));
 }
