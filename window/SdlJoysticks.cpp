@@ -53,7 +53,8 @@ void SdlJoysticks::Open(int number) {
 }
 
 void SdlJoysticks::Close(std::int32_t instance) {
-  const auto d = std::find_if(devices_.begin(), devices_.end(), [instance](const Device& x) { return x.instance == instance; });
+  const auto d =
+      std::find_if(devices_.begin(), devices_.end(), [instance](const Device& x) { return x.instance == instance; });
   if (d == devices_.end()) return;
   if (print_) std::fprintf(stderr, "velmora: joystick %d \"%s\" removed\n", d->number, d->name.c_str());
   SDL_JoystickClose(d->joystick);

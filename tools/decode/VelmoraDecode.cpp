@@ -173,7 +173,8 @@ class Listener : public TelemetrySink {
     }
     peers_[a.connection] = std::string(a.peer);
     FlightData before = rec_;
-    framers_.try_emplace(a.connection, scan_).first->second.FeedEach(a.bytes, rec_, [&](const TcpStreamFramer::Outcome& o) {
+    TcpStreamFramer& framer = framers_.try_emplace(a.connection, scan_).first->second;
+    framer.FeedEach(a.bytes, rec_, [&](const TcpStreamFramer::Outcome& o) {
       if (o.scanned) {
         Report("tcp", a.peer, before, o.message, false, o.error);
         before = rec_;
