@@ -15,6 +15,7 @@
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
 #include "app/MainLoop.h"
+#include "window/SdlJoysticks.h"
 #include "window/SdlPlatform.h"
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
@@ -128,6 +129,8 @@ int RunDisplay(const Options& options, const std::string& title) {
   SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender,
                                        options.fullscreen, options.topmost, options.monitor.value_or(-1)});
   if (!platform.Start(ProgramCaption())) return 1;
+  const auto buttons = StartButtonInput(options.bindings, options.printButtons);  // button boxes, bound keys
+  platform.SetButtonInput(buttons.get());
 
   // What a frame reads and telemetry writes, and the reporting of errors.
   FlightData flight;
@@ -139,6 +142,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   RecordingWriter recording;
   if (!options.record.empty() && !recording.Open(options.record)) return 1;
   TelemetryInput input(flight, &stats, &reporter, options.record.empty() ? nullptr : &recording);
+  input.SetScanOptions(ScanOptions{options.targetFields});
 
   // The network: both ports are bound before start-up, so a port in use
   // ends the program whatever the transport.

@@ -203,6 +203,22 @@ void DeclareOptions(CLI::App& app, Options& o) {
                                  "239.20.0.83), not " + Quoted(v)};
           o.udpGroup = v;
         });
+  // Button boxes, and the target's place on the tactical page.
+  value("--bindings", "FILE",
+        "keys and joystick buttons for the page buttons (default:\n"
+        "bindings.txt beside config.txt, if it is there)",
+        [&o](const std::string& v) {
+          if (v.empty()) throw BadOptionValue{"--bindings needs a file name"};
+          o.bindings = v;
+        });
+  flag("--print-buttons",
+       "print each key and joystick button pressed on stderr, as\n"
+       "a bindings line names it: joystick \"NAME\" button 3",
+       [&o] { o.printButtons = true; });
+  flag("--target-fields",
+       "take the target's bearing (radians) and heading (degrees)\n"
+       "from message positions 34 and 35 for the tactical page",
+       [&o] { o.targetFields = true; });
   flag("--version", "print the version and exit", [&o] { o.version = true; });
   flag("--help,-h", "print this help and exit", [&o] { o.help = true; });
 }
@@ -235,7 +251,13 @@ std::string UsageText() {
       "\n"
       "Keys: F1 flight page, F2 tactical page, F3 link page (where to send, what\n"
       "arrived, the tablet address). Clicks on the two labelled bezel buttons\n"
-      "select the pages too.\n";
+      "select the pages too.\n"
+      "\n"
+      "Button boxes: bindings.txt (or --bindings FILE) maps keys and joystick\n"
+      "buttons to a window's page buttons, one a line, as\n"
+      "  joystick \"Button Box\" button 3 = window 2 tactical\n"
+      "(actions: flight, tactical, link, brighter, dimmer). To find a button's\n"
+      "number, run with --print-buttons and press it.\n";
 }
 
 ParseOutcome ParseCommandLine(const std::vector<std::string_view>& args) {

@@ -50,6 +50,10 @@ struct Options {
   std::uint16_t announcePort = 20084;
   std::string name;
   std::string udpGroup;
+  // Button boxes and the target's position (positions 34 and 35).
+  bool targetFields = false;
+  std::string bindings;                  // --bindings FILE; empty: bindings.txt if it is there
+  bool printButtons = false;             // each key and joystick button press on stderr
 };
 
 struct ParseOutcome {

@@ -68,6 +68,7 @@ MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display
 }
 
 bool MainLoop::Handle(const InputEvent& event) {
+  if (event.window != 0) return true;  // a binding for a window this run does not have
   switch (event.kind) {
     case InputEvent::Quit:
       return false;
@@ -82,6 +83,9 @@ bool MainLoop::Handle(const InputEvent& event) {
       break;
     case InputEvent::Click:
       if (const BezelButton* b = PageButtonAt(event.x, event.y)) display_.ShowPage(static_cast<Page>(b->page));
+      break;
+    case InputEvent::Brighter:  // brightness steps come with the windows' brightness
+    case InputEvent::Dimmer:
       break;
   }
   return true;

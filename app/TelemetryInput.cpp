@@ -35,7 +35,7 @@ void TelemetryInput::NoteError(std::string_view peer, std::string_view message, 
 
 std::optional<TelemetryError> TelemetryInput::ReceiveDatagram(const Arrival& arrival) {
   if (recorder_) recorder_->Write(arrival);
-  auto error = ApplyDatagram(flight_, arrival.bytes);
+  auto error = ApplyDatagram(flight_, arrival.bytes, scan_);
   Counted(arrival, error ? &*error : nullptr);
   return error;
 }
@@ -51,7 +51,8 @@ void TelemetryInput::Received(const Arrival& arrival) {
     return;
   }
   if (recorder_) recorder_->Write(arrival);
-  framers_[arrival.connection].FeedEach(arrival.bytes, flight_, [&](const TcpStreamFramer::Outcome& o) {
+  TcpStreamFramer& framer = framers_.try_emplace(arrival.connection, scan_).first->second;
+  framer.FeedEach(arrival.bytes, flight_, [&](const TcpStreamFramer::Outcome& o) {
     if (o.scanned)
       Counted(arrival, o.error);
     else if (o.error) {

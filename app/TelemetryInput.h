@@ -36,6 +36,9 @@ class TelemetryInput : public TelemetrySink {
   // stats, reporter and recorder may be null.
   TelemetryInput(FlightData& flight, RunStats* stats, ErrorReporter* reporter, ArrivalRecorder* recorder);
 
+  // What positions 34 to 40 set (--target-fields); before the first arrival.
+  void SetScanOptions(ScanOptions options) { scan_ = options; }
+
   void Received(const Arrival& arrival) override;
   void ConnectionClosed(std::uint32_t connection) override;
   void ConnectionFailed(std::uint32_t connection, std::string_view peer, const std::string& message) override;
@@ -62,6 +65,7 @@ class TelemetryInput : public TelemetrySink {
   ErrorReporter* reporter_;
   ArrivalRecorder* recorder_;
   std::map<std::uint32_t, TcpStreamFramer> framers_;
+  ScanOptions scan_;
   LinkStatus status_;
 };
 

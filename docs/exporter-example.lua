@@ -53,6 +53,16 @@
 -- its glass (F3) while nothing arrives. Errors in what you send are printed on the
 -- display's stderr, one line a second, naming the field.
 --
+-- The target on the tactical page (positions 34 and 35, after the 33): fill
+-- ReadTarget() below with your simulator's calls. While it returns nothing,
+-- messages carry the 33 numbers only. A display started with --target-fields
+-- places the target symbol by them; any other display reads and ignores them.
+--   34  the target's bearing from the own aircraft's nose, RADIANS, positive
+--       to the right (0 straight ahead, math.pi / 2 off the right wing)
+--   35  the target's heading, degrees, in the same convention as position 15
+--       (the symbol is drawn turned by heading - target heading)
+-- A message without them leaves the display's last values in place.
+--
 -- Numbers: "." as decimal separator ("," is read as "." too, so a
 -- decimal-comma locale does no harm); a sign and an exponent are fine
 -- (-1.5, 1e3). string.format("%.2f ", v), v .. " " and "%g" all work. NOT
@@ -94,6 +104,8 @@ local waiting                  -- the newest message not yet begun (sent once co
 local lastSent = -math.huge
 local status = { sent = 0, attempts = 0, dropped = 0, lastError = nil, display = nil, beacons = 0, ignored = 0 }
 
+local ReadTarget  -- below: the target's bearing and heading
+
 -- The 33 values, in message order. Units are the display's own.
 local function ReadState(t)
   local s = {}
@@ -130,13 +142,26 @@ local function ReadState(t)
   s[31] = 0                               -- pair of lamps: lit at exactly 2
   s[32] = 1                               -- single lamp: lit at exactly 1
   s[33] = (t % 2 < 1) and 1 or 0          -- group of three lamps: lit at exactly 1
+  local bearing, heading = ReadTarget(t, s)
+  if bearing and heading then s[34], s[35] = bearing, heading end
   return s
 end
 
+-- The target's bearing (radians from the nose, positive right) and heading
+-- (degrees, as position 15), or nothing when the simulator does not know
+-- them. Replace the body with your simulator's calls, for instance
+--   local b, h = MySimulatorTargetBearing(), MySimulatorTargetHeading()
+--   if b and h then return b, h end
+-- The made-up flight has no target (position 30 is -1).
+ReadTarget = function(t, state)  -- luacheck: no unused args
+  return nil
+end
+
 -- One message: every number followed by one space, then "$" and a line end.
+-- 33 numbers, or 35 when the target's bearing and heading are known.
 local function Format(values)
   local parts = {}
-  for i = 1, 33 do
+  for i = 1, #values do
     local v = values[i]
     if v ~= v or v == math.huge or v == -math.huge then v = 0 end  -- never send nan or inf
     if FORMAT == "plain" then

@@ -32,8 +32,8 @@ struct FlightData {
   double PressureSetting = 0;      // msg 17, mm Hg
   double RadarAltitude = 0;        // msg 18, metres
   double TargetRange = 0;          // msg 30, metres; exactly -1 means no target
-  double TargetHeading = 0;        // never written
-  double TargetBearing = 0;        // never written, radians
+  double TargetHeading = 0;        // msg 35 with --target-fields, degrees; else stays 0
+  double TargetBearing = 0;        // msg 34 with --target-fields, radians; else stays 0
   double TargetOffset = 0;         // never written: the tactical page keeps its own
   double GlideslopeDeviation = 0;  // msg 19, -1..+1
   double LocalizerDeviation = 0;   // msg 20, -1..+1

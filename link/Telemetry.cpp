@@ -140,7 +140,7 @@ bool ParseTelemetryNumber(std::string_view s, double& out) {
   return true;
 }
 
-std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec) {
+std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec, ScanOptions options) {
   if (text.empty()) return RangeError(1);
   if (text.front() == '$') return NoFieldError();  // nothing consumed, nothing copied
 
@@ -148,6 +148,8 @@ std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& r
   // not reach keep what the instruments showed before.
   std::array<double, kTelemetryPositions + 1> values{};
   for (int pos = 1; pos <= kRecordPositions; ++pos) values[pos] = rec.*kPositionMember[pos];
+  values[kTargetBearingPosition] = rec.TargetBearing;
+  values[kTargetHeadingPosition] = rec.TargetHeading;
 
   std::optional<TelemetryError> error;
   int pos = 1;
@@ -182,16 +184,20 @@ std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& r
   }
 
   for (int p = 1; p <= kRecordPositions; ++p) rec.*kPositionMember[p] = values[p];
+  if (options.targetFields) {
+    rec.TargetBearing = values[kTargetBearingPosition];
+    rec.TargetHeading = values[kTargetHeadingPosition];
+  }
   ApplyPlausibilityRule(rec);
   return error;
 }
 
-std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload) {
+std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload, ScanOptions options) {
   rec.LastDatagramText.assign(payload.data(), payload.size());
   std::string_view text = rec.LastDatagramText;
   std::size_t k = 0;
   while (k < text.size() && IsLeadingBlank(text[k])) ++k;
-  return ScanTelemetry(text.substr(k), rec);
+  return ScanTelemetry(text.substr(k), rec, options);
 }
 
 void TcpStreamFramer::Reset() {
@@ -200,7 +206,7 @@ void TcpStreamFramer::Reset() {
 }
 
 void TcpStreamFramer::ScanOne(std::string_view message, FlightData& rec, Sink sink, void* ctx) {
-  const auto error = ScanTelemetry(message, rec);
+  const auto error = ScanTelemetry(message, rec, options_);
   sink(ctx, Outcome{error ? &*error : nullptr, true, message});
 }
 

@@ -31,6 +31,16 @@ inline constexpr int kRecordPositions = 33;
 // exporter gone wrong cannot produce an unbounded error box or stderr line.
 inline constexpr std::size_t kQuotedFieldLimit = 64;
 
+// What the scanner takes from positions 34 to 40, which exporters have long
+// filled with anything. Off by default: they are converted and dropped.
+struct ScanOptions {
+  // Position 34 sets TargetBearing (radians) and 35 TargetHeading (degrees),
+  // the units the tactical page draws with (--target-fields).
+  bool targetFields = false;
+};
+inline constexpr int kTargetBearingPosition = 34;
+inline constexpr int kTargetHeadingPosition = 35;
+
 // Converts one field (raw bytes, "," read as ".") by the exporter's number
 // syntax: optional sign, digits, optional separator and digits (at least one
 // digit or the separator), optional e/E with optional sign and digits (none
@@ -43,7 +53,7 @@ bool ParseTelemetryNumber(std::string_view field, double& out);
 // error returned. A 41st field or a text without "$" stops the scan, after
 // the fields completed before it have been applied. The radar altitude
 // plausibility rule runs whenever at least one byte was consumed.
-std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec);
+std::optional<TelemetryError> ScanTelemetry(std::string_view text, FlightData& rec, ScanOptions options = {});
 
 // Bytes an exporter may leave in front of a message (the previous message's
 // line end, typically); they are skipped, not scanned as part of field 1.
@@ -51,7 +61,7 @@ constexpr bool IsLeadingBlank(char c) { return c == ' ' || c == '\t' || c == '\r
 
 // UDP entry: keeps a copy of the datagram in rec.LastDatagramText and scans
 // it from its first byte that is not a leading blank.
-std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload);
+std::optional<TelemetryError> ApplyDatagram(FlightData& rec, std::string_view payload, ScanOptions options = {});
 
 // Per-connection framing of a TCP byte stream. Every complete message (up to
 // and including its "$") is scanned in arrival order, whatever the read
@@ -62,6 +72,8 @@ class TcpStreamFramer {
   // A tail longer than this without "$" is discarded with a range error, and
   // the rest of that broken message (up to its "$") is skipped.
   static constexpr std::size_t kMaxPending = 65536;
+
+  explicit TcpStreamFramer(ScanOptions options = {}) : options_(options) {}
 
   // One per scanned message (scanned = true, error or nullptr) and one per
   // discarded overlong tail (scanned = false, with its error).
@@ -98,6 +110,7 @@ class TcpStreamFramer {
   void FeedImpl(std::string_view chunk, FlightData& rec, Sink sink, void* ctx);
   void ScanOne(std::string_view message, FlightData& rec, Sink sink, void* ctx);
 
+  ScanOptions options_;
   std::string pending_;
   bool skipping_ = false;
 };

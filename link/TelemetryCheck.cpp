@@ -3,12 +3,15 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 #include "link/FlightData.h"
 #include "link/Telemetry.h"
 
 namespace velmora {
 namespace {
+
+constexpr double kPi = 3.14159265358979323846;
 
 // What each position's instrument can show. A lamp state is a whole number
 // from 0 to the one value that lights the lamp; a state such as 1.5 or -1
@@ -97,7 +100,7 @@ std::string Position(int position) {
 
 }  // namespace
 
-std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagram) {
+std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagram, bool targetFields) {
   std::vector<std::string> out;
   if (datagram) {
     std::size_t k = 0;
@@ -128,6 +131,11 @@ std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagr
       continue;
     }
     double v = 0;
+    // Degrees sent where radians belong put the target anywhere on the rose.
+    if (targetFields && position == kTargetBearingPosition && ParseTelemetryNumber(field, v) &&
+        std::fabs(v) > 2 * kPi)
+      out.push_back(Position(position) + " is " + Number(v) +
+                    ": the target's bearing is in radians (-6.283 to 6.283), not degrees");
     if (position > kRecordPositions || !ParseTelemetryNumber(field, v)) continue;
     const Span& span = kSpans[static_cast<std::size_t>(position)];
     if (span.kind == Span::Range && (v < span.lo || v > span.hi)) {
@@ -147,8 +155,13 @@ std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagr
                   (position + 1 == kRecordPositions ? ": position 33 keeps its previous value"
                                                      : ": positions " + std::to_string(position + 1) +
                                                            " to 33 keep their previous values"));
-  if (position > kRecordPositions && position <= kTelemetryPositions)
-    out.push_back("positions 34 to " + std::to_string(position) + " are read but not used by the display");
+  const int firstUnused = targetFields ? kTargetHeadingPosition + 1 : kRecordPositions + 1;
+  if (position >= firstUnused && position <= kTelemetryPositions)
+    out.push_back((position == firstUnused ? "position " + std::to_string(position)
+                                           : "positions " + std::to_string(firstUnused) + " to " +
+                                                 std::to_string(position)) +
+                  (position == firstUnused ? " is" : " are") + " read but not used by the display" +
+                  (targetFields ? "" : " (34 and 35, the target's bearing and heading, with --target-fields)"));
   return out;
 }
 

@@ -14,7 +14,8 @@ namespace velmora {
 // One message as the scanner sees it: up to and including its "$" (anything
 // after it is ignored). datagram: a whole UDP datagram, whose leading blanks
 // the display skips (a TCP stream drops them between messages as a matter of
-// course). Returns one line of text per warning, in message order.
-std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagram);
+// course). targetFields: positions 34 and 35 reach the record (--target-fields).
+// Returns one line of text per warning, in message order.
+std::vector<std::string> TelemetryWarnings(std::string_view message, bool datagram, bool targetFields = false);
 
 }  // namespace velmora

@@ -22,8 +22,11 @@ struct InputEvent {
     ShowTacticalPage,  // F2
     ShowLinkPage,      // F3
     Click,             // left click at (x, y) in back-buffer pixels
+    Brighter,          // step that window's brightness up
+    Dimmer,            // and down
   } kind;
   int x = 0, y = 0;
+  int window = 0;  // which window it acts on, 0 = the first
 };
 
 class Platform {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "window/SdlJoysticks.h"
 #include "window/SdlWindowHost.h"
 #include "app/MessageBox.h"
 #include "engine/RecordingDevice.h"
@@ -102,8 +103,13 @@ bool SdlPlatform::Start(const std::string& caption) {
 }
 
 bool SdlPlatform::PollEvent(InputEvent& event) {
+  if (buttons_ && buttons_->Pending(event)) return true;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
+    if (buttons_ && buttons_->Take(e)) {  // joysticks, button boxes, bound keys
+      if (buttons_->Pending(event)) return true;
+      continue;
+    }
     switch (e.type) {
       case SDL_QUIT:
         event = {InputEvent::Quit};

@@ -17,6 +17,7 @@ namespace velmora {
 
 class ImageDecoder;
 class RecordingDevice;
+class SdlJoysticks;
 class SdlRenderDevice;
 class SdlWindowHost;
 
@@ -56,6 +57,9 @@ class SdlPlatform : public Platform {
   // by 0, 90, 180 or 270 degrees. Before the window is placed.
   void SetRotation(int degrees);
 
+  // Bound keys and joystick buttons (null: none); taken before the window's own keys.
+  void SetButtonInput(SdlJoysticks* buttons) { buttons_ = buttons; }
+
  private:
   void KeepOnTop();
 
@@ -67,6 +71,7 @@ class SdlPlatform : public Platform {
   std::unique_ptr<RecordingDevice> nullDevice_;   // --null-render
   std::unique_ptr<SdlWindowHost> host_;
   std::unique_ptr<ImageDecoder> decoder_;
+  SdlJoysticks* buttons_ = nullptr;
   // Off-screen, SDL has no window events to wait for and its wait polls in
   // millisecond steps: a headless run waits on this instead.
   std::mutex wakeMutex_;

@@ -13,7 +13,7 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
                   "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
                   "--transport=udp", "--topmost", "--rotate=270", "--display", "1", "--no-link-alerts",
                   "--fps", "60", "--name", "Cockpit left", "--announce-port=30084", "--no-announce",
-                  "--udp-group", "239.20.0.83"});
+                  "--udp-group", "239.20.0.83", "--bindings=panel.txt", "--print-buttons", "--target-fields"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -39,6 +39,10 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.announcePort, 30084);
   EXPECT_FALSE(o.announce);
   EXPECT_EQ(o.udpGroup, "239.20.0.83");
+  EXPECT_EQ(o.bindings, "panel.txt");
+  EXPECT_TRUE(o.printButtons);
+  EXPECT_TRUE(o.targetFields);
+  EXPECT_FALSE(Parse({}).options.targetFields);
   EXPECT_EQ(Parse({}).options.fps, 30);
   EXPECT_TRUE(Parse({}).options.announce);
 }
@@ -110,6 +114,7 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--udp-group", "192.168.1.20"}, "IPv4 multicast address (224.0.0.0 to 239.255.255.255, as 239.20.0.83), not"},
       {{"--announce-port", "0"}, "from 1 to 65535, not '0'"},
       {{"--name", "\t"}, "printable"},
+      {{"--bindings", ""}, "--bindings needs a file name"},
   };
   for (const auto& c : cases) {
     auto r = ParseCommandLine(c.args);

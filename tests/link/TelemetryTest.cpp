@@ -181,6 +181,43 @@ TEST(TelemetryScan, EveryPositionReachesItsField) {
   EXPECT_EQ(rec.TargetOffset, 0.0);
 }
 
+// Positions 34 and 35 reach the target only with the option, by every entry
+// point, and a bad or missing one keeps what the target had.
+TEST(TelemetryScan, TargetFieldsOnlyWithTheOption) {
+  auto msg = [](std::string p34, std::string p35, int n = 36) {
+    return Message(n, [&](int k) { return k == 34 ? p34 : k == 35 ? p35 : "0"s; });
+  };
+  struct Case {
+    std::string text;
+    bool option;
+    double bearing, heading;  // the record held 0.25 and 45 before
+    int errorField;
+  } const cases[] = {
+      {msg("1.5", "270"), true, 1.5, 270, 0},
+      {msg("-0,5", "1e1"), true, -0.5, 10, 0},
+      {msg("1.5", "270"), false, 0.25, 45, 0},
+      {msg("1.5", "x"), false, 0.25, 45, 35},
+      {msg("1..5", "270"), true, 0.25, 270, 34},
+      {msg("nan", "inf"), true, 0.25, 45, 34},
+      {msg("1.5", "", 34), true, 1.5, 45, 0},
+      {msg("", "", 33), true, 0.25, 45, 0},
+  };
+  for (const Case& c : cases) {
+    FlightData start = Started();
+    start.TargetBearing = 0.25;
+    start.TargetHeading = 45;
+    FlightData scanned = start, datagram = start, stream = start;
+    const auto error = ScanTelemetry(c.text, scanned, ScanOptions{c.option});
+    ApplyDatagram(datagram, c.text, ScanOptions{c.option});
+    TcpStreamFramer(ScanOptions{c.option}).Feed(c.text, stream, [](const TelemetryError&) {});
+    EXPECT_EQ(error ? error->field : 0, c.errorField) << c.text;
+    for (const FlightData* r : {&scanned, &datagram, &stream}) {
+      EXPECT_EQ(r->TargetBearing, c.bearing) << c.option << " " << c.text;
+      EXPECT_EQ(r->TargetHeading, c.heading) << c.option << " " << c.text;
+    }
+  }
+}
+
 TEST(TelemetryScan, UnfilledPositionsKeepPreviousValues) {
   FlightData rec = Started();
   ASSERT_FALSE(ScanTelemetry(Message(33, [](int k) { return std::to_string(k); }), rec));

@@ -32,8 +32,8 @@ namespace velmora {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: velmora-decode [--tcp] [--strict] [FILE]\n"
-    "       velmora-decode --listen [udp|tcp] [PORT]\n";
+    "Usage: velmora-decode [--tcp] [--strict] [--target-fields] [FILE]\n"
+    "       velmora-decode --listen [udp|tcp] [PORT] [--target-fields]\n";
 
 void PrintHelp(std::ostream& out, const CLI::App& options) {
   out << kUsage
@@ -60,6 +60,8 @@ void PrintHelp(std::ostream& out, const CLI::App& options) {
          "an optional sign, digits, optionally \".\" (or \",\") and digits, optionally\n"
          "e or E with an optional sign and digits; \"5.\", \".5\" and \"1e\" are valid.\n"
          "Positions 34 to 40 are checked but not used; a 41st field is an error.\n"
+         "With --target-fields, as the display with that option, position 34 is the\n"
+         "target's bearing (radians) and 35 its heading (degrees).\n"
          "Positions a message does not reach, and fields that do not convert, keep\n"
          "their previous values. The radar altitude reads 0 when the bank is beyond\n"
          "+/-65 or the radar altitude above 1480.\n"
@@ -68,7 +70,9 @@ void PrintHelp(std::ostream& out, const CLI::App& options) {
   for (int pos = 1; pos <= kRecordPositions; ++pos)
     for (const auto& f : kFlightFields)
       if (f.position == pos) out << "  " << (pos < 10 ? " " : "") << pos << "  " << f.name << "\n";
-  out << "  34..40  not used\n";
+  out << "  34  TargetBearing (with --target-fields)\n"
+         "  35  TargetHeading (with --target-fields)\n"
+         "  36..40  not used\n";
 }
 
 // Control bytes of a quoted field are shown escaped, so a line stays a line.
@@ -99,7 +103,7 @@ std::string Number(double v) {
 
 // ---- one file ----
 
-int DecodeFile(bool tcp, bool strict, const char* path) {
+int DecodeFile(bool tcp, bool strict, ScanOptions scan, const char* path) {
   std::string input;
   if (!path || std::strcmp(path, "-") == 0) {
     std::ostringstream buffer;
@@ -119,13 +123,13 @@ int DecodeFile(bool tcp, bool strict, const char* path) {
   bool failed = false, warned = false;
   std::string err;
   auto warn = [&](std::string_view message) {
-    for (const std::string& w : TelemetryWarnings(message, !tcp)) {
+    for (const std::string& w : TelemetryWarnings(message, !tcp, scan.targetFields)) {
       err += "warning: " + w + "\n";
       warned = true;
     }
   };
   if (tcp) {
-    TcpStreamFramer framer;
+    TcpStreamFramer framer(scan);
     framer.FeedEach(input, rec, [&](const TcpStreamFramer::Outcome& o) {
       if (o.scanned) warn(o.message);
       if (o.error) {
@@ -134,7 +138,7 @@ int DecodeFile(bool tcp, bool strict, const char* path) {
       }
     });
   } else {
-    const auto error = ApplyDatagram(rec, input);
+    const auto error = ApplyDatagram(rec, input, scan);
     warn(input);
     if (error) {
       err += ErrorText(*error) + "\n";
@@ -158,18 +162,19 @@ void OnStop(int) { gStop = true; }
 // connection, and a report per message instead of a picture.
 class Listener : public TelemetrySink {
  public:
-  Listener() { ApplyStartupValues(rec_); }
+  explicit Listener(ScanOptions scan) : scan_(scan) { ApplyStartupValues(rec_); }
 
   void Received(const Arrival& a) override {
     if (a.transport == Transport::Udp) {
       FlightData before = rec_;
-      const auto error = ApplyDatagram(rec_, a.bytes);
+      const auto error = ApplyDatagram(rec_, a.bytes, scan_);
       Report("udp", a.peer, before, a.bytes, true, error ? &*error : nullptr);
       return;
     }
     peers_[a.connection] = std::string(a.peer);
     FlightData before = rec_;
-    framers_[a.connection].FeedEach(a.bytes, rec_, [&](const TcpStreamFramer::Outcome& o) {
+    TcpStreamFramer& framer = framers_.try_emplace(a.connection, scan_).first->second;
+    framer.FeedEach(a.bytes, rec_, [&](const TcpStreamFramer::Outcome& o) {
       if (o.scanned) {
         Report("tcp", a.peer, before, o.message, false, o.error);
         before = rec_;
@@ -221,7 +226,7 @@ class Listener : public TelemetrySink {
       changed = true;
     }
     if (!changed) line += " (no field changed)";
-    for (const std::string& w : TelemetryWarnings(message, datagram)) line += "\n  warning: " + w;
+    for (const std::string& w : TelemetryWarnings(message, datagram, scan_.targetFields)) line += "\n  warning: " + w;
     if (error) line += "\n  " + ErrorText(*error);
     Line(line);
   }
@@ -232,16 +237,17 @@ class Listener : public TelemetrySink {
     std::fflush(stdout);
   }
 
+  ScanOptions scan_;
   FlightData rec_;
   std::map<std::uint32_t, TcpStreamFramer> framers_;
   std::map<std::uint32_t, std::string> peers_;
   std::uint64_t messages_ = 0, rejected_ = 0;
 };
 
-int Listen(bool udp, bool tcp, std::optional<std::uint16_t> port) {
+int Listen(bool udp, bool tcp, std::optional<std::uint16_t> port, ScanOptions scan) {
   ListenerConfig cfg;
   if (port) (udp ? cfg.udpPort : cfg.tcpPort) = *port;
-  Listener sink;
+  Listener sink(scan);
   HandoverQueue queue([] {});
   std::unique_ptr<TelemetryListeners> listeners;
   try {
@@ -282,6 +288,7 @@ int UsageError(const std::string& text) {
 
 int Main(int argc, char** argv) {
   bool tcp = false, strict = false, help = false;
+  ScanOptions scan;
   std::vector<std::string> files, listenArgs;
   CLI::App options;
   PrepareOptionTable(options);
@@ -291,6 +298,9 @@ int Main(int argc, char** argv) {
                    "applied nor an error. Without --tcp the whole input is one\n"
                    "UDP datagram (at most 8192 bytes reach the display over UDP).");
   options.add_flag("--strict", strict, "warnings make the exit status 1 too");
+  options.add_flag("--target-fields", scan.targetFields,
+                   "as the display with --target-fields: position 34 sets\n"
+                   "TargetBearing (radians), 35 TargetHeading (degrees)");
   CLI::Option* listen =
       options
           .add_option("--listen", listenArgs,
@@ -318,7 +328,7 @@ int Main(int argc, char** argv) {
   std::erase(extras, "--");  // CLI11 leaves the end of the options among the unclaimed arguments
   if (!extras.empty()) return UsageError("unknown option " + extras.front());
   if (files.size() > 1) return UsageError("only one FILE may be given");
-  if (!*listen) return DecodeFile(tcp, strict, files.empty() ? nullptr : files.front().c_str());
+  if (!*listen) return DecodeFile(tcp, strict, scan, files.empty() ? nullptr : files.front().c_str());
 
   if (tcp || strict || !files.empty()) return UsageError("--listen goes without --tcp, --strict or FILE");
   // A bare --listen leaves one empty value.
@@ -340,7 +350,7 @@ int Main(int argc, char** argv) {
     port = static_cast<std::uint16_t>(value);
     ++k;
   }
-  return Listen(!tcpOnly, !udpOnly, port);
+  return Listen(!tcpOnly, !udpOnly, port, scan);
 }
 
 }  // namespace
