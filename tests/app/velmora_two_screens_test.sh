@@ -61,7 +61,8 @@ press "$first" F3
 press "$second" F2 Next
 # Served in order: once the second window's picture shows its tactical
 # button lit at 90 percent, the first window's key has been served too.
-for _ in $(seq 100); do
+until=$((SECONDS + 10))
+while ((SECONDS < until)); do
   [ -f s-2.png ] && (($(node "$probe" s-2.png 634 592 72 40 67e37c 20 2>/dev/null || echo 0) > 40)) && break
   sleep 0.1
 done
