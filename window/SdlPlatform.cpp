@@ -167,8 +167,10 @@ WindowHost& SdlPlatform::Window(int index) { return *windows_.at(static_cast<std
 
 int SdlPlatform::WindowIndexOf(std::uint32_t id) const {
   for (std::size_t i = 0; i < windows_.size(); ++i)
-    if (!windows_[i]->closed && SDL_GetWindowID(windows_[i]->window) == id) return static_cast<int>(i);
-  return -1;
+    if (SDL_GetWindowID(windows_[i]->window) == id) return windows_[i]->closed ? -1 : static_cast<int>(i);
+  // An event of no window of ours (one pushed by a program, without a
+  // window): the first window's.
+  return 0;
 }
 
 bool SdlPlatform::PollEvent(InputEvent& event) {

@@ -87,6 +87,7 @@ class SdlPlatform : public Platform {
   SDL_Window* CreateSdlWindow(const std::string& caption, int monitor, bool borderless, bool fullscreen, bool topmost);
   // Monitor index for a number or name, -1 for none asked; warns on stderr.
   int MonitorFor(const std::string& wanted) const;
+  // -1 for a window closed by the user.
   int WindowIndexOf(std::uint32_t sdlWindowId) const;
   void KeepOnTop(Panel& panel);
   // Windows left off every monitor (one was unplugged) come to the primary one.
