@@ -27,6 +27,7 @@
 #include "link/RecordingFile.h"
 #include "pages/LinkPage.h"
 #include "pages/NoDataOverlay.h"
+#include "panels/WindowsFile.h"
 #include "platform/NetworkAddresses.h"
 
 #if defined(__GLIBC__)
@@ -127,10 +128,16 @@ int RunDisplay(const Options& options, const std::string& title) {
 #endif
   // The desktop: video, the hidden window, its drawing device.
   SdlPlatform platform(PlatformOptions{options.headless, options.borderless, options.renderer, options.nullRender,
-                                       options.fullscreen, options.topmost, options.monitor.value_or(-1)});
+                                       options.fullscreen, options.topmost, options.monitor});
   if (!platform.Start(ProgramCaption())) return 1;
   const auto buttons = StartButtonInput(options.bindings, options.printButtons);  // button boxes, bound keys
   platform.SetButtonInput(buttons.get());
+  // windows.txt: the further windows and the first one's brightness, unless
+  // the command line says otherwise.
+  WindowsFileContent remembered;
+  if (!options.forgetWindows) remembered = ReadWindowsFile(kWindowsFileName);
+  for (const std::string& problem : remembered.problems) PrintProblem(problem);
+  const std::vector<WindowSetup> further = options.windows.empty() ? remembered.windows.further : options.windows;
 
   // What a frame reads and telemetry writes, and the reporting of errors.
   FlightData flight;
@@ -231,16 +238,43 @@ int RunDisplay(const Options& options, const std::string& title) {
     handover.Shutdown();
     return 1;
   }
+  display.SetBrightness(options.dim.value_or(remembered.windows.firstBrightness.value_or(kMaxBrightness)));
+  // The further windows: each its own page, place and brightness, drawn from
+  // the same record. One that cannot open is left out; the others still do.
+  struct FurtherWindow {
+    int index;
+    WindowSetup setup;
+    std::unique_ptr<Display> display;
+  };
+  std::vector<FurtherWindow> windows;
+  for (const WindowSetup& setup : further) {
+    const int index = platform.OpenWindow(ProgramCaption(), setup);
+    if (index < 0) continue;
+    auto d = std::make_unique<Display>(platform.Window(index), platform.Decoder(), flight);
+    if (const ScreenStatus status = d->Start(transport); status != ScreenStatus::Ok) {
+      PrintProblem("window " + std::to_string(index + 1) + ": " + std::string(ScreenStatusMessage(status)));
+      platform.CloseWindow(index);
+      continue;
+    }
+    platform.Window(index).SetCaption(transport + " " + ProgramCaption() + " (window " + std::to_string(index + 1) + ")");
+    d->ShowPage(static_cast<Page>(setup.page));
+    d->SetBrightness(setup.brightness);
+    windows.push_back(FurtherWindow{index, setup, std::move(d)});
+  }
   const auto linkStarted = std::chrono::steady_clock::now();
   LinkPage linkPage(input.Status(), link, linkStarted);
   const NoDataOverlay noData(input.Status(), std::move(link), linkStarted);
-  display.SetOverlay([&](Page page) {
-    const auto now = std::chrono::steady_clock::now();
-    // Only the link page shows how the display is found.
-    if (discovery && page == Page::Link) input.SetDiscovery(discovery->Status());
-    linkPage.Draw(display.PageCanvas(), page, now);
-    noData.Draw(display.PageCanvas(), page, now);
-  });
+  auto overlayOn = [&](Display& on) {
+    return [&](Page page) {
+      const auto now = std::chrono::steady_clock::now();
+      // Only the link page shows how the display is found.
+      if (discovery && page == Page::Link) input.SetDiscovery(discovery->Status());
+      linkPage.Draw(on.PageCanvas(), page, now);
+      noData.Draw(on.PageCanvas(), page, now);
+    };
+  };
+  display.SetOverlay(overlayOn(display));
+  for (FurtherWindow& w : windows) w.display->SetOverlay(overlayOn(*w.display));
 #if defined(__GLIBC__)
   malloc_trim(0);
 #endif
@@ -261,6 +295,7 @@ int RunDisplay(const Options& options, const std::string& title) {
   MainLoop loop(platform, handover, display, stats, reporter,
                 LoopOptions{options.frames, options.screenshot, options.screenshotInterval, options.fps, options.sync},
                 gStop);
+  for (FurtherWindow& w : windows) loop.AddWindow(*w.display);
   BrowserFrames browserFrames(web.get());
   if (web) loop.SetFrameObserver(&browserFrames);
   const auto started = std::chrono::steady_clock::now();
@@ -271,12 +306,36 @@ int RunDisplay(const Options& options, const std::string& title) {
   WindowConfig closing = display.CurrentWindowConfig();
   closing.rotation = rotation;
   if (std::string error; !options.fullscreen && !WriteConfigFile(kConfigFileName, closing, &error)) PrintProblem(error);
+  // windows.txt: what is open now, as it is now. A window the user closed is
+  // not remembered. A file with damaged lines is left for the user to mend.
+  RememberedWindows keep;
+  if (display.Brightness() != kMaxBrightness) keep.firstBrightness = display.Brightness();
+  for (std::size_t i = 0; i < windows.size(); ++i) {
+    const FurtherWindow& w = windows[i];
+    if (!loop.WindowOpen(static_cast<int>(i) + 1)) continue;
+    WindowSetup now = w.setup;
+    if (const Page page = w.display->CurrentPage(); page != Page::None) now.page = static_cast<int>(page);
+    now.brightness = w.display->Brightness();
+    if (const auto place = platform.PlaceOf(w.index)) {
+      now.display = place->monitor;
+      now.x = place->x;
+      now.y = place->y;
+      now.width = place->width;
+    }
+    keep.further.push_back(std::move(now));
+  }
+  std::error_code absent;
+  if (!remembered.problems.empty()) {
+    PrintProblem(std::string(kWindowsFileName) + " is left as it is, damaged lines and all: mend or delete them");
+  } else if (keep != RememberedWindows{} || std::filesystem::exists(kWindowsFileName, absent)) {
+    if (std::string error; !WriteFileSafely(kWindowsFileName, FormatWindowsFile(keep), &error)) PrintProblem(error);
+  }
   reporter.FlushSuppressed();
-  if (!options.screenshot.empty() && !platform.SaveScreenshot(options.screenshot))
-    std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options.screenshot.c_str());
+  if (!options.screenshot.empty()) loop.SaveScreenshots();
   if (options.stats)
     stats.Print(std::cout, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
   display.SetOverlay(nullptr);  // the overlay goes before the display
+  for (FurtherWindow& w : windows) w.display->SetOverlay(nullptr);
   web.reset();
   discovery.reset();  // the services are withdrawn, the beacon stops
   handover.Shutdown();

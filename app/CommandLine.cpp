@@ -130,15 +130,48 @@ void DeclareOptions(CLI::App& app, Options& o) {
           o.rotate = ParseRotation(v);
           if (!o.rotate) throw BadOptionValue{"--rotate needs 0, 90, 180 or 270 (degrees clockwise), not " + Quoted(v)};
         });
-  value("--display", "N",
+  value("--display", "N|NAME",
         "put the window on monitor N (0 the primary, 1 the\n"
-        "next...), centred there unless config.txt's place is on it",
+        "next...) or the monitor whose name holds NAME (numbers\n"
+        "change after a reboot, names do not), centred there\n"
+        "unless config.txt's place is on it",
         [&o](const std::string& v) {
-          int n = 0;
-          if (!ParseNumber(v, n) || n < 0)
-            throw BadOptionValue{"--display needs a monitor number (0 the primary), not " + Quoted(v)};
-          o.monitor = n;
+          if (v.empty() || (v.front() == '-' && v.find_first_not_of("0123456789", 1) == std::string::npos))
+            throw BadOptionValue{"--display needs a monitor number (0 the primary) or a part of its name, not " +
+                                 Quoted(v)};
+          o.monitor = v;
         });
+  value("--dim", "PERCENT",
+        "the window's brightness, 10 to 100 (default 100): the\n"
+        "whole picture darkens, for night flying; Page Up and\n"
+        "Page Down step it (kept in windows.txt)",
+        [&o](const std::string& v) {
+          o.dim = ParseBrightness(v);
+          if (!o.dim) throw BadOptionValue{"--dim needs a brightness from 10 to 100 (percent), not " + Quoted(v)};
+        });
+  app.add_option_function<std::string>(
+         "--window",
+         [&o](const std::string& v) {
+           WindowSetupOutcome parsed = ParseWindowSetup(v);
+           if (!parsed.error.empty()) throw BadOptionValue{"--window " + Quoted(v) + ": " + parsed.error};
+           if (static_cast<int>(o.windows.size()) >= kMaxFurtherWindows)
+             throw BadOptionValue{"--window: at most " + std::to_string(kMaxFurtherWindows) + " further windows"};
+           o.windows.push_back(std::move(parsed.setup));
+         },
+         "one more window, with its own page and place; repeat it\n"
+         "for more. SETUP is comma-separated: page=1|2|3,\n"
+         "display=N|NAME, x=, y= (from the monitor's corner;\n"
+         "without them centred), width=, rotate=0|90|180|270,\n"
+         "dim=PERCENT, and the flags borderless, topmost,\n"
+         "fullscreen. Remembered in windows.txt beside config.txt\n"
+         "and back at the next start; given, --window replaces them")
+      ->type_name("SETUP")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->trigger_on_parse();
+  flag("--forget-windows",
+       "start without windows.txt's windows and brightness (the\n"
+       "file is rewritten at close; deleting it does the same)",
+       [&o] { o.forgetWindows = true; });
   value("--renderer", "NAME",
         "what draws the window: auto (SDL's choice: opengl on a PC,\n"
         "opengles2 on a Raspberry Pi), software, opengl, opengles2",
@@ -251,7 +284,9 @@ std::string UsageText() {
       "\n"
       "Keys: F1 flight page, F2 tactical page, F3 link page (where to send, what\n"
       "arrived, the tablet address). Clicks on the two labelled bezel buttons\n"
-      "select the pages too.\n"
+      "select the pages too. Page Up and Page Down make the picture brighter and\n"
+      "dimmer in steps of 10 percent. Keys and clicks act on the window they are\n"
+      "pressed in.\n"
       "\n"
       "Button boxes: bindings.txt (or --bindings FILE) maps keys and joystick\n"
       "buttons to a window's page buttons, one a line, as\n"

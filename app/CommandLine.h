@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/FrameClock.h"
+#include "panels/WindowSetup.h"
 
 namespace velmora {
 
@@ -37,7 +38,10 @@ struct Options {
   bool topmost = false;                  // stay above other windows
   bool linkAlerts = true;                // the NO DATA flag and the no-data band
   std::optional<int> rotate;             // degrees clockwise; replaces config.txt's sixth line
-  std::optional<int> monitor;            // --display N: SDL's display index
+  std::string monitor;                   // --display N|NAME: SDL's display index or (a part of) its name; empty: any
+  std::optional<int> dim;                // --dim: the first window's brightness, 10..100 percent
+  std::vector<WindowSetup> windows;       // --window, each a further window; given, they replace windows.txt's
+  bool forgetWindows = false;            // start without windows.txt's windows and brightness
   Renderer renderer = Renderer::Auto;    // --software is --renderer software
   bool nullRender = false;               // draw into a recording device: the loop's own cost
   bool help = false;

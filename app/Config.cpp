@@ -143,7 +143,10 @@ bool RewriteInPlaceMayHelp(const platform::ReplaceOutcome& a) {
 }  // namespace
 
 bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c, std::string* error) {
-  const std::string data = FormatConfig(c);
+  return WriteFileSafely(path, FormatConfig(c), error);
+}
+
+bool WriteFileSafely(const std::filesystem::path& path, std::string_view data, std::string* error) {
   const platform::ReplaceOutcome replaced = platform::ReplaceFileDurably(path, data);
   if (!replaced.error) return true;
   std::error_code reason = replaced.error;

@@ -78,5 +78,7 @@ std::string FormatConfig(const WindowConfig& c);
 // in *error (error may be null), and the file keeps its previous bytes
 // unless it was rewritten directly. Never throws.
 bool WriteConfigFile(const std::filesystem::path& path, const WindowConfig& c, std::string* error = nullptr);
+// The same safe write for any small file of the display's own (windows.txt).
+bool WriteFileSafely(const std::filesystem::path& path, std::string_view data, std::string* error = nullptr);
 
 }  // namespace velmora

@@ -1,8 +1,11 @@
 // Start-up, window config and frames of the instrument display.
 #include "app/Display.h"
 
+#include <algorithm>
+
 #include "assets/ImageCatalogue.h"
 #include "app/MessageBox.h"
+#include "panels/WindowSetup.h"
 #include "velmora/Version.h"
 
 namespace velmora {
@@ -28,6 +31,15 @@ Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
 
   frameCycle_.SetFlightPage([this] { flightPage_.Draw(*pageCanvas_, flight_); });
   frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(*pageCanvas_, flight_); });
+  frameCycle_.SetOverlay([this](Page page) {
+    if (overlay_) overlay_(page);
+    if (brightness_ >= kMaxBrightness) return;
+    // Black at (100 - brightness) percent opacity: every pixel keeps that
+    // share of its colour.
+    const int alpha = (255 * (kMaxBrightness - brightness_) + 50) / 100;
+    pageCanvas_->FillRect(MakeArgb(0, 0, 0, static_cast<std::uint8_t>(alpha)), 0, 0,
+                          static_cast<float>(screen_.Width), static_cast<float>(screen_.Height));
+  });
   window_.SetCaption(ProgramCaption());
 }
 
@@ -84,6 +96,8 @@ ScreenStatus Display::Start(const std::string& transport) {
   }
   return ScreenStatus::Ok;
 }
+
+void Display::SetBrightness(int percent) { brightness_ = std::clamp(percent, kMinBrightness, kMaxBrightness); }
 
 void Display::DrawFrame() {
   frameCycle_.Draw(page_);

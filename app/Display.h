@@ -62,7 +62,12 @@ class Display {
   void DrawFrame();
   // Drawn after the page, inside the same frame (the link page and the
   // no-data overlay).
-  void SetOverlay(std::function<void(Page)> draw) { frameCycle_.SetOverlay(std::move(draw)); }
+  void SetOverlay(std::function<void(Page)> draw) { overlay_ = std::move(draw); }
+  // The picture's brightness in percent (10..100). Below 100 black is laid
+  // over the finished frame, bezel and all, so the window, its screenshots
+  // and the browser view all show it dimmed; 100 draws nothing more.
+  void SetBrightness(int percent);
+  int Brightness() const { return brightness_; }
 
   const Font& FontFor(FontRole role) const { return *fontList_[static_cast<std::size_t>(role)]; }
   const std::array<Font*, kFontCount>& Fonts() const { return fontList_; }
@@ -96,6 +101,8 @@ class Display {
   FlightPage flightPage_;
   TacticalPage tacticalPage_;
   FrameCycle frameCycle_;
+  std::function<void(Page)> overlay_;
+  int brightness_ = 100;
 };
 
 }  // namespace velmora

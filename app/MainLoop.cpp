@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 
 #include "app/Display.h"
 #include "app/ErrorReporter.h"
@@ -12,6 +13,7 @@
 #include "assets/BezelButtons.h"
 #include "app/MessageBox.h"
 #include "link/Handover.h"
+#include "panels/WindowSetup.h"
 
 namespace velmora {
 
@@ -48,6 +50,7 @@ MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display
     : platform_(platform),
       handover_(handover),
       display_(display),
+      displays_{&display},
       stats_(stats),
       reporter_(reporter),
       options_(std::move(options)),
@@ -68,24 +71,33 @@ MainLoop::MainLoop(Platform& platform, HandoverQueue& handover, Display& display
 }
 
 bool MainLoop::Handle(const InputEvent& event) {
-  if (event.window != 0) return true;  // a binding for a window this run does not have
+  // Keys and clicks act on the window they come from.
+  if (!WindowOpen(event.window)) return true;
+  Display& display = *displays_[static_cast<std::size_t>(event.window)];
   switch (event.kind) {
     case InputEvent::Quit:
-      return false;
+      // Closing the first window ends the program; another closes alone.
+      if (event.window == 0) return false;
+      displays_[static_cast<std::size_t>(event.window)] = nullptr;
+      platform_.CloseWindow(event.window);
+      break;
     case InputEvent::ShowFlightPage:
-      display_.ShowFlightPage();
+      display.ShowFlightPage();
       break;
     case InputEvent::ShowTacticalPage:
-      display_.ShowTacticalPage();
+      display.ShowTacticalPage();
       break;
     case InputEvent::ShowLinkPage:
-      display_.ShowPage(Page::Link);
+      display.ShowPage(Page::Link);
       break;
     case InputEvent::Click:
-      if (const BezelButton* b = PageButtonAt(event.x, event.y)) display_.ShowPage(static_cast<Page>(b->page));
+      if (const BezelButton* b = PageButtonAt(event.x, event.y)) display.ShowPage(static_cast<Page>(b->page));
       break;
-    case InputEvent::Brighter:  // brightness steps come with the windows' brightness
+    case InputEvent::Brighter:
+      display.SetBrightness(SteppedBrightness(display.Brightness(), 1));
+      break;
     case InputEvent::Dimmer:
+      display.SetBrightness(SteppedBrightness(display.Brightness(), -1));
       break;
   }
   return true;
@@ -123,13 +135,23 @@ void MainLoop::RunFrame() {
   appliedAtFrameStart_ = stats_.applied();
   if (observer_) observer_->FrameStarting(display_);
   platform_.FrameStarting();
-  display_.PrepareFrame();
+  for (Display* d : displays_)
+    if (d) d->PrepareFrame();
   // The start-up picture has no frame before it to be paced against: it is
   // drawn at once, and the frames after it keep the period.
   if (frames_ > 0) Pace(start);
   const std::int64_t paced = timer_.Now();
   const auto t0 = Clock::now();
   display_.DrawFrame();
+  // A failing page in a further window costs that window its frame, not the others theirs.
+  for (std::size_t i = 1; i < displays_.size(); ++i) {
+    if (!displays_[i]) continue;
+    try {
+      displays_[i]->DrawFrame();
+    } catch (const std::exception& ex) {
+      reporter_.ReportError(ex.what());
+    }
+  }
   const auto t1 = Clock::now();
   stats_.FrameDrawn(std::chrono::duration<double, std::milli>(t1 - t0).count(), timer_.LastFrameByTelemetry());
   stats_.Presented(t1);
@@ -174,6 +196,15 @@ void MainLoop::WaitForNextFrame(std::chrono::microseconds wait) {
   }
 }
 
+void MainLoop::SaveScreenshots() {
+  for (int k = 0; k < static_cast<int>(displays_.size()); ++k) {
+    if (!displays_[static_cast<std::size_t>(k)]) continue;
+    const std::string file = WindowScreenshotFile(options_.screenshot, k);
+    if (!platform_.SaveWindowScreenshot(k, file))
+      std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", file.c_str());
+  }
+}
+
 void MainLoop::Run() {
   const auto start = Clock::now();
   auto seconds = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
@@ -188,8 +219,7 @@ void MainLoop::Run() {
     // Pictures only once a frame has been drawn: before it the back buffer
     // holds nothing worth writing.
     if (options_.screenshotInterval > 0 && frames_ > 0 && seconds() >= nextShot_) {
-      if (!platform_.SaveScreenshot(options_.screenshot))
-        std::fprintf(stderr, "velmora: cannot write the screenshot %s\n", options_.screenshot.c_str());
+      SaveScreenshots();
       // Pictures missed meanwhile (a slow start, a slow disk) are not made up.
       nextShot_ += options_.screenshotInterval;
       if (const double now = seconds(); nextShot_ <= now) nextShot_ = now + options_.screenshotInterval;

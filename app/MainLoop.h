@@ -12,6 +12,7 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/FrameClock.h"
 
@@ -69,6 +70,19 @@ class MainLoop {
   // the drawing. The frame timer calls it.
   void RunFrame();
 
+  // Another window's display (window 1, 2, ... of the platform, in the
+  // order added): drawn in every frame after the first window's, its events
+  // acting on it alone.
+  void AddWindow(Display& display) { displays_.push_back(&display); }
+  // False once the user has closed that window (0 the first).
+  bool WindowOpen(int window) const {
+    return window >= 0 && window < static_cast<int>(displays_.size()) && displays_[window] != nullptr;
+  }
+
+  // Every open window's last picture: --screenshot's FILE for the first,
+  // FILE-2.png and so on for the others.
+  void SaveScreenshots();
+
   long Frames() const { return frames_; }
   const FrameClock& FrameTimer() const { return timer_; }
 
@@ -88,6 +102,7 @@ class MainLoop {
   Platform& platform_;
   HandoverQueue& handover_;
   Display& display_;
+  std::vector<Display*> displays_;  // [0] is display_; null once closed
   RunStats& stats_;
   ErrorReporter& reporter_;
   LoopOptions options_;

@@ -17,13 +17,13 @@ class WindowHost;
 
 struct InputEvent {
   enum Kind {
-    Quit,              // window closed, or the desktop session asks to quit
+    Quit,              // a window closed (window says which), or the desktop session asks to quit
     ShowFlightPage,    // F1
     ShowTacticalPage,  // F2
     ShowLinkPage,      // F3
     Click,             // left click at (x, y) in back-buffer pixels
-    Brighter,          // step that window's brightness up
-    Dimmer,            // and down
+    Brighter,          // Page Up: the window's picture a step brighter
+    Dimmer,            // Page Down: a step dimmer
   } kind;
   int x = 0, y = 0;
   int window = 0;  // which window it acts on, 0 = the first
@@ -50,6 +50,11 @@ class Platform {
   virtual void FrameStarting() {}
   // Writes the last presented picture as PNG, replacing the file atomically.
   virtual bool SaveScreenshot(const std::string& file) = 0;
+  // The same for another window (0 the first).
+  virtual bool SaveWindowScreenshot(int window, const std::string& file) { return window == 0 && SaveScreenshot(file); }
+  // Takes a window other than the first off the desktop; it gets no more
+  // events.
+  virtual void CloseWindow(int window) { (void)window; }
   // The last presented picture as 0xAARRGGBB words, row by row; false when
   // this platform keeps no pixels. The vector keeps its capacity, so a
   // caller that reuses it reads every frame without allocating.

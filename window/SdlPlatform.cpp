@@ -1,4 +1,4 @@
-// SDL start-up, events and boxes for the display.
+// SDL start-up, windows, events and boxes for the display.
 #include "window/SdlPlatform.h"
 
 #include <SDL.h>
@@ -12,19 +12,76 @@
 #include "engine/RecordingDevice.h"
 #include "engine/SdlImageDecoder.h"
 #include "engine/SdlRenderDevice.h"
+#include "engine/SdlDirectBlits.h"
+#include "pages/FrameCycle.h"
 
 namespace velmora {
 
-SdlPlatform::SdlPlatform(PlatformOptions options) : options_(options) {}
+// One window of the display with what draws into it.
+struct SdlPlatform::Panel {
+  SDL_Window* window = nullptr;
+  std::unique_ptr<SdlRenderDevice> device;      // real pixels
+  std::unique_ptr<RecordingDevice> nullDevice;  // --null-render
+  std::unique_ptr<SdlWindowHost> host;
+  bool topmost = false;
+  bool fullscreen = false;
+  bool closed = false;
+};
+
+SdlPlatform::SdlPlatform(PlatformOptions options) : options_(std::move(options)) {}
 
 SdlPlatform::~SdlPlatform() {
   SetMessageBoxHandler({});
-  host_.reset();
+  for (auto it = windows_.rbegin(); it != windows_.rend(); ++it) {
+    Panel& p = **it;
+    p.host.reset();
+    p.device.reset();
+    p.nullDevice.reset();
+    if (p.window) SDL_DestroyWindow(p.window);
+  }
+  windows_.clear();
   decoder_.reset();
-  device_.reset();
-  nullDevice_.reset();
-  if (window_) SDL_DestroyWindow(window_);
   if (started_) SDL_Quit();
+}
+
+void SdlPlatform::OpenDevice(Panel& p) {
+  if (options_.nullRender) {
+    // Every frame computed and submitted, nothing rasterised or kept.
+    p.nullDevice = std::make_unique<RecordingDevice>();
+    p.nullDevice->SetRecordDetail(false);
+    if (!decoder_) decoder_ = std::make_unique<HeaderSizeDecoder>(0);
+    p.host = std::make_unique<SdlWindowHost>(p.window, *p.nullDevice);
+  } else {
+    p.device = std::make_unique<SdlRenderDevice>(p.window, SdlDeviceOptions{options_.headless || options_.renderer == Renderer::Software, 256});
+    p.host = std::make_unique<SdlWindowHost>(p.window, *p.device);
+    if (!decoder_) decoder_ = std::make_unique<SdlImageDecoder>();
+  }
+}
+
+int SdlPlatform::MonitorFor(const std::string& wanted) const {
+  if (wanted.empty() || options_.headless) return -1;  // off-screen there is one monitor
+  std::vector<std::string> names;
+  for (int i = 0, n = SDL_GetNumVideoDisplays(); i < n; ++i) {
+    const char* name = SDL_GetDisplayName(i);
+    names.emplace_back(name ? name : "");
+  }
+  // A cockpit whose second monitor is off, or was renamed, still shows the display.
+  const MonitorChoice choice = ChooseMonitor(wanted, names);
+  if (!choice.warning.empty()) std::fprintf(stderr, "velmora: %s\n", choice.warning.c_str());
+  return choice.index;
+}
+
+SDL_Window* SdlPlatform::CreateSdlWindow(const std::string& caption, int monitor, bool borderless, bool fullscreen,
+                                         bool topmost) {
+  // Shown only once start-up has placed it, so it never flashes at a default place.
+  Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
+  if (borderless) flags |= SDL_WINDOW_BORDERLESS;
+  if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  const int place = SDL_WINDOWPOS_UNDEFINED_DISPLAY(monitor < 0 ? 0 : monitor);
+  SDL_Window* window = SDL_CreateWindow(caption.c_str(), place, place, 1024, 640, flags);
+  if (!window) std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
+  return window;
 }
 
 bool SdlPlatform::Start(const std::string& caption) {
@@ -44,6 +101,9 @@ bool SdlPlatform::Start(const std::string& caption) {
   // the simulator on another monitor takes the focus.
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+  // Closing a further window closes only that one; the first one's close
+  // ends the program, whatever else is still open.
+  SDL_SetHint("SDL_QUIT_ON_LAST_WINDOW_CLOSE", "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "velmora: cannot start the video system: %s\n", SDL_GetError());
     const char* driver = SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -55,51 +115,63 @@ bool SdlPlatform::Start(const std::string& caption) {
     return false;
   }
   started_ = true;
-  // Shown only once start-up has placed it, so it never flashes at a default place.
-  Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
-  if (options_.borderless) flags |= SDL_WINDOW_BORDERLESS;
-  if (options_.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-  if (options_.topmost) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-  const int monitors = SDL_GetNumVideoDisplays();
-  if (options_.headless) options_.monitor = -1;  // one off-screen monitor
-  if (options_.monitor >= monitors) {
-    // A cockpit whose second monitor is off still shows the display.
-    std::fprintf(stderr, "velmora: there is no monitor %d (%d found); using monitor 0\n", options_.monitor, monitors);
-    options_.monitor = 0;
-  }
-  const int place = SDL_WINDOWPOS_UNDEFINED_DISPLAY(options_.monitor < 0 ? 0 : options_.monitor);
-  window_ = SDL_CreateWindow(caption.c_str(), place, place, 1024, 640, flags);
-  if (!window_) {
-    std::fprintf(stderr, "velmora: cannot create the window: %s\n", SDL_GetError());
-    return false;
-  }
+  const int monitor = MonitorFor(options_.monitor);
+  auto first = std::make_unique<Panel>();
+  first->window = CreateSdlWindow(caption, monitor, options_.borderless, options_.fullscreen, options_.topmost);
+  if (!first->window) return false;
+  first->topmost = options_.topmost;
+  first->fullscreen = options_.fullscreen;
   wakeEvent_ = SDL_RegisterEvents(1);
-
-  if (options_.nullRender) {
-    // Every frame computed and submitted, nothing rasterised or kept.
-    nullDevice_ = std::make_unique<RecordingDevice>();
-    nullDevice_->SetRecordDetail(false);
-    decoder_ = std::make_unique<HeaderSizeDecoder>(0);
-    host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
-  } else {
-    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{options_.headless || options_.renderer == Renderer::Software, 256});
-    host_ = std::make_unique<SdlWindowHost>(window_, *device_);
-    decoder_ = std::make_unique<SdlImageDecoder>();
-  }
-  host_->SetMonitor(options_.monitor);
+  OpenDevice(*first);
+  first->host->SetMonitor(monitor);
+  SDL_Window* boxParent = first->window;
+  windows_.push_back(std::move(first));
 
   // Boxes of the engine (device failures) and of start-up: real boxes in a
   // window session; a headless run keeps the default, a line on stderr, so it
   // never blocks on a modal box.
   if (!options_.headless) {
-    SetMessageBoxHandler([this](std::string_view boxCaption, std::string_view text, BoxIcon icon) {
+    SetMessageBoxHandler([boxParent](std::string_view boxCaption, std::string_view text, BoxIcon icon) {
       std::string c(boxCaption), t(text);
       std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
       Uint32 boxFlags = icon == BoxIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-      SDL_ShowSimpleMessageBox(boxFlags, c.c_str(), t.c_str(), window_);
+      SDL_ShowSimpleMessageBox(boxFlags, c.c_str(), t.c_str(), boxParent);
     });
   }
   return true;
+}
+
+int SdlPlatform::OpenWindow(const std::string& caption, const WindowSetup& setup) {
+  const int monitor = MonitorFor(setup.display.empty() ? "0" : setup.display);
+  auto p = std::make_unique<Panel>();
+  p->window = CreateSdlWindow(caption, monitor, setup.borderless, setup.fullscreen, setup.topmost);
+  if (!p->window) return -1;
+  p->topmost = setup.topmost;
+  p->fullscreen = setup.fullscreen;
+  OpenDevice(*p);
+  p->host->SetMonitor(monitor);
+  windows_.push_back(std::move(p));
+  const int index = WindowCount() - 1;
+  SetRotation(setup.rotation, index);
+  SdlWindowHost& host = *windows_.back()->host;
+  host.SetOuterWidth(setup.width);
+  SDL_Rect r{0, 0, 1024, 768};
+  SDL_GetDisplayBounds(monitor < 0 ? 0 : monitor, &r);
+  int width = setup.width, height = calibration::WindowHeight(setup.width), left = 0, top = 0;
+  if (IsSideways(setup.rotation)) std::swap(width, height);
+  PlaceOnMonitor(setup, ScreenRect{r.x, r.y, r.w, r.h}, width, height, left, top);
+  host.SetOuterPosition(left, top);
+  return index;
+}
+
+WindowHost& SdlPlatform::Window(int index) { return *windows_.at(static_cast<std::size_t>(index))->host; }
+
+int SdlPlatform::WindowIndexOf(std::uint32_t id) const {
+  for (std::size_t i = 0; i < windows_.size(); ++i)
+    if (SDL_GetWindowID(windows_[i]->window) == id) return windows_[i]->closed ? -1 : static_cast<int>(i);
+  // An event of no window of ours (one pushed by a program, without a
+  // window): the first window's.
+  return 0;
 }
 
 bool SdlPlatform::PollEvent(InputEvent& event) {
@@ -114,41 +186,58 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
       case SDL_QUIT:
         event = {InputEvent::Quit};
         return true;
-      case SDL_WINDOWEVENT:
+      case SDL_WINDOWEVENT: {
+        const int index = WindowIndexOf(e.window.windowID);
+        if (index < 0) break;
         if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
           event = {InputEvent::Quit};
+          event.window = index;
           return true;
         }
-        if (options_.topmost && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) KeepOnTop();
+        if (windows_[index]->topmost && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) KeepOnTop(*windows_[index]);
         break;
-      case SDL_KEYDOWN:
-        if (e.key.keysym.sym == SDLK_F1) {
-          event = {InputEvent::ShowFlightPage};
-          return true;
+      }
+      case SDL_KEYDOWN: {
+        const int index = WindowIndexOf(e.key.windowID);
+        if (index < 0) break;
+        InputEvent::Kind kind;
+        switch (e.key.keysym.sym) {
+          case SDLK_F1: kind = InputEvent::ShowFlightPage; break;
+          case SDLK_F2: kind = InputEvent::ShowTacticalPage; break;
+          case SDLK_F3: kind = InputEvent::ShowLinkPage; break;
+          case SDLK_PAGEUP: kind = InputEvent::Brighter; break;
+          case SDLK_PAGEDOWN: kind = InputEvent::Dimmer; break;
+          default: continue;
         }
-        if (e.key.keysym.sym == SDLK_F2) {
-          event = {InputEvent::ShowTacticalPage};
-          return true;
-        }
-        if (e.key.keysym.sym == SDLK_F3) {
-          event = {InputEvent::ShowLinkPage};
-          return true;
-        }
-        break;
+        event = {kind};
+        event.window = index;
+        return true;
+      }
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT) {
+          const int index = WindowIndexOf(e.button.windowID);
+          if (index < 0) break;
           event = {InputEvent::Click};
-          RenderDevice* device = host_->Device();
-          host_->ClientToBackBuffer(e.button.x, e.button.y, device->Width(), device->Height(), event.x, event.y);
+          event.window = index;
+          SdlWindowHost& host = *windows_[index]->host;
+          RenderDevice* device = host.Device();
+          host.ClientToBackBuffer(e.button.x, e.button.y, device->Width(), device->Height(), event.x, event.y);
           return true;
         }
         break;
       case SDL_RENDER_TARGETS_RESET:
-        if (device_) device_->NotifyTargetsReset();
+        for (auto& p : windows_)
+          if (p->device) p->device->NotifyTargetsReset();
         break;
       case SDL_RENDER_DEVICE_RESET:
-        if (device_) device_->NotifyDeviceReset();
+        for (auto& p : windows_)
+          if (p->device) p->device->NotifyDeviceReset();
         break;
+#if SDL_VERSION_ATLEAST(2, 0, 14)
+      case SDL_DISPLAYEVENT:
+        if (e.display.event == SDL_DISPLAYEVENT_DISCONNECTED) RescueWindows();
+        break;
+#endif
       default:
         break;  // the wake-up event only ends the wait
     }
@@ -156,18 +245,50 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
   return false;
 }
 
-void SdlPlatform::KeepOnTop() {
+void SdlPlatform::RescueWindows() {
+  for (std::size_t i = 0; i < windows_.size(); ++i) {
+    Panel& p = *windows_[i];
+    if (p.closed) continue;
+    p.host->SetMonitor(-1);
+    const OuterBounds b = p.host->GetOuterBounds();
+    if (p.host->OnSomeDisplay(b)) continue;
+    std::fprintf(stderr, "velmora: window %zu's monitor is gone; it moves to the primary monitor\n", i + 1);
+    p.host->SetMonitor(0);
+    if (p.fullscreen) {
+      SDL_SetWindowFullscreen(p.window, 0);
+      p.host->CenterOnPrimary(b.width, b.height);
+      SDL_SetWindowFullscreen(p.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else {
+      p.host->CenterOnPrimary(b.width, b.height);
+    }
+  }
+}
+
+void SdlPlatform::KeepOnTop(Panel& p) {
   // A simulator that takes the foreground (going full screen, or raising
   // its own topmost window) can push the display under it. SDL sets the
   // flag only when it changes, so it is cleared and set again: the window
   // returns to the top of the always-on-top band without taking the focus.
-  SDL_SetWindowAlwaysOnTop(window_, SDL_FALSE);
-  SDL_SetWindowAlwaysOnTop(window_, SDL_TRUE);
+  SDL_SetWindowAlwaysOnTop(p.window, SDL_FALSE);
+  SDL_SetWindowAlwaysOnTop(p.window, SDL_TRUE);
 }
 
-void SdlPlatform::SetRotation(int degrees) {
-  if (device_) device_->SetRotation(degrees);
-  if (host_) host_->SetRotation(device_ ? device_->Rotation() : degrees);
+void SdlPlatform::SetRotation(int degrees, int window) {
+  Panel& p = *windows_.at(static_cast<std::size_t>(window));
+  if (p.device) p.device->SetRotation(degrees);
+  if (p.host) p.host->SetRotation(p.device ? p.device->Rotation() : degrees);
+}
+
+std::optional<WindowPlace> SdlPlatform::PlaceOf(int window) const {
+  const Panel& p = *windows_.at(static_cast<std::size_t>(window));
+  if (options_.headless || p.fullscreen) return std::nullopt;
+  const OuterBounds b = p.host->GetOuterBounds();
+  int monitor = SDL_GetWindowDisplayIndex(p.window);
+  if (monitor < 0) monitor = 0;
+  SDL_Rect r{0, 0, 0, 0};
+  SDL_GetDisplayBounds(monitor, &r);
+  const char* name = SDL_GetDisplayName(monitor);
+  return WindowPlace{MonitorWord(name ? name : "", monitor), b.left - r.x, b.top - r.y, b.width};
 }
 
 void SdlPlatform::Wait(std::chrono::milliseconds timeout) {
@@ -194,37 +315,49 @@ void SdlPlatform::Wake() {
   SDL_PushEvent(&e);
 }
 
-WindowHost& SdlPlatform::Window() { return *host_; }
-
 ImageDecoder& SdlPlatform::Decoder() { return *decoder_; }
 
 void SdlPlatform::ShowWindow() {
   if (options_.headless) return;
-  host_->Show();
+  for (auto& p : windows_) p->host->Show();
   // SDL falls back to another renderer when the one asked for cannot start;
   // say so, since the pictures and the frame time then differ.
   SDL_RendererInfo info{};
-  if (device_ && options_.renderer != Renderer::Auto && device_->Renderer() &&
-      SDL_GetRendererInfo(device_->Renderer(), &info) == 0 && RendererName(options_.renderer) != info.name) {
+  const SdlRenderDevice* device = windows_.front()->device.get();
+  if (device && options_.renderer != Renderer::Auto && device->Renderer() &&
+      SDL_GetRendererInfo(device->Renderer(), &info) == 0 && RendererName(options_.renderer) != info.name) {
     std::fprintf(stderr, "velmora: the %s renderer is not available here; drawing with %s\n",
                  std::string(RendererName(options_.renderer)).c_str(), info.name);
   }
 }
 
-void SdlPlatform::FrameStarting() {
-  if (nullDevice_) nullDevice_->ClearLog();
+void SdlPlatform::CloseWindow(int window) {
+  if (window <= 0 || window >= WindowCount()) return;
+  Panel& p = *windows_[static_cast<std::size_t>(window)];
+  p.closed = true;
+  SDL_HideWindow(p.window);
 }
 
-bool SdlPlatform::SaveScreenshot(const std::string& file) { return device_ && device_->SaveScreenshot(file); }
+void SdlPlatform::FrameStarting() {
+  for (auto& p : windows_)
+    if (p->nullDevice) p->nullDevice->ClearLog();
+}
+
+bool SdlPlatform::SaveWindowScreenshot(int window, const std::string& file) {
+  if (window < 0 || window >= WindowCount()) return false;
+  const Panel& p = *windows_[static_cast<std::size_t>(window)];
+  return p.device && p.device->SaveScreenshot(file);
+}
 
 bool SdlPlatform::ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) {
-  return device_ && device_->ReadPixels(argb, width, height);
+  const Panel& p = *windows_.front();
+  return p.device && p.device->ReadPixels(argb, width, height);
 }
 
 bool SdlPlatform::ShowErrorBox(std::string_view caption, std::string_view text) {
   if (options_.headless) return false;
   const std::string c(caption), t(text);
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), window_);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, c.c_str(), t.c_str(), windows_.front()->window);
   return true;
 }
 

@@ -13,7 +13,8 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
                   "--borderless", "--record", "rec.txt", "--fullscreen", "--renderer", "software",
                   "--transport=udp", "--topmost", "--rotate=270", "--display", "1", "--no-link-alerts",
                   "--fps", "60", "--name", "Cockpit left", "--announce-port=30084", "--no-announce",
-                  "--udp-group", "239.20.0.83", "--bindings=panel.txt", "--print-buttons", "--target-fields"});
+                  "--udp-group", "239.20.0.83", "--bindings=panel.txt", "--print-buttons", "--target-fields",
+                  "--dim", "40", "--window", "page=2", "--window=display=DELL,dim=50", "--forget-windows"});
   ASSERT_EQ(r.error, "");
   const Options& o = r.options;
   EXPECT_TRUE(o.headless);
@@ -32,7 +33,13 @@ TEST(CommandLine, AcceptsEveryOptionInBothSpellings) {
   EXPECT_EQ(o.transport, "udp");
   EXPECT_TRUE(o.topmost);
   EXPECT_EQ(o.rotate, 270);
-  EXPECT_EQ(o.monitor, 1);
+  EXPECT_EQ(o.monitor, "1");
+  EXPECT_EQ(o.dim, 40);
+  ASSERT_EQ(o.windows.size(), 2u);  // every --window counts, in order
+  EXPECT_EQ(o.windows[0].page, 2);
+  EXPECT_EQ(o.windows[1].display, "DELL");
+  EXPECT_EQ(o.windows[1].brightness, 50);
+  EXPECT_TRUE(o.forgetWindows);
   EXPECT_FALSE(o.linkAlerts);
   EXPECT_EQ(o.fps, 60);
   EXPECT_EQ(o.name, "Cockpit left");
@@ -111,6 +118,8 @@ TEST(CommandLine, RejectsBadInputWithAClearMessage) {
       {{"--rotate", "45"}, "0, 90, 180 or 270"},
       {{"--rotate", "-90"}, "not '-90'"},
       {{"--display", "-1"}, "monitor number"},
+      {{"--dim", "5"}, "--dim needs a brightness from 10 to 100 (percent), not '5'"},
+      {{"--window", "page=2,colour=red"}, "--window 'page=2,colour=red': unknown key 'colour'"},
       {{"--udp-group", "192.168.1.20"}, "IPv4 multicast address (224.0.0.0 to 239.255.255.255, as 239.20.0.83), not"},
       {{"--announce-port", "0"}, "from 1 to 65535, not '0'"},
       {{"--name", "\t"}, "printable"},

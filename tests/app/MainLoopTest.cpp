@@ -56,9 +56,11 @@ class FakePlatform : public Platform {
   void ShowWindow() override {}
   void FrameStarting() override { ++framesStarted; }
   bool SaveScreenshot(const std::string&) override { return true; }
+  void CloseWindow(int window) override { closed.push_back(window); }
   bool ShowErrorBox(std::string_view, std::string_view) override { return false; }
 
   std::deque<InputEvent> events;
+  std::vector<int> closed;
   int framesStarted = 0;
   std::function<void(std::chrono::milliseconds)> waitHook;  // instead of a real wait
 
@@ -108,6 +110,56 @@ TEST(MainLoop, WindowEventsChooseThePageOrQuit) {
     EXPECT_EQ(rig.display.CurrentPage(), c.page);
     EXPECT_EQ(rig.loop.Frames(), 0) << "events are served before any frame";
   }
+}
+
+// A second window: its keys, clicks, brightness and close act on it alone,
+// and every frame draws both until it is closed.
+TEST(MainLoop, EachWindowsEventsActOnThatWindowAlone) {
+  auto on = [](InputEvent::Kind kind, int window, int x = 0, int y = 0) {
+    InputEvent e{kind, x, y};
+    e.window = window;
+    return e;
+  };
+  struct Case {
+    std::vector<InputEvent> events;
+    Page first, second;
+    int firstBrightness, secondBrightness;
+    bool secondOpen;
+  } cases[] = {
+      {{on(InputEvent::ShowTacticalPage, 1)}, Page::Flight, Page::Tactical, 100, 100, true},
+      {{on(InputEvent::ShowLinkPage, 0)}, Page::Link, Page::Flight, 100, 100, true},
+      {{on(InputEvent::Click, 1, 644, 602)}, Page::Flight, Page::Tactical, 100, 100, true},
+      {{on(InputEvent::Dimmer, 1), on(InputEvent::Dimmer, 1), on(InputEvent::Brighter, 0)}, Page::Flight, Page::Flight,
+       100, 80, true},
+      {{on(InputEvent::Quit, 1), on(InputEvent::ShowTacticalPage, 1)}, Page::Flight, Page::Flight, 100, 100, false},
+      {{on(InputEvent::ShowTacticalPage, 7)}, Page::Flight, Page::Flight, 100, 100, true},  // no such window
+  };
+  for (const auto& c : cases) {
+    LoopRig rig;
+    RecordingDevice device2;
+    testing::FakeWindow window2{&device2};
+    Display second(window2, rig.platform.Decoder(), rig.flight);
+    second.Start(second.RestoreWindow(std::nullopt));
+    rig.loop.AddWindow(second);
+    for (const auto& e : c.events) rig.platform.events.push_back(e);
+    rig.platform.events.push_back({InputEvent::Quit});
+    rig.loop.Run();
+    EXPECT_EQ(rig.display.CurrentPage(), c.first);
+    EXPECT_EQ(second.CurrentPage(), c.second);
+    EXPECT_EQ(rig.display.Brightness(), c.firstBrightness);
+    EXPECT_EQ(second.Brightness(), c.secondBrightness);
+    EXPECT_EQ(rig.loop.WindowOpen(1), c.secondOpen);
+    EXPECT_EQ(rig.platform.closed, c.secondOpen ? std::vector<int>{} : std::vector<int>{1});
+  }
+  LoopRig rig(LoopOptions{2, {}, 0});
+  RecordingDevice device2;
+  testing::FakeWindow window2{&device2};
+  Display second(window2, rig.platform.Decoder(), rig.flight);
+  second.Start(second.RestoreWindow(std::nullopt));
+  rig.loop.AddWindow(second);
+  rig.loop.Run();
+  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 2);
+  EXPECT_EQ(device2.CountOf(CallKind::Present), 2);
 }
 
 TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {

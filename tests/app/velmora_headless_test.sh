@@ -3,7 +3,9 @@
 #  - silence on the tactical page raises the NO DATA flag after a second and
 #    the band after three, as on the flight page;
 #  - --rotate wins over config.txt's sixth line (and is what close keeps),
-#    the sixth line turns the picture when no option is given.
+#    the sixth line turns the picture when no option is given;
+#  - a second window draws its own page into its own screenshot, --dim
+#    darkens only its window, and windows.txt brings both back.
 set -euo pipefail
 command -v node >/dev/null || { echo "node is not installed (scripts/setup.sh)"; exit 77; }
 velmora=$(realpath "$1")
@@ -51,4 +53,32 @@ for c in "90 - 90 650x1024" "90 0 0 1024x650" "90 270 270 650x1024" "none 90 90 
   echo "line 6 '$line', --rotate '$option': kept and shown $got"
   [ "$got" = "$kept $shape" ] || fail "line 6 '$line' with --rotate '$option' gave $got, not $kept $shape"
 done
+
+# Two windows: each shot shows its own page (the lit label of the bezel's
+# flight or tactical button) and only the dimmed one lacks the bezel's white.
+# Then without --window they come back from windows.txt; --forget-windows
+# starts with the first alone.
+lit() { node "$probe" "$1" 318 592 72 40 "$2" 20 634 592 72 40 "$2" 20 0 0 1024 650 ffffff 30; }
+rm -f config.txt windows.txt
+for c in "--dim=50 --window=page=2" "" "--forget-windows"; do
+  rm -f w.png w-2.png
+  run --frames 2 --screenshot w.png $c
+  # The label's green, at half brightness after --dim 50 (remembered).
+  first=$(lit w.png "$([ "$c" != --forget-windows ] && echo 397e45 || echo 72fc8a)")
+  second=$([ -f w-2.png ] && lit w-2.png 72fc8a || echo none)
+  echo "run '$c': first window $first, second window $second"
+  read -r flight tactical white <<<"$first"
+  ((flight > 40 && tactical < 5)) || fail "the first window does not show the flight page"
+  if [ "$c" = --forget-windows ]; then
+    [ "$second" = none ] || fail "--forget-windows still opened the second window"
+    ((white > 1000)) || fail "--forget-windows kept the first window dimmed"
+    continue
+  fi
+  ((white == 0)) || fail "--dim 50 left white in the first window ($c)"
+  read -r flight tactical white <<<"$second"
+  ((tactical > 40 && flight < 5 && white > 100)) || fail "the second window is not the tactical page at full brightness ($c)"
+  [ "$(grep ^window windows.txt | tr -d '\r' | tr '\n' ' ')" = "window 1: dim=50 window 2: page=2,width=1024,dim=100 " ] ||
+    fail "windows.txt after '$c': $(cat windows.txt)"
+done
+! grep -q ^window windows.txt || fail "--forget-windows: the windows are still in windows.txt"
 echo ok
