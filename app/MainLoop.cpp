@@ -10,7 +10,7 @@
 #include "window/Platform.h"
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
-#include "app/MessageBox.h"
+#include "window/MessageBox.h"
 #include "link/Handover.h"
 
 namespace velmora {

@@ -7,10 +7,11 @@
 #include <string>
 
 #include "window/SdlWindowHost.h"
-#include "app/MessageBox.h"
-#include "engine/RecordingDevice.h"
-#include "engine/SdlImageDecoder.h"
-#include "engine/SdlRenderDevice.h"
+#include "window/MessageBox.h"
+#include "canvas/RecordingCanvas.h"
+#include "assets/SdlImageDecoder.h"
+#include "canvas/SdlCanvas.h"
+#include "window/SdlPngFile.h"
 
 namespace velmora {
 
@@ -20,8 +21,8 @@ SdlPlatform::~SdlPlatform() {
   SetMessageBoxHandler({});
   host_.reset();
   decoder_.reset();
-  device_.reset();
-  nullDevice_.reset();
+  canvas_.reset();
+  nullCanvas_.reset();
   if (window_) SDL_DestroyWindow(window_);
   if (started_) SDL_Quit();
 }
@@ -76,18 +77,17 @@ bool SdlPlatform::Start(const std::string& caption) {
 
   if (options_.nullRender) {
     // Every frame computed and submitted, nothing rasterised or kept.
-    nullDevice_ = std::make_unique<RecordingDevice>();
-    nullDevice_->SetRecordDetail(false);
+    nullCanvas_ = std::make_unique<RecordingCanvas>(false);
     decoder_ = std::make_unique<HeaderSizeDecoder>(0);
-    host_ = std::make_unique<SdlWindowHost>(window_, *nullDevice_);
+    host_ = std::make_unique<SdlWindowHost>(window_, *nullCanvas_);
   } else {
-    device_ = std::make_unique<SdlRenderDevice>(window_, SdlDeviceOptions{options_.headless || options_.renderer == Renderer::Software, 256});
-    host_ = std::make_unique<SdlWindowHost>(window_, *device_);
+    canvas_ = std::make_unique<SdlCanvas>(window_, SdlCanvasOptions{options_.headless || options_.renderer == Renderer::Software, 256});
+    host_ = std::make_unique<SdlWindowHost>(window_, *canvas_);
     decoder_ = std::make_unique<SdlImageDecoder>();
   }
   host_->SetMonitor(options_.monitor);
 
-  // Boxes of the engine (device failures) and of start-up: real boxes in a
+  // Boxes of start-up (a canvas that cannot open): real boxes in a
   // window session; a headless run keeps the default, a line on stderr, so it
   // never blocks on a modal box.
   if (!options_.headless) {
@@ -132,16 +132,16 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT) {
           event = {InputEvent::Click};
-          RenderDevice* device = host_->Device();
-          host_->ClientToBackBuffer(e.button.x, e.button.y, device->Width(), device->Height(), event.x, event.y);
+          const Canvas* canvas = host_->Device();
+          host_->ClientToBackBuffer(e.button.x, e.button.y, canvas->Width(), canvas->Height(), event.x, event.y);
           return true;
         }
         break;
       case SDL_RENDER_TARGETS_RESET:
-        if (device_) device_->NotifyTargetsReset();
+        if (canvas_) canvas_->NotifyTargetsReset();
         break;
       case SDL_RENDER_DEVICE_RESET:
-        if (device_) device_->NotifyDeviceReset();
+        if (canvas_) canvas_->NotifyDeviceReset();
         break;
       default:
         break;  // the wake-up event only ends the wait
@@ -160,8 +160,8 @@ void SdlPlatform::KeepOnTop() {
 }
 
 void SdlPlatform::SetRotation(int degrees) {
-  if (device_) device_->SetRotation(degrees);
-  if (host_) host_->SetRotation(device_ ? device_->Rotation() : degrees);
+  if (canvas_) canvas_->SetRotation(degrees);
+  if (host_) host_->SetRotation(canvas_ ? canvas_->Rotation() : degrees);
 }
 
 void SdlPlatform::Wait(std::chrono::milliseconds timeout) {
@@ -198,21 +198,21 @@ void SdlPlatform::ShowWindow() {
   // SDL falls back to another renderer when the one asked for cannot start;
   // say so, since the pictures and the frame time then differ.
   SDL_RendererInfo info{};
-  if (device_ && options_.renderer != Renderer::Auto && device_->Renderer() &&
-      SDL_GetRendererInfo(device_->Renderer(), &info) == 0 && RendererName(options_.renderer) != info.name) {
+  if (canvas_ && options_.renderer != Renderer::Auto && canvas_->Renderer() &&
+      SDL_GetRendererInfo(canvas_->Renderer(), &info) == 0 && RendererName(options_.renderer) != info.name) {
     std::fprintf(stderr, "velmora: the %s renderer is not available here; drawing with %s\n",
                  std::string(RendererName(options_.renderer)).c_str(), info.name);
   }
 }
 
 void SdlPlatform::FrameStarting() {
-  if (nullDevice_) nullDevice_->ClearLog();
+  if (nullCanvas_) nullCanvas_->Clear();
 }
 
-bool SdlPlatform::SaveScreenshot(const std::string& file) { return device_ && device_->SaveScreenshot(file); }
+bool SdlPlatform::SaveScreenshot(const std::string& file) { return canvas_ && velmora::SaveScreenshot(*canvas_, file); }
 
 bool SdlPlatform::ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) {
-  return device_ && device_->ReadPixels(argb, width, height);
+  return canvas_ && canvas_->ReadPixels(argb, width, height);
 }
 
 bool SdlPlatform::ShowErrorBox(std::string_view caption, std::string_view text) {

@@ -1,6 +1,6 @@
-// The desktop on SDL: video start-up, the window and its drawing device (the
-// SDL renderer, or a recording device that rasterises nothing for
-// --null-render), window events, the wake-up event, message boxes.
+// The desktop on SDL: video start-up, the window and its canvas (SDL's
+// renderer, or a canvas that rasterises nothing for --null-render), window
+// events, the wake-up event, message boxes.
 #pragma once
 
 #include <condition_variable>
@@ -16,8 +16,8 @@ struct SDL_Window;
 namespace velmora {
 
 class ImageDecoder;
-class RecordingDevice;
-class SdlRenderDevice;
+class RecordingCanvas;
+class SdlCanvas;
 class SdlWindowHost;
 
 struct PlatformOptions {
@@ -63,8 +63,8 @@ class SdlPlatform : public Platform {
   bool started_ = false;
   SDL_Window* window_ = nullptr;
   std::uint32_t wakeEvent_ = 0;
-  std::unique_ptr<SdlRenderDevice> device_;       // real pixels
-  std::unique_ptr<RecordingDevice> nullDevice_;   // --null-render
+  std::unique_ptr<SdlCanvas> canvas_;              // real pixels
+  std::unique_ptr<RecordingCanvas> nullCanvas_;    // --null-render
   std::unique_ptr<SdlWindowHost> host_;
   std::unique_ptr<ImageDecoder> decoder_;
   // Off-screen, SDL has no window events to wait for and its wait polls in

@@ -20,7 +20,7 @@
 #include "app/ErrorReporter.h"
 #include "window/Platform.h"
 #include "app/Stats.h"
-#include "engine/RecordingDevice.h"
+#include "canvas/RecordingCanvas.h"
 #include "link/Handover.h"
 #include "support/FakeWindow.h"
 
@@ -31,7 +31,7 @@ using namespace std::chrono_literals;
 
 class FakePlatform : public Platform {
  public:
-  explicit FakePlatform(RenderDevice& device) : window_(&device) {}
+  explicit FakePlatform(Canvas& canvas) : window_(&canvas) {}
   bool PollEvent(InputEvent& event) override {
     if (events.empty()) return false;
     event = events.front();
@@ -75,8 +75,8 @@ struct LoopRig {
       : loop(platform, handover, display, stats, reporter, options, stop, pacing) {
     display.Start(display.RestoreWindow(std::nullopt));
   }
-  RecordingDevice device;
-  FakePlatform platform{device};
+  RecordingCanvas canvas;
+  FakePlatform platform{canvas};
   HandoverQueue handover{[this] { platform.Wake(); }};
   FlightData flight;
   Display display{platform.Window(), platform.Decoder(), flight};
@@ -126,7 +126,7 @@ TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
   // slow draw (a sanitized build, a loaded machine) leaves to the pacing.
   EXPECT_GE(took, 2 * std::chrono::nanoseconds(1'000'000'000 / 30));
   EXPECT_EQ(rig.flight.Altitude, 1234);
-  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 3);
+  EXPECT_EQ(rig.canvas.CountOf(CanvasCall::Kind::Present), 3);
 }
 
 // Fake time for the pacing wait: each wait plays the next step of a script,

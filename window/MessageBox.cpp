@@ -1,5 +1,5 @@
 // Default message-box, exit and terminate handlers, replaceable as a seam.
-#include "app/MessageBox.h"
+#include "window/MessageBox.h"
 
 #include <cstdio>
 #include <cstdlib>

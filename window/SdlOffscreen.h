@@ -1,5 +1,5 @@
 // Off-screen rendering for tests and benchmarks: SDL's offscreen video
-// driver, a hidden window, a software-rendered device and the SDL picture
+// driver, a hidden window, a software-rendered canvas and the SDL picture
 // decoder, with no SDL type in sight for the caller.
 #pragma once
 
@@ -8,12 +8,12 @@
 namespace velmora {
 
 class ImageDecoder;
-class SdlRenderDevice;
+class SdlCanvas;
 
 class SdlOffscreen {
  public:
   // A hidden window of the given client size (the display's default window
-  // is 1024 × 640) and a software device bound to it.
+  // is 1024 × 640) and a software canvas bound to it.
   explicit SdlOffscreen(int width = 1024, int height = 640);
   ~SdlOffscreen();
   SdlOffscreen(const SdlOffscreen&) = delete;
@@ -22,7 +22,7 @@ class SdlOffscreen {
   // False when SDL could not start; error() then says why.
   bool ok() const;
   const char* error() const;
-  SdlRenderDevice& device();
+  SdlCanvas& canvas();
   ImageDecoder& decoder();
 
  private:

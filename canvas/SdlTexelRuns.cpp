@@ -1,4 +1,4 @@
-#include "engine/SdlTexelRuns.h"
+#include "canvas/SdlTexelRuns.h"
 
 #include <algorithm>
 #include <array>

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "engine/ImageDecoder.h"
+#include "assets/ImageDecoder.h"
 
 namespace velmora {
 namespace {

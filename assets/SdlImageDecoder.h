@@ -1,7 +1,7 @@
 // PNG and BMP pictures decoded by SDL_image into R G B A pixels.
 #pragma once
 
-#include "engine/ImageDecoder.h"
+#include "assets/ImageDecoder.h"
 
 namespace velmora {
 

@@ -12,9 +12,13 @@ struct SDL_Surface;
 
 namespace velmora {
 
+class SdlCanvas;
+
 // Writes the surface as PNG to path via a temporary file beside it, flushed
 // to disk, then renamed. On failure path keeps its previous bytes, no
 // temporary file is left, and false is returned.
 bool SavePngReplacing(SDL_Surface* surface, const std::string& path);
+// The canvas's picture as presented (turned), the same way.
+bool SaveScreenshot(SdlCanvas& canvas, const std::string& path);
 
 }  // namespace velmora

@@ -1,6 +1,6 @@
 // SDL_image decoding: any format it reads, converted to R G B A bytes and
 // copied out row by row (the surface's pitch may pad its rows).
-#include "engine/SdlImageDecoder.h"
+#include "assets/SdlImageDecoder.h"
 
 #include <SDL.h>
 #include <SDL_image.h>

@@ -1,10 +1,10 @@
-// Text for the SDL device: SDL_ttf faces found by the platform's
-// font look-up (platform/Fonts.h), and an LRU of
+// Text for the SDL canvas: the display's fonts (FontRoles.h) as SDL_ttf faces
+// found by the platform's font look-up (platform/Fonts.h), and an LRU of
 // strings rasterised once in white and drawn with their colour as a
 // modulation, so a readout redrawn every frame is rasterised only when its
 // text changes.
 //
-// Sizes: the engine asks for a character height (the em height, the text
+// Sizes: a font asks for a character height (the em height, the text
 // cell without internal leading). SDL_ttf at 72 dpi takes its point size as
 // the em height in pixels, so the point size passed is the character height
 // itself; the rendered surface is ascent + descent high, which is the text
@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/RenderDevice.h"
+#include "canvas/FontRoles.h"
 
 struct SDL_Renderer;
 
@@ -30,9 +30,10 @@ class SdlText {
   SdlText(const SdlText&) = delete;
   SdlText& operator=(const SdlText&) = delete;
 
-  FontId CreateFont(const FontDesc& desc);
-  void ReleaseFont(FontId font);
-  void Draw(SDL_Renderer* renderer, FontId font, int x, int y, std::string_view utf8, std::uint32_t argb);
+  // Opens every font of the table (again); a face that is not found draws nothing.
+  void OpenFonts();
+  void Draw(SDL_Renderer* renderer, FontRole font, int x, int y, std::string_view utf8, std::uint32_t argb);
+  bool HasFont(FontRole font) const;
 
   // Drops the rasterised strings (their textures belong to the renderer).
   void DropCache();
@@ -40,8 +41,8 @@ class SdlText {
   void CloseAll();
 
   std::size_t Rasterisations() const;
-  // Face file found for a face name (empty when none).
-  static std::string ResolveFace(const std::string& face, bool bold, bool italic);
+  // Character height in pixels of a size in points at 96 pixels per inch.
+  static int PixelHeight(int points);
 
  private:
   struct Impl;

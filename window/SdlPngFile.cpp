@@ -1,12 +1,14 @@
 // PNG encoding into memory and a checked replace of the file.
-#include "engine/SdlPngFile.h"
+#include "window/SdlPngFile.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
+#include "canvas/SdlCanvas.h"
 #include "platform/Files.h"
 
 namespace velmora {
@@ -54,6 +56,17 @@ bool SavePngReplacing(SDL_Surface* surface, const std::string& path) {
 
   const std::string_view bytes(reinterpret_cast<const char*>(png.data()), png.size());
   return !platform::ReplaceFileDurably(platform::PathFromUtf8(path), bytes).error;
+}
+
+bool SaveScreenshot(SdlCanvas& canvas, const std::string& path) {
+  std::vector<std::uint32_t> px;
+  int w = 0, h = 0;
+  if (!canvas.ReadPixels(px, w, h)) return false;
+  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!s) return false;
+  const bool ok = SavePngReplacing(s, path);
+  SDL_FreeSurface(s);
+  return ok;
 }
 
 }  // namespace velmora

@@ -1,4 +1,4 @@
-// The software renderer's fast paths, used by SdlRenderDevice when it runs
+// The software renderer's fast paths, used by SdlCanvas when it runs
 // on SDL's software renderer (and its fast paths are on):
 //   - flat-coloured fans (pie sectors) are covered row by row
 //     (SdlFanCoverage) and blended in one pass through a back-buffer-sized
@@ -16,9 +16,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/RenderDevice.h"
-#include "engine/SdlFanCoverage.h"
-#include "engine/SdlTexelRuns.h"
+#include "canvas/Canvas.h"
+#include "canvas/SdlFanCoverage.h"
+#include "canvas/SdlTexelRuns.h"
 
 namespace velmora {
 
@@ -30,12 +30,13 @@ struct SdlPictureCopy {
   int scale = -1;  // SDL_ScaleMode last set
 };
 
-// A picture the engine created: its plain copy, and on the software
-// renderer its packed texels and the colour-modulated copies made so far (a
-// few at most).
+// A picture of the canvas: its plain copy, and on the software renderer its
+// packed texels and the colour-modulated copies made so far (a few at most).
 struct SdlPicture {
   SdlPictureCopy plain;
-  int width = 0, height = 0;
+  int width = 0, height = 0;          // the texture, powers of two
+  int tileWidth = 0, tileHeight = 0;  // what a draw shows
+  bool ready = false;                 // it has its texture (or texels to make it from)
   TexelRuns packed;  // empty: plain is the only copy
   std::vector<std::uint8_t> texels;  // without packed: the RGBA bytes a device reset uploads again
   std::vector<SdlPictureCopy> tints;

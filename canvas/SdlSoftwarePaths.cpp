@@ -1,6 +1,6 @@
 // Fast paths of the software renderer: modulated picture copies and flat
 // fans blended in one pass.
-#include "engine/SdlSoftwarePaths.h"
+#include "canvas/SdlSoftwarePaths.h"
 
 #include <cstddef>
 

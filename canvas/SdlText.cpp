@@ -1,13 +1,14 @@
 // SDL_ttf text with the platform's face lookup and the rasterised-string cache.
-#include "engine/SdlText.h"
+#include "canvas/SdlText.h"
 
 #include <SDL.h>
 #include <SDL_ttf.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cmath>
 #include <list>
-#include <map>
 #include <unordered_map>
 
 #include "platform/Fonts.h"
@@ -18,20 +19,15 @@ namespace {
 
 int g_liveTexts = 0;  // the font look-ups' caches are freed with the last device's text
 
-struct FontEntry {
-  FontDesc desc;
-  TTF_Font* font = nullptr;
-};
-
 struct TextKey {
-  FontId font;
+  FontRole font;
   std::string text;
   bool operator==(const TextKey&) const = default;
 };
 
 struct TextKeyHash {
   std::size_t operator()(const TextKey& k) const {
-    return std::hash<std::string>()(k.text) ^ (std::hash<FontId>()(k.font) * 0x9E3779B97F4A7C15ull);
+    return std::hash<std::string>()(k.text) ^ (std::hash<std::size_t>()(static_cast<std::size_t>(k.font)) * 0x9E3779B97F4A7C15ull);
   }
 };
 
@@ -46,23 +42,11 @@ struct TextEntry {
 struct SdlText::Impl {
   std::size_t cacheSize = 256;
   bool ttfStarted = false;
-  std::map<FontId, FontEntry> fonts;
-  FontId nextFont = 1;
+  std::array<TTF_Font*, kFontCount> fonts{};
   std::list<TextEntry> lru;  // most recent first
   std::unordered_map<TextKey, std::list<TextEntry>::iterator, TextKeyHash> textIndex;
   std::size_t rasterisations = 0;
 
-  void DropTextsOf(FontId font) {
-    for (auto it = lru.begin(); it != lru.end();) {
-      if (it->key.font == font) {
-        SDL_DestroyTexture(it->texture);
-        textIndex.erase(it->key);
-        it = lru.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
 };
 
 SdlText::SdlText(std::size_t cacheSize) : impl_(std::make_unique<Impl>()) {
@@ -87,54 +71,43 @@ void SdlText::DropCache() {
 
 void SdlText::CloseAll() {
   DropCache();
-  for (auto& [id, f] : impl_->fonts)
-    if (f.font) TTF_CloseFont(f.font);
-  impl_->fonts.clear();
+  for (TTF_Font*& f : impl_->fonts) {
+    if (f) TTF_CloseFont(f);
+    f = nullptr;
+  }
 }
 
-std::string SdlText::ResolveFace(const std::string& face, bool bold, bool italic) {
-  return platform::FindFontFile(face, bold, italic);
+int SdlText::PixelHeight(int points) {
+  // Points at 96 pixels per inch, rounded to the nearest pixel.
+  return static_cast<int>(std::lround(static_cast<double>(points) * 96.0 / 72.0));
 }
 
-FontId SdlText::CreateFont(const FontDesc& desc) {
+bool SdlText::HasFont(FontRole font) const { return impl_->fonts[static_cast<std::size_t>(font)] != nullptr; }
+
+void SdlText::OpenFonts() {
+  CloseAll();
+  if (!impl_->ttfStarted) return;
+  for (std::size_t i = 0; i < kFontCount; ++i) {
+    const FontSpec& spec = kFontTable[i];
+    const std::string path = platform::FindFontFile(std::string(kFontFace), spec.bold, false);
+    if (path.empty()) continue;
+    TTF_Font* font = TTF_OpenFont(path.c_str(), PixelHeight(spec.size));
+    if (!font) continue;
+    int style = TTF_STYLE_NORMAL;
+    // Synthesise bold only when no bold face was found.
+    std::string lower = path;
+    for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    if (spec.bold && lower.find("bold") == std::string::npos) style |= TTF_STYLE_BOLD;
+    if (spec.underline) style |= TTF_STYLE_UNDERLINE;
+    TTF_SetFontStyle(font, style);
+    impl_->fonts[i] = font;
+  }
+}
+
+void SdlText::Draw(SDL_Renderer* renderer, FontRole font, int x, int y, std::string_view utf8, std::uint32_t argb) {
   Impl& d = *impl_;
-  if (desc.pixelHeight < 1 || !d.ttfStarted) return 0;
-  const std::string path = ResolveFace(desc.face, desc.bold, desc.italic);
-  if (path.empty()) return 0;
-  TTF_Font* font = TTF_OpenFont(path.c_str(), desc.pixelHeight);
-  if (!font) return 0;
-  int style = TTF_STYLE_NORMAL;
-  // Synthesise bold or italic only when no such face was found.
-  const std::string lower = [&] {
-    std::string s = path;
-    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    return s;
-  }();
-  if (desc.bold && lower.find("bold") == std::string::npos) style |= TTF_STYLE_BOLD;
-  if (desc.italic && lower.find("italic") == std::string::npos && lower.find("oblique") == std::string::npos)
-    style |= TTF_STYLE_ITALIC;
-  if (desc.underline) style |= TTF_STYLE_UNDERLINE;
-  if (desc.strikeout) style |= TTF_STYLE_STRIKETHROUGH;
-  TTF_SetFontStyle(font, style);
-  const FontId id = d.nextFont++;
-  d.fonts[id] = FontEntry{desc, font};
-  return id;
-}
-
-void SdlText::ReleaseFont(FontId font) {
-  Impl& d = *impl_;
-  auto it = d.fonts.find(font);
-  if (it == d.fonts.end()) return;
-  d.DropTextsOf(font);
-  if (it->second.font) TTF_CloseFont(it->second.font);
-  d.fonts.erase(it);
-}
-
-void SdlText::Draw(SDL_Renderer* renderer, FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) {
-  Impl& d = *impl_;
-  if (!renderer || utf8.empty()) return;
-  auto fit = d.fonts.find(font);
-  if (fit == d.fonts.end()) return;
+  TTF_Font* face = d.fonts[static_cast<std::size_t>(font)];
+  if (!renderer || utf8.empty() || !face) return;
   TextKey key{font, std::string(utf8)};
   TextEntry* entry = nullptr;
   if (auto hit = d.textIndex.find(key); hit != d.textIndex.end()) {
@@ -145,8 +118,8 @@ void SdlText::Draw(SDL_Renderer* renderer, FontId font, int x, int y, std::strin
     // readout that only changes colour is not rasterised again.
     const SDL_Color white{255, 255, 255, 255};
     SDL_Surface* s = key.text.find('\n') != std::string::npos
-                         ? TTF_RenderUTF8_Blended_Wrapped(fit->second.font, key.text.c_str(), white, 0)
-                         : TTF_RenderUTF8_Blended(fit->second.font, key.text.c_str(), white);
+                         ? TTF_RenderUTF8_Blended_Wrapped(face, key.text.c_str(), white, 0)
+                         : TTF_RenderUTF8_Blended(face, key.text.c_str(), white);
     if (!s) return;
     SDL_Texture* tex = SDL_CreateTextureFromSurface(renderer, s);
     const int w = s->w, h = s->h;

@@ -1,5 +1,5 @@
 // Picture header sizes and the size-only decoder.
-#include "engine/ImageDecoder.h"
+#include "assets/ImageDecoder.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "engine/SdlFanCoverage.h"
+#include "canvas/SdlFanCoverage.h"
 
-#include "engine/SdlRasterRules.h"
+#include "canvas/SdlRasterRules.h"
 
 #include <algorithm>
 #include <cstddef>

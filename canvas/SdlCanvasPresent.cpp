@@ -1,18 +1,17 @@
-// The SDL back end's presenting half: the back buffer into the window
-// (stretched, in bars, turned), and read back for screenshots and tests.
+// The SDL canvas's presenting half: the page into the window (stretched, in
+// bars, turned), and read back for screenshots, the browser view and tests.
 #include <SDL.h>
 
 #include <cstring>
 #include <utility>
 
-#include "engine/SdlDeviceImpl.h"
-#include "engine/SdlPngFile.h"
+#include "canvas/SdlCanvasImpl.h"
 
 namespace velmora {
 
 // SDL's own stretch, through a kept buffer in the back buffer's format
 // when the window's differs.
-void SdlRenderDevice::Impl::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
+void SdlCanvas::Impl::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
   if (from->format->format == win->format->format) {
     SDL_SoftStretchLinear(from, &src, win, &dst);
     return;
@@ -36,7 +35,7 @@ void SdlRenderDevice::Impl::StretchThroughSdl(SDL_Surface* from, SDL_Surface* wi
 // size, else a linear stretch, replacing every pixel.
 // A turned picture is turned into a kept surface first and presented
 // from there.
-void SdlRenderDevice::Impl::Present() {
+void SdlCanvas::Impl::Present() {
   SDL_Surface* win = SDL_GetWindowSurface(window);
   if (!win) return;
   if (rotation != 0 && PresentTurnedDirect(win)) {
@@ -72,7 +71,7 @@ void SdlRenderDevice::Impl::Present() {
 // upright window (into a kept buffer, when the sizes differ), then turned
 // straight into the window, instead of a turn and SDL's two-way stretch.
 // False leaves the window to the general path (bars, other formats).
-bool SdlRenderDevice::Impl::PresentTurnedDirect(SDL_Surface* win) {
+bool SdlCanvas::Impl::PresentTurnedDirect(SDL_Surface* win) {
   const Uint32 format = win->format->format;
   if (SDL_MUSTLOCK(win) || (format != back->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
   const bool sideways = IsSideways(rotation);
@@ -92,7 +91,7 @@ bool SdlRenderDevice::Impl::PresentTurnedDirect(SDL_Surface* win) {
 }
 
 // The back buffer as presented: itself, or turned into the kept surface.
-SDL_Surface* SdlRenderDevice::Impl::Turned() {
+SDL_Surface* SdlCanvas::Impl::Turned() {
   if (rotation == 0) return back;
   const bool sideways = IsSideways(rotation);
   const int w = sideways ? back->h : back->w, h = sideways ? back->w : back->h;
@@ -108,11 +107,11 @@ SDL_Surface* SdlRenderDevice::Impl::Turned() {
 
 // Where the renderer's present puts the (turned) picture in the window;
 // false when it covers the window unturned, as a plain copy does.
-bool SdlRenderDevice::Impl::PresentRect(SDL_FRect& dst) {
+bool SdlCanvas::Impl::PresentRect(SDL_FRect& dst) {
   int ow = 0, oh = 0;
   if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return false;
   const bool sideways = IsSideways(rotation);
-  const int pw = sideways ? params.height : params.width, ph = sideways ? params.width : params.height;
+  const int pw = sideways ? height : width, ph = sideways ? width : height;
   const IntBox box = PresentBox(pw, ph, ow, oh);
   if (rotation == 0 && box.w == ow && box.h == oh) return false;
   // The unturned rectangle whose turn about its centre covers the box.
@@ -123,7 +122,7 @@ bool SdlRenderDevice::Impl::PresentRect(SDL_FRect& dst) {
   return true;
 }
 
-void SdlRenderDevice::Present() {
+void SdlCanvas::Present() {
   Impl& d = *impl_;
   if (d.renderer && d.back) {
     SDL_RenderFlush(d.renderer);
@@ -146,15 +145,15 @@ void SdlRenderDevice::Present() {
   SDL_SetRenderTarget(d.renderer, d.target);
 }
 
-void SdlRenderDevice::SetRotation(int degrees) {
+void SdlCanvas::SetRotation(int degrees) {
   impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0;
 }
-int SdlRenderDevice::Rotation() const { return impl_->rotation; }
+int SdlCanvas::Rotation() const { return impl_->rotation; }
 
-bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
+bool SdlCanvas::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
   Impl& d = *impl_;
   if (!d.renderer || (!d.target && !d.back)) return false;
-  const int w = d.params.width, h = d.params.height;
+  const int w = d.width, h = d.height;
   const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   // Unturned, straight into argb; turned, through a kept buffer.
   std::vector<std::uint32_t>& out = d.rotation == 0 ? argb : d.unturned;
@@ -178,17 +177,6 @@ bool SdlRenderDevice::ReadPixels(std::vector<std::uint32_t>& argb, int& width, i
   if (IsSideways(d.rotation)) std::swap(width, height);
   argb.resize(count);
   return TurnPixels(PixelRows{d.unturned.data(), w, h, w}, PixelRows{argb.data(), width, height, width}, d.rotation);
-}
-
-bool SdlRenderDevice::SaveScreenshot(const std::string& path) {
-  std::vector<std::uint32_t> px;
-  int w = 0, h = 0;
-  if (!ReadPixels(px, w, h)) return false;
-  SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(px.data(), w, h, 32, w * 4, SDL_PIXELFORMAT_ARGB8888);
-  if (!s) return false;
-  const bool ok = SavePngReplacing(s, path);
-  SDL_FreeSurface(s);
-  return ok;
 }
 
 }  // namespace velmora

@@ -1,17 +1,17 @@
-// The SDL back end's state, shared by its drawing half (SdlRenderDevice.cpp)
-// and its presenting half (SdlPresent.cpp). Private to the back end.
+// The SDL canvas's state, shared by its drawing half (SdlCanvas.cpp) and its
+// presenting half (SdlCanvasPresent.cpp). Private to the back end.
 #pragma once
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
-#include <map>
 #include <vector>
 
-#include "engine/SdlDirectBlits.h"
-#include "engine/SdlRenderDevice.h"
-#include "engine/SdlSoftwarePaths.h"
-#include "engine/SdlText.h"
+#include "canvas/SdlDirectBlits.h"
+#include "canvas/SdlCanvas.h"
+#include "canvas/SdlSoftwarePaths.h"
+#include "canvas/SdlText.h"
 
 namespace velmora {
 
@@ -20,11 +20,11 @@ inline SDL_Color ToColor(std::uint32_t argb) {
                    static_cast<Uint8>(argb >> 24)};
 }
 
-struct SdlRenderDevice::Impl {
+struct SdlCanvas::Impl {
   explicit Impl(std::size_t textCacheSize) : text(textCacheSize) {}
 
   SDL_Window* window = nullptr;
-  SdlDeviceOptions options;
+  SdlCanvasOptions options;
   SDL_Renderer* renderer = nullptr;
   SDL_Texture* target = nullptr;
   // Direct blits: the back buffer as a surface with a software renderer
@@ -38,34 +38,25 @@ struct SdlRenderDevice::Impl {
   SDL_Surface* turned = nullptr;
   SDL_Surface* upright = nullptr;  // the rows mixed to the window's size, before the turn
   std::vector<std::uint32_t> unturned;
-  DeviceParams params;
+  int width = 1024, height = 650;  // the page (the program's until Open says otherwise)
   bool software = false;
   bool targetsReset = false, deviceReset = false, picturesMissing = false;
+  bool clipped = false;  // direct blits do not clip: SDL draws while a clip is set
 
-  std::map<TextureId, SdlPicture> textures;
-  TextureId nextTexture = 1;
-  TextureId bound = 0;
-  SDL_BlendMode blend = SDL_BLENDMODE_BLEND;
-  bool linear = false;
+  std::vector<SdlPicture> pictures;  // in catalogue order
 
   SdlText text;
   SdlSoftwarePaths paths;
 
+  std::array<CanvasPoint, kSectorPoints> sector;
+  std::vector<Vertex> fan;
   std::vector<SDL_Vertex> verts;
   std::vector<int> indices;
-  std::vector<SDL_FPoint> points;
 
   bool FastPaths() const { return software && options.fastPaths; }
 
-  // The picture's plain SDL texture from its kept texels; null on failure.
-  SDL_Texture* MakePlain(const SdlPicture& t) {
-    SDL_Texture* tex = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, t.width, t.height);
-    if (tex && SDL_UpdateTexture(tex, nullptr, t.texels.data(), t.width * 4) != 0) {
-      SDL_DestroyTexture(tex);
-      tex = nullptr;
-    }
-    return tex;
-  }
+  // A renderer (and page) of its own; false leaves none.
+  bool OpenRenderer(bool softwareOnly);
   void Recover();
   void RecoverIfReset() {
     if (targetsReset || deviceReset || picturesMissing) Recover();
@@ -73,14 +64,13 @@ struct SdlRenderDevice::Impl {
 
   bool CreateTarget() {
     if (back) {
-      if (back->w != params.width || back->h != params.height) return false;
+      if (back->w != width || back->h != height) return false;
       SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
       SDL_RenderClear(renderer);
       return true;
     }
     if (target) SDL_DestroyTexture(target);
-    target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, params.width,
-                               params.height);
+    target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
     if (!target) return false;
     SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
     SDL_SetTextureScaleMode(target, SDL_ScaleModeLinear);
@@ -93,9 +83,8 @@ struct SdlRenderDevice::Impl {
   void DestroyAll() {
     text.CloseAll();
     paths.DropFanLayer();
-    for (auto& [id, t] : textures) DestroyCopies(t);
-    textures.clear();
-    bound = 0;
+    for (auto& t : pictures) DestroyCopies(t);
+    pictures.clear();
     if (target) SDL_DestroyTexture(target);
     target = nullptr;
     if (renderer) SDL_DestroyRenderer(renderer);
@@ -130,11 +119,14 @@ struct SdlRenderDevice::Impl {
   // false when it covers the window unturned.
   bool PresentRect(SDL_FRect& dst);
 
+  // The fan of count vertices with the picture (or none: -1).
+  void DrawFan(int picture, const Vertex* v, int count);
+  void DrawLines(std::uint32_t argb, const SDL_FPoint* points, int count);
+
   // A textured quad of one white colour under ordinary blending, blended
   // straight into the back buffer when SDL would copy it unstretched or draw
   // it as two triangles; false leaves it to SDL.
   bool DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
-    if (blend != SDL_BLENDMODE_BLEND) return false;
     QuadCorner c[4];
     for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
     int tw = 0, th = 0;
@@ -157,18 +149,15 @@ struct SdlRenderDevice::Impl {
     return done;
   }
 
-  // Applies the current blend factors; renderers without custom modes get
-  // ordinary alpha blending.
-  SDL_BlendMode ApplyBlend(SDL_Texture* tex, SDL_BlendMode& cached) {
-    if (cached == blend) return blend;
-    if (tex ? SDL_SetTextureBlendMode(tex, blend) != 0 : SDL_SetRenderDrawBlendMode(renderer, blend) != 0) {
-      if (tex)
-        SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
-      else
-        SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
-    }
-    cached = blend;
-    return blend;
+  // Ordinary alpha blending for what follows, set only when it changed
+  // (a box replaces its pixels).
+  void Blend(SDL_Texture* tex, SDL_BlendMode& cached) {
+    if (cached == SDL_BLENDMODE_BLEND) return;
+    if (tex)
+      SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
+    else
+      SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    cached = SDL_BLENDMODE_BLEND;
   }
   SDL_BlendMode drawBlend = SDL_BLENDMODE_INVALID;
 };

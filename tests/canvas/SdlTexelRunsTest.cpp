@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "engine/SdlTexelRuns.h"
+#include "canvas/SdlTexelRuns.h"
 
 namespace velmora {
 namespace {

@@ -1,19 +1,19 @@
 // Off-screen SDL rendering.
-#include "engine/SdlOffscreen.h"
+#include "window/SdlOffscreen.h"
 
 #include <SDL.h>
 
 #include <string>
 
-#include "engine/SdlImageDecoder.h"
-#include "engine/SdlRenderDevice.h"
+#include "assets/SdlImageDecoder.h"
+#include "canvas/SdlCanvas.h"
 
 namespace velmora {
 
 struct SdlOffscreen::Impl {
   bool videoUp = false;
   SDL_Window* window = nullptr;
-  std::unique_ptr<SdlRenderDevice> device;
+  std::unique_ptr<SdlCanvas> canvas;
   SdlImageDecoder decoder;
   std::string error;
 };
@@ -31,18 +31,18 @@ SdlOffscreen::SdlOffscreen(int width, int height) : impl_(std::make_unique<Impl>
     impl_->error = SDL_GetError();
     return;
   }
-  impl_->device = std::make_unique<SdlRenderDevice>(impl_->window, SdlDeviceOptions{true, 256});
+  impl_->canvas = std::make_unique<SdlCanvas>(impl_->window, SdlCanvasOptions{true, 256});
 }
 
 SdlOffscreen::~SdlOffscreen() {
-  impl_->device.reset();
+  impl_->canvas.reset();
   if (impl_->window) SDL_DestroyWindow(impl_->window);
   if (impl_->videoUp) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool SdlOffscreen::ok() const { return impl_->device != nullptr; }
+bool SdlOffscreen::ok() const { return impl_->canvas != nullptr; }
 const char* SdlOffscreen::error() const { return impl_->error.c_str(); }
-SdlRenderDevice& SdlOffscreen::device() { return *impl_->device; }
+SdlCanvas& SdlOffscreen::canvas() { return *impl_->canvas; }
 ImageDecoder& SdlOffscreen::decoder() { return impl_->decoder; }
 
 }  // namespace velmora

@@ -1,9 +1,9 @@
 // Direct blending into the software back buffer; every step mirrors what
 // SDL 2's software renderer does with the same input, so the pixels agree
 // exactly (the device's tests draw each case both ways).
-#include "engine/SdlDirectBlits.h"
+#include "canvas/SdlDirectBlits.h"
 
-#include "engine/SdlRasterRules.h"
+#include "canvas/SdlRasterRules.h"
 
 #include <algorithm>
 #include <cstdint>
