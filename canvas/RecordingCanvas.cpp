@@ -55,13 +55,12 @@ void RecordingCanvas::BeginFrame(Argb clear) {
 void RecordingCanvas::Present() { Push(CanvasCall::Kind::Present, 0, 0); }
 
 void RecordingCanvas::DrawPicture(PictureId picture, float x, float y, const PictureTurn& turn) {
-  CanvasCall* c = Push(CanvasCall::Kind::Picture, x, y);
-  if (!c) return;
-  c->picture = picture >= 0 && picture < static_cast<int>(kImageCatalogue.size())
-                   ? kImageCatalogue[static_cast<std::size_t>(picture)].name
-                   : std::string_view("?");
-  c->turn = turn;
-  c->turn.angle += Angle();
+  if (CanvasCall* c = Push(CanvasCall::Kind::Picture, x, y)) {
+    const bool known = picture >= 0 && picture < static_cast<int>(kImageCatalogue.size());
+    c->picture = known ? kImageCatalogue[static_cast<std::size_t>(picture)].name : std::string_view("?");
+    c->turn = turn;
+    c->turn.angle += Angle();
+  }
 }
 
 void RecordingCanvas::FillRect(Argb color, float x, float y, float width, float height) {
@@ -78,31 +77,28 @@ void RecordingCanvas::FillSector(Argb color, float cx, float cy, float radius, f
 }
 
 void RecordingCanvas::FillPolygon(Argb color, std::span<const CanvasPoint> points) {
-  CanvasCall* c = Push(CanvasCall::Kind::Polygon, 0, 0);
-  if (!c) return;
-  c->color = color;
-  for (const CanvasPoint& p : points) c->points.push_back(Map(p.x, p.y));
+  if (CanvasCall* c = Push(CanvasCall::Kind::Polygon, 0, 0)) {
+    c->color = color;
+    for (const CanvasPoint& p : points) c->points.push_back(Map(p.x, p.y));
+  }
 }
 
 void RecordingCanvas::Line(Argb color, float x1, float y1, float x2, float y2) {
-  CanvasCall* c = Push(CanvasCall::Kind::Line, x1, y1);
-  if (!c) return;
   const CanvasPoint end = Map(x2, y2);
-  c->color = color, c->width = end.x, c->height = end.y;
+  if (CanvasCall* c = Push(CanvasCall::Kind::Line, x1, y1)) c->color = color, c->width = end.x, c->height = end.y;
 }
 
-void RecordingCanvas::Box(PixelBox box, bool filled, int thickness, Argb color) {
-  CanvasCall* c = Push(CanvasCall::Kind::Box, 0, 0);
-  if (!c) return;
-  c->box = {box.x1 + OriginX(), box.y1 + OriginY(), box.x2 + OriginX(), box.y2 + OriginY()};
-  c->filled = filled, c->thickness = thickness, c->color = color;
+void RecordingCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {
+  const int ox = OriginX(), oy = OriginY();
+  if (CanvasCall* c = Push(CanvasCall::Kind::Box, 0, 0))
+    c->box = {b.x1 + ox, b.y1 + oy, b.x2 + ox, b.y2 + oy}, c->filled = filled, c->thickness = thickness, c->color = color;
 }
 
 void RecordingCanvas::Text(FontRole font, int x, int y, std::string_view utf8, Argb color) {
-  CanvasCall* c = Push(CanvasCall::Kind::Text, 0, 0);
-  if (!c) return;
-  c->x = static_cast<float>(x + OriginX()), c->y = static_cast<float>(y + OriginY());
-  c->font = font, c->text = std::string(utf8), c->color = color;
+  if (CanvasCall* c = Push(CanvasCall::Kind::Text, 0, 0)) {
+    c->x = static_cast<float>(x + OriginX()), c->y = static_cast<float>(y + OriginY());
+    c->font = font, c->text = std::string(utf8), c->color = color;
+  }
 }
 
 }  // namespace velmora

@@ -28,16 +28,6 @@ int TextureSize(int n) {
   return size;
 }
 
-// The picture's plain SDL texture from its kept texels; null on failure.
-SDL_Texture* MakePlain(SDL_Renderer* renderer, const SdlPicture& t) {
-  SDL_Texture* tex = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STATIC, t.width, t.height);
-  if (tex && SDL_UpdateTexture(tex, nullptr, t.texels.data(), t.width * 4) != 0) {
-    SDL_DestroyTexture(tex);
-    tex = nullptr;
-  }
-  return tex;
-}
-
 }  // namespace
 
 SdlCanvas::SdlCanvas(SDL_Window* window, SdlCanvasOptions options)
@@ -51,7 +41,7 @@ SdlCanvas::~SdlCanvas() { impl_->DestroyAll(); }
 SDL_Renderer* SdlCanvas::Renderer() const { return impl_->renderer; }
 bool SdlCanvas::IsSoftware() const { return impl_->software; }
 std::size_t SdlCanvas::TextRasterisations() const { return impl_->text.Rasterisations(); }
-std::size_t SdlCanvas::FastPathDraws() const { return impl_->paths.Draws(); }
+std::size_t SdlCanvas::FastPathDraws() const { return impl_->fastDraws; }
 std::size_t SdlCanvas::PictureCopies() const {
   std::size_t n = 0;
   for (const auto& t : impl_->pictures) n += (t.plain.texture ? 1 : 0) + t.tints.size();
@@ -61,6 +51,39 @@ int SdlCanvas::Width() const { return impl_->width; }
 int SdlCanvas::Height() const { return impl_->height; }
 void SdlCanvas::NotifyTargetsReset() { impl_->targetsReset = true; }
 void SdlCanvas::NotifyDeviceReset() { impl_->deviceReset = true; }
+
+bool SdlCanvas::Impl::CreateTarget() {
+  if (back) {
+    if (back->w != width || back->h != height) return false;
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+    SDL_RenderClear(renderer);
+    return true;
+  }
+  if (target) SDL_DestroyTexture(target);
+  target = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, width, height);
+  if (!target) return false;
+  SDL_SetTextureBlendMode(target, SDL_BLENDMODE_NONE);
+  SDL_SetTextureScaleMode(target, SDL_ScaleModeLinear);
+  SDL_SetRenderTarget(renderer, target);
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  return true;
+}
+
+void SdlCanvas::Impl::DestroyAll() {
+  text.CloseAll();
+  DropFanLayer();
+  for (auto& t : pictures) DestroyCopies(t);
+  pictures.clear();
+  for (SDL_Surface** s : {&back, &presentScaled, &turned, &upright}) {
+    if (*s) SDL_FreeSurface(*s);
+    *s = nullptr;
+  }
+  if (target) SDL_DestroyTexture(target);
+  target = nullptr;
+  if (renderer) SDL_DestroyRenderer(renderer);
+  renderer = nullptr;
+}
 
 bool SdlCanvas::Impl::OpenRenderer(bool softwareOnly) {
   DestroyAll();
@@ -120,24 +143,16 @@ ScreenStatus SdlCanvas::Open(int width, int height, std::span<const PictureData>
                          p.rgba.size() == static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height) * 4;
     t.tileWidth = p.tileWidth > 0 && decoded ? p.tileWidth : p.width;
     t.tileHeight = p.tileHeight > 0 && decoded ? p.tileHeight : p.height;
-    t.width = TextureSize(p.width);
-    t.height = TextureSize(p.height);
+    t.width = p.width;
+    t.height = p.height;
+    t.texWidth = TextureSize(p.width);
+    t.texHeight = TextureSize(p.height);
     if (decoded) {
-      // The picture in the top-left texels, a transparent black margin.
-      std::vector<std::uint8_t> tex(static_cast<std::size_t>(t.width) * static_cast<std::size_t>(t.height) * 4, 0);
-      const std::size_t row = static_cast<std::size_t>(p.width) * 4;
-      for (int y = 0; y < p.height; ++y)
-        std::memcpy(tex.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(t.width) * 4,
-                    p.rgba.data() + static_cast<std::size_t>(y) * row, row);
-      if (d.FastPaths()) {
-        // SDL textures follow on the first draw, in the colour it asks for.
-        t.packed = PackTexels(tex);
-        t.ready = true;
-      } else {
-        t.texels = std::move(tex);
-        t.plain.texture = MakePlain(d.renderer, t);
-        t.ready = t.plain.texture != nullptr;
-      }
+      t.texels = p.rgba;
+      // On the fast paths SDL textures follow on the first draw, in the
+      // colour it asks for.
+      if (!d.FastPaths()) t.plain.texture = d.MakeTexture(t, 0xFFFFFFFFu, SDL_TEXTUREACCESS_STATIC);
+      t.ready = d.FastPaths() || t.plain.texture;
     }
     if (!t.ready && failed.empty()) failed = p.name;
   }
@@ -150,7 +165,7 @@ ScreenStatus SdlCanvas::Open(int width, int height, std::span<const PictureData>
 void SdlCanvas::Impl::Recover() {
   if (deviceReset) {
     text.DropCache();
-    paths.DropFanLayer();
+    DropFanLayer();
     for (auto& t : pictures) DestroyCopies(t);
     deviceReset = false;
     targetsReset = true;
@@ -159,7 +174,8 @@ void SdlCanvas::Impl::Recover() {
   if (picturesMissing) {
     picturesMissing = false;
     for (auto& t : pictures)
-      if (t.ready && !t.plain.texture && !(t.plain.texture = MakePlain(renderer, t))) picturesMissing = true;
+      if (t.ready && !t.plain.texture && !(t.plain.texture = MakeTexture(t, 0xFFFFFFFFu, SDL_TEXTUREACCESS_STATIC)))
+        picturesMissing = true;
   }
   if (targetsReset && CreateTarget()) targetsReset = false;
   drawBlend = SDL_BLENDMODE_INVALID;
@@ -189,7 +205,7 @@ void SdlCanvas::Impl::DrawFan(int picture, const Vertex* v, int count) {
   SDL_Texture* tex = nullptr;
   bool tinted = false;  // the colour is in the texels: vertices go white
   if (picture >= 0) {
-    SdlPictureCopy* copy = paths.CopyFor(renderer, pictures[static_cast<std::size_t>(picture)], v, count, tinted);
+    SdlPictureCopy* copy = CopyFor(pictures[static_cast<std::size_t>(picture)], v, count, tinted);
     if (!copy) return;  // out of memory for the copy: nothing to draw with
     tex = copy->texture;
     if (copy->scale != SDL_ScaleModeLinear) {
@@ -203,7 +219,7 @@ void SdlCanvas::Impl::DrawFan(int picture, const Vertex* v, int count) {
     if (back && count == 4 && white && !clipped && DirectQuad(*copy, v)) return;
   } else {
     Blend(nullptr, drawBlend);
-    if (FastPaths() && paths.DrawFlatFan(renderer, v, count, width, height)) return;
+    if (FastPaths() && DrawFlatFan(v, count)) return;
   }
   verts.resize(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i)
@@ -216,6 +232,15 @@ void SdlCanvas::Impl::DrawFan(int picture, const Vertex* v, int count) {
     indices[static_cast<std::size_t>(i) * 3 + 2] = i + 2;
   }
   SDL_RenderGeometry(renderer, tex, verts.data(), count, indices.data(), static_cast<int>(indices.size()));
+}
+
+void SdlCanvas::Impl::Blend(SDL_Texture* tex, SDL_BlendMode& cached) {
+  if (cached == SDL_BLENDMODE_BLEND) return;
+  if (tex)
+    SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
+  else
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+  cached = SDL_BLENDMODE_BLEND;
 }
 
 void SdlCanvas::Impl::DrawLines(std::uint32_t argb, const SDL_FPoint* p, int count) {
@@ -233,13 +258,13 @@ void SdlCanvas::DrawPicture(PictureId picture, float x, float y, const PictureTu
   if (!t.ready) return;  // no texture: its failure was reported
   if (Angle() == 0) {
     const CanvasPoint at = Map(x, y);
-    const auto q = PictureQuad(RoundCoord(at.x), RoundCoord(at.y), t.tileWidth, t.tileHeight, t.width, t.height, turn);
+    const auto q = PictureQuad(RoundCoord(at.x), RoundCoord(at.y), t.tileWidth, t.tileHeight, t.texWidth, t.texHeight, turn);
     d.DrawFan(picture, q.data(), 4);
     return;
   }
   // Turned with the canvas: the quad drawn about the local origin, then
   // carried to the page.
-  auto q = PictureQuad(RoundCoord(x), RoundCoord(y), t.tileWidth, t.tileHeight, t.width, t.height, turn);
+  auto q = PictureQuad(RoundCoord(x), RoundCoord(y), t.tileWidth, t.tileHeight, t.texWidth, t.texHeight, turn);
   for (Vertex& v : q) {
     const CanvasPoint p = Map(v.x, v.y);
     v.x = p.x;

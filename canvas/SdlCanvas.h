@@ -21,17 +21,11 @@ namespace velmora {
 struct SdlCanvasOptions {
   bool software = false;            // only the software renderer
   std::size_t textCacheSize = 256;  // rasterised strings kept
-  // Software renderer: flat-coloured fans (pie sectors) are found row by
-  // row and blended in one pass instead of triangle by triangle (same
-  // pixels), and pictures drawn in one colour come from a copy with the
-  // colour multiplied in, so SDL blits them unmodulated (within two steps a
-  // channel of SDL's exact blend). Off only to compare against SDL's own
-  // paths.
+  // The software renderer's fast paths (SdlSoftwarePaths.cpp): within two
+  // steps a channel of SDL's own pixels. Off only to compare with SDL.
   bool fastPaths = true;
-  // With the fast paths: the page is a surface of the canvas's own, so
-  // pictures (unstretched, or turned) are blended straight into it with
-  // SDL's arithmetic (same pixels, without SDL's per-pixel format handling),
-  // and presenting reuses one scaling buffer. Off only to compare.
+  // With them, pictures blended straight into a page surface of the
+  // canvas's own (the same pixels). Off only to compare.
   bool directBlits = true;
 };
 

@@ -2,8 +2,8 @@
 // SDL 2's software renderer does with the same input, so the pixels agree
 // exactly (the device's tests draw each case both ways).
 #include "canvas/SdlDirectBlits.h"
+#include "canvas/SdlFanCoverage.h"
 
-#include "canvas/SdlRasterRules.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -390,15 +390,6 @@ bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows b
 }
 
 bool IsSideways(int degrees) { return degrees == 90 || degrees == 270; }
-
-void TurnPoint(int degrees, int width, int height, int x, int y, int& tx, int& ty) {
-  switch (degrees) {
-    case 90: tx = height - 1 - y, ty = x; return;
-    case 180: tx = width - 1 - x, ty = height - 1 - y; return;
-    case 270: tx = y, ty = width - 1 - x; return;
-    default: tx = x, ty = y; return;
-  }
-}
 
 void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y) {
   switch (degrees) {

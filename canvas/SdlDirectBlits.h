@@ -63,10 +63,8 @@ bool StretchRowsLinear(const PixelRows& src, PixelRows dst, std::uint32_t keep =
 // 0, 90, 180 or 270 degrees (any other value counts as 0).
 // Sideways turns swap the picture's width and height.
 bool IsSideways(int degrees);
-// Where pixel (x, y) of a width x height picture lands in the turned one.
-void TurnPoint(int degrees, int width, int height, int x, int y, int& tx, int& ty);
 // The pixel of the width x height picture that shows at (tx, ty) of the
-// turned one: the inverse of TurnPoint.
+// turned one (turned clockwise by the degrees).
 void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y);
 // Where a picture of pw x ph goes in a window of ww x wh: stretched over all
 // of it, unless one is upright and the other lying (a sideways turn on a

@@ -1,6 +1,5 @@
 #include "canvas/SdlFanCoverage.h"
 
-#include "canvas/SdlRasterRules.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -9,10 +9,32 @@
 // overlap over and over: tens of millions of tests a frame. The same rules
 // solved per row give each triangle's span directly, and the whole fan can
 // then be blended in one pass.
+//
+// The edge rules (namespace sdl_raster) are shared with the direct blits of
+// turned pictures: positions carry one fractional bit, so a pixel centre
+// (i + 0.5) is the whole number 2i + 1 and every test is exact integer
+// arithmetic.
 #pragma once
 
 #include <cstdint>
 #include <vector>
+
+namespace velmora::sdl_raster {
+struct Fixed {
+  std::int64_t x, y;
+};
+
+inline std::int64_t Cross(const Fixed& a, const Fixed& b, std::int64_t cx, std::int64_t cy) {
+  return (b.x - a.x) * (cy - a.y) - (b.y - a.y) * (cx - a.x);
+}
+
+// A centre exactly on an edge belongs to the triangle only on its top or
+// left edges, so two triangles sharing an edge never both take a pixel.
+inline bool TopLeft(const Fixed& a, const Fixed& b, bool clockwise) {
+  if (clockwise) return (a.y == b.y && a.x < b.x) || b.y < a.y;
+  return (a.y == b.y && b.x < a.x) || a.y < b.y;
+}
+}  // namespace velmora::sdl_raster
 
 namespace velmora {
 

@@ -1,8 +1,18 @@
-// Fast paths of the software renderer: modulated picture copies and flat
-// fans blended in one pass.
-#include "canvas/SdlSoftwarePaths.h"
-
+// The software renderer's fast paths, used by the SDL canvas when it runs
+// on SDL's software renderer (and its fast paths are on):
+//   - flat-coloured fans (pie sectors) are covered row by row
+//     (SdlFanCoverage) and blended in one pass through a page-sized layer
+//     instead of triangle by triangle, with the same pixels;
+//   - a picture's SDL textures are made on demand: the plain copy once it is
+//     drawn unmodulated, and a copy with the vertex colour multiplied in for
+//     a draw in one colour, so SDL blits it unmodulated;
+//   - on the canvas's own page surface those copies are blended straight in
+//     (SdlDirectBlits) when SDL would copy them unstretched or as triangles.
+// On other renderers a picture has only its plain copy and none of this runs.
 #include <cstddef>
+#include <cstring>
+
+#include "canvas/SdlCanvasImpl.h"
 
 namespace velmora {
 
@@ -14,16 +24,57 @@ constexpr std::size_t kMaxTints = 2;
 
 }  // namespace
 
-void DestroyCopies(SdlPicture& t) {
+SDL_Texture* SdlCanvas::Impl::MakeTexture(const SdlPicture& t, std::uint32_t colour, SDL_TextureAccess access) {
+  SDL_Texture* tex = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, access, t.texWidth, t.texHeight);
+  if (!tex) return nullptr;
+  std::vector<std::uint8_t> staged;
+  void* pixels = nullptr;
+  int pitch = t.texWidth * 4;
+  if (access == SDL_TEXTUREACCESS_STREAMING) {
+    if (SDL_LockTexture(tex, nullptr, &pixels, &pitch) != 0) {
+      SDL_DestroyTexture(tex);
+      return nullptr;
+    }
+  } else {
+    staged.resize(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(t.texHeight));
+    pixels = staged.data();
+  }
+  // One table per texel byte, R G B A.
+  const unsigned mod[4] = {(colour >> 16) & 0xFFu, (colour >> 8) & 0xFFu, colour & 0xFFu, colour >> 24};
+  std::array<std::array<std::uint8_t, 256>, 4> table;
+  for (std::size_t c = 0; c < 4; ++c)
+    for (unsigned v = 0; v < 256; ++v) table[c][v] = static_cast<std::uint8_t>(v * mod[c] / 255u);
+  const std::size_t row = static_cast<std::size_t>(t.width) * 4;
+  for (int y = 0; y < t.texHeight; ++y) {
+    auto* out = static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch;
+    std::memset(out, 0, static_cast<std::size_t>(t.texWidth) * 4);
+    if (y >= t.height) continue;
+    const std::uint8_t* in = t.texels.data() + static_cast<std::size_t>(y) * row;
+    if (colour == 0xFFFFFFFFu) {
+      std::memcpy(out, in, row);
+    } else {
+      for (std::size_t i = 0; i < row; ++i) out[i] = table[i % 4][in[i]];
+    }
+  }
+  if (access == SDL_TEXTUREACCESS_STREAMING) {
+    SDL_UnlockTexture(tex);
+  } else if (SDL_UpdateTexture(tex, nullptr, staged.data(), pitch) != 0) {
+    SDL_DestroyTexture(tex);
+    return nullptr;
+  }
+  return tex;
+}
+
+void SdlCanvas::Impl::DestroyCopies(SdlPicture& t) {
   if (t.plain.texture) SDL_DestroyTexture(t.plain.texture);
   t.plain.texture = nullptr;
   for (auto& c : t.tints) SDL_DestroyTexture(c.texture);
   t.tints.clear();
 }
 
-void SdlSoftwarePaths::DropFanLayer() {
-  if (fanLayer_) SDL_DestroyTexture(fanLayer_);
-  fanLayer_ = nullptr;
+void SdlCanvas::Impl::DropFanLayer() {
+  if (fanLayer) SDL_DestroyTexture(fanLayer);
+  fanLayer = nullptr;
 }
 
 // SDL's software renderer blends a colour-modulated picture pixel by pixel
@@ -37,10 +88,9 @@ void SdlSoftwarePaths::DropFanLayer() {
 // where a stretched picture is also filtered). The copy keeps the picture's
 // R G B A layout: an ARGB8888 copy would be blitted by a routine that
 // darkens bright texels by up to three steps.
-SdlPictureCopy* SdlSoftwarePaths::CopyFor(SDL_Renderer* renderer, SdlPicture& t, const Vertex* v, int count,
-                                          bool& tinted) {
+SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int count, bool& tinted) {
   tinted = false;
-  if (t.packed.words.empty()) return t.plain.texture ? &t.plain : nullptr;
+  if (!FastPaths()) return t.plain.texture ? &t.plain : nullptr;
   const std::uint32_t colour = v[0].color;
   bool uniform = colour != 0xFFFFFFFFu;
   for (int i = 1; uniform && i < count; ++i) uniform = v[i].color == colour;
@@ -48,42 +98,21 @@ SdlPictureCopy* SdlSoftwarePaths::CopyFor(SDL_Renderer* renderer, SdlPicture& t,
     for (auto& c : t.tints)
       if (c.colour == colour) {
         tinted = true;
-        ++draws_;
+        ++fastDraws;
         return &c;
       }
     if (t.tints.size() < kMaxTints) {
-      SDL_Texture* tex = MakeCopy(renderer, t, colour);
+      SDL_Texture* tex = MakeTexture(t, colour, SDL_TEXTUREACCESS_STREAMING);
       if (tex) {
         t.tints.push_back(SdlPictureCopy{tex, colour});
         tinted = true;
-        ++draws_;
+        ++fastDraws;
         return &t.tints.back();
       }
     }
   }
-  if (!t.plain.texture) t.plain = SdlPictureCopy{MakeCopy(renderer, t, 0xFFFFFFFFu)};
+  if (!t.plain.texture) t.plain = SdlPictureCopy{MakeTexture(t, 0xFFFFFFFFu, SDL_TEXTUREACCESS_STREAMING)};
   return t.plain.texture ? &t.plain : nullptr;
-}
-
-// Unpacks the picture into a new SDL texture: the texels as they are for
-// white, else ARGB8888 texels multiplied by the colour.
-SDL_Texture* SdlSoftwarePaths::MakeCopy(SDL_Renderer* renderer, const SdlPicture& t, std::uint32_t colour) {
-  const bool plain = colour == 0xFFFFFFFFu;
-  SDL_Texture* tex =
-      SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, SDL_TEXTUREACCESS_STREAMING, t.width, t.height);
-  if (!tex) return nullptr;
-  void* pixels = nullptr;
-  int pitch = 0;
-  if (SDL_LockTexture(tex, nullptr, &pixels, &pitch) != 0) {
-    SDL_DestroyTexture(tex);
-    return nullptr;
-  }
-  if (plain)
-    UnpackTexels(t.packed, t.width, t.height, pixels, pitch);
-  else
-    UnpackModulated(t.packed, t.width, t.height, colour, pixels, pitch);
-  SDL_UnlockTexture(tex);
-  return tex;
 }
 
 // SDL's software rasteriser blends each triangle through a layer the size
@@ -93,7 +122,7 @@ SDL_Texture* SdlSoftwarePaths::MakeCopy(SDL_Renderer* renderer, const SdlPicture
 // with the same blender, so the target receives the same values. A pixel
 // two triangles cover (a fan folding over itself) is blended twice there,
 // and here too: one extra pass per level of overlap.
-bool SdlSoftwarePaths::DrawFlatFan(SDL_Renderer* renderer, const Vertex* v, int count, int width, int height) {
+bool SdlCanvas::Impl::DrawFlatFan(const Vertex* v, int count) {
   if (count < 5) return false;  // quads: SDL fills rectangles itself
   for (int i = 1; i < count; ++i)
     if (v[i].color != v[0].color) return false;
@@ -103,40 +132,62 @@ bool SdlSoftwarePaths::DrawFlatFan(SDL_Renderer* renderer, const Vertex* v, int 
   // alone only under these two modes.
   if (mode != SDL_BLENDMODE_BLEND && mode != SDL_BLENDMODE_ADD) return false;
   constexpr float kFar = 1 << 20;  // beyond this SDL's own integer arithmetic is not safe to mirror
-  fanXy_.resize(static_cast<std::size_t>(count) * 2);
+  fanXy.resize(static_cast<std::size_t>(count) * 2);
   for (int i = 0; i < count; ++i) {
     const float x = v[i].x + 0.5f, y = v[i].y + 0.5f;
     if (!(x > -kFar && x < kFar && y > -kFar && y < kFar)) return false;
-    fanXy_[static_cast<std::size_t>(i) * 2] = x;
-    fanXy_[static_cast<std::size_t>(i) * 2 + 1] = y;
+    fanXy[static_cast<std::size_t>(i) * 2] = x;
+    fanXy[static_cast<std::size_t>(i) * 2 + 1] = y;
   }
-  ++draws_;
-  if (!CoverFan(fanXy_.data(), count, width, height, fanCover_)) return true;  // nothing to draw
+  ++fastDraws;
+  if (!CoverFan(fanXy.data(), count, width, height, fanCover)) return true;  // nothing to draw
 
   int lw = 0, lh = 0;
-  if (fanLayer_ && (SDL_QueryTexture(fanLayer_, nullptr, nullptr, &lw, &lh) != 0 || lw != width || lh != height))
+  if (fanLayer && (SDL_QueryTexture(fanLayer, nullptr, nullptr, &lw, &lh) != 0 || lw != width || lh != height))
     DropFanLayer();
-  if (!fanLayer_) {
-    fanLayer_ = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!fanLayer_) return false;
+  if (!fanLayer) {
+    fanLayer = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!fanLayer) return false;
   }
-  SDL_SetTextureBlendMode(fanLayer_, mode);
-  const FanCoverage& c = fanCover_;
+  SDL_SetTextureBlendMode(fanLayer, mode);
+  const FanCoverage& c = fanCover;
   const SDL_Rect rect{c.left, c.top, c.width, c.height};
   const Uint32 argb = v[0].color;  // ARGB8888 holds the colour value as it is
   for (int pass = 1; pass <= c.maxCount; ++pass) {
     void* pixels = nullptr;
     int pitch = 0;
-    if (SDL_LockTexture(fanLayer_, &rect, &pixels, &pitch) != 0) return pass > 1;
+    if (SDL_LockTexture(fanLayer, &rect, &pixels, &pitch) != 0) return pass > 1;
     for (int y = 0; y < c.height; ++y) {
       Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
       const std::uint8_t* in = c.count.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width);
       for (int x = 0; x < c.width; ++x) out[x] = in[x] >= pass ? argb : 0u;
     }
-    SDL_UnlockTexture(fanLayer_);
-    SDL_RenderCopy(renderer, fanLayer_, &rect, &rect);
+    SDL_UnlockTexture(fanLayer);
+    SDL_RenderCopy(renderer, fanLayer, &rect, &rect);
   }
   return true;
+}
+
+bool SdlCanvas::Impl::DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
+  QuadCorner c[4];
+  for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
+  int tw = 0, th = 0;
+  if (SDL_QueryTexture(copy.texture, nullptr, nullptr, &tw, &th) != 0) return false;
+  IntBox src, dst;
+  const QuadRoute route = ClassifyQuad(c, tw, th, src, dst);
+  if (route == QuadRoute::OtherCopy) return false;
+  void* texels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(copy.texture, nullptr, &texels, &pitch) != 0) return false;
+  SDL_RenderFlush(renderer);
+  const PixelRows picture{static_cast<std::uint32_t*>(texels), tw, th, pitch / 4};
+  bool done = true;
+  if (route == QuadRoute::Copy)
+    BlendCopy(picture, src, Rows(back), dst.x, dst.y);
+  else
+    done = BlendTriangles(picture, c, Rows(back));
+  SDL_UnlockTexture(copy.texture);
+  return done;
 }
 
 }  // namespace velmora

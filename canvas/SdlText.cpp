@@ -1,77 +1,38 @@
-// SDL_ttf text with the platform's face lookup and the rasterised-string cache.
+// SDL_ttf text with the platform's face look-up and the rasterised-string cache.
 #include "canvas/SdlText.h"
 
-#include <SDL.h>
-#include <SDL_ttf.h>
-
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <cmath>
-#include <list>
-#include <unordered_map>
 
 #include "platform/Fonts.h"
 
 namespace velmora {
 
 namespace {
-
-int g_liveTexts = 0;  // the font look-ups' caches are freed with the last device's text
-
-struct TextKey {
-  FontRole font;
-  std::string text;
-  bool operator==(const TextKey&) const = default;
-};
-
-struct TextKeyHash {
-  std::size_t operator()(const TextKey& k) const {
-    return std::hash<std::string>()(k.text) ^ (std::hash<std::size_t>()(static_cast<std::size_t>(k.font)) * 0x9E3779B97F4A7C15ull);
-  }
-};
-
-struct TextEntry {
-  TextKey key;
-  SDL_Texture* texture = nullptr;
-  int width = 0, height = 0;
-};
-
+int g_liveTexts = 0;  // the font look-ups' caches are freed with the last canvas's text
 }  // namespace
 
-struct SdlText::Impl {
-  std::size_t cacheSize = 256;
-  bool ttfStarted = false;
-  std::array<TTF_Font*, kFontCount> fonts{};
-  std::list<TextEntry> lru;  // most recent first
-  std::unordered_map<TextKey, std::list<TextEntry>::iterator, TextKeyHash> textIndex;
-  std::size_t rasterisations = 0;
-
-};
-
-SdlText::SdlText(std::size_t cacheSize) : impl_(std::make_unique<Impl>()) {
+SdlText::SdlText(std::size_t cacheSize) : cacheSize_(std::max<std::size_t>(cacheSize, 1)) {
   ++g_liveTexts;
-  impl_->cacheSize = cacheSize;
-  if (TTF_Init() == 0) impl_->ttfStarted = true;
+  ttfStarted_ = TTF_Init() == 0;
 }
 
 SdlText::~SdlText() {
   CloseAll();
-  if (impl_->ttfStarted) TTF_Quit();
+  if (ttfStarted_) TTF_Quit();
   if (--g_liveTexts == 0) platform::ReleaseFontLookups();
 }
 
-std::size_t SdlText::Rasterisations() const { return impl_->rasterisations; }
-
 void SdlText::DropCache() {
-  for (auto& e : impl_->lru) SDL_DestroyTexture(e.texture);
-  impl_->lru.clear();
-  impl_->textIndex.clear();
+  for (auto& e : lru_) SDL_DestroyTexture(e.texture);
+  lru_.clear();
+  index_.clear();
 }
 
 void SdlText::CloseAll() {
   DropCache();
-  for (TTF_Font*& f : impl_->fonts) {
+  for (TTF_Font*& f : fonts_) {
     if (f) TTF_CloseFont(f);
     f = nullptr;
   }
@@ -82,58 +43,53 @@ int SdlText::PixelHeight(int points) {
   return static_cast<int>(std::lround(static_cast<double>(points) * 96.0 / 72.0));
 }
 
-bool SdlText::HasFont(FontRole font) const { return impl_->fonts[static_cast<std::size_t>(font)] != nullptr; }
-
 void SdlText::OpenFonts() {
   CloseAll();
-  if (!impl_->ttfStarted) return;
-  for (std::size_t i = 0; i < kFontCount; ++i) {
+  for (std::size_t i = 0; ttfStarted_ && i < kFontCount; ++i) {
     const FontSpec& spec = kFontTable[i];
     const std::string path = platform::FindFontFile(std::string(kFontFace), spec.bold, false);
-    if (path.empty()) continue;
-    TTF_Font* font = TTF_OpenFont(path.c_str(), PixelHeight(spec.size));
+    TTF_Font* font = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), PixelHeight(spec.size));
     if (!font) continue;
-    int style = TTF_STYLE_NORMAL;
     // Synthesise bold only when no bold face was found.
     std::string lower = path;
     for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    if (spec.bold && lower.find("bold") == std::string::npos) style |= TTF_STYLE_BOLD;
+    int style = spec.bold && lower.find("bold") == std::string::npos ? TTF_STYLE_BOLD : TTF_STYLE_NORMAL;
     if (spec.underline) style |= TTF_STYLE_UNDERLINE;
     TTF_SetFontStyle(font, style);
-    impl_->fonts[i] = font;
+    fonts_[i] = font;
   }
 }
 
 void SdlText::Draw(SDL_Renderer* renderer, FontRole font, int x, int y, std::string_view utf8, std::uint32_t argb) {
-  Impl& d = *impl_;
-  TTF_Font* face = d.fonts[static_cast<std::size_t>(font)];
+  TTF_Font* face = fonts_[static_cast<std::size_t>(font)];
   if (!renderer || utf8.empty() || !face) return;
-  TextKey key{font, std::string(utf8)};
-  TextEntry* entry = nullptr;
-  if (auto hit = d.textIndex.find(key); hit != d.textIndex.end()) {
-    d.lru.splice(d.lru.begin(), d.lru, hit->second);
-    entry = &d.lru.front();
+  probe_.assign(1, static_cast<char>(font));
+  probe_.append(utf8);
+  Entry* entry = nullptr;
+  if (auto hit = index_.find(probe_); hit != index_.end()) {
+    lru_.splice(lru_.begin(), lru_, hit->second);
+    entry = &lru_.front();
   } else {
     // Rasterised once in white; the colour is applied as a modulation, so a
     // readout that only changes colour is not rasterised again.
     const SDL_Color white{255, 255, 255, 255};
-    SDL_Surface* s = key.text.find('\n') != std::string::npos
-                         ? TTF_RenderUTF8_Blended_Wrapped(face, key.text.c_str(), white, 0)
-                         : TTF_RenderUTF8_Blended(face, key.text.c_str(), white);
+    const char* text = probe_.c_str() + 1;
+    SDL_Surface* s = utf8.find('\n') != std::string_view::npos ? TTF_RenderUTF8_Blended_Wrapped(face, text, white, 0)
+                                                               : TTF_RenderUTF8_Blended(face, text, white);
     if (!s) return;
     SDL_Texture* tex = SDL_CreateTextureFromSurface(renderer, s);
     const int w = s->w, h = s->h;
     SDL_FreeSurface(s);
     if (!tex) return;
     SDL_SetTextureBlendMode(tex, SDL_BLENDMODE_BLEND);
-    ++d.rasterisations;
-    d.lru.push_front(TextEntry{key, tex, w, h});
-    d.textIndex[key] = d.lru.begin();
-    entry = &d.lru.front();
-    while (d.lru.size() > std::max<std::size_t>(d.cacheSize, 1)) {
-      SDL_DestroyTexture(d.lru.back().texture);
-      d.textIndex.erase(d.lru.back().key);
-      d.lru.pop_back();
+    ++rasterisations_;
+    lru_.push_front(Entry{probe_, tex, w, h});
+    index_[probe_] = lru_.begin();
+    entry = &lru_.front();
+    while (lru_.size() > cacheSize_) {
+      SDL_DestroyTexture(lru_.back().texture);
+      index_.erase(lru_.back().key);
+      lru_.pop_back();
     }
   }
   SDL_SetTextureColorMod(entry->texture, static_cast<Uint8>(argb >> 16), static_cast<Uint8>(argb >> 8),
