@@ -16,6 +16,7 @@
 
 #include "assets/SdlImageDecoder.h"
 #include "canvas/SdlCanvas.h"
+#include "canvas/SdlText.h"
 #include "window/SdlPngFile.h"
 
 namespace velmora {
@@ -207,6 +208,28 @@ TEST_F(SdlPixels, ScreenshotIsAPngOfThePicture) {
   EXPECT_EQ(img.rgba[i + 2], 255);
   EXPECT_EQ(img.rgba[i], 0);
   EXPECT_FALSE(SaveScreenshot(*canvas, (dir / "no-such-dir" / "x.png").string()));
+}
+
+// A picture that could not be decoded is named, draws nothing, and the
+// others still draw.
+TEST_F(SdlPixels, AnUndecodedPictureIsNamedAndSkipped) {
+  for (const bool fast : {true, false}) {
+    canvas = std::make_unique<SdlCanvas>(window, SdlCanvasOptions{true, 64, fast, fast});
+    const PictureData pictures[] = {Solid("Bar", 40, 20, 255, 0, 0), PictureData{"Speed", 219, 213, 0, 0, {}},
+                                    Solid("Blue", 30, 10, 0, 0, 255)};
+    std::string failed;
+    ASSERT_EQ(canvas->Open(1024, 650, pictures, failed), ScreenStatus::Ok);
+    EXPECT_EQ(failed, "Speed");
+    canvas->BeginFrame(kWhite);
+    canvas->DrawPicture(1, 0, 0);
+    canvas->DrawPicture(2, 100, 50);
+    Check({{10, 10, kWhite, 0}, {110, 55, 0xFF0000FFu, 2}});
+  }
+}
+
+TEST(SdlText, PixelHeightAt96Dpi) {
+  const std::pair<int, int> cases[] = {{10, 13}, {12, 16}, {13, 17}, {16, 21}, {17, 23}, {20, 27}, {0, 0}, {3, 4}};
+  for (auto [pt, px] : cases) EXPECT_EQ(SdlText::PixelHeight(pt), px) << pt << " pt";
 }
 
 // With the fast paths (copies made on the next draw) and without (the plain
