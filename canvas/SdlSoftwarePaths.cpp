@@ -44,16 +44,17 @@ SDL_Texture* SdlCanvas::Impl::MakeTexture(const SdlPicture& t, std::uint32_t col
   std::array<std::array<std::uint8_t, 256>, 4> table;
   for (std::size_t c = 0; c < 4; ++c)
     for (unsigned v = 0; v < 256; ++v) table[c][v] = static_cast<std::uint8_t>(v * mod[c] / 255u);
-  const std::size_t row = static_cast<std::size_t>(t.width) * 4;
+  const std::size_t row = static_cast<std::size_t>(t.width) * 4, full = static_cast<std::size_t>(t.texWidth) * 4;
   for (int y = 0; y < t.texHeight; ++y) {
     auto* out = static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch;
-    std::memset(out, 0, static_cast<std::size_t>(t.texWidth) * 4);
-    if (y >= t.height) continue;
+    const std::size_t used = y < t.height ? row : 0;
+    std::memset(out + used, 0, full - used);  // the transparent margin
     const std::uint8_t* in = t.texels.data() + static_cast<std::size_t>(y) * row;
-    if (colour == 0xFFFFFFFFu) {
+    if (used && colour == 0xFFFFFFFFu) {
       std::memcpy(out, in, row);
-    } else {
-      for (std::size_t i = 0; i < row; ++i) out[i] = table[i % 4][in[i]];
+    } else if (used) {
+      for (std::size_t i = 0; i < row; i += 4, in += 4)
+        out[i] = table[0][in[0]], out[i + 1] = table[1][in[1]], out[i + 2] = table[2][in[2]], out[i + 3] = table[3][in[3]];
     }
   }
   if (access == SDL_TEXTUREACCESS_STREAMING) {
