@@ -70,6 +70,12 @@ CanvasPoint Canvas::Map(float x, float y) const {
           static_cast<float>(state_.y + state_.sin * px + state_.cos * py)};
 }
 
+void Canvas::MapPixel(int& x, int& y) const {
+  const CanvasPoint p = Map(static_cast<float>(x), static_cast<float>(y));
+  x = static_cast<int>(std::lround(p.x));
+  y = static_cast<int>(std::lround(p.y));
+}
+
 int RoundCoord(float v) {
   // Rounding at four decimals first makes values a hair below .5 (2.49996)
   // go up like the .5 itself.

@@ -86,8 +86,9 @@ class Canvas {
   float Angle() const { return state_.angle; }
   bool Clipped() const { return state_.clipped; }
   PixelBox ClipBox() const { return state_.clip; }
-  // A point of the current coordinates on the page.
+  // A point of the current coordinates on the page, and the pixel it is in.
   CanvasPoint Map(float x, float y) const;
+  void MapPixel(int& x, int& y) const;
 
   // ---- drawing ----
   // The picture's top-left corner at (x, y), rounded to the pixel.
@@ -106,7 +107,8 @@ class Canvas {
   // |thickness| outside it (thickness > 0) or inside it (< 0). Only moved
   // by the transform, never turned.
   virtual void Box(PixelBox box, bool filled, int thickness, Argb color) = 0;
-  // UTF-8 text with the top-left of its cell at (x, y); never turned.
+  // UTF-8 text with the top-left of its cell at (x, y), which the
+  // transform moves; the text itself is never turned.
   virtual void Text(FontRole font, int x, int y, std::string_view utf8, Argb color) = 0;
 
  protected:

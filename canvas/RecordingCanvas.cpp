@@ -95,8 +95,9 @@ void RecordingCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {
 }
 
 void RecordingCanvas::Text(FontRole font, int x, int y, std::string_view utf8, Argb color) {
+  MapPixel(x, y);
   if (CanvasCall* c = Push(CanvasCall::Kind::Text, 0, 0)) {
-    c->x = static_cast<float>(x + OriginX()), c->y = static_cast<float>(y + OriginY());
+    c->x = static_cast<float>(x), c->y = static_cast<float>(y);
     c->font = font, c->text = std::string(utf8), c->color = color;
   }
 }

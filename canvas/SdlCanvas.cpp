@@ -364,7 +364,8 @@ void SdlCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {
 }
 
 void SdlCanvas::Text(FontRole font, int x, int y, std::string_view utf8, Argb color) {
-  impl_->text.Draw(impl_->renderer, font, x + OriginX(), y + OriginY(), utf8, color);
+  MapPixel(x, y);
+  impl_->text.Draw(impl_->renderer, font, x, y, utf8, color);
 }
 
 }  // namespace velmora

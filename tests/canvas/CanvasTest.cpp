@@ -131,10 +131,12 @@ TEST(RecordingCanvas, RecordsPagePlaces) {
   c.Box({1, 2, 3, 4}, true, -2, 0xFF000000u);
   c.Rotate(-30);
   c.DrawPicture(FindImage("Speed_arrow"), 0, 0, {.angle = 140.25f});
+  c.Rotate(-60);
+  c.Text(FontRole::Readout, 10, 0, "N", 0xFF323232u);  // the place turns, the text does not
   c.Restore();
   c.Text(FontRole::Readout, 1, 1, "P760.0", 0xFF323232u);
   const auto& calls = c.Calls();
-  ASSERT_EQ(calls.size(), 4u);
+  ASSERT_EQ(calls.size(), 5u);
   EXPECT_EQ(calls[0].picture, "Speed_arrow");
   EXPECT_EQ(calls[0].x, 311.5f);
   EXPECT_EQ(calls[0].y, 27.0f);
@@ -142,8 +144,10 @@ TEST(RecordingCanvas, RecordsPagePlaces) {
   EXPECT_EQ(calls[1].box.x2, 313);
   EXPECT_EQ(calls[1].box.y1, 27);
   EXPECT_EQ(calls[2].turn.angle, 110.25f);
-  EXPECT_EQ(calls[3].x, 301.0f);
-  EXPECT_EQ(calls[3].text, "P760.0");
+  EXPECT_EQ(calls[3].x, 310.0f);
+  EXPECT_EQ(calls[3].y, 15.0f);
+  EXPECT_EQ(calls[4].x, 301.0f);
+  EXPECT_EQ(calls[4].text, "P760.0");
 }
 
 }  // namespace
