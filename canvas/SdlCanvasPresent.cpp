@@ -9,8 +9,6 @@
 
 namespace velmora {
 
-// SDL's own stretch, through a kept buffer in the back buffer's format
-// when the window's differs.
 void SdlCanvas::Impl::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
   if (from->format->format == win->format->format) {
     SDL_SoftStretchLinear(from, &src, win, &dst);
@@ -30,11 +28,8 @@ void SdlCanvas::Impl::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL
   SDL_LowerBlit(presentScaled, &whole, win, &dst);
 }
 
-// The back buffer into the window surface as SDL's software renderer
-// copies a linearly filtered target texture: a plain copy at the same
-// size, else a linear stretch, replacing every pixel.
-// A turned picture is turned into a kept surface first and presented
-// from there.
+// A plain copy at the same size, else a linear stretch, replacing every
+// pixel; a turned picture is turned into a kept surface first.
 void SdlCanvas::Impl::Present() {
   SDL_Surface* win = SDL_GetWindowSurface(window);
   if (!win) return;
@@ -67,10 +62,9 @@ void SdlCanvas::Impl::Present() {
   SDL_UpdateWindowSurface(window);
 }
 
-// A turned window of the usual shape: the rows mixed upright as for an
-// upright window (into a kept buffer, when the sizes differ), then turned
-// straight into the window, instead of a turn and SDL's two-way stretch.
-// False leaves the window to the general path (bars, other formats).
+// The rows mixed upright as for an upright window (into a kept buffer, when
+// the sizes differ), then turned straight into the window, instead of a turn
+// and SDL's two-way stretch.
 bool SdlCanvas::Impl::PresentTurnedDirect(SDL_Surface* win) {
   const Uint32 format = win->format->format;
   if (SDL_MUSTLOCK(win) || (format != back->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
@@ -90,7 +84,6 @@ bool SdlCanvas::Impl::PresentTurnedDirect(SDL_Surface* win) {
          TurnPixels(Rows(upright), Rows(win), rotation, keep);
 }
 
-// The back buffer as presented: itself, or turned into the kept surface.
 SDL_Surface* SdlCanvas::Impl::Turned() {
   if (rotation == 0) return back;
   const bool sideways = IsSideways(rotation);
@@ -105,8 +98,6 @@ SDL_Surface* SdlCanvas::Impl::Turned() {
   return turned;
 }
 
-// Where the renderer's present puts the (turned) picture in the window;
-// false when it covers the window unturned, as a plain copy does.
 bool SdlCanvas::Impl::PresentRect(SDL_FRect& dst) {
   int ow = 0, oh = 0;
   if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return false;

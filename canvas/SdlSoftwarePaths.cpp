@@ -80,7 +80,7 @@ void SdlCanvas::Impl::DropFanLayer() {
 
 // SDL's software renderer blends a colour-modulated picture pixel by pixel
 // with exact divisions, several times slower than its blitter for an
-// unmodulated one, and the screen modulates nearly every picture (channel ×
+// unmodulated one, and the canvas modulates every picture (channel ×
 // 255 div 256 = 254). A draw whose corners share one colour therefore uses a
 // copy of the picture with that colour already multiplied in, by the same
 // rule SDL applies (texel × colour div 255), and white vertices. SDL's
