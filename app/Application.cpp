@@ -20,7 +20,7 @@
 #include "app/Stats.h"
 #include "app/TelemetryInput.h"
 #include "web/WebView.h"
-#include "app/MessageBox.h"
+#include "window/MessageBox.h"
 #include "link/Handover.h"
 #include "link/Listeners.h"
 #include "link/Recording.h"

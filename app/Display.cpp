@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "assets/ImageCatalogue.h"
-#include "app/MessageBox.h"
 #include "panels/WindowSetup.h"
+#include "window/MessageBox.h"
 #include "velmora/Version.h"
 
 namespace velmora {
@@ -13,45 +13,20 @@ namespace velmora {
 std::string ProgramCaption() { return "Velmora " + std::string(kVersion); }
 
 Display::Display(WindowHost& window, ImageDecoder& decoder, FlightData& flight)
-    : window_(window),
-      flight_(flight),
-      screen_(nullptr),
-      images_(&screen_, &decoder),
-      canvas_(screen_, images_.Pictures, fontList_),
-      frameCycle_(screen_, window, flight) {
-  // The layout's values.
-  screen_.Width = 1024;
-  screen_.Height = 650;
-  screen_.VSYNC = true;
-  for (std::size_t i = 0; i < kFontCount; ++i) {
-    fonts_[i] = std::make_unique<Font>(&screen_, std::string(kFontTable[i].name));
-    fontList_[i] = fonts_[i].get();
-  }
-  LoadCatalogue();
-
-  frameCycle_.SetFlightPage([this] { flightPage_.Draw(*pageCanvas_, flight_); });
-  frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(*pageCanvas_, flight_); });
+    : window_(window), flight_(flight), decoder_(decoder), canvas_(*window.Device()),
+      frameCycle_(canvas_, window, flight) {
+  frameCycle_.SetFlightPage([this] { flightPage_.Draw(canvas_, flight_); });
+  frameCycle_.SetTacticalPage([this] { tacticalPage_.Draw(canvas_, flight_); });
   frameCycle_.SetOverlay([this](Page page) {
     if (overlay_) overlay_(page);
     if (brightness_ >= kMaxBrightness) return;
     // Black at (100 - brightness) percent opacity: every pixel keeps that
     // share of its colour.
     const int alpha = (255 * (kMaxBrightness - brightness_) + 50) / 100;
-    pageCanvas_->FillRect(MakeArgb(0, 0, 0, static_cast<std::uint8_t>(alpha)), 0, 0,
-                          static_cast<float>(screen_.Width), static_cast<float>(screen_.Height));
+    canvas_.FillRect(MakeArgb(0, 0, 0, static_cast<std::uint8_t>(alpha)), 0, 0, static_cast<float>(canvas_.Width()),
+                     static_cast<float>(canvas_.Height()));
   });
   window_.SetCaption(ProgramCaption());
-}
-
-void Display::LoadCatalogue() {
-  for (const ImageEntry& e : kImageCatalogue) {
-    Picture& item = images_.Pictures.Add();
-    item.Name = std::string(e.name);
-    auto bytes = ImageBytes(e.index);
-    item.SetPicture(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-    item.SetTileWidth(e.tileWidth);
-    item.SetTileHeight(e.tileHeight);
-  }
 }
 
 std::string Display::RestoreWindow(const std::optional<WindowConfig>& saved) {
@@ -84,31 +59,39 @@ ScreenStatus Display::Start(const std::string& transport) {
 
   ApplyStartupValues(flight_);
 
-  screen_.SetWindow(window_.Device());
-  if (const ScreenStatus status = screen_.Initialize(); status != ScreenStatus::Ok) return status;
-  ReportTextureFailure();
-
-  for (std::size_t i = 0; i < fonts_.size(); ++i) {
-    const FontSpec& f = kFontTable[i];
-    fonts_[i]->CreateFont(kFontFace, f.size,
-                          static_cast<std::uint8_t>((f.bold ? FontStyle::Bold : 0) | (f.underline ? FontStyle::Underline : 0)));
-    fonts_[i]->SetColor(MakeColor(f.red, f.green, f.blue, f.alpha));
+  // The catalogue decoded for the canvas, which keeps what it needs.
+  std::vector<PictureData> pictures;
+  pictures.reserve(kImageCatalogue.size());
+  for (const ImageEntry& e : kImageCatalogue) {
+    PictureData& p = pictures.emplace_back();
+    p.name = std::string(e.name);
+    p.tileWidth = e.tileWidth;
+    p.tileHeight = e.tileHeight;
+    DecodedImage image;
+    if (decoder_.Decode(ImageBytes(e.index), image)) {
+      p.width = image.width;
+      p.height = image.height;
+      p.rgba = std::move(image.rgba);
+    }
   }
+  std::string failed;
+  if (const ScreenStatus status = canvas_.Open(1024, 650, pictures, failed); status != ScreenStatus::Ok)
+    return status;
+  ReportTextureFailure(failed);
   return ScreenStatus::Ok;
 }
-
-void Display::SetBrightness(int percent) { brightness_ = std::clamp(percent, kMinBrightness, kMaxBrightness); }
 
 void Display::DrawFrame() {
   frameCycle_.Draw(page_);
 }
 
-void Display::ReportTextureFailure() {
-  const std::string failed = screen_.TakeTextureFailure();
+void Display::ReportTextureFailure(const std::string& failed) {
   if (failed.empty()) return;
   ShowMessageBox("Error", "Error creating texture " + failed, BoxIcon::Error);
   RequestTerminate();
 }
+
+void Display::SetBrightness(int percent) { brightness_ = std::clamp(percent, kMinBrightness, kMaxBrightness); }
 
 WindowConfig Display::CurrentWindowConfig() const {
   const OuterBounds b = window_.GetOuterBounds();

@@ -1,6 +1,5 @@
-// The instrument display: the screen, the pictures, the role-named fonts and
-// the canvas the pages draw on, the page on show, and one frame drawn from the
-// flight data record. It knows nothing of sockets: the record is filled by
+// The instrument display: the pictures, the window's canvas the pages draw
+// on, the page on show, and one frame drawn from the flight data record. It knows nothing of sockets: the record is filled by
 // the telemetry input, and the display only reads it.
 #pragma once
 
@@ -15,15 +14,11 @@
 
 #include "app/Config.h"
 #include "window/WindowHost.h"
-#include "engine/ImageDecoder.h"
-#include "engine/Font.h"
-#include "engine/PictureList.h"
-#include "engine/Screen.h"
-#include "canvas/ScreenCanvas.h"
+#include "assets/ImageDecoder.h"
+#include "canvas/Canvas.h"
 #include "link/FlightData.h"
 #include "pages/FlightPage.h"
 #include "pages/FrameCycle.h"
-#include "canvas/FontRoles.h"
 #include "pages/TacticalPage.h"
 
 namespace velmora {
@@ -43,8 +38,8 @@ class Display {
   // ("tcp" without a usable file).
   std::string RestoreWindow(const std::optional<WindowConfig>& saved);
   // The rest of start-up: caption with the transport, the flight page, the
-  // record's start-up values, screen and textures and the fonts; the
-  // frames are the main loop's. Not Ok: the screen could not start,
+  // record's start-up values, the canvas with the pictures and the fonts;
+  // the frames are the main loop's. Not Ok: the canvas could not open,
   // and the caller tells the user and ends the program.
   ScreenStatus Start(const std::string& transport);
   // What config.txt keeps at close: the window's place and width, the page
@@ -69,35 +64,24 @@ class Display {
   void SetBrightness(int percent);
   int Brightness() const { return brightness_; }
 
-  const Font& FontFor(FontRole role) const { return *fontList_[static_cast<std::size_t>(role)]; }
-  const std::array<Font*, kFontCount>& Fonts() const { return fontList_; }
-  // What the pages draw on: the screen, or a canvas put in front of it
-  // (tests record through one); null puts the screen back.
-  Canvas& PageCanvas() { return *pageCanvas_; }
-  ScreenCanvas& OnScreen() { return canvas_; }
-  void SetPageCanvas(Canvas* canvas) { pageCanvas_ = canvas ? canvas : &canvas_; }
-  Screen& RenderScreen() { return screen_; }
+  // What the pages draw on: the window's canvas.
+  Canvas& PageCanvas() { return canvas_; }
   FrameCycle& Frames() { return frameCycle_; }
   const FlightPage& FlightInstruments() const { return flightPage_; }
   const TacticalPage& TacticalInstruments() const { return tacticalPage_; }
   FlightData& Flight() { return flight_; }
 
  private:
-  void LoadCatalogue();
   // A picture without texture: the box, and the program closes.
-  void ReportTextureFailure();
+  void ReportTextureFailure(const std::string& picture);
 
   WindowHost& window_;
   FlightData& flight_;
   Page page_ = Page::None;
   std::string transport_;
 
-  Screen screen_;
-  PictureList images_;
-  std::array<std::unique_ptr<Font>, kFontCount> fonts_;
-  std::array<Font*, kFontCount> fontList_{};
-  ScreenCanvas canvas_;
-  Canvas* pageCanvas_ = &canvas_;
+  ImageDecoder& decoder_;
+  Canvas& canvas_;
   FlightPage flightPage_;
   TacticalPage tacticalPage_;
   FrameCycle frameCycle_;

@@ -11,7 +11,7 @@
 #include "window/Platform.h"
 #include "app/Stats.h"
 #include "assets/BezelButtons.h"
-#include "app/MessageBox.h"
+#include "window/MessageBox.h"
 #include "link/Handover.h"
 #include "panels/WindowSetup.h"
 

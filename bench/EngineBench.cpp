@@ -1,7 +1,7 @@
-// One instrument-page frame: 34 sprites of the catalogue's sizes and 30
-// short readouts. BM_SpriteFrame draws it into the software-rendered
-// 1024 × 650 back buffer (frames per second); BM_RecordedFrame runs the same
-// calls through the recording device (the engine's own cost per frame).
+// One instrument-page frame: 34 pictures of the catalogue's sizes and 30
+// short readouts. BM_SpriteFrame draws it on the software-rendered SDL
+// canvas, 1024 × 650 (frames per second); BM_RecordedFrame hands the same
+// calls to the canvas of --null-render runs (the calls' own cost per frame).
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>
@@ -11,11 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Font.h"
-#include "engine/PictureList.h"
-#include "engine/Screen.h"
-#include "engine/RecordingDevice.h"
-#include "engine/SdlRenderDevice.h"
+#include "canvas/RecordingCanvas.h"
+#include "canvas/SdlCanvas.h"
 
 namespace velmora {
 namespace {
@@ -61,29 +58,21 @@ std::vector<std::uint8_t> Picture(int w, int h, int seed) {
 }
 
 struct Page {
-  Screen screen;
-  PictureList list{&screen};
-  std::vector<std::unique_ptr<Font>> fonts;
-  std::vector<velmora::Picture*> sprites;
+  Canvas& canvas;
+  std::vector<int> sprites;  // picture of each sprite
   std::vector<std::string> texts;
 
-  explicit Page(RenderDevice* dev) : screen(dev) {
-    screen.Width = 1024;
-    screen.Height = 650;
+  explicit Page(Canvas& c) : canvas(c) {
+    std::vector<PictureData> pictures;
     for (int i = 0; i < 34; ++i) {
-      if (list.Pictures.Find(kSprites[i].image)) continue;
-      auto& item = list.Pictures.Add();
-      item.Name = kSprites[i].image;
-      item.SetPicturePixels(kSprites[i].w, kSprites[i].h, Picture(kSprites[i].w, kSprites[i].h, i));
+      int at = 0;
+      while (at < static_cast<int>(pictures.size()) && pictures[static_cast<std::size_t>(at)].name != kSprites[i].image) ++at;
+      if (at == static_cast<int>(pictures.size()))
+        pictures.push_back({kSprites[i].image, kSprites[i].w, kSprites[i].h, 0, 0, Picture(kSprites[i].w, kSprites[i].h, i)});
+      sprites.push_back(at);
     }
-    static constexpr int kSizes[9] = {10, 16, 17, 16, 13, 12, 20, 10, 16};
-    for (int i = 0; i < 9; ++i) fonts.push_back(std::make_unique<Font>(&screen, "font" + std::to_string(i + 1)));
-    if (screen.Initialize() != ScreenStatus::Ok) return;
-    for (int i = 0; i < 9; ++i) {
-      fonts[static_cast<std::size_t>(i)]->CreateFont("Arial", kSizes[i], i % 2 ? FontStyle::Bold : FontStyle::Underline);
-      fonts[static_cast<std::size_t>(i)]->SetColor(MakeColor(50, 50, 50, 255));
-    }
-    for (const auto& s : kSprites) sprites.push_back(list.Pictures.Find(s.image));
+    std::string failed;
+    if (canvas.Open(1024, 650, pictures, failed) != ScreenStatus::Ok) return;
     for (int i = 0; i < 30; ++i) {
       char buf[16];
       std::snprintf(buf, sizeof buf, "%d.%d", 100 + i * 37, i % 10);
@@ -92,19 +81,16 @@ struct Page {
   }
 
   void Frame(int n) {
-    screen.Clear(255, 255, 255, 255);
-    screen.BeginFrame();
-    screen.SetTextureFilter(true);
+    canvas.BeginFrame(0xFFFFFFFFu);
     for (std::size_t i = 0; i < sprites.size(); ++i) {
-      PictureStyle style;
-      style.centerX = kSprites[i].cx;
-      style.centerY = kSprites[i].cy;
-      if (kSprites[i].cx != 0 || kSprites[i].cy != 0) style.angle = static_cast<float>((n * 3 + static_cast<int>(i) * 10) % 360);
-      sprites[i]->DrawImage(static_cast<int>(kSprites[i].x), static_cast<int>(kSprites[i].y), style);
+      PictureTurn turn{.pivotX = kSprites[i].cx, .pivotY = kSprites[i].cy};
+      if (kSprites[i].cx != 0 || kSprites[i].cy != 0) turn.angle = static_cast<float>((n * 3 + static_cast<int>(i) * 10) % 360);
+      canvas.DrawPicture(sprites[i], kSprites[i].x, kSprites[i].y, turn);
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
-      fonts[i % fonts.size()]->TextOut(40 + static_cast<int>(i % 6) * 160, 30 + static_cast<int>(i / 6) * 110, texts[i]);
-    screen.Present();
+      canvas.Text(static_cast<FontRole>(i % 8), 40 + static_cast<int>(i % 6) * 160, 30 + static_cast<int>(i / 6) * 110,
+                  texts[i], MakeArgb(50, 50, 50));
+    canvas.Present();
   }
 };
 
@@ -116,8 +102,8 @@ void BM_SpriteFrame(benchmark::State& state) {
   }
   SDL_Window* window = SDL_CreateWindow("bench", 0, 0, 1024, 640, SDL_WINDOW_HIDDEN);
   {
-    SdlRenderDevice dev(window, SdlDeviceOptions{true, 256});
-    Page page(&dev);
+    SdlCanvas canvas(window, SdlCanvasOptions{true, 256});
+    Page page(canvas);
     int n = 0;
     for (auto _ : state) page.Frame(n++);
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -128,14 +114,10 @@ void BM_SpriteFrame(benchmark::State& state) {
 BENCHMARK(BM_SpriteFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_RecordedFrame(benchmark::State& state) {
-  RecordingDevice dev;
-  dev.SetRecordDetail(false);  // count calls only: the engine's cost, not the recorder's
-  Page page(&dev);
+  RecordingCanvas canvas(false);  // nothing kept: the calls' cost, not the recorder's
+  Page page(canvas);
   int n = 0;
-  for (auto _ : state) {
-    page.Frame(n++);
-    dev.ClearLog();
-  }
+  for (auto _ : state) page.Frame(n++);
 }
 BENCHMARK(BM_RecordedFrame)->Unit(benchmark::kMicrosecond);
 

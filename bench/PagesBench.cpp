@@ -1,12 +1,12 @@
-// Cost of one page frame: the pages plus the engine on the recording device
-// (no rasterisation), and the full flight frame on the software renderer.
+// Cost of one page frame: the pages on the null-render canvas (no
+// rasterisation), and the full flight frame on the software renderer.
 #include <benchmark/benchmark.h>
 
 #include "support/FakeWindow.h"
 #include "app/Display.h"
-#include "engine/RecordingDevice.h"
-#include "engine/SdlOffscreen.h"
-#include "engine/SdlRenderDevice.h"
+#include "canvas/RecordingCanvas.h"
+#include "window/SdlOffscreen.h"
+#include "canvas/SdlCanvas.h"
 
 namespace velmora {
 namespace {
@@ -28,17 +28,11 @@ void Cruise(FlightData& r) {
   r.TargetRange = 8000;
 }
 
-// Pictures with their sizes and nothing else, calls counted but not kept:
-// ready before the display loads its textures.
-struct QuietRecorder : RecordingDevice {
-  QuietRecorder() {
-    SetRecordDetail(false);
-  }
-};
-
+// Pictures with their sizes and nothing else, calls handed over but not
+// kept (the canvas of --null-render runs).
 struct RecordedForm {
   RecordedForm() { Cruise(display.flight); }
-  QuietRecorder device;
+  RecordingCanvas device{false};
   testing::WhiteHeaderDecoder decoder;
   testing::StartedDisplay display{device, decoder};
 };
@@ -47,7 +41,6 @@ void RunRecorded(benchmark::State& state, int page) {
   RecordedForm f;
   f.display.display.ShowPage(static_cast<Page>(page));
   for (auto _ : state) {
-    f.device.ClearLog();
     f.display.Frame();
   }
   state.counters["us_per_frame"] =
@@ -66,7 +59,7 @@ void BM_SoftwareFlightFrame(benchmark::State& state) {
     return;
   }
   {
-    testing::StartedDisplay display(screen.device(), screen.decoder());
+    testing::StartedDisplay display(screen.canvas(), screen.decoder());
     Cruise(display.flight);
     for (auto _ : state) display.Frame();
   }

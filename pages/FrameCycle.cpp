@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "engine/Screen.h"
+#include "canvas/Canvas.h"
 
 namespace velmora {
 
@@ -23,8 +23,8 @@ int calibration::WindowOpacity(double g) {
   return r > 255.0 ? 255 : static_cast<int>(r);
 }
 
-FrameCycle::FrameCycle(Screen& screen, FrameWindow& window, const FlightData& flight)
-    : screen_(screen), window_(window), flightData_(flight) {}
+FrameCycle::FrameCycle(Canvas& canvas, FrameWindow& window, const FlightData& flight)
+    : canvas_(canvas), window_(window), flightData_(flight) {}
 
 void FrameCycle::KeepAspectRatio() {
   // The display keeps 1.6 : 1.
@@ -32,9 +32,7 @@ void FrameCycle::KeepAspectRatio() {
 }
 
 void FrameCycle::Draw(Page page) {
-  screen_.Clear(255, 255, 255, 255);
-  screen_.BeginFrame();
-  screen_.SetTextureFilter(true);
+  canvas_.BeginFrame(0xFFFFFFFFu);
   window_.SetOpacity(calibration::WindowOpacity(flightData_.LoadFactor));
   switch (page) {
     case Page::Flight:
@@ -47,7 +45,7 @@ void FrameCycle::Draw(Page page) {
       break;  // no page: the white clear is the picture
   }
   if (overlay_) overlay_(page);
-  screen_.Present();
+  canvas_.Present();
 }
 
 }  // namespace velmora

@@ -24,7 +24,7 @@ int WindowOpacity(double g);
 
 namespace velmora {
 
-class Screen;
+class Canvas;
 
 // The page on show. The numbers are the ones config.txt's fourth line keeps.
 // Link (the state of the telemetry link) is drawn by the overlay alone.
@@ -44,7 +44,7 @@ class FrameCycle {
  public:
   using PageDrawer = std::function<void()>;
 
-  FrameCycle(Screen& screen, FrameWindow& window, const FlightData& flight);
+  FrameCycle(Canvas& canvas, FrameWindow& window, const FlightData& flight);
 
   void SetFlightPage(PageDrawer draw) { flight_ = std::move(draw); }
   void SetTacticalPage(PageDrawer draw) { tactical_ = std::move(draw); }
@@ -59,7 +59,7 @@ class FrameCycle {
   void Draw(Page page);
 
  private:
-  Screen& screen_;
+  Canvas& canvas_;
   FrameWindow& window_;
   const FlightData& flightData_;
   PageDrawer flight_, tactical_;

@@ -8,11 +8,12 @@
 
 #include "window/SdlJoysticks.h"
 #include "window/SdlWindowHost.h"
-#include "app/MessageBox.h"
-#include "engine/RecordingDevice.h"
-#include "engine/SdlImageDecoder.h"
-#include "engine/SdlRenderDevice.h"
-#include "engine/SdlDirectBlits.h"
+#include "window/MessageBox.h"
+#include "canvas/RecordingCanvas.h"
+#include "assets/SdlImageDecoder.h"
+#include "canvas/SdlCanvas.h"
+#include "canvas/SdlDirectBlits.h"
+#include "window/SdlPngFile.h"
 #include "pages/FrameCycle.h"
 
 namespace velmora {
@@ -20,8 +21,8 @@ namespace velmora {
 // One window of the display with what draws into it.
 struct SdlPlatform::Panel {
   SDL_Window* window = nullptr;
-  std::unique_ptr<SdlRenderDevice> device;      // real pixels
-  std::unique_ptr<RecordingDevice> nullDevice;  // --null-render
+  std::unique_ptr<SdlCanvas> device;         // real pixels
+  std::unique_ptr<RecordingCanvas> nullDevice;  // --null-render
   std::unique_ptr<SdlWindowHost> host;
   bool topmost = false;
   bool fullscreen = false;
@@ -47,12 +48,11 @@ SdlPlatform::~SdlPlatform() {
 void SdlPlatform::OpenDevice(Panel& p) {
   if (options_.nullRender) {
     // Every frame computed and submitted, nothing rasterised or kept.
-    p.nullDevice = std::make_unique<RecordingDevice>();
-    p.nullDevice->SetRecordDetail(false);
+    p.nullDevice = std::make_unique<RecordingCanvas>(false);
     if (!decoder_) decoder_ = std::make_unique<HeaderSizeDecoder>(0);
     p.host = std::make_unique<SdlWindowHost>(p.window, *p.nullDevice);
   } else {
-    p.device = std::make_unique<SdlRenderDevice>(p.window, SdlDeviceOptions{options_.headless || options_.renderer == Renderer::Software, 256});
+    p.device = std::make_unique<SdlCanvas>(p.window, SdlCanvasOptions{options_.headless || options_.renderer == Renderer::Software, 256});
     p.host = std::make_unique<SdlWindowHost>(p.window, *p.device);
     if (!decoder_) decoder_ = std::make_unique<SdlImageDecoder>();
   }
@@ -127,7 +127,7 @@ bool SdlPlatform::Start(const std::string& caption) {
   SDL_Window* boxParent = first->window;
   windows_.push_back(std::move(first));
 
-  // Boxes of the engine (device failures) and of start-up: real boxes in a
+  // Boxes of start-up (a canvas that cannot open): real boxes in a
   // window session; a headless run keeps the default, a line on stderr, so it
   // never blocks on a modal box.
   if (!options_.headless) {
@@ -220,7 +220,7 @@ bool SdlPlatform::PollEvent(InputEvent& event) {
           event = {InputEvent::Click};
           event.window = index;
           SdlWindowHost& host = *windows_[index]->host;
-          RenderDevice* device = host.Device();
+          const Canvas* device = host.Device();
           host.ClientToBackBuffer(e.button.x, e.button.y, device->Width(), device->Height(), event.x, event.y);
           return true;
         }
@@ -323,7 +323,7 @@ void SdlPlatform::ShowWindow() {
   // SDL falls back to another renderer when the one asked for cannot start;
   // say so, since the pictures and the frame time then differ.
   SDL_RendererInfo info{};
-  const SdlRenderDevice* device = windows_.front()->device.get();
+  const SdlCanvas* device = windows_.front()->device.get();
   if (device && options_.renderer != Renderer::Auto && device->Renderer() &&
       SDL_GetRendererInfo(device->Renderer(), &info) == 0 && RendererName(options_.renderer) != info.name) {
     std::fprintf(stderr, "velmora: the %s renderer is not available here; drawing with %s\n",
@@ -340,13 +340,13 @@ void SdlPlatform::CloseWindow(int window) {
 
 void SdlPlatform::FrameStarting() {
   for (auto& p : windows_)
-    if (p->nullDevice) p->nullDevice->ClearLog();
+    if (p->nullDevice) p->nullDevice->Clear();
 }
 
 bool SdlPlatform::SaveWindowScreenshot(int window, const std::string& file) {
   if (window < 0 || window >= WindowCount()) return false;
   const Panel& p = *windows_[static_cast<std::size_t>(window)];
-  return p.device && p.device->SaveScreenshot(file);
+  return p.device && velmora::SaveScreenshot(*p.device, file);
 }
 
 bool SdlPlatform::ReadBackBuffer(std::vector<std::uint32_t>& argb, int& width, int& height) {

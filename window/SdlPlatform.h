@@ -1,5 +1,5 @@
-// The desktop on SDL: video start-up, the windows and their drawing devices
-// (the SDL renderer, or a recording device that rasterises nothing for
+// The desktop on SDL: video start-up, the windows and their canvases
+// (SDL's renderer, or a recording canvas that rasterises nothing for
 // --null-render), window events told apart by window, the wake-up event,
 // message boxes, monitors by number or name.
 #pragma once
@@ -21,9 +21,9 @@ struct SDL_Window;
 namespace velmora {
 
 class ImageDecoder;
-class RecordingDevice;
+class RecordingCanvas;
 class SdlJoysticks;
-class SdlRenderDevice;
+class SdlCanvas;
 class SdlWindowHost;
 
 struct PlatformOptions {

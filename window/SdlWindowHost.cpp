@@ -6,12 +6,12 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/SdlDirectBlits.h"
+#include "canvas/SdlDirectBlits.h"
 
 
 namespace velmora {
 
-SdlWindowHost::SdlWindowHost(SDL_Window* window, RenderDevice& device) : window_(window), device_(device) {}
+SdlWindowHost::SdlWindowHost(SDL_Window* window, Canvas& canvas) : window_(window), canvas_(canvas) {}
 
 SdlWindowHost::Borders SdlWindowHost::GetBorders() const {
   Borders b;
@@ -155,7 +155,7 @@ std::string SdlWindowHost::Caption() const { return SDL_GetWindowTitle(window_);
 
 void SdlWindowHost::SetCaption(const std::string& caption) { SDL_SetWindowTitle(window_, caption.c_str()); }
 
-RenderDevice* SdlWindowHost::Device() { return &device_; }
+Canvas* SdlWindowHost::Device() { return &canvas_; }
 
 void SdlWindowHost::ClientToBackBuffer(int x, int y, int backWidth, int backHeight, int& bx, int& by) const {
   int w = 1, h = 1;

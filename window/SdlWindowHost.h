@@ -14,7 +14,7 @@ namespace velmora {
 
 class SdlWindowHost : public WindowHost {
  public:
-  SdlWindowHost(SDL_Window* window, RenderDevice& device);
+  SdlWindowHost(SDL_Window* window, Canvas& canvas);
 
   int OuterWidth() const override;
   void SetOuterHeight(int height) override;
@@ -26,7 +26,7 @@ class SdlWindowHost : public WindowHost {
   bool OnSomeDisplay(const OuterBounds& b) const override;
   std::string Caption() const override;
   void SetCaption(const std::string& caption) override;
-  RenderDevice* Device() override;
+  Canvas* Device() override;
 
   // Degrees clockwise the picture is turned (0, 90, 180, 270).
   void SetRotation(int degrees);
@@ -60,7 +60,7 @@ class SdlWindowHost : public WindowHost {
   bool Sideways() const;
 
   SDL_Window* window_;
-  RenderDevice& device_;
+  Canvas& canvas_;
   int opacity_ = -1;
   Borders measured_;
   bool placed_ = false;

@@ -1,5 +1,5 @@
 // What the display asks of its window: outer place and size, caption,
-// opacity, and the drawing device bound to it. The SDL window implements it;
+// opacity, and the canvas that draws into it. The SDL window implements it;
 // tests use a fake.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 namespace velmora {
 
-class RenderDevice;
+class Canvas;
 
 struct OuterBounds {
   int left = 0, top = 0, width = 0, height = 0;
@@ -26,8 +26,8 @@ class WindowHost : public FrameWindow {
   virtual bool OnSomeDisplay(const OuterBounds& b) const = 0;
   virtual std::string Caption() const = 0;
   virtual void SetCaption(const std::string& caption) = 0;
-  // The drawing device bound to this window.
-  virtual RenderDevice* Device() = 0;
+  // The canvas that draws into this window.
+  virtual Canvas* Device() = 0;
 };
 
 }  // namespace velmora

@@ -10,8 +10,9 @@
 #include <string>
 
 #include "support/FakeWindow.h"
-#include "engine/SdlOffscreen.h"
-#include "engine/SdlRenderDevice.h"
+#include "window/SdlOffscreen.h"
+#include "canvas/RecordingCanvas.h"
+#include "canvas/SdlCanvas.h"
 
 namespace {
 std::atomic<long> gAllocations{0};
@@ -29,12 +30,8 @@ namespace velmora {
 namespace {
 
 // Allocations of one frame after a few frames of the same state.
-long SteadyFrameAllocations(testing::StartedDisplay& display, RecordingDevice* recording) {
-  for (int i = 0; i < 3; ++i) {
-    if (recording) recording->ClearLog();
-    display.Frame();
-  }
-  if (recording) recording->ClearLog();
+long SteadyFrameAllocations(testing::StartedDisplay& display) {
+  for (int i = 0; i < 3; ++i) display.Frame();
   const long before = gAllocations;
   display.Frame();
   return gAllocations - before;
@@ -58,26 +55,25 @@ TEST(FrameAllocation, TheCounterSeesAllocations) {
   EXPECT_EQ(gAllocations - before, 1);
 }
 
-TEST(FrameAllocation, NoneOnEitherPageThroughTheEngine) {
-  RecordingDevice device;
-  device.SetRecordDetail(false);
+TEST(FrameAllocation, NoneOnEitherPageOnTheNullRenderCanvas) {
+  RecordingCanvas canvas(false);
   testing::WhiteHeaderDecoder decoder;
-  testing::StartedDisplay display(device, decoder);
+  testing::StartedDisplay display(canvas, decoder);
   BusyState(display.flight);
   for (Page page : {Page::Flight, Page::Tactical}) {
     display.display.ShowPage(page);
-    EXPECT_EQ(SteadyFrameAllocations(display, &device), 0) << "page " << static_cast<int>(page);
+    EXPECT_EQ(SteadyFrameAllocations(display), 0) << "page " << static_cast<int>(page);
   }
 }
 
 TEST(FrameAllocation, NoneOnEitherPageOnTheSoftwareRenderer) {
   SdlOffscreen screen;
   ASSERT_TRUE(screen.ok()) << screen.error();
-  testing::StartedDisplay display(screen.device(), screen.decoder());
+  testing::StartedDisplay display(screen.canvas(), screen.decoder());
   BusyState(display.flight);
   for (Page page : {Page::Flight, Page::Tactical}) {
     display.display.ShowPage(page);
-    EXPECT_EQ(SteadyFrameAllocations(display, nullptr), 0) << "page " << static_cast<int>(page);
+    EXPECT_EQ(SteadyFrameAllocations(display), 0) << "page " << static_cast<int>(page);
   }
 }
 

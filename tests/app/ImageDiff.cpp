@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/SdlImageDecoder.h"
+#include "assets/SdlImageDecoder.h"
 
 namespace {
 

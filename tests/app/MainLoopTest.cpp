@@ -20,7 +20,7 @@
 #include "app/ErrorReporter.h"
 #include "window/Platform.h"
 #include "app/Stats.h"
-#include "engine/RecordingDevice.h"
+#include "canvas/RecordingCanvas.h"
 #include "link/Handover.h"
 #include "support/FakeWindow.h"
 
@@ -31,7 +31,7 @@ using namespace std::chrono_literals;
 
 class FakePlatform : public Platform {
  public:
-  explicit FakePlatform(RenderDevice& device) : window_(&device) {}
+  explicit FakePlatform(Canvas& canvas) : window_(&canvas) {}
   bool PollEvent(InputEvent& event) override {
     if (events.empty()) return false;
     event = events.front();
@@ -77,8 +77,8 @@ struct LoopRig {
       : loop(platform, handover, display, stats, reporter, options, stop, pacing) {
     display.Start(display.RestoreWindow(std::nullopt));
   }
-  RecordingDevice device;
-  FakePlatform platform{device};
+  RecordingCanvas canvas;
+  FakePlatform platform{canvas};
   HandoverQueue handover{[this] { platform.Wake(); }};
   FlightData flight;
   Display display{platform.Window(), platform.Decoder(), flight};
@@ -136,7 +136,7 @@ TEST(MainLoop, EachWindowsEventsActOnThatWindowAlone) {
   };
   for (const auto& c : cases) {
     LoopRig rig;
-    RecordingDevice device2;
+    RecordingCanvas device2;
     testing::FakeWindow window2{&device2};
     Display second(window2, rig.platform.Decoder(), rig.flight);
     second.Start(second.RestoreWindow(std::nullopt));
@@ -152,14 +152,14 @@ TEST(MainLoop, EachWindowsEventsActOnThatWindowAlone) {
     EXPECT_EQ(rig.platform.closed, c.secondOpen ? std::vector<int>{} : std::vector<int>{1});
   }
   LoopRig rig(LoopOptions{2, {}, 0});
-  RecordingDevice device2;
+  RecordingCanvas device2;
   testing::FakeWindow window2{&device2};
   Display second(window2, rig.platform.Decoder(), rig.flight);
   second.Start(second.RestoreWindow(std::nullopt));
   rig.loop.AddWindow(second);
   rig.loop.Run();
-  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 2);
-  EXPECT_EQ(device2.CountOf(CallKind::Present), 2);
+  EXPECT_EQ(rig.canvas.CountOf(CanvasCall::Kind::Present), 2);
+  EXPECT_EQ(device2.CountOf(CanvasCall::Kind::Present), 2);
 }
 
 TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
@@ -178,7 +178,7 @@ TEST(MainLoop, EveryFrameWaitsItsPacingAndDrawsWhatArrivedBeforeIt) {
   // slow draw (a sanitized build, a loaded machine) leaves to the pacing.
   EXPECT_GE(took, 2 * std::chrono::nanoseconds(1'000'000'000 / 30));
   EXPECT_EQ(rig.flight.Altitude, 1234);
-  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 3);
+  EXPECT_EQ(rig.canvas.CountOf(CanvasCall::Kind::Present), 3);
 }
 
 // Fake time for the pacing wait: each wait plays the next step of a script,

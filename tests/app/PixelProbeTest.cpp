@@ -8,8 +8,9 @@
 #include <filesystem>
 
 #include "support/FakeWindow.h"
-#include "engine/SdlOffscreen.h"
-#include "engine/SdlRenderDevice.h"
+#include "window/SdlOffscreen.h"
+#include "canvas/SdlCanvas.h"
+#include "window/SdlPngFile.h"
 
 namespace velmora {
 namespace {
@@ -19,7 +20,7 @@ class PixelProbe : public ::testing::Test {
   void SetUp() override {
     screen_ = std::make_unique<SdlOffscreen>();
     ASSERT_TRUE(screen_->ok()) << screen_->error();
-    device_ = &screen_->device();
+    device_ = &screen_->canvas();
     display_ = std::make_unique<testing::StartedDisplay>(*device_, screen_->decoder());
   }
   void TearDown() override {
@@ -64,11 +65,11 @@ class PixelProbe : public ::testing::Test {
     std::string name = (out / ("PixelProbe_" + what + "_err.png")).string();
     for (char& c : name)
       if (c == ' ') c = '_';
-    if (device_->SaveScreenshot(name)) std::fprintf(stderr, "frame saved to %s\n", name.c_str());
+    if (SaveScreenshot(*device_, name)) std::fprintf(stderr, "frame saved to %s\n", name.c_str());
   }
 
   std::unique_ptr<SdlOffscreen> screen_;
-  SdlRenderDevice* device_ = nullptr;
+  SdlCanvas* device_ = nullptr;
   std::unique_ptr<testing::StartedDisplay> display_;
   std::vector<std::uint32_t> pixels_;
   int width_ = 0, height_ = 0;

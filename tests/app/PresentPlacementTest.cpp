@@ -1,7 +1,7 @@
 // Where the (turned) picture goes in the window: over all of it, or, when a
 // sideways turn leaves the picture's shape across the screen's, as large as
 // it fits, centred between its bars.
-#include "engine/SdlDirectBlits.h"
+#include "canvas/SdlDirectBlits.h"
 
 #include <gtest/gtest.h>
 

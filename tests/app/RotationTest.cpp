@@ -13,8 +13,8 @@
 #include "window/SdlPlatform.h"
 #include "window/SdlWindowHost.h"
 #include "assets/BezelButtons.h"
-#include "engine/SdlImageDecoder.h"
-#include "engine/SdlRenderDevice.h"
+#include "assets/SdlImageDecoder.h"
+#include "canvas/SdlCanvas.h"
 #include "support/FakeWindow.h"
 
 namespace velmora {
@@ -74,9 +74,9 @@ class TurnedPicture : public ::testing::TestWithParam<bool> {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     window_ = SDL_CreateWindow("velmora", 0, 0, kW, kH, SDL_WINDOW_HIDDEN);
     ASSERT_TRUE(window_) << SDL_GetError();
-    SdlDeviceOptions options{true, 256};
+    SdlCanvasOptions options{true, 256};
     options.directBlits = GetParam();
-    device_ = std::make_unique<SdlRenderDevice>(window_, options);
+    device_ = std::make_unique<SdlCanvas>(window_, options);
     display_ = std::make_unique<testing::StartedDisplay>(*device_, decoder_);
     display_->flight.LoadFactor = 1;
   }
@@ -89,7 +89,7 @@ class TurnedPicture : public ::testing::TestWithParam<bool> {
 
   SDL_Window* window_ = nullptr;
   SdlImageDecoder decoder_;
-  std::unique_ptr<SdlRenderDevice> device_;
+  std::unique_ptr<SdlCanvas> device_;
   std::unique_ptr<testing::StartedDisplay> display_;
 };
 
@@ -130,8 +130,7 @@ TEST_P(FastTurnedPicture, ScaledTurnedWindowIsTheScaledUprightWindowTurned) {
     SCOPED_TRACE(turn);
     SDL_SetWindowSize(window_, Sideways(turn) ? 640 : kW, Sideways(turn) ? kW : 640);
     device_->SetRotation(turn);
-    device_->BeginFrame();  // the same back buffer presented again
-    device_->Present();
+    device_->Present();  // the same picture presented again
     EXPECT_EQ(FirstDifference(WindowPixels(window_), TurnedBySdl(upright, turn, kW, 640)), -1);
   }
 }

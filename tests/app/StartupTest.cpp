@@ -1,13 +1,13 @@
 // Start-up and close of the display: config.txt, the window's place, the
 // transport's listeners, the caption, and everything start-up creates. A fake
-// window and a recording device; no sockets.
+// window and the recording canvas; no sockets.
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "app/Config.h"
-#include "app/MessageBox.h"
-#include "engine/RecordingDevice.h"
+#include "window/MessageBox.h"
+#include "canvas/RecordingCanvas.h"
 #include "platform/Files.h"
 #include "support/FakeWindow.h"
 
@@ -37,9 +37,9 @@ class Startup : public ::testing::Test {
 
   platform::TempDir temp_{"velmora-startup-"};
   std::filesystem::path dir_ = temp_.path();
-  RecordingDevice device_;
+  RecordingCanvas canvas_;
   velmora::testing::WhiteHeaderDecoder decoder_;
-  FakeWindow window_{&device_};
+  FakeWindow window_{&canvas_};
   FlightData flight_;
   std::unique_ptr<Display> display_;
 };
@@ -91,21 +91,13 @@ TEST_F(Startup, AWindowOffEveryDisplayComesBackCentred) {
   EXPECT_EQ(window_.bounds.left, (1920 - 800) / 2);
 }
 
-TEST_F(Startup, StartupGivesTheRecordItsValuesAndCreatesEverything) {
+TEST_F(Startup, StartupGivesTheRecordItsValuesAndOpensTheCanvas) {
   Start();
-  Display& d = *display_;
   EXPECT_EQ(flight_.Pitch, -0.5);
   EXPECT_EQ(flight_.PressureSetting, 760.0);
-  EXPECT_TRUE(d.RenderScreen().Initialized());
-  for (std::size_t i = 0; i < kFontTable.size(); ++i) {
-    const FontSpec& s = kFontTable[i];
-    const Font& font = d.FontFor(static_cast<FontRole>(i));
-    EXPECT_EQ(font.FaceName(), "Arial");
-    EXPECT_EQ(font.Name(), s.name);
-    EXPECT_EQ(font.Size(), s.size);
-    EXPECT_EQ(font.Style(), (s.bold ? FontStyle::Bold : 0) | (s.underline ? FontStyle::Underline : 0)) << i;
-    EXPECT_EQ(font.Color(), MakeColor(s.red, s.green, s.blue, s.alpha)) << i;
-  }
+  EXPECT_EQ(canvas_.opens, 1);
+  EXPECT_EQ(canvas_.Width(), 1024);
+  EXPECT_EQ(canvas_.Height(), 650);
 }
 
 // The drawing layer only reports; the display decides what the user sees.
@@ -113,11 +105,11 @@ TEST_F(Startup, FailuresOfTheScreenAndOfATextureReachTheUser) {
   std::vector<std::string> boxes;
   SetMessageBoxHandler([&](std::string_view, std::string_view text, BoxIcon) { boxes.emplace_back(text); });
   ClearTerminateRequest();
-  device_.FailOpen(2);
+  canvas_.failOpens = 1;
   display_ = std::make_unique<Display>(window_, decoder_, flight_);
   EXPECT_EQ(display_->Start("tcp"), ScreenStatus::NoCompatibleDevice);
   EXPECT_TRUE(boxes.empty()) << "the program's start tells the user";
-  device_.FailTexture("Speed");
+  canvas_.failPicture = "Speed";
   display_ = std::make_unique<Display>(window_, decoder_, flight_);
   EXPECT_EQ(display_->Start("tcp"), ScreenStatus::Ok);
   EXPECT_EQ(boxes, std::vector<std::string>{"Error creating texture Speed"});

@@ -1,17 +1,15 @@
-// The canvas: rounding of picture places, instruments' origins (nested,
-// restored), turning about a pivot, rectangles and sectors, and the
-// recording canvas's page places.
+// The canvas: rounding of picture places, the geometry every back end draws
+// (quads turned about a pivot, sectors, colours), the transform stack
+// (origins nested and restored, turns, clips) and the recording canvas's
+// page places.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
 
-#include "../engine/EngineTestSupport.h"
-#include "canvas/RecordingCanvas.h"
 #include "assets/ImageCatalogue.h"
-#include "canvas/ScreenCanvas.h"
-#include "engine/PictureList.h"
+#include "canvas/RecordingCanvas.h"
 
 namespace velmora {
 namespace {
@@ -25,100 +23,65 @@ TEST(RoundCoord, RoundsHalfAwayAtFourDecimals) {
   for (const auto& c : cases) EXPECT_EQ(RoundCoord(c.v), c.want) << c.v;
 }
 
-struct OnScreen {
-  RecordingDevice dev;
-  Screen screen{&dev};
-  PictureList list{&screen};
-  std::array<Font*, kFontCount> fonts{};
-  ScreenCanvas canvas{screen, list.Pictures, fonts};
-  OnScreen() {
-    auto& item = list.Pictures.Add();
-    item.Name = "Needle";
-    item.SetPicturePixels(252, 16, test::SolidPixels(252, 16, 255, 255, 255));
-    test::StartScene(screen, dev);
-  }
-  const std::vector<Vertex>& Quad(std::size_t i = 0) const { return dev.CallsOf(CallKind::DrawFan).at(i)->vertices; }
-};
+// Every colour reaches the pixels scaled by 255/256.
+TEST(ScaledColor, EveryChannelTimes255Div256) {
+  const std::pair<std::uint32_t, std::uint32_t> cases[] = {
+      {0xFFFFFFFFu, 0xFEFEFEFEu}, {0xFF000000u, 0xFE000000u}, {0x80FF4010u, 0x7FFE3F0Fu}, {0x67394710u, 0x6638460Fu}};
+  for (const auto& [in, want] : cases) EXPECT_EQ(ScaledColor(in), want) << std::hex << in;
+}
 
-// The left edge of the quad lies half a pixel left of the rounded place.
-TEST(ScreenCanvas, PicturePlaceIsTheOriginPlusTheLocalPlaceRounded) {
-  struct Case { int originX; float x; float wantLeft; } cases[] = {
-      {0, 100.4f, 99.5f}, {0, 100.5f, 100.5f}, {0, -0.5f, -1.5f}, {100, 2.5f, 102.5f}, {-50, 5000, 4949.5f}};
+// A 252 × 16 tile in a 256 × 16 texture at (100, 200): only the left and top
+// edges move by half a pixel; turns and scales go about the pivot.
+TEST(PictureQuad, CornersUnderPivotRotationAndScale) {
+  const float U = 252.0f / 256.0f;
+  struct Case {
+    const char* what;
+    PictureTurn turn;
+    float want[4][4];  // x, y, u, v
+  } cases[] = {
+      {"plain", {}, {{99.5f, 199.5f, 0, 0}, {352, 199.5f, U, 0}, {352, 216, U, 1}, {99.5f, 216, 0, 1}}},
+      {"90 about the centre", {.angle = 90, .pivotX = 0.5f, .pivotY = 0.5f},
+       {{234.5f, 81.5f, 0, 0}, {234.5f, 334, U, 0}, {218, 334, U, 1}, {218, 81.5f, 0, 1}}},
+      {"90 about the middle of the left edge", {.angle = 90, .pivotY = 0.5f},
+       {{108.5f, 207.5f, 0, 0}, {108.5f, 460, U, 0}, {92, 460, U, 1}, {92, 207.5f, 0, 1}}},
+      {"scale x 2, scale y 0 draws as 1", {.scaleX = 2, .scaleY = 0},
+       {{99, 199.5f, 0, 0}, {604, 199.5f, U, 0}, {604, 216, U, 1}, {99, 216, 0, 1}}},
+      {"180 about the right edge middle", {.angle = 180, .pivotX = 1, .pivotY = 0.5f},
+       {{604.5f, 216.5f, 0, 0}, {352, 216.5f, U, 0}, {352, 200, U, 1}, {604.5f, 200, 0, 1}}},
+  };
   for (const auto& c : cases) {
-    OnScreen s;
-    {
-      AtOrigin at(s.canvas, c.originX, 7);
-      AtOrigin nested(s.canvas, 0, 93);
-      s.canvas.DrawPicture(0, c.x, 0, {});
-    }
-    s.canvas.DrawPicture(0, 0, 0, {});  // the origins are gone again
-    EXPECT_FLOAT_EQ(s.Quad()[0].x, c.wantLeft) << c.x;
-    EXPECT_FLOAT_EQ(s.Quad()[0].y, 99.5f) << c.x;
-    EXPECT_FLOAT_EQ(s.Quad()[1].x, c.wantLeft + 0.5f + 252) << c.x;
-    EXPECT_FLOAT_EQ(s.Quad(1)[0].x, -0.5f) << c.x;
-  }
-}
-
-TEST(ScreenCanvas, TurnsClockwiseAboutThePivot) {
-  OnScreen s;
-  AtOrigin at(s.canvas, 400, 300);
-  s.canvas.DrawPicture(0, 100, 0, {.angle = 30, .pivotX = 1, .pivotY = 0.5f});
-  const auto& v = s.Quad();
-  // Pivot (752, 308): the top-right corner (752, 299.5) swings right and down.
-  const double c30 = std::cos(std::numbers::pi / 6), s30 = std::sin(std::numbers::pi / 6);
-  EXPECT_NEAR(v[1].x, 752 + s30 * 8.5, 1e-3);
-  EXPECT_NEAR(v[1].y, 308 - c30 * 8.5, 1e-3);
-  // The far left end moves up (clockwise about the right end).
-  EXPECT_NEAR(v[0].x, 752 - c30 * 252.5 + s30 * 8.5, 1e-3);
-  EXPECT_NEAR(v[0].y, 308 - s30 * 252.5 - c30 * 8.5, 1e-3);
-}
-
-// Shapes draw untextured (a texture bound and a mode set must not leak in),
-// in page places, colours scaled by 255/256 on the way.
-TEST(ScreenCanvas, RectanglesFilledAndOutlined) {
-  for (bool filled : {true, false}) {
-    OnScreen s;
-    s.dev.BindTexture(7);
-    s.canvas.Translate(400, 300);
-    if (filled) s.canvas.FillRect(0xFF000000u, 17, 100, 4, 100);
-    else s.canvas.StrokeRect(0xFF000000u, 17, 100, 4, 100);
-    auto draws = s.dev.CallsOf(filled ? CallKind::DrawFan : CallKind::DrawLineStrip);
-    ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0]->texture, 0u);
-    const auto& v = draws[0]->vertices;
-    ASSERT_EQ(v.size(), filled ? 4u : 5u);
-    const float want[5][2] = {{417, 400}, {421, 400}, {421, 500}, {417, 500}, {417, 400}};
-    for (std::size_t i = 0; i < v.size(); ++i) {
-      EXPECT_EQ(v[i].x, want[i][0]) << i;
-      EXPECT_EQ(v[i].y, want[i][1]) << i;
-      EXPECT_EQ(v[i].color, 0xFE000000u);
+    const auto q = PictureQuad(100, 200, 252, 16, 256, 16, c.turn);
+    for (std::size_t i = 0; i < 4; ++i) {
+      EXPECT_NEAR(q[i].x, c.want[i][0], 1e-3) << c.what << " #" << i;
+      EXPECT_NEAR(q[i].y, c.want[i][1], 1e-3) << c.what << " #" << i;
+      EXPECT_NEAR(q[i].u, c.want[i][2], 1e-6) << c.what << " #" << i;
+      EXPECT_NEAR(q[i].v, c.want[i][3], 1e-6) << c.what << " #" << i;
+      EXPECT_EQ(q[i].color, 0xFEFEFEFEu) << c.what;
     }
   }
 }
 
 // One segment per pixel of radius (rounded to even), clockwise on the
 // screen; radius 999.5 and up is refused with "Range check error".
-TEST(ScreenCanvas, Sectors) {
+TEST(SectorFan, OneSegmentPerPixelOfRadius) {
   struct Case {
     float radius, from, to;
     int segments;  // -1: refused
   } cases[] = {{300, 0, 60, 300}, {300, 60, 0, 300}, {2.5f, 0, 90, 2}, {3.5f, 0, 90, 4}, {10, 0, 360, 10},
                {999.4f, 0, 10, 999}, {0.4f, 0, 60, 0}, {-5, 0, 60, 0}, {999.5f, 0, 60, -1}, {5000, 0, 60, -1}};
+  std::array<CanvasPoint, kSectorPoints> v;
   for (const auto& c : cases) {
-    OnScreen s;
-    s.canvas.Translate(500, 100);
+    int n = 0;
     try {
-      s.canvas.FillSector(0xFFFF0000u, 50, 88, c.radius, c.from, c.to);
+      n = SectorFan(550, 188, c.radius, c.from, c.to, v);
       EXPECT_NE(c.segments, -1) << c.radius << " accepted";
     } catch (const std::out_of_range& e) {
       EXPECT_EQ(c.segments, -1) << c.radius;
       EXPECT_STREQ(e.what(), "Range check error");
+      continue;
     }
-    auto fans = s.dev.CallsOf(CallKind::DrawFan);
-    ASSERT_EQ(fans.size(), c.segments > 0 ? 1u : 0u) << c.radius;
-    if (c.segments <= 0) continue;
-    const auto& v = fans[0]->vertices;
-    ASSERT_EQ(v.size(), static_cast<std::size_t>(c.segments) + 2) << c.radius;
+    ASSERT_EQ(n, c.segments > 0 ? c.segments + 2 : 0) << c.radius;
+    if (n == 0) continue;
     EXPECT_EQ(v[0].x, 550);
     EXPECT_EQ(v[0].y, 188);
     for (int i = 1; i <= c.segments + 1; ++i) {
@@ -126,44 +89,65 @@ TEST(ScreenCanvas, Sectors) {
       EXPECT_NEAR(v[static_cast<std::size_t>(i)].x, 550 + c.radius * std::cos(a), 2e-3) << c.radius << " #" << i;
       EXPECT_NEAR(v[static_cast<std::size_t>(i)].y, 188 + c.radius * std::sin(a), 2e-3) << c.radius << " #" << i;
     }
-    EXPECT_EQ(v[1].color, 0xFEFE0000u);
   }
 }
 
-TEST(ScreenCanvas, APictureWithoutTextureDrawsNothing) {
-  RecordingDevice dev;
-  Screen screen(&dev);
-  PictureList list(&screen);
-  list.Pictures.Add().SetPicturePixels(4, 4, test::SolidPixels(4, 4, 1, 2, 3));
-  std::array<Font*, kFontCount> fonts{};
-  ScreenCanvas canvas(screen, list.Pictures, fonts);
-  canvas.DrawPicture(0, 0, 0, {});  // before the screen started
-  canvas.DrawPicture(7, 0, 0, {});  // no such picture
-  EXPECT_EQ(dev.CountOf(CallKind::DrawFan), 0);
+// Origins nest and come back; a turn carries what follows about the origin
+// it was made at; a clip narrows the one around it and ends with its Restore.
+TEST(CanvasTransform, TranslateRotateClipAndRestore) {
+  RecordingCanvas c;
+  c.Translate(300, 20);
+  c.Save();
+  c.Translate(10, 5);
+  c.Clip({0, 0, 100, 50});
+  c.Save();
+  c.Rotate(90);
+  c.Translate(10, 0);  // down the page once turned
+  c.Clip({-20, -20, 500, 500});
+  EXPECT_EQ(c.OriginX(), 310);
+  EXPECT_EQ(c.OriginY(), 35);
+  const CanvasPoint p = c.Map(4, 2);  // x runs down, y to the left
+  EXPECT_NEAR(p.x, 308, 1e-4);
+  EXPECT_NEAR(p.y, 39, 1e-4);
+  EXPECT_EQ(c.ClipBox().x1, 310);
+  EXPECT_EQ(c.ClipBox().y1, 25);
+  EXPECT_EQ(c.ClipBox().x2, 410);
+  EXPECT_EQ(c.ClipBox().y2, 75);
+  c.Restore();
+  EXPECT_EQ(c.Angle(), 0);
+  EXPECT_EQ(c.ClipBox().y1, 25);
+  c.Restore();
+  EXPECT_FALSE(c.Clipped());
+  EXPECT_EQ(c.OriginX(), 300);
+  EXPECT_THROW(c.Restore(), std::logic_error);
 }
 
-TEST(RecordingCanvas, RecordsPagePlacesAndHandsThemOn) {
-  RecordingCanvas inner;
-  RecordingCanvas outer(&inner);
-  outer.Translate(300, 20);
-  outer.Save();
-  outer.Translate(10, 5);
-  outer.DrawPicture(FindImage("Speed_arrow"), 1.5f, 2, {.angle = 140.25f});
-  outer.Box({1, 2, 3, 4}, true, -2, 0xFF000000u);
-  outer.Restore();
-  outer.Text(FontRole::Readout, 1, 1, "P760.0", 0xFF323232u);
-  for (const RecordingCanvas* c : {&outer, &inner}) {
-    ASSERT_EQ(c->Calls().size(), 3u);
-    EXPECT_EQ(c->Calls()[0].picture, "Speed_arrow");
-    EXPECT_EQ(c->Calls()[0].x, 311.5f);
-    EXPECT_EQ(c->Calls()[0].y, 27.0f);
-    EXPECT_EQ(c->Calls()[0].turn.angle, 140.25f);
-    EXPECT_EQ(c->Calls()[1].box.x2, 313);
-    EXPECT_EQ(c->Calls()[1].box.y1, 27);
-    EXPECT_EQ(c->Calls()[2].x, 301.0f);
-    EXPECT_EQ(c->Calls()[2].text, "P760.0");
-  }
-  EXPECT_THROW({ outer.Restore(); }, std::logic_error);
+TEST(RecordingCanvas, RecordsPagePlaces) {
+  RecordingCanvas c;
+  c.Translate(300, 20);
+  c.Save();
+  c.Translate(10, 5);
+  c.DrawPicture(FindImage("Speed_arrow"), 1.5f, 2, {.angle = 140.25f});
+  c.Box({1, 2, 3, 4}, true, -2, 0xFF000000u);
+  c.Rotate(-30);
+  c.DrawPicture(FindImage("Speed_arrow"), 0, 0, {.angle = 140.25f});
+  c.Rotate(-60);
+  c.Text(FontRole::Readout, 10, 0, "N", 0xFF323232u);  // the place turns, the text does not
+  c.Restore();
+  c.Text(FontRole::Readout, 1, 1, "P760.0", 0xFF323232u);
+  const auto& calls = c.Calls();
+  ASSERT_EQ(calls.size(), 5u);
+  EXPECT_EQ(calls[0].picture, "Speed_arrow");
+  EXPECT_EQ(calls[0].x, 311.5f);
+  EXPECT_EQ(calls[0].y, 27.0f);
+  EXPECT_EQ(calls[0].turn.angle, 140.25f);
+  EXPECT_EQ(calls[1].box.x2, 313);
+  EXPECT_EQ(calls[1].box.y1, 27);
+  EXPECT_EQ(calls[2].turn.angle, 110.25f);
+  EXPECT_EQ(calls[3].x, 310.0f);
+  EXPECT_EQ(calls[3].y, 15.0f);
+  EXPECT_EQ(calls[4].x, 301.0f);
+  EXPECT_EQ(calls[4].text, "P760.0");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The flight page on the recording device: what each instrument shows for
+// The flight page on the recording canvas: what each instrument shows for
 // telling record values, and the order the layers are drawn in.
+#include <cmath>
 #include <sstream>
 
 #include "support/DisplayRig.h"
@@ -25,12 +26,12 @@ TEST(FlightPage, StartupFrame) {
   EXPECT_EQ(rig.TextOf("captionFont", 797, 361), "Топливо:");
   EXPECT_EQ(rig.Drawn("HSI_compass").turn.angle, -390.0f);
   // The two deviation bars: the first untextured fans after the sectors.
-  auto fans = rig.PlainFans();
+  auto fans = rig.Fills();
   ASSERT_GE(fans.size(), 4u);
-  EXPECT_NEAR(fans[2]->vertices[0].x, 356.66667f, 1e-3);  // localizer bar at its -1 end
-  EXPECT_EQ(fans[2]->vertices[0].y, 417.0f);
-  EXPECT_EQ(fans[3]->vertices[0].x, 355.0f);
-  EXPECT_EQ(fans[3]->vertices[0].y, 509.0f);              // glideslope bar at its -1 end
+  EXPECT_NEAR(fans[2]->x, 356.66667f, 1e-3);  // localizer bar at its -1 end
+  EXPECT_EQ(fans[2]->y, 417.0f);
+  EXPECT_EQ(fans[3]->x, 355.0f);
+  EXPECT_EQ(fans[3]->y, 509.0f);              // glideslope bar at its -1 end
 }
 
 TEST(FlightPage, LayersAreDrawnBackToFront) {
@@ -49,10 +50,10 @@ TEST(FlightPage, DeviationBarsStopAtTheirLimits) {
   rig.rec().LocalizerDeviation = 3.5;
   rig.rec().GlideslopeDeviation = -7;
   rig.Frame();
-  auto fans = rig.PlainFans();
+  auto fans = rig.Fills();
   ASSERT_GE(fans.size(), 4u);
-  EXPECT_NEAR(fans[2]->vertices[0].x, 442.66667f, 1e-3);
-  EXPECT_EQ(fans[3]->vertices[0].y, 509.0f);
+  EXPECT_NEAR(fans[2]->x, 442.66667f, 1e-3);
+  EXPECT_EQ(fans[3]->y, 509.0f);
   EXPECT_EQ(rig.rec().LocalizerDeviation, 3.5) << "the page only reads the record";
 }
 
@@ -120,7 +121,7 @@ TEST(FlightPage, AbsurdLoadFactorSkipsOnlyTheReadout) {
   Rig rig;
   rig.rec().LoadFactor = 1e6;
   EXPECT_NO_THROW(rig.Frame());
-  EXPECT_EQ(rig.device.CountOf(CallKind::Present), 1);
+  EXPECT_EQ(rig.canvas.CountOf(CanvasCall::Kind::Present), 1);
   EXPECT_EQ(rig.TextOf("smallReadoutFont", 570, 475), "P760.0");
 }
 
@@ -142,13 +143,14 @@ TEST(FlightPage, AltimeterAndAngleOfAttack) {
 }
 
 // What a frame drew, call by call: enough to tell two frames apart.
-std::string FrameLog(const RecordingDevice& device) {
+std::string FrameLog(const RecordingCanvas& canvas) {
   std::ostringstream out;
-  for (const RecordedCall& c : device.Calls()) {
-    out << CallKindName(c.kind) << ' ' << c.texture << ' ' << c.color << ' ' << c.text << ' ' << c.x << ','
-        << c.y << ' ' << c.rect.left << ',' << c.rect.top << ',' << c.rect.right << ',' << c.rect.bottom;
-    for (const Vertex& v : c.vertices) out << ' ' << v.x << ',' << v.y << ',' << v.u << ',' << v.v << ',' << v.color;
-    out << '\n';
+  for (const CanvasCall& c : canvas.Calls()) {
+    const PictureTurn& t = c.turn;
+    out << static_cast<int>(c.kind) << ' ' << c.picture << ' ' << c.color << ' ' << c.text << ' ' << c.x << ','
+        << c.y << ' ' << t.angle << ',' << t.pivotX << ',' << t.pivotY << ',' << t.scaleX << ',' << t.scaleY << ','
+        << t.tint << ' ' << c.width << ',' << c.height << ',' << c.fromAngle << ',' << c.toAngle << ' ' << c.box.x1
+        << ',' << c.box.y1 << ',' << c.box.x2 << ',' << c.box.y2 << '\n';
   }
   return out.str();
 }
@@ -170,9 +172,9 @@ TEST(Pages, FirstFrameAfterAChangeShowsIt) {
     r.LeftEngineTemp = 650, r.RightEngineTemp = 500, r.TargetRange = 7000, r.TargetBearing = 0.5;
     rig.display->ShowPage(c.page);
     rig.Frame();
-    const std::string first = FrameLog(rig.device);
+    const std::string first = FrameLog(rig.canvas);
     rig.Frame();
-    EXPECT_EQ(first, FrameLog(rig.device)) << static_cast<int>(c.before) << " -> " << static_cast<int>(c.page);
+    EXPECT_EQ(first, FrameLog(rig.canvas)) << static_cast<int>(c.before) << " -> " << static_cast<int>(c.page);
   }
   Rig rig;
   rig.rec().IndicatedAirspeed = 300;
@@ -212,9 +214,9 @@ TEST(FlightPage, EngineRegimesAndOverspeed) {
 
 TEST(FlightPage, FuelTurnsRedBelow800) {
   struct Case { double a, b; const char* text; std::uint32_t color; } cases[] = {
-      {400, 400, "800 кг", MakeColor(50, 60, 50, 255)},
-      {799.99, 0, "800 кг", MakeColor(255, 0, 0, 255)},
-      {12345.6, 0, "12346 кг", MakeColor(50, 60, 50, 255)},
+      {400, 400, "800 кг", MakeArgb(50, 60, 50, 255)},
+      {799.99, 0, "800 кг", MakeArgb(255, 0, 0, 255)},
+      {12345.6, 0, "12346 кг", MakeArgb(50, 60, 50, 255)},
   };
   for (const auto& c : cases) {
     Rig rig;
@@ -228,12 +230,12 @@ TEST(FlightPage, FuelTurnsRedBelow800) {
     // The next frame gives the font its normal colour back before the Mach readout.
     rig.rec().FuelQuantity1 = 5000;
     rig.Frame();
-    EXPECT_EQ(rig.TextAt("smallReadoutFont", 87, 359)->color, MakeColor(50, 60, 50, 255));
+    EXPECT_EQ(rig.TextAt("smallReadoutFont", 87, 359)->color, MakeArgb(50, 60, 50, 255));
   }
 }
 
 TEST(FlightPage, LampsLightOnlyAtTheirExactStates) {
-  const std::uint32_t green = MakeColor(0, 255, 0, 255);
+  const std::uint32_t green = MakeArgb(0, 255, 0);
   struct Case { double pair, single, triple; bool pairLit, singleLit, tripleLit; } cases[] = {
       {2, 1, 1, true, true, true}, {1, 0, 2, false, false, false}, {1.5, -1, 0, false, false, false},
   };
@@ -243,10 +245,10 @@ TEST(FlightPage, LampsLightOnlyAtTheirExactStates) {
     rig.rec().SingleLampState = c.single;
     rig.rec().TripleLampState = c.triple;
     rig.Frame();
-    EXPECT_EQ(rig.HasClearRect({749, 499, 786, 513}, green), c.pairLit);
-    EXPECT_EQ(rig.HasClearRect({884, 499, 921, 513}, green), c.pairLit);
-    EXPECT_EQ(rig.HasClearRect({826, 415, 846, 431}, green), c.singleLit);
-    EXPECT_EQ(rig.HasClearRect({799, 548, 811, 569}, green), c.tripleLit);
+    EXPECT_EQ(rig.HasBox({749, 499, 785, 512}, true, -2, green), c.pairLit);
+    EXPECT_EQ(rig.HasBox({884, 499, 920, 512}, true, -2, green), c.pairLit);
+    EXPECT_EQ(rig.HasBox({826, 415, 845, 430}, true, -2, green), c.singleLit);
+    EXPECT_EQ(rig.HasBox({799, 548, 810, 568}, true, -2, green), c.tripleLit);
   }
 }
 

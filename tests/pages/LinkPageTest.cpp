@@ -1,4 +1,4 @@
-// The link page and the no-data overlay on a recording device: nothing drawn while telemetry flows, the
+// The link page and the no-data overlay on the recording canvas: nothing drawn while telemetry flows, the
 // flag and then the band as the silence grows, the link page's counters,
 // errors and tablet address; and the choices behind them (which address a
 // tablet gets, which addresses a sender is told).
@@ -130,7 +130,7 @@ class GlassOnDisplay : public ::testing::Test {
 TEST_F(GlassOnDisplay, FlowingTelemetryDrawsExactlyThePageAlone) {
   rig.display->SetOverlay(nullptr);
   rig.Frame();
-  const auto alone = rig.device.Calls().size();
+  const auto alone = rig.canvas.Calls().size();
   rig.display->SetOverlay([this](Page page) { glass.Draw(rig.display->PageCanvas(), page, now); });
   for (Page page : {Page::Flight, Page::Tactical}) {
     rig.display->ShowPage(page);
@@ -138,7 +138,7 @@ TEST_F(GlassOnDisplay, FlowingTelemetryDrawsExactlyThePageAlone) {
     status.lastApplied = now - 900ms;
     rig.Frame();
     if (page == Page::Flight) {
-      EXPECT_EQ(rig.device.Calls().size(), alone);
+      EXPECT_EQ(rig.canvas.Calls().size(), alone);
     }
     EXPECT_TRUE(GlassTexts().empty());
   }
@@ -195,7 +195,7 @@ TEST_F(GlassOnDisplay, LinkPageCountsPerSecondListsErrorsNewestFirstAndCarriesTh
   EXPECT_LT(at("middle"), at("old"));
   EXPECT_NE(std::find(texts.begin(), texts.end(), "http://192.168.1.20:8080/"), texts.end());
   if (QrCodesAvailable()) {
-    EXPECT_GT(rig.PlainFans().size(), 100u) << "a QR code is many dark runs";
+    EXPECT_GT(rig.Fills().size(), 100u) << "a QR code is many dark runs";
   }
 }
 
@@ -211,7 +211,7 @@ TEST(GlassLoopbackView, SaysHowToOpenTheViewToTheNetworkAndDrawsNoCode) {
   bool hint = false;
   for (const auto& t : rig.Texts()) hint |= t.text.find("--web 0.0.0.0:8080") != std::string::npos;
   EXPECT_TRUE(hint);
-  EXPECT_LT(rig.PlainFans().size(), 10u);
+  EXPECT_LT(rig.Fills().size(), 10u);
 }
 
 }  // namespace

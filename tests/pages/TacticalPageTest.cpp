@@ -1,4 +1,4 @@
-// The tactical page on the recording device.
+// The tactical page on the recording canvas.
 #include <limits>
 #include <numbers>
 
@@ -22,11 +22,10 @@ TEST(TacticalPage, NoTargetDrawsFrameOnceAndOwnSymbolOnTop) {
   EXPECT_EQ(rig.TextOf("dialReadoutFont", 385, 120), "360");
   EXPECT_EQ(rig.TextAt("dialReadoutFont", 235, 530), nullptr);
   // The translucent outline around the heading readout, then its black box.
-  auto strips = rig.device.CallsOf(CallKind::DrawLineStrip);
+  auto strips = rig.CallsOf(CanvasCall::Kind::StrokeRect);
   ASSERT_EQ(strips.size(), 1u);
-  // 0x67394710 after the screen's colour modulation (each channel * 255 / 256).
-  EXPECT_EQ(strips[0]->vertices[0].color, 0x6638460Fu);
-  EXPECT_TRUE(rig.HasClearRect({378, 115, 431, 117}, MakeColor(0, 0, 0, 255)));
+  EXPECT_EQ(strips[0]->color, 0x67394710u);
+  EXPECT_TRUE(rig.HasBox({380, 117, 428, 142}, false, 2, MakeArgb(0, 0, 0)));
 }
 
 TEST(TacticalPage, RangeScalesAndTargetPlacement) {
@@ -104,15 +103,15 @@ TEST(TacticalPage, PagesTakingTurnsDrawAsOnTheirOwn) {
   rig.rec().TargetRange = 9999;
   rig.Frame();
   const auto pictures = rig.Pictures();
-  const auto strips = rig.device.CountOf(CallKind::DrawLineStrip);
+  const auto strips = rig.canvas.CountOf(CanvasCall::Kind::StrokeRect);
   rig.display->ShowFlightPage();
   rig.Frame();
   // The sectors are filled on the first flight frame after it too.
-  EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), 0);
+  EXPECT_EQ(rig.canvas.CountOf(CanvasCall::Kind::StrokeRect), 0);
   rig.display->ShowTacticalPage();
   rig.Frame();
   EXPECT_EQ(rig.Pictures(), pictures);
-  EXPECT_EQ(rig.device.CountOf(CallKind::DrawLineStrip), strips);
+  EXPECT_EQ(rig.canvas.CountOf(CanvasCall::Kind::StrokeRect), strips);
   EXPECT_NEAR(rig.Drawn("Map_Plane", 1).y, 520.0 - 344.7931, 1e-3);
 }
 

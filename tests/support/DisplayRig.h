@@ -1,16 +1,14 @@
-// The whole display on a recording device: a started display with a fake
+// The whole display on the recording canvas: a started display with a fake
 // window and no sockets, and helpers to read back what a frame drew.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
 #include "support/FakeWindow.h"
 #include "canvas/RecordingCanvas.h"
-#include "engine/RecordingDevice.h"
 
 namespace velmora::testing {
 
@@ -26,8 +24,6 @@ class Rig {
   Rig() {
     display = std::make_unique<Display>(window, decoder, record);
     display->Start(display->RestoreWindow(std::nullopt));
-    canvas.SetNext(&display->OnScreen());
-    display->SetPageCanvas(&canvas);
   }
 
   FlightData& rec() { return record; }
@@ -44,18 +40,22 @@ class Rig {
   // One frame, with only its own calls in the log (the pacing wait belongs
   // to the main loop).
   void Frame() {
-    device.ClearLog();
     canvas.Clear();
     display->PrepareFrame();
     display->DrawFrame();
   }
 
+  std::vector<const CanvasCall*> CallsOf(CanvasCall::Kind kind) const {
+    std::vector<const CanvasCall*> out;
+    for (const CanvasCall& c : canvas.Calls())
+      if (c.kind == kind) out.push_back(&c);
+    return out;
+  }
   std::vector<DrawnText> Texts() const {
     std::vector<DrawnText> out;
-    for (const RecordedCall* c : device.CallsOf(CallKind::DrawText)) {
-      const FontDesc* f = device.Font(c->font);
-      out.push_back({f ? f->debugName : "?", c->x, c->y, c->text, c->color});
-    }
+    for (const CanvasCall* c : CallsOf(CanvasCall::Kind::Text))
+      out.push_back({std::string(SpecOf(c->font).name), static_cast<int>(c->x), static_cast<int>(c->y), c->text,
+                     c->color});
     return out;
   }
   // The text written with a font at a place, or nullptr.
@@ -69,32 +69,30 @@ class Rig {
     const DrawnText* t = TextAt(font, x, y);
     return t ? t->text : "<none>";
   }
-  // Texture names of the textured fans, in drawing order.
-  std::vector<std::string> Pictures() const {
-    std::vector<std::string> out;
-    for (const RecordedCall* c : device.CallsOf(CallKind::DrawFan))
-      if (c->texture != 0) out.push_back(device.TextureName(c->texture));
+  std::vector<std::string> Pictures() const { return canvas.Pictures(); }
+  // Flat fills (bars, sectors) in order.
+  std::vector<const CanvasCall*> Fills() const {
+    std::vector<const CanvasCall*> out;
+    for (const CanvasCall& c : canvas.Calls())
+      if (c.kind == CanvasCall::Kind::FillRect || c.kind == CanvasCall::Kind::FillSector ||
+          c.kind == CanvasCall::Kind::Polygon)
+        out.push_back(&c);
     return out;
   }
-  // Untextured fans (bars, filled sectors) in order.
-  std::vector<const RecordedCall*> PlainFans() const {
-    std::vector<const RecordedCall*> out;
-    for (const RecordedCall* c : device.CallsOf(CallKind::DrawFan))
-      if (c->texture == 0) out.push_back(c);
-    return out;
-  }
-  bool HasClearRect(IntRect r, std::uint32_t color) const {
-    for (const RecordedCall* c : device.CallsOf(CallKind::ClearRect))
-      if (c->rect == r && c->color == color) return true;
+  // A box (corners included) drawn so, in the colour.
+  bool HasBox(PixelBox b, bool filled, int thickness, std::uint32_t color) const {
+    for (const CanvasCall* c : CallsOf(CanvasCall::Kind::Box))
+      if (c->filled == filled && c->thickness == thickness && c->box.x1 == b.x1 && c->box.y1 == b.y1 &&
+          c->box.x2 == b.x2 && c->box.y2 == b.y2 && (c->color | 0xFF000000u) == color)
+        return true;
     return false;
   }
 
-  RecordingDevice device;
+  RecordingCanvas canvas;
   WhiteHeaderDecoder decoder;
-  FakeWindow window{&device};
+  FakeWindow window{&canvas};
   FlightData record;
   std::unique_ptr<Display> display;
-  RecordingCanvas canvas;  // in front of the display's own canvas
 
  private:
   mutable std::vector<DrawnText> texts_;

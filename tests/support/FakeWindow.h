@@ -3,12 +3,12 @@
 
 #include "app/Display.h"
 #include "window/WindowHost.h"
-#include "engine/ImageDecoder.h"
-#include "engine/RecordingDevice.h"
+#include "assets/ImageDecoder.h"
+#include "canvas/RecordingCanvas.h"
 
 namespace velmora::testing {
 
-// For displays on the recording device: each picture gets its real size
+// For displays on the recording canvas: each picture gets its real size
 // (read from the PNG or BMP header) and opaque white pixels.
 struct WhiteHeaderDecoder : HeaderSizeDecoder {
   WhiteHeaderDecoder() : HeaderSizeDecoder(255) {}
@@ -16,7 +16,7 @@ struct WhiteHeaderDecoder : HeaderSizeDecoder {
 
 class FakeWindow : public WindowHost {
  public:
-  explicit FakeWindow(RenderDevice* device) : device_(device) {}
+  explicit FakeWindow(Canvas* canvas) : canvas_(canvas) {}
 
   int OuterWidth() const override { return bounds.width; }
   void SetOuterHeight(int h) override { bounds.height = h; }
@@ -38,7 +38,7 @@ class FakeWindow : public WindowHost {
   }
   std::string Caption() const override { return caption; }
   void SetCaption(const std::string& c) override { caption = c; }
-  RenderDevice* Device() override { return device_; }
+  Canvas* Device() override { return canvas_; }
 
   OuterBounds bounds{10, 10, 800, 500};
   OuterBounds display{0, 0, 1920, 1080};
@@ -47,13 +47,13 @@ class FakeWindow : public WindowHost {
   bool centred = false;
 
  private:
-  RenderDevice* device_;
+  Canvas* canvas_;
 };
 
-// A started display on a device: fake window, no config.txt (the
+// A started display on a canvas: fake window, no config.txt (the
 // fallback), no sockets.
 struct StartedDisplay {
-  StartedDisplay(RenderDevice& device, ImageDecoder& decoder) : window(&device), display(window, decoder, flight) {
+  StartedDisplay(Canvas& canvas, ImageDecoder& decoder) : window(&canvas), display(window, decoder, flight) {
     display.Start(display.RestoreWindow(std::nullopt));
   }
   // One whole frame; the pacing wait belongs to the main loop.

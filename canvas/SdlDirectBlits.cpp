@@ -1,0 +1,452 @@
+// Direct blending into the software back buffer; every step mirrors what
+// SDL 2's software renderer does with the same input, so the pixels agree
+// exactly (the device's tests draw each case both ways).
+#include "canvas/SdlDirectBlits.h"
+#include "canvas/SdlFanCoverage.h"
+
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VELMORA_SSE2 1
+#endif
+#if defined(__GNUC__) && defined(__x86_64__)
+#include <immintrin.h>
+#define VELMORA_AVX2 1
+#endif
+
+namespace velmora {
+
+namespace {
+
+// ---------------------------------------------------------------- copies
+
+// SDL's per-pixel alpha blitter for R G B A texels onto ARGB pixels: red
+// and blue blended together in one word, green apart, weights / 256; an
+// opaque texel replaces the pixel, a transparent one leaves it.
+inline std::uint32_t BlendPixel(std::uint32_t s, std::uint32_t d) {
+  const std::uint32_t alpha = s >> 24;
+  if (alpha == 0) return d;
+  std::uint32_t s1 = s & 0xFF00FFu;
+  s1 = (s1 >> 16) | (s1 << 16);
+  s &= 0xFF00u;
+  if (alpha == 0xFF) return 0xFF000000u | s | s1;
+  std::uint32_t dalpha = d >> 24;
+  std::uint32_t d1 = d & 0xFF00FFu;
+  d1 = (d1 + ((s1 - d1) * alpha >> 8)) & 0xFF00FFu;
+  d &= 0xFF00u;
+  d = (d + ((s - d) * alpha >> 8)) & 0xFF00u;
+  dalpha = alpha + (dalpha * (alpha ^ 0xFFu) >> 8);
+  return d1 | d | (dalpha << 24);
+}
+
+#ifdef VELMORA_SSE2
+// Low 32 bits of each lane's product.
+inline __m128i Mul32(__m128i a, __m128i b) {
+  const __m128i even = _mm_mul_epu32(a, b);
+  const __m128i odd = _mm_mul_epu32(_mm_srli_si128(a, 4), _mm_srli_si128(b, 4));
+  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                            _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+// BlendPixel on four pixels at once, the same word arithmetic lane by lane.
+inline __m128i Blend4(__m128i s, __m128i d) {
+  const __m128i rb = _mm_set1_epi32(0xFF00FF), g = _mm_set1_epi32(0xFF00), ff = _mm_set1_epi32(0xFF);
+  const __m128i alpha = _mm_srli_epi32(s, 24);
+  __m128i s1 = _mm_and_si128(s, rb);
+  s1 = _mm_or_si128(_mm_srli_epi32(s1, 16), _mm_slli_epi32(s1, 16));
+  const __m128i sg = _mm_and_si128(s, g);
+  const __m128i opaque = _mm_or_si128(_mm_set1_epi32(static_cast<int>(0xFF000000u)), _mm_or_si128(sg, s1));
+  __m128i d1 = _mm_and_si128(d, rb);
+  d1 = _mm_and_si128(_mm_add_epi32(d1, _mm_srli_epi32(Mul32(_mm_sub_epi32(s1, d1), alpha), 8)), rb);
+  __m128i dg = _mm_and_si128(d, g);
+  dg = _mm_and_si128(_mm_add_epi32(dg, _mm_srli_epi32(Mul32(_mm_sub_epi32(sg, dg), alpha), 8)), g);
+  // Both factors below 256: the 16-bit product is the whole product.
+  const __m128i da = _mm_srli_epi32(d, 24);
+  const __m128i na = _mm_add_epi32(alpha, _mm_srli_epi32(_mm_mullo_epi16(da, _mm_xor_si128(alpha, ff)), 8));
+  const __m128i blended = _mm_or_si128(_mm_or_si128(d1, dg), _mm_slli_epi32(na, 24));
+  const __m128i isZero = _mm_cmpeq_epi32(alpha, _mm_setzero_si128());
+  const __m128i isFull = _mm_cmpeq_epi32(alpha, ff);
+  __m128i out = _mm_or_si128(_mm_and_si128(isFull, opaque), _mm_andnot_si128(isFull, blended));
+  out = _mm_or_si128(_mm_and_si128(isZero, d), _mm_andnot_si128(isZero, out));
+  return out;
+}
+#endif
+
+#ifdef VELMORA_AVX2
+// Blend4 on eight pixels, where the processor has AVX2.
+__attribute__((target("avx2"))) int BlendRowAvx2(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  const __m256i rb = _mm256_set1_epi32(0xFF00FF), g = _mm256_set1_epi32(0xFF00), ff = _mm256_set1_epi32(0xFF);
+  const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+    const __m256i alpha = _mm256_srli_epi32(s, 24);
+    const __m256i isZero = _mm256_cmpeq_epi32(alpha, zero);
+    if (_mm256_movemask_epi8(isZero) == -1) continue;
+    __m256i* at = reinterpret_cast<__m256i*>(dst + i);
+    const __m256i d = _mm256_loadu_si256(at);
+    __m256i s1 = _mm256_and_si256(s, rb);
+    s1 = _mm256_or_si256(_mm256_srli_epi32(s1, 16), _mm256_slli_epi32(s1, 16));
+    const __m256i sg = _mm256_and_si256(s, g);
+    const __m256i opaque = _mm256_or_si256(top, _mm256_or_si256(sg, s1));
+    __m256i d1 = _mm256_and_si256(d, rb);
+    d1 = _mm256_and_si256(_mm256_add_epi32(d1, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(s1, d1), alpha), 8)), rb);
+    __m256i dg = _mm256_and_si256(d, g);
+    dg = _mm256_and_si256(_mm256_add_epi32(dg, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(sg, dg), alpha), 8)), g);
+    const __m256i na = _mm256_add_epi32(
+        alpha, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(d, 24), _mm256_xor_si256(alpha, ff)), 8));
+    const __m256i blended = _mm256_or_si256(_mm256_or_si256(d1, dg), _mm256_slli_epi32(na, 24));
+    __m256i out = _mm256_blendv_epi8(blended, opaque, _mm256_cmpeq_epi32(alpha, ff));
+    out = _mm256_blendv_epi8(out, d, isZero);
+    _mm256_storeu_si256(at, out);
+  }
+  return i;
+}
+
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+#endif
+
+void BlendRow(const std::uint32_t* src, std::uint32_t* dst, int n) {
+  int i = 0;
+#ifdef VELMORA_AVX2
+  if (kHaveAvx2) i = BlendRowAvx2(src, dst, n);
+#endif
+#ifdef VELMORA_SSE2
+  for (; i + 4 <= n; i += 4) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(s, 24), _mm_setzero_si128())) == 0xFFFF) continue;
+    __m128i* out = reinterpret_cast<__m128i*>(dst + i);
+    _mm_storeu_si128(out, Blend4(s, _mm_loadu_si128(out)));
+  }
+#endif
+  for (; i < n; ++i) dst[i] = BlendPixel(src[i], dst[i]);
+}
+
+// ---------------------------------------------------------------- triangles
+
+using sdl_raster::Cross;
+using sdl_raster::Fixed;
+using sdl_raster::TopLeft;
+
+// Texture and screen positions of one corner as SDL's queue stores them.
+struct Corner {
+  Fixed src, dst;
+};
+
+constexpr float kFar = 1 << 13;  // SDL computes in int: keep every product far from overflow
+
+bool ToCorner(const QuadCorner& c, int texWidth, int texHeight, Corner& out) {
+  if (!(c.x > -kFar && c.x < kFar && c.y > -kFar && c.y < kFar)) return false;
+  out.src = Fixed{static_cast<int>(c.u * static_cast<float>(texWidth)), static_cast<int>(c.v * static_cast<float>(texHeight))};
+  out.dst = Fixed{static_cast<std::int64_t>(static_cast<int>(c.x)) * 2, static_cast<std::int64_t>(static_cast<int>(c.y)) * 2};
+  return true;
+}
+
+// SDL's generic triangle blend for one texel: premultiplied source, weights
+// / 255, alpha blended too.
+inline std::uint32_t BlendExact(std::uint32_t t, std::uint32_t p) {
+  std::uint32_t sa = t >> 24;
+  if (sa == 0) return p;  // leaves every channel as it is
+  std::uint32_t sr = t & 0xFFu, sg = (t >> 8) & 0xFFu, sb = (t >> 16) & 0xFFu;
+  if (sa < 255) {
+    sr = sr * sa / 255;
+    sg = sg * sa / 255;
+    sb = sb * sa / 255;
+  }
+  const std::uint32_t k = 255 - sa;
+  const std::uint32_t dr = sr + k * ((p >> 16) & 0xFFu) / 255, dg = sg + k * ((p >> 8) & 0xFFu) / 255,
+                      db = sb + k * (p & 0xFFu) / 255, da = sa + k * (p >> 24) / 255;
+  return (da << 24) | (dr << 16) | (dg << 8) | db;
+}
+
+// Texture positions on the far edge of the triangle's texel box step one
+// texel in, as SDL does; false when a position still lies outside the
+// picture.
+bool StepIn(Corner* c[3], int width, int height) {
+  const std::int64_t sx0 = std::min({c[0]->src.x, c[1]->src.x, c[2]->src.x});
+  const std::int64_t sx1 = std::max({c[0]->src.x, c[1]->src.x, c[2]->src.x});
+  const std::int64_t sy0 = std::min({c[0]->src.y, c[1]->src.y, c[2]->src.y});
+  const std::int64_t sy1 = std::max({c[0]->src.y, c[1]->src.y, c[2]->src.y});
+  bool inside = true;
+  for (int i = 0; i < 3; ++i) {
+    Fixed& p = c[i]->src;
+    if (sx1 > sx0 && p.x == sx1) --p.x;
+    if (sy1 > sy0 && p.y == sy1) --p.y;
+    inside = inside && p.x >= 0 && p.y >= 0 && p.x < width && p.y < height;
+  }
+  return inside;
+}
+
+void DrawTriangle(const PixelRows& pic, const Corner& c0, const Corner& c1, const Corner& c2, PixelRows& back) {
+  const Fixed &d0 = c0.dst, &d1 = c1.dst, &d2 = c2.dst;
+  std::int64_t area = Cross(d0, d1, d2.x, d2.y);
+  if (area == 0) return;
+  // The box SDL scans: truncated fixed-point bounds, clipped.
+  const std::int64_t minX = std::min({d0.x, d1.x, d2.x}), maxX = std::max({d0.x, d1.x, d2.x});
+  const std::int64_t minY = std::min({d0.y, d1.y, d2.y}), maxY = std::max({d0.y, d1.y, d2.y});
+  std::int64_t bx = minX >> 1, by = minY >> 1;
+  std::int64_t bx1 = bx + ((maxX - minX) >> 1), by1 = by + ((maxY - minY) >> 1);
+  bx = std::max<std::int64_t>(bx, 0);
+  by = std::max<std::int64_t>(by, 0);
+  bx1 = std::min<std::int64_t>(bx1, back.width);
+  by1 = std::min<std::int64_t>(by1, back.height);
+  if (bx >= bx1 || by >= by1) return;
+
+  const bool clockwise = area > 0;
+  area = std::llabs(area);
+  const std::int64_t sign = clockwise ? 1 : -1;
+  const std::int64_t stepX0 = sign * (d1.y - d2.y) * 2, stepX1 = sign * (d2.y - d0.y) * 2, stepX2 = sign * (d0.y - d1.y) * 2;
+  const std::int64_t stepY0 = sign * (d2.x - d1.x) * 2, stepY1 = sign * (d0.x - d2.x) * 2, stepY2 = sign * (d1.x - d0.x) * 2;
+  const std::int64_t px = bx * 2 + 1, py = by * 2 + 1;
+  std::int64_t row0 = sign * Cross(d1, d2, px, py), row1 = sign * Cross(d2, d0, px, py), row2 = sign * Cross(d0, d1, px, py);
+  const std::int64_t bias0 = TopLeft(d1, d2, clockwise) ? 0 : -1, bias1 = TopLeft(d2, d0, clockwise) ? 0 : -1,
+                     bias2 = TopLeft(d0, d1, clockwise) ? 0 : -1;
+  const Fixed &s0 = c0.src, &s1 = c1.src, &s2 = c2.src;
+  const std::int64_t u0 = s0.x - s2.x, u1 = s1.x - s2.x, v0 = s0.y - s2.y, v1 = s1.y - s2.y;
+  const std::int64_t uBase = s2.x * area, vBase = s2.y * area;
+  // Inside a covered pixel every weight is at least 0, so the quotients
+  // below are of non-negative numbers well under 2^53: the division in
+  // double truncates to SDL's integer quotient.
+  const double a = static_cast<double>(area);
+  const std::int64_t stepX[3] = {stepX0, stepX1, stepX2}, bias[3] = {bias0, bias1, bias2};
+  for (std::int64_t y = by; y < by1; ++y, row0 += stepY0, row1 += stepY1, row2 += stepY2) {
+    // The pixels whose weights all pass, found per row: each weight is
+    // row + (x − bx)·step, so each edge bounds x on one side.
+    const std::int64_t row[3] = {row0, row1, row2};
+    std::int64_t lo = 0, hi = bx1 - bx - 1;
+    for (int k = 0; k < 3 && lo <= hi; ++k) {
+      const std::int64_t n = row[k] + bias[k];  // weight + bias at the box's left column
+      if (stepX[k] > 0) {
+        if (n < 0) lo = std::max(lo, (-n + stepX[k] - 1) / stepX[k]);
+      } else if (stepX[k] < 0) {
+        if (n < 0) hi = -1;
+        else hi = std::min(hi, n / -stepX[k]);
+      } else if (n < 0) {
+        hi = -1;
+      }
+    }
+    if (lo > hi) continue;
+    std::int64_t w0 = row0 + lo * stepX0, w1 = row1 + lo * stepX1;
+    std::uint32_t* out = back.pixels + y * back.pitch + bx;
+    for (std::int64_t x = lo; x <= hi; ++x, w0 += stepX0, w1 += stepX1) {
+      const auto sx = static_cast<std::int64_t>(static_cast<double>(w0 * u0 + w1 * u1 + uBase) / a);
+      const auto sy = static_cast<std::int64_t>(static_cast<double>(w0 * v0 + w1 * v1 + vBase) / a);
+      out[x] = BlendExact(pic.pixels[sy * pic.pitch + sx], out[x]);
+    }
+  }
+}
+
+// ---------------------------------------------------------------- stretch
+
+// SDL's scaler set-up for one axis: first source position and step in
+// 16.16 fixed point.
+void ScalerStart(int srcN, int dstN, int& start, int& step) {
+  step = static_cast<int>((static_cast<std::uint32_t>(srcN) << 16) / static_cast<std::uint32_t>(dstN));
+  const std::int64_t half = 1 << 15;
+  const std::int64_t lo = static_cast<std::int64_t>(step) * (half & 0xFFFF);
+  const std::int64_t hi = static_cast<std::int64_t>(step) * (half >> 16);
+  start = static_cast<int>(hi + ((lo + 0x8000) >> 16)) - (1 << 15);
+}
+
+void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t keep, std::uint32_t* out, int n) {
+  int i = 0;
+#ifdef VELMORA_SSE2
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i fb = _mm_set1_epi16(static_cast<short>(f)), fa = _mm_set1_epi16(static_cast<short>(128 - f));
+  const __m128i mask = _mm_set1_epi32(static_cast<int>(keep));
+  for (; i + 4 <= n; i += 4) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), fa),
+                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), fb)), 7);
+    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), fa),
+                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), fb)), 7);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_and_si128(_mm_packus_epi16(lo, hi), mask));
+  }
+#endif
+  for (; i < n; ++i) {
+    std::uint32_t v = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+      const std::uint32_t ca = (a[i] >> shift) & 0xFFu, cb = (b[i] >> shift) & 0xFFu;
+      v |= ((ca * static_cast<std::uint32_t>(128 - f) + cb * static_cast<std::uint32_t>(f)) >> 7) << shift;
+    }
+    out[i] = v & keep;
+  }
+}
+
+}  // namespace
+
+bool StretchRowsLinear(const PixelRows& src, PixelRows dst, std::uint32_t keep) {
+  if (src.width != dst.width || src.width < 2 || src.height < 2 || dst.height < 1 || src.width > 0xFFFF ||
+      src.height > 0xFFFF || dst.height > 0xFFFF)
+    return false;
+  int pos = 0, step = 0;
+  ScalerStart(src.height, dst.height, pos, step);
+  // Rows SDL pads: before the first source row, and from the last pair on.
+  for (int i = 0; i < dst.height; ++i, pos += step) {
+    std::uint32_t* out = dst.pixels + static_cast<std::ptrdiff_t>(i) * dst.pitch;
+    int row = 0, f = 0;
+    bool pair = true;
+    if (pos < 0) {
+      pair = false;
+    } else {
+      row = static_cast<int>(static_cast<std::uint32_t>(pos) >> 16);
+      if (row > src.height - 2) {
+        pair = false;
+        row = src.height - 1;
+      } else {
+        f = static_cast<int>((static_cast<std::uint32_t>(pos >> 9)) & 127u);
+      }
+    }
+    const std::uint32_t* a = src.pixels + static_cast<std::ptrdiff_t>(row) * src.pitch;
+    MixRow(a, pair ? a + src.pitch : a, f, keep, out, dst.width);
+  }
+  return true;
+}
+
+QuadRoute ClassifyQuad(const QuadCorner c[4], int texWidth, int texHeight, IntBox& src, IntBox& dst) {
+  // SDL's test, for the triangles (0 1 2) and (0 2 3): the top-left and
+  // bottom-right corners among 0, 2, 3 with both remaining corners on the
+  // rectangle they span.
+  const int k[3] = {0, 2, 3};
+  auto find = [&](bool (*before)(float, float)) {
+    const QuadCorner &p0 = c[k[0]], &p1 = c[k[1]], &p2 = c[k[2]];
+    if (before(p0.x, p1.x) && before(p0.y, p1.y)) return before(p0.x, p2.x) && before(p0.y, p2.y) ? k[0] : k[2];
+    return before(p1.x, p2.x) && before(p1.y, p2.y) ? k[1] : k[2];
+  };
+  const int A = find([](float a, float b) { return a <= b; });
+  const int B = find([](float a, float b) { return a >= b; });
+  const int C = (k[0] != A && k[0] != B) ? k[0] : (k[1] != A && k[1] != B) ? k[1] : k[2];
+  const int prev[3] = {0, 1, 2};
+  const int C2 = (prev[0] != A && prev[0] != B) ? prev[0] : (prev[1] != A && prev[1] != B) ? prev[1] : prev[2];
+  auto onRect = [&](int o) {
+    return (c[A].x == c[o].x && c[B].y == c[o].y) || (c[A].y == c[o].y && c[B].x == c[o].x);
+  };
+  if (!onRect(C) || !onRect(C2)) return QuadRoute::Triangles;
+
+  src.x = static_cast<int>(c[A].u * static_cast<float>(texWidth));
+  src.y = static_cast<int>(c[A].v * static_cast<float>(texHeight));
+  src.w = static_cast<int>(c[B].u * static_cast<float>(texWidth) - static_cast<float>(src.x));
+  src.h = static_cast<int>(c[B].v * static_cast<float>(texHeight) - static_cast<float>(src.y));
+  if (src.w <= 0 || src.h <= 0) return QuadRoute::OtherCopy;
+  if (!(c[A].x > -kFar && c[A].x < kFar && c[A].y > -kFar && c[A].y < kFar)) return QuadRoute::OtherCopy;
+  const float w = c[B].x - c[A].x, h = c[B].y - c[A].y;
+  if (!(w > 0 && h > 0 && w < kFar && h < kFar)) return QuadRoute::OtherCopy;
+  dst = IntBox{static_cast<int>(c[A].x), static_cast<int>(c[A].y), static_cast<int>(w), static_cast<int>(h)};
+  // The source box SDL keeps after clipping it to the texture.
+  if (src.x < 0 || src.y < 0 || src.x + src.w > texWidth || src.y + src.h > texHeight) return QuadRoute::OtherCopy;
+  return dst.w == src.w && dst.h == src.h ? QuadRoute::Copy : QuadRoute::OtherCopy;
+}
+
+void BlendCopy(const PixelRows& picture, const IntBox& src, PixelRows back, int dstX, int dstY) {
+  // SDL's clipping: source to the picture, then destination to the buffer.
+  int sx = src.x, sy = src.y, w = src.w, h = src.h;
+  if (sx < 0) {
+    w += sx;
+    dstX -= sx;
+    sx = 0;
+  }
+  w = std::min(w, picture.width - sx);
+  if (sy < 0) {
+    h += sy;
+    dstY -= sy;
+    sy = 0;
+  }
+  h = std::min(h, picture.height - sy);
+  if (dstX < 0) {
+    w += dstX;
+    sx -= dstX;
+    dstX = 0;
+  }
+  w = std::min(w, back.width - dstX);
+  if (dstY < 0) {
+    h += dstY;
+    sy -= dstY;
+    dstY = 0;
+  }
+  h = std::min(h, back.height - dstY);
+  if (w <= 0 || h <= 0) return;
+  for (int y = 0; y < h; ++y)
+    BlendRow(picture.pixels + static_cast<std::ptrdiff_t>(sy + y) * picture.pitch + sx,
+             back.pixels + static_cast<std::ptrdiff_t>(dstY + y) * back.pitch + dstX, w);
+}
+
+bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows back) {
+  Corner k[4];
+  for (int i = 0; i < 4; ++i)
+    if (!ToCorner(c[i], picture.width, picture.height, k[i])) return false;
+  // Each triangle gets its own copy of the corners (SDL queues them apart).
+  Corner t1[3] = {k[0], k[1], k[2]}, t2[3] = {k[0], k[2], k[3]};
+  Corner* p1[3] = {&t1[0], &t1[1], &t1[2]};
+  Corner* p2[3] = {&t2[0], &t2[1], &t2[2]};
+  if (!StepIn(p1, picture.width, picture.height) || !StepIn(p2, picture.width, picture.height)) return false;
+  DrawTriangle(picture, t1[0], t1[1], t1[2], back);
+  DrawTriangle(picture, t2[0], t2[1], t2[2], back);
+  return true;
+}
+
+bool IsSideways(int degrees) { return degrees == 90 || degrees == 270; }
+
+void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y) {
+  switch (degrees) {
+    case 90: x = ty, y = height - 1 - tx; return;
+    case 180: x = width - 1 - tx, y = height - 1 - ty; return;
+    case 270: x = width - 1 - ty, y = tx; return;
+    default: x = tx, y = ty; return;
+  }
+}
+
+IntBox PresentBox(int pw, int ph, int ww, int wh) {
+  const IntBox whole{0, 0, ww, wh};
+  if (pw <= 0 || ph <= 0 || ww <= 0 || wh <= 0 || (ph > pw) == (wh > ww)) return whole;
+  const long long across = static_cast<long long>(ww) * ph, down = static_cast<long long>(wh) * pw;
+  if (across <= down) {
+    const int h = static_cast<int>(across / pw);
+    return IntBox{0, (wh - h) / 2, ww, h};
+  }
+  const int w = static_cast<int>(down / ph);
+  return IntBox{(ww - w) / 2, 0, w, wh};
+}
+
+bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees, std::uint32_t keep) {
+  const bool sideways = IsSideways(degrees);
+  const int w = src.width, h = src.height;
+  if (dst.width != (sideways ? h : w) || dst.height != (sideways ? w : h)) return false;
+  auto row = [](const PixelRows& p, int y) { return p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch; };
+  if (!sideways) {
+    for (int y = 0; y < h; ++y) {
+      const std::uint32_t* s = row(src, y);
+      if (degrees == 180) {
+        std::uint32_t* d = row(dst, h - 1 - y) + (w - 1);
+        for (int x = 0; x < w; ++x) *d-- = s[x] & keep;
+      } else {
+        std::uint32_t* d = row(dst, y);
+        for (int x = 0; x < w; ++x) d[x] = s[x] & keep;
+      }
+    }
+    return true;
+  }
+  // A source row becomes a destination column (downwards at 90 degrees,
+  // upwards at 270): walk in tiles so both stay in the cache.
+  constexpr int kTile = 32;
+  const std::ptrdiff_t step = degrees == 90 ? dst.pitch : -static_cast<std::ptrdiff_t>(dst.pitch);
+  for (int y0 = 0; y0 < h; y0 += kTile) {
+    const int y1 = std::min(h, y0 + kTile);
+    for (int x0 = 0; x0 < w; x0 += kTile) {
+      const int x1 = std::min(w, x0 + kTile);
+      for (int y = y0; y < y1; ++y) {
+        const std::uint32_t* s = row(src, y);
+        // Where (x0, y) lands: (h - 1 - y, x0) turned right, (y, w - 1 - x0) turned left.
+        std::uint32_t* d = degrees == 90 ? row(dst, x0) + (h - 1 - y) : row(dst, w - 1 - x0) + y;
+        for (int x = x0; x < x1; ++x, d += step) *d = s[x] & keep;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,194 @@
+// The software renderer's fast paths, used by the SDL canvas when it runs
+// on SDL's software renderer (and its fast paths are on):
+//   - flat-coloured fans (pie sectors) are covered row by row
+//     (SdlFanCoverage) and blended in one pass through a page-sized layer
+//     instead of triangle by triangle, with the same pixels;
+//   - a picture's SDL textures are made on demand: the plain copy once it is
+//     drawn unmodulated, and a copy with the vertex colour multiplied in for
+//     a draw in one colour, so SDL blits it unmodulated;
+//   - on the canvas's own page surface those copies are blended straight in
+//     (SdlDirectBlits) when SDL would copy them unstretched or as triangles.
+// On other renderers a picture has only its plain copy and none of this runs.
+#include <cstddef>
+#include <cstring>
+
+#include "canvas/SdlCanvasImpl.h"
+
+namespace velmora {
+
+namespace {
+
+// Modulated copies a picture may have; further colours take SDL's own
+// modulation on the plain copy, so an animated colour cannot fill memory.
+constexpr std::size_t kMaxTints = 2;
+
+}  // namespace
+
+SDL_Texture* SdlCanvas::Impl::MakeTexture(const SdlPicture& t, std::uint32_t colour, SDL_TextureAccess access) {
+  SDL_Texture* tex = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, access, t.texWidth, t.texHeight);
+  if (!tex) return nullptr;
+  std::vector<std::uint8_t> staged;
+  void* pixels = nullptr;
+  int pitch = t.texWidth * 4;
+  if (access == SDL_TEXTUREACCESS_STREAMING) {
+    if (SDL_LockTexture(tex, nullptr, &pixels, &pitch) != 0) {
+      SDL_DestroyTexture(tex);
+      return nullptr;
+    }
+  } else {
+    staged.resize(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(t.texHeight));
+    pixels = staged.data();
+  }
+  // One table per texel byte, R G B A.
+  const unsigned mod[4] = {(colour >> 16) & 0xFFu, (colour >> 8) & 0xFFu, colour & 0xFFu, colour >> 24};
+  std::array<std::array<std::uint8_t, 256>, 4> table;
+  for (std::size_t c = 0; c < 4; ++c)
+    for (unsigned v = 0; v < 256; ++v) table[c][v] = static_cast<std::uint8_t>(v * mod[c] / 255u);
+  const std::size_t row = static_cast<std::size_t>(t.width) * 4, full = static_cast<std::size_t>(t.texWidth) * 4;
+  for (int y = 0; y < t.texHeight; ++y) {
+    auto* out = static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch;
+    const std::size_t used = y < t.height ? row : 0;
+    std::memset(out + used, 0, full - used);  // the transparent margin
+    const std::uint8_t* in = t.texels.data() + static_cast<std::size_t>(y) * row;
+    if (used && colour == 0xFFFFFFFFu) {
+      std::memcpy(out, in, row);
+    } else if (used) {
+      for (std::size_t i = 0; i < row; i += 4, in += 4)
+        out[i] = table[0][in[0]], out[i + 1] = table[1][in[1]], out[i + 2] = table[2][in[2]], out[i + 3] = table[3][in[3]];
+    }
+  }
+  if (access == SDL_TEXTUREACCESS_STREAMING) {
+    SDL_UnlockTexture(tex);
+  } else if (SDL_UpdateTexture(tex, nullptr, staged.data(), pitch) != 0) {
+    SDL_DestroyTexture(tex);
+    return nullptr;
+  }
+  return tex;
+}
+
+void SdlCanvas::Impl::DestroyCopies(SdlPicture& t) {
+  if (t.plain.texture) SDL_DestroyTexture(t.plain.texture);
+  t.plain.texture = nullptr;
+  for (auto& c : t.tints) SDL_DestroyTexture(c.texture);
+  t.tints.clear();
+}
+
+void SdlCanvas::Impl::DropFanLayer() {
+  if (fanLayer) SDL_DestroyTexture(fanLayer);
+  fanLayer = nullptr;
+}
+
+// SDL's software renderer blends a colour-modulated picture pixel by pixel
+// with exact divisions, several times slower than its blitter for an
+// unmodulated one, and the canvas modulates every picture (channel ×
+// 255 div 256 = 254). A draw whose corners share one colour therefore uses a
+// copy of the picture with that colour already multiplied in, by the same
+// rule SDL applies (texel × colour div 255), and white vertices. SDL's
+// blitter for an unmodulated picture rounds its blend a little differently
+// from the modulated path: a step per channel mostly, two at most (three
+// where a stretched picture is also filtered). The copy keeps the picture's
+// R G B A layout: an ARGB8888 copy would be blitted by a routine that
+// darkens bright texels by up to three steps.
+SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int count, bool& tinted) {
+  tinted = false;
+  if (!FastPaths()) return t.plain.texture ? &t.plain : nullptr;
+  const std::uint32_t colour = v[0].color;
+  bool uniform = colour != 0xFFFFFFFFu;
+  for (int i = 1; uniform && i < count; ++i) uniform = v[i].color == colour;
+  if (uniform) {
+    for (auto& c : t.tints)
+      if (c.colour == colour) {
+        tinted = true;
+        ++fastDraws;
+        return &c;
+      }
+    if (t.tints.size() < kMaxTints) {
+      SDL_Texture* tex = MakeTexture(t, colour, SDL_TEXTUREACCESS_STREAMING);
+      if (tex) {
+        t.tints.push_back(SdlPictureCopy{tex, colour});
+        tinted = true;
+        ++fastDraws;
+        return &t.tints.back();
+      }
+    }
+  }
+  if (!t.plain.texture) t.plain = SdlPictureCopy{MakeTexture(t, 0xFFFFFFFFu, SDL_TEXTUREACCESS_STREAMING)};
+  return t.plain.texture ? &t.plain : nullptr;
+}
+
+// SDL's software rasteriser blends each triangle through a layer the size
+// of its bounding box; the thin slices of a pie sector make that quadratic.
+// Here the same coverage rules run per row (SdlFanCoverage), the covered
+// pixels go into one layer in the fan's colour and the layer is blended once
+// with the same blender, so the target receives the same values. A pixel
+// two triangles cover (a fan folding over itself) is blended twice there,
+// and here too: one extra pass per level of overlap.
+bool SdlCanvas::Impl::DrawFlatFan(const Vertex* v, int count) {
+  if (count < 5) return false;  // quads: SDL fills rectangles itself
+  for (int i = 1; i < count; ++i)
+    if (v[i].color != v[0].color) return false;
+  SDL_BlendMode mode = SDL_BLENDMODE_INVALID;
+  SDL_GetRenderDrawBlendMode(renderer, &mode);
+  // Uncovered layer pixels are transparent black: they leave the target
+  // alone only under these two modes.
+  if (mode != SDL_BLENDMODE_BLEND && mode != SDL_BLENDMODE_ADD) return false;
+  constexpr float kFar = 1 << 20;  // beyond this SDL's own integer arithmetic is not safe to mirror
+  fanXy.resize(static_cast<std::size_t>(count) * 2);
+  for (int i = 0; i < count; ++i) {
+    const float x = v[i].x + 0.5f, y = v[i].y + 0.5f;
+    if (!(x > -kFar && x < kFar && y > -kFar && y < kFar)) return false;
+    fanXy[static_cast<std::size_t>(i) * 2] = x;
+    fanXy[static_cast<std::size_t>(i) * 2 + 1] = y;
+  }
+  ++fastDraws;
+  if (!CoverFan(fanXy.data(), count, width, height, fanCover)) return true;  // nothing to draw
+
+  int lw = 0, lh = 0;
+  if (fanLayer && (SDL_QueryTexture(fanLayer, nullptr, nullptr, &lw, &lh) != 0 || lw != width || lh != height))
+    DropFanLayer();
+  if (!fanLayer) {
+    fanLayer = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!fanLayer) return false;
+  }
+  SDL_SetTextureBlendMode(fanLayer, mode);
+  const FanCoverage& c = fanCover;
+  const SDL_Rect rect{c.left, c.top, c.width, c.height};
+  const Uint32 argb = v[0].color;  // ARGB8888 holds the colour value as it is
+  for (int pass = 1; pass <= c.maxCount; ++pass) {
+    void* pixels = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(fanLayer, &rect, &pixels, &pitch) != 0) return pass > 1;
+    for (int y = 0; y < c.height; ++y) {
+      Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
+      const std::uint8_t* in = c.count.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width);
+      for (int x = 0; x < c.width; ++x) out[x] = in[x] >= pass ? argb : 0u;
+    }
+    SDL_UnlockTexture(fanLayer);
+    SDL_RenderCopy(renderer, fanLayer, &rect, &rect);
+  }
+  return true;
+}
+
+bool SdlCanvas::Impl::DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
+  QuadCorner c[4];
+  for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
+  int tw = 0, th = 0;
+  if (SDL_QueryTexture(copy.texture, nullptr, nullptr, &tw, &th) != 0) return false;
+  IntBox src, dst;
+  const QuadRoute route = ClassifyQuad(c, tw, th, src, dst);
+  if (route == QuadRoute::OtherCopy) return false;
+  void* texels = nullptr;
+  int pitch = 0;
+  if (SDL_LockTexture(copy.texture, nullptr, &texels, &pitch) != 0) return false;
+  SDL_RenderFlush(renderer);
+  const PixelRows picture{static_cast<std::uint32_t*>(texels), tw, th, pitch / 4};
+  bool done = true;
+  if (route == QuadRoute::Copy)
+    BlendCopy(picture, src, Rows(back), dst.x, dst.y);
+  else
+    done = BlendTriangles(picture, c, Rows(back));
+  SDL_UnlockTexture(copy.texture);
+  return done;
+}
+
+}  // namespace velmora
