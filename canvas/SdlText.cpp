@@ -46,15 +46,15 @@ int SdlText::PixelHeight(int points) {
 void SdlText::OpenFonts() {
   CloseAll();
   for (std::size_t i = 0; ttfStarted_ && i < kFontCount; ++i) {
-    const FontSpec& spec = kFontTable[i];
-    const std::string path = platform::FindFontFile(std::string(kFontFace), spec.bold, false);
-    TTF_Font* font = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), PixelHeight(spec.size));
+    const FontSpec& entry = kFontTable[i];
+    const std::string path = platform::FindFontFile(std::string(kFontFace), entry.bold, false);
+    TTF_Font* font = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), PixelHeight(entry.size));
     if (!font) continue;
     // Synthesise bold only when no bold face was found.
     std::string lower = path;
     for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-    int style = spec.bold && lower.find("bold") == std::string::npos ? TTF_STYLE_BOLD : TTF_STYLE_NORMAL;
-    if (spec.underline) style |= TTF_STYLE_UNDERLINE;
+    int style = entry.bold && lower.find("bold") == std::string::npos ? TTF_STYLE_BOLD : TTF_STYLE_NORMAL;
+    if (entry.underline) style |= TTF_STYLE_UNDERLINE;
     TTF_SetFontStyle(font, style);
     fonts_[i] = font;
   }
