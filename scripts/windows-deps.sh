@@ -362,11 +362,12 @@ build_freetype() {
 # Only what a windowed 2D program needs: the windows, offscreen and dummy video
 # drivers, the software, Direct3D and OpenGL renderers, events, threads,
 # timers, message boxes, and joysticks (DirectInput, XInput and the virtual
-# one: button boxes and the tests). No audio, HID or sensor code.
+# one, which needs SDL's HID layer: button boxes and the tests). No audio or
+# sensor code.
 build_sdl2() {
   cmake_build sdl2 "${src[libsdl2]}" \
     -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF -DSDL_TESTS=OFF \
-    -DSDL_AUDIO=OFF -DSDL_JOYSTICK=ON -DSDL_HAPTIC=ON -DSDL_HIDAPI=OFF \
+    -DSDL_AUDIO=OFF -DSDL_JOYSTICK=ON -DSDL_HAPTIC=ON -DSDL_HIDAPI=ON \
     -DSDL_SENSOR=OFF -DSDL_XINPUT=ON -DSDL_WASAPI=OFF \
     -DSDL_VIDEO=ON -DSDL_RENDER=ON -DSDL_EVENTS=ON -DSDL_THREADS=ON -DSDL_TIMERS=ON \
     -DSDL_DIRECTX=ON -DSDL_RENDER_D3D=ON -DSDL_OPENGL=ON -DSDL_OPENGLES=OFF \
