@@ -345,30 +345,20 @@ QuadRoute ClassifyQuad(const QuadCorner c[4], int texWidth, int texHeight, IntBo
 void BlendCopy(const PixelRows& picture, const IntBox& src, PixelRows back, int dstX, int dstY) {
   // SDL's clipping: source to the picture, then destination to the buffer.
   int sx = src.x, sy = src.y, w = src.w, h = src.h;
-  if (sx < 0) {
-    w += sx;
-    dstX -= sx;
-    sx = 0;
-  }
-  w = std::min(w, picture.width - sx);
-  if (sy < 0) {
-    h += sy;
-    dstY -= sy;
-    sy = 0;
-  }
-  h = std::min(h, picture.height - sy);
-  if (dstX < 0) {
-    w += dstX;
-    sx -= dstX;
-    dstX = 0;
-  }
-  w = std::min(w, back.width - dstX);
-  if (dstY < 0) {
-    h += dstY;
-    sy -= dstY;
-    dstY = 0;
-  }
-  h = std::min(h, back.height - dstY);
+  // Cuts a run that starts before 0 or ends past limit, moving its partner
+  // start along.
+  auto clip = [](int& start, int& partner, int& length, int limit) {
+    if (start < 0) {
+      length += start;
+      partner -= start;
+      start = 0;
+    }
+    length = std::min(length, limit - start);
+  };
+  clip(sx, dstX, w, picture.width);
+  clip(sy, dstY, h, picture.height);
+  clip(dstX, sx, w, back.width);
+  clip(dstY, sy, h, back.height);
   if (w <= 0 || h <= 0) return;
   for (int y = 0; y < h; ++y)
     BlendRow(picture.pixels + static_cast<std::ptrdiff_t>(sy + y) * picture.pitch + sx,
