@@ -39,6 +39,11 @@ namespace {
 
 std::atomic<bool> gStop{false};
 
+// What a user reads when no renderer can draw the display (kept verbatim,
+// line breaks included).
+constexpr std::string_view kMsgNoRenderer = "Could not find any compatible Direct3D\ndevices.";
+constexpr std::string_view kMsgWillExit = "This application will now exit.";
+
 void PrintProblem(const std::string& message) { std::fprintf(stderr, "velmora: %s\n", message.c_str()); }
 
 // The --record file: every arrival with its time since the recording began,
@@ -233,7 +238,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     input.SetDiscovery(off);
   }
   if (const ScreenStatus status = display.Start(transport); status != ScreenStatus::Ok) {
-    ShowMessageBox("Error", ScreenStatusMessage(status), BoxIcon::Error);
+    ShowMessageBox("Error", kMsgNoRenderer, BoxIcon::Error);
     ShowMessageBox("Error", kMsgWillExit, BoxIcon::Error);
     handover.Shutdown();
     return 1;
@@ -252,7 +257,7 @@ int RunDisplay(const Options& options, const std::string& title) {
     if (index < 0) continue;
     auto d = std::make_unique<Display>(platform.Window(index), platform.Decoder(), flight);
     if (const ScreenStatus status = d->Start(transport); status != ScreenStatus::Ok) {
-      PrintProblem("window " + std::to_string(index + 1) + ": " + std::string(ScreenStatusMessage(status)));
+      PrintProblem("window " + std::to_string(index + 1) + ": " + std::string(kMsgNoRenderer));
       platform.CloseWindow(index);
       continue;
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "assets/ImageCatalogue.h"
+#include "pages/Fonts.h"
 #include "panels/WindowSetup.h"
 #include "window/MessageBox.h"
 #include "velmora/Version.h"
@@ -75,7 +76,7 @@ ScreenStatus Display::Start(const std::string& transport) {
     }
   }
   std::string failed;
-  if (const ScreenStatus status = canvas_.Open(1024, 650, pictures, failed); status != ScreenStatus::Ok)
+  if (const ScreenStatus status = canvas_.Open(1024, 650, pictures, kFontTable, failed); status != ScreenStatus::Ok)
     return status;
   ReportTextureFailure(failed);
   return ScreenStatus::Ok;

@@ -13,6 +13,7 @@
 
 #include "canvas/RecordingCanvas.h"
 #include "canvas/SdlCanvas.h"
+#include "pages/Fonts.h"
 
 namespace velmora {
 namespace {
@@ -72,7 +73,7 @@ struct Page {
       sprites.push_back(at);
     }
     std::string failed;
-    if (canvas.Open(1024, 650, pictures, failed) != ScreenStatus::Ok) return;
+    if (canvas.Open(1024, 650, pictures, kFontTable, failed) != ScreenStatus::Ok) return;
     for (int i = 0; i < 30; ++i) {
       char buf[16];
       std::snprintf(buf, sizeof buf, "%d.%d", 100 + i * 37, i % 10);
@@ -88,7 +89,7 @@ struct Page {
       canvas.DrawPicture(sprites[i], kSprites[i].x, kSprites[i].y, turn);
     }
     for (std::size_t i = 0; i < texts.size(); ++i)
-      canvas.Text(static_cast<FontRole>(i % 8), 40 + static_cast<int>(i % 6) * 160, 30 + static_cast<int>(i / 6) * 110,
+      canvas.Text(i % 8, 40 + static_cast<int>(i % 6) * 160, 30 + static_cast<int>(i / 6) * 110,
                   texts[i], MakeArgb(50, 50, 50));
     canvas.Present();
   }

@@ -8,18 +8,6 @@
 
 namespace velmora {
 
-std::string_view ScreenStatusMessage(ScreenStatus status) {
-  switch (status) {
-    case ScreenStatus::Ok: return {};
-    case ScreenStatus::NoDevice:
-      return "Could not initialize Direct3D. You may\nwant to check that the latest version of\nDirectX is correctly "
-             "installed on your\nsystem.  Also make sure that this program\nwas compiled with header files that match\n"
-             "the installed DirectX DLLs.";
-    case ScreenStatus::NoCompatibleDevice: return "Could not find any compatible Direct3D\ndevices.";
-  }
-  return "Generic application error.";
-}
-
 void Canvas::Save() {
   if (depth_ == static_cast<int>(saved_.size())) throw std::logic_error("canvas saved too deep");
   saved_[static_cast<std::size_t>(depth_++)] = state_;

@@ -14,8 +14,6 @@
 #include <string_view>
 #include <vector>
 
-#include "canvas/FontRoles.h"
-
 namespace velmora {
 
 using Argb = std::uint32_t;  // alpha 24..31, red 16..23, green 8..15, blue 0..7
@@ -42,6 +40,16 @@ struct CanvasPoint {
   float x = 0, y = 0;
 };
 
+// A font as a back end opens it at start-up: the face, its size in points,
+// style and first colour.
+struct FontSpec {
+  std::string_view name, face;  // name: how recordings and tests identify it
+  int size;
+  bool bold, underline;
+  std::uint8_t red, green, blue, alpha;
+};
+using FontId = std::size_t;  // row of the font table handed to Open
+
 // A picture as a back end receives it at start-up: decoded R G B A bytes,
 // rows top-down, and the tile a draw shows (the whole picture by default).
 struct PictureData {
@@ -51,11 +59,7 @@ struct PictureData {
 };
 
 // How a back end's start went; the application tells the user.
-enum class ScreenStatus { Ok, NoDevice, NoCompatibleDevice };
-// The fatal message of a failed start (kept verbatim, line breaks included);
-// empty for Ok.
-std::string_view ScreenStatusMessage(ScreenStatus status);
-inline constexpr std::string_view kMsgWillExit = "This application will now exit.";
+enum class ScreenStatus { Ok, NoCompatibleDevice };
 
 class Canvas {
  public:
@@ -65,7 +69,7 @@ class Canvas {
   // Opens a width × height picture and makes the pictures' textures and the
   // fonts; failedPicture names the first picture that got no texture.
   virtual ScreenStatus Open(int width, int height, std::span<const PictureData> pictures,
-                            std::string& failedPicture) = 0;
+                            std::span<const FontSpec> fonts, std::string& failedPicture) = 0;
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // A frame: the picture cleared to the colour, drawn, then presented.
@@ -109,7 +113,7 @@ class Canvas {
   virtual void Box(PixelBox box, bool filled, int thickness, Argb color) = 0;
   // UTF-8 text with the top-left of its cell at (x, y), which the
   // transform moves; the text itself is never turned.
-  virtual void Text(FontRole font, int x, int y, std::string_view utf8, Argb color) = 0;
+  virtual void Text(FontId font, int x, int y, std::string_view utf8, Argb color) = 0;
 
  protected:
   // A back end that clips by itself hears of every change.

@@ -34,7 +34,8 @@ std::vector<std::string> RecordingCanvas::Pictures() const {
   return out;
 }
 
-ScreenStatus RecordingCanvas::Open(int width, int height, std::span<const PictureData> pictures, std::string& failed) {
+ScreenStatus RecordingCanvas::Open(int width, int height, std::span<const PictureData> pictures, std::span<const FontSpec>,
+                                   std::string& failed) {
   failed.clear();
   if (failOpens > 0) {
     --failOpens;
@@ -94,7 +95,7 @@ void RecordingCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {
     c->box = {b.x1 + ox, b.y1 + oy, b.x2 + ox, b.y2 + oy}, c->filled = filled, c->thickness = thickness, c->color = color;
 }
 
-void RecordingCanvas::Text(FontRole font, int x, int y, std::string_view utf8, Argb color) {
+void RecordingCanvas::Text(FontId font, int x, int y, std::string_view utf8, Argb color) {
   MapPixel(x, y);
   if (CanvasCall* c = Push(CanvasCall::Kind::Text, 0, 0)) {
     c->x = static_cast<float>(x), c->y = static_cast<float>(y);

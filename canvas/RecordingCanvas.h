@@ -25,7 +25,7 @@ struct CanvasCall {
   PixelBox box;                      // boxes, on the page
   bool filled = false;
   int thickness = 0;
-  FontRole font{};
+  FontId font = 0;
   std::string text;
   std::vector<CanvasPoint> points;  // polygons, on the page
 };
@@ -47,7 +47,8 @@ class RecordingCanvas final : public Canvas {
   std::string failPicture;
   int opens = 0;  // successful Open calls
 
-  ScreenStatus Open(int width, int height, std::span<const PictureData> pictures, std::string& failed) override;
+  ScreenStatus Open(int width, int height, std::span<const PictureData> pictures, std::span<const FontSpec> fonts,
+                    std::string& failed) override;
   int Width() const override { return width_; }
   int Height() const override { return height_; }
   void BeginFrame(Argb clear) override;
@@ -59,7 +60,7 @@ class RecordingCanvas final : public Canvas {
   void FillPolygon(Argb color, std::span<const CanvasPoint> points) override;
   void Line(Argb color, float x1, float y1, float x2, float y2) override;
   void Box(PixelBox box, bool filled, int thickness, Argb color) override;
-  void Text(FontRole font, int x, int y, std::string_view utf8, Argb color) override;
+  void Text(FontId font, int x, int y, std::string_view utf8, Argb color) override;
 
  private:
   // Null when nothing is recorded.

@@ -72,7 +72,6 @@ bool SdlCanvas::Impl::CreateTarget() {
 
 void SdlCanvas::Impl::DestroyAll() {
   text.CloseAll();
-  DropFanLayer();
   for (auto& t : pictures) DestroyCopies(t);
   pictures.clear();
   for (SDL_Surface** s : {&back, &presentScaled, &turned, &upright}) {
@@ -127,7 +126,8 @@ bool SdlCanvas::Impl::OpenRenderer(bool softwareOnly) {
   return true;
 }
 
-ScreenStatus SdlCanvas::Open(int width, int height, std::span<const PictureData> pictures, std::string& failed) {
+ScreenStatus SdlCanvas::Open(int width, int height, std::span<const PictureData> pictures,
+                             std::span<const FontSpec> fonts, std::string& failed) {
   Impl& d = *impl_;
   d.width = width;
   d.height = height;
@@ -135,7 +135,7 @@ ScreenStatus SdlCanvas::Open(int width, int height, std::span<const PictureData>
   // The accelerated renderers first, then the software one.
   if (!d.OpenRenderer(d.options.software) && (d.options.software || !d.OpenRenderer(true)))
     return ScreenStatus::NoCompatibleDevice;
-  d.text.OpenFonts();
+  d.text.OpenFonts(fonts);
   failed.clear();
   for (const PictureData& p : pictures) {
     SdlPicture& t = d.pictures.emplace_back();
@@ -165,7 +165,6 @@ ScreenStatus SdlCanvas::Open(int width, int height, std::span<const PictureData>
 void SdlCanvas::Impl::Recover() {
   if (deviceReset) {
     text.DropCache();
-    DropFanLayer();
     for (auto& t : pictures) DestroyCopies(t);
     deviceReset = false;
     targetsReset = true;
@@ -363,7 +362,7 @@ void SdlCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {
   fill(right + t, top, right, bottom);
 }
 
-void SdlCanvas::Text(FontRole font, int x, int y, std::string_view utf8, Argb color) {
+void SdlCanvas::Text(FontId font, int x, int y, std::string_view utf8, Argb color) {
   MapPixel(x, y);
   impl_->text.Draw(impl_->renderer, font, x, y, utf8, color);
 }

@@ -60,7 +60,8 @@ class SdlCanvas final : public Canvas {
   std::size_t PictureCopies() const;
 
   // ---- Canvas ----
-  ScreenStatus Open(int width, int height, std::span<const PictureData> pictures, std::string& failed) override;
+  ScreenStatus Open(int width, int height, std::span<const PictureData> pictures, std::span<const FontSpec> fonts,
+                    std::string& failed) override;
   int Width() const override;
   int Height() const override;
   void BeginFrame(Argb clear) override;
@@ -72,7 +73,7 @@ class SdlCanvas final : public Canvas {
   void FillPolygon(Argb color, std::span<const CanvasPoint> points) override;
   void Line(Argb color, float x1, float y1, float x2, float y2) override;
   void Box(PixelBox box, bool filled, int thickness, Argb color) override;
-  void Text(FontRole font, int x, int y, std::string_view utf8, Argb color) override;
+  void Text(FontId font, int x, int y, std::string_view utf8, Argb color) override;
 
  private:
   void ClipChanged() override;

@@ -11,7 +11,6 @@
 
 #include "canvas/SdlCanvas.h"
 #include "canvas/SdlDirectBlits.h"
-#include "canvas/SdlFanCoverage.h"
 #include "canvas/SdlText.h"
 
 namespace velmora {
@@ -70,11 +69,10 @@ struct SdlCanvas::Impl {
   std::vector<SdlPicture> pictures;  // in catalogue order
   SdlText text;
 
-  // Flat fans on the software renderer: coverage found per row, written into
-  // a page-sized layer and blended from there.
-  SDL_Texture* fanLayer = nullptr;
-  FanCoverage fanCover;
+  // Flat fans blended straight into the page: their points, and SDL's
+  // blender for them.
   std::vector<float> fanXy;
+  LayerBlend layerBlend = LayerBlend::Unknown;
   std::size_t fastDraws = 0;
 
   std::array<CanvasPoint, kSectorPoints> sector;
@@ -112,10 +110,10 @@ struct SdlCanvas::Impl {
   // then go white). Null when no copy could be made.
   SdlPictureCopy* CopyFor(SdlPicture& picture, const Vertex* v, int count, bool& tinted);
   static void DestroyCopies(SdlPicture& picture);
-  // An untextured fan of one colour under the current draw blend mode,
-  // found row by row; false when the fan is not one for this path.
+  // An untextured fan of one colour blended straight into the page; false
+  // when the fan is not one for this path.
   bool DrawFlatFan(const Vertex* v, int count);
-  void DropFanLayer();
+  static LayerBlend ProbeLayerBlend();
   // A textured quad of one white colour blended straight into the page when
   // SDL would copy it unstretched or draw it as two triangles; false leaves
   // it to SDL.

@@ -2,8 +2,6 @@
 // SDL 2's software renderer does with the same input, so the pixels agree
 // exactly (the device's tests draw each case both ways).
 #include "canvas/SdlDirectBlits.h"
-#include "canvas/SdlFanCoverage.h"
-
 
 #include <algorithm>
 #include <cstdint>
@@ -128,22 +126,99 @@ void BlendRow(const std::uint32_t* src, std::uint32_t* dst, int n) {
 
 // ---------------------------------------------------------------- triangles
 
-using sdl_raster::Cross;
-using sdl_raster::Fixed;
-using sdl_raster::TopLeft;
+// SDL's software rasteriser works on positions truncated to whole pixels
+// and doubled, so that a pixel centre (i + 0.5) is the whole number 2i + 1
+// and every test is exact integer arithmetic.
+struct Fixed {
+  std::int64_t x, y;
+};
+
+std::int64_t Cross(const Fixed& a, const Fixed& b, std::int64_t cx, std::int64_t cy) {
+  return (b.x - a.x) * (cy - a.y) - (b.y - a.y) * (cx - a.x);
+}
+
+// A centre exactly on an edge belongs to the triangle only on its top or
+// left edges, so two triangles sharing an edge never both take a pixel.
+bool TopLeft(const Fixed& a, const Fixed& b, bool clockwise) {
+  if (clockwise) return (a.y == b.y && a.x < b.x) || b.y < a.y;
+  return (a.y == b.y && b.x < a.x) || a.y < b.y;
+}
+
+constexpr float kFar = 1 << 13;  // SDL computes in int: keep every product far from overflow
+
+bool ToFixed(float x, float y, Fixed& out) {
+  if (!(x > -kFar && x < kFar && y > -kFar && y < kFar)) return false;
+  out = Fixed{static_cast<std::int64_t>(static_cast<int>(x)) * 2, static_cast<std::int64_t>(static_cast<int>(y)) * 2};
+  return true;
+}
+
+// One triangle as SDL scans it: its truncated bounding box, clipped, and
+// the three edge weights of each pixel centre (the edge opposite corner k
+// gives weight k); a pixel is covered when every weight plus its top-left
+// bias is at least 0. The covered pixels of a row are found per row: each
+// weight is row[k] + (x − left)·stepX[k], so each edge bounds x on one side.
+struct TriangleScan {
+  std::int64_t area = 0;                                  // twice the area, > 0
+  std::int64_t left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+  std::int64_t row[3]{}, stepX[3]{}, stepY[3]{}, bias[3]{};
+
+  // False when the triangle is flat or clipped away.
+  bool Start(const Fixed& d0, const Fixed& d1, const Fixed& d2, int width, int height) {
+    area = Cross(d0, d1, d2.x, d2.y);
+    if (area == 0) return false;
+    const std::int64_t minX = std::min({d0.x, d1.x, d2.x}), maxX = std::max({d0.x, d1.x, d2.x});
+    const std::int64_t minY = std::min({d0.y, d1.y, d2.y}), maxY = std::max({d0.y, d1.y, d2.y});
+    left = minX >> 1;
+    top = minY >> 1;
+    right = std::min<std::int64_t>(left + ((maxX - minX) >> 1), width);
+    bottom = std::min<std::int64_t>(top + ((maxY - minY) >> 1), height);
+    left = std::max<std::int64_t>(left, 0);
+    top = std::max<std::int64_t>(top, 0);
+    if (left >= right || top >= bottom) return false;
+    const bool clockwise = area > 0;
+    const std::int64_t sign = clockwise ? 1 : -1;
+    area *= sign;
+    const Fixed* d[3] = {&d0, &d1, &d2};
+    for (int k = 0; k < 3; ++k) {
+      const Fixed &a = *d[(k + 1) % 3], &b = *d[(k + 2) % 3];
+      stepX[k] = sign * (a.y - b.y) * 2;
+      stepY[k] = sign * (b.x - a.x) * 2;
+      row[k] = sign * Cross(a, b, left * 2 + 1, top * 2 + 1);
+      bias[k] = TopLeft(a, b, clockwise) ? 0 : -1;
+    }
+    return true;
+  }
+
+  // The covered columns lo..hi of the current row, counted from left.
+  bool Span(std::int64_t& lo, std::int64_t& hi) const {
+    lo = 0;
+    hi = right - left - 1;
+    for (int k = 0; k < 3 && lo <= hi; ++k) {
+      const std::int64_t n = row[k] + bias[k];
+      if (stepX[k] > 0) {
+        if (n < 0) lo = std::max(lo, (-n + stepX[k] - 1) / stepX[k]);
+      } else if (stepX[k] < 0) {
+        hi = n < 0 ? -1 : std::min(hi, n / -stepX[k]);
+      } else if (n < 0) {
+        hi = -1;
+      }
+    }
+    return lo <= hi;
+  }
+
+  void NextRow() {
+    for (int k = 0; k < 3; ++k) row[k] += stepY[k];
+  }
+};
 
 // Texture and screen positions of one corner as SDL's queue stores them.
 struct Corner {
   Fixed src, dst;
 };
 
-constexpr float kFar = 1 << 13;  // SDL computes in int: keep every product far from overflow
-
 bool ToCorner(const QuadCorner& c, int texWidth, int texHeight, Corner& out) {
-  if (!(c.x > -kFar && c.x < kFar && c.y > -kFar && c.y < kFar)) return false;
   out.src = Fixed{static_cast<int>(c.u * static_cast<float>(texWidth)), static_cast<int>(c.v * static_cast<float>(texHeight))};
-  out.dst = Fixed{static_cast<std::int64_t>(static_cast<int>(c.x)) * 2, static_cast<std::int64_t>(static_cast<int>(c.y)) * 2};
-  return true;
+  return ToFixed(c.x, c.y, out.dst);
 }
 
 // SDL's generic triangle blend for one texel: premultiplied source, weights
@@ -182,56 +257,20 @@ bool StepIn(Corner* c[3], int width, int height) {
 }
 
 void DrawTriangle(const PixelRows& pic, const Corner& c0, const Corner& c1, const Corner& c2, PixelRows& back) {
-  const Fixed &d0 = c0.dst, &d1 = c1.dst, &d2 = c2.dst;
-  std::int64_t area = Cross(d0, d1, d2.x, d2.y);
-  if (area == 0) return;
-  // The box SDL scans: truncated fixed-point bounds, clipped.
-  const std::int64_t minX = std::min({d0.x, d1.x, d2.x}), maxX = std::max({d0.x, d1.x, d2.x});
-  const std::int64_t minY = std::min({d0.y, d1.y, d2.y}), maxY = std::max({d0.y, d1.y, d2.y});
-  std::int64_t bx = minX >> 1, by = minY >> 1;
-  std::int64_t bx1 = bx + ((maxX - minX) >> 1), by1 = by + ((maxY - minY) >> 1);
-  bx = std::max<std::int64_t>(bx, 0);
-  by = std::max<std::int64_t>(by, 0);
-  bx1 = std::min<std::int64_t>(bx1, back.width);
-  by1 = std::min<std::int64_t>(by1, back.height);
-  if (bx >= bx1 || by >= by1) return;
-
-  const bool clockwise = area > 0;
-  area = std::llabs(area);
-  const std::int64_t sign = clockwise ? 1 : -1;
-  const std::int64_t stepX0 = sign * (d1.y - d2.y) * 2, stepX1 = sign * (d2.y - d0.y) * 2, stepX2 = sign * (d0.y - d1.y) * 2;
-  const std::int64_t stepY0 = sign * (d2.x - d1.x) * 2, stepY1 = sign * (d0.x - d2.x) * 2, stepY2 = sign * (d1.x - d0.x) * 2;
-  const std::int64_t px = bx * 2 + 1, py = by * 2 + 1;
-  std::int64_t row0 = sign * Cross(d1, d2, px, py), row1 = sign * Cross(d2, d0, px, py), row2 = sign * Cross(d0, d1, px, py);
-  const std::int64_t bias0 = TopLeft(d1, d2, clockwise) ? 0 : -1, bias1 = TopLeft(d2, d0, clockwise) ? 0 : -1,
-                     bias2 = TopLeft(d0, d1, clockwise) ? 0 : -1;
+  TriangleScan t;
+  if (!t.Start(c0.dst, c1.dst, c2.dst, back.width, back.height)) return;
   const Fixed &s0 = c0.src, &s1 = c1.src, &s2 = c2.src;
   const std::int64_t u0 = s0.x - s2.x, u1 = s1.x - s2.x, v0 = s0.y - s2.y, v1 = s1.y - s2.y;
-  const std::int64_t uBase = s2.x * area, vBase = s2.y * area;
+  const std::int64_t uBase = s2.x * t.area, vBase = s2.y * t.area, stepX0 = t.stepX[0], stepX1 = t.stepX[1];
   // Inside a covered pixel every weight is at least 0, so the quotients
   // below are of non-negative numbers well under 2^53: the division in
   // double truncates to SDL's integer quotient.
-  const double a = static_cast<double>(area);
-  const std::int64_t stepX[3] = {stepX0, stepX1, stepX2}, bias[3] = {bias0, bias1, bias2};
-  for (std::int64_t y = by; y < by1; ++y, row0 += stepY0, row1 += stepY1, row2 += stepY2) {
-    // The pixels whose weights all pass, found per row: each weight is
-    // row + (x − bx)·step, so each edge bounds x on one side.
-    const std::int64_t row[3] = {row0, row1, row2};
-    std::int64_t lo = 0, hi = bx1 - bx - 1;
-    for (int k = 0; k < 3 && lo <= hi; ++k) {
-      const std::int64_t n = row[k] + bias[k];  // weight + bias at the box's left column
-      if (stepX[k] > 0) {
-        if (n < 0) lo = std::max(lo, (-n + stepX[k] - 1) / stepX[k]);
-      } else if (stepX[k] < 0) {
-        if (n < 0) hi = -1;
-        else hi = std::min(hi, n / -stepX[k]);
-      } else if (n < 0) {
-        hi = -1;
-      }
-    }
-    if (lo > hi) continue;
-    std::int64_t w0 = row0 + lo * stepX0, w1 = row1 + lo * stepX1;
-    std::uint32_t* out = back.pixels + y * back.pitch + bx;
+  const double a = static_cast<double>(t.area);
+  for (std::int64_t y = t.top; y < t.bottom; ++y, t.NextRow()) {
+    std::int64_t lo = 0, hi = 0;
+    if (!t.Span(lo, hi)) continue;
+    std::int64_t w0 = t.row[0] + lo * stepX0, w1 = t.row[1] + lo * stepX1;
+    std::uint32_t* out = back.pixels + y * back.pitch + t.left;
     for (std::int64_t x = lo; x <= hi; ++x, w0 += stepX0, w1 += stepX1) {
       const auto sx = static_cast<std::int64_t>(static_cast<double>(w0 * u0 + w1 * u1 + uBase) / a);
       const auto sy = static_cast<std::int64_t>(static_cast<double>(w0 * v0 + w1 * v1 + vBase) / a);
@@ -239,6 +278,69 @@ void DrawTriangle(const PixelRows& pic, const Corner& c0, const Corner& c1, cons
     }
   }
 }
+
+// SDL's blender for an ARGB layer onto the ARGB page in its two forms:
+// packed words (its C blitter: red and blue in one word, weights / 256)
+// and 16-bit lanes (its MMX blitter on x86).
+std::uint32_t BlendWords(std::uint32_t s, std::uint32_t d) {
+  const std::uint32_t alpha = s >> 24;
+  const std::uint32_t rb = ((d & 0xFF00FFu) + (((s & 0xFF00FFu) - (d & 0xFF00FFu)) * alpha >> 8)) & 0xFF00FFu;
+  const std::uint32_t g = ((d & 0xFF00u) + (((s & 0xFF00u) - (d & 0xFF00u)) * alpha >> 8)) & 0xFF00u;
+  return rb | g | ((alpha + ((d >> 24) * (alpha ^ 0xFFu) >> 8)) << 24);
+}
+
+// Each channel of v × f / 256, two channels to a word (no product
+// reaches the next channel's bits).
+std::uint32_t ScaleLanes(std::uint32_t v, std::uint32_t f) {
+  return ((((v & 0xFF00FFu) * f) >> 8) & 0xFF00FFu) | ((((v >> 8) & 0xFF00FFu) * f) & 0xFF00FF00u);
+}
+
+// The layer's colour × alpha / 256 (its alpha × 255 / 256) plus the page's
+// × (255 − alpha) / 256.
+std::uint32_t BlendLanes(std::uint32_t s, std::uint32_t d) {
+  const std::uint32_t alpha = s >> 24;
+  return ScaleLanes(s & 0xFFFFFFu, alpha) + ((alpha * 255u >> 8) << 24) + ScaleLanes(d, 255u - alpha);
+}
+
+}  // namespace
+
+std::uint32_t BlendLayerPixel(LayerBlend how, std::uint32_t s, std::uint32_t d) {
+  if ((s >> 24) == 0) return d;
+  if ((s >> 24) == 0xFF) return s;
+  return how == LayerBlend::Lanes ? BlendLanes(s, d) : BlendWords(s, d);
+}
+
+bool BlendFan(const float* xy, int count, std::uint32_t argb, LayerBlend how, PixelRows page) {
+  Fixed hub{}, p{}, q{};
+  for (int i = 0; i < count; ++i)
+    if (!ToFixed(xy[2 * i], xy[2 * i + 1], p)) return false;
+  ToFixed(xy[0], xy[1], hub);
+  ToFixed(xy[2], xy[3], q);
+  const auto fill = [&](auto blend) {
+    for (int i = 2; i < count; ++i) {
+      p = q;
+      ToFixed(xy[2 * i], xy[2 * i + 1], q);
+      TriangleScan t;
+      if (!t.Start(hub, p, q, page.width, page.height)) continue;
+      for (std::int64_t y = t.top; y < t.bottom; ++y, t.NextRow()) {
+        std::int64_t lo = 0, hi = 0;
+        if (!t.Span(lo, hi)) continue;
+        std::uint32_t* out = page.pixels + y * page.pitch + t.left;
+        for (std::int64_t x = lo; x <= hi; ++x) out[x] = blend(argb, out[x]);
+      }
+    }
+  };
+  const std::uint32_t alpha = argb >> 24;
+  if (alpha == 0xFF)
+    fill([](std::uint32_t s, std::uint32_t) { return s; });
+  else if (alpha != 0 && how == LayerBlend::Lanes)
+    fill([](std::uint32_t s, std::uint32_t d) { return BlendLanes(s, d); });
+  else if (alpha != 0)
+    fill([](std::uint32_t s, std::uint32_t d) { return BlendWords(s, d); });
+  return true;
+}
+
+namespace {
 
 // ---------------------------------------------------------------- stretch
 
@@ -380,15 +482,6 @@ bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows b
 }
 
 bool IsSideways(int degrees) { return degrees == 90 || degrees == 270; }
-
-void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y) {
-  switch (degrees) {
-    case 90: x = ty, y = height - 1 - tx; return;
-    case 180: x = width - 1 - tx, y = height - 1 - ty; return;
-    case 270: x = width - 1 - ty, y = tx; return;
-    default: x = tx, y = ty; return;
-  }
-}
 
 IntBox PresentBox(int pw, int ph, int ww, int wh) {
   const IntBox whole{0, 0, ww, wh};

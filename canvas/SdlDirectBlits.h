@@ -51,6 +51,18 @@ void BlendCopy(const PixelRows& picture, const IntBox& src, PixelRows back, int 
 // to mirror; SDL must then draw them.
 bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows back);
 
+// SDL blends a flat layer onto an ARGB page with one of two blitters,
+// chosen by the processor it was built for (the canvas asks SDL which):
+// packed words (its C blitter) or 16-bit lanes (its MMX one, on x86).
+enum class LayerBlend { Unknown, None, Words, Lanes };
+std::uint32_t BlendLayerPixel(LayerBlend how, std::uint32_t layer, std::uint32_t page);
+
+// The fan of count (x, y) points (SDL's pixel convention, the hub first) in
+// one ARGB colour, triangle by triangle as SDL fills and blends them: a
+// pixel two triangles cover is blended twice. False (nothing drawn) when a
+// point is beyond the range where SDL's integer arithmetic is safe to mirror.
+bool BlendFan(const float* xy, int count, std::uint32_t argb, LayerBlend how, PixelRows page);
+
 // SDL's linear stretch (SDL_SoftStretchLinear) of a whole 32-bit buffer
 // onto another of the same width and any height: only rows are mixed, in
 // sevenths-of-128 weights as SDL mixes them, every byte alike. False (nothing
@@ -63,9 +75,6 @@ bool StretchRowsLinear(const PixelRows& src, PixelRows dst, std::uint32_t keep =
 // 0, 90, 180 or 270 degrees (any other value counts as 0).
 // Sideways turns swap the picture's width and height.
 bool IsSideways(int degrees);
-// The pixel of the width x height picture that shows at (tx, ty) of the
-// turned one (turned clockwise by the degrees).
-void UnturnPoint(int degrees, int width, int height, int tx, int ty, int& x, int& y);
 // Where a picture of pw x ph goes in a window of ww x wh: stretched over all
 // of it, unless one is upright and the other lying (a sideways turn on a
 // full screen that stayed landscape): then as large as it fits, keeping its

@@ -1,13 +1,11 @@
 // The software renderer's fast paths, used by the SDL canvas when it runs
 // on SDL's software renderer (and its fast paths are on):
-//   - flat-coloured fans (pie sectors) are covered row by row
-//     (SdlFanCoverage) and blended in one pass through a page-sized layer
-//     instead of triangle by triangle, with the same pixels;
 //   - a picture's SDL textures are made on demand: the plain copy once it is
 //     drawn unmodulated, and a copy with the vertex colour multiplied in for
 //     a draw in one colour, so SDL blits it unmodulated;
 //   - on the canvas's own page surface those copies are blended straight in
-//     (SdlDirectBlits) when SDL would copy them unstretched or as triangles.
+//     (SdlDirectBlits) when SDL would copy them unstretched or as triangles,
+//     and so are flat-coloured fans (pie sectors), row by row.
 // On other renderers a picture has only its plain copy and none of this runs.
 #include <cstddef>
 #include <cstring>
@@ -73,11 +71,6 @@ void SdlCanvas::Impl::DestroyCopies(SdlPicture& t) {
   t.tints.clear();
 }
 
-void SdlCanvas::Impl::DropFanLayer() {
-  if (fanLayer) SDL_DestroyTexture(fanLayer);
-  fanLayer = nullptr;
-}
-
 // SDL's software renderer blends a colour-modulated picture pixel by pixel
 // with exact divisions, several times slower than its blitter for an
 // unmodulated one, and the canvas modulates every picture (channel ×
@@ -116,57 +109,49 @@ SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int cou
   return t.plain.texture ? &t.plain : nullptr;
 }
 
-// SDL's software rasteriser blends each triangle through a layer the size
-// of its bounding box; the thin slices of a pie sector make that quadratic.
-// Here the same coverage rules run per row (SdlFanCoverage), the covered
-// pixels go into one layer in the fan's colour and the layer is blended once
-// with the same blender, so the target receives the same values. A pixel
-// two triangles cover (a fan folding over itself) is blended twice there,
-// and here too: one extra pass per level of overlap.
+// SDL's software rasteriser fills each triangle of a fan into a layer the
+// size of its bounding box and blends that onto the page: the thin slices of
+// a pie sector make that quadratic. On the canvas's own page the same pixels
+// are found row by row and blended straight in (BlendFan), with the blender
+// SDL would use, found once by letting SDL blend a few pixels.
 bool SdlCanvas::Impl::DrawFlatFan(const Vertex* v, int count) {
-  if (count < 5) return false;  // quads: SDL fills rectangles itself
+  if (!back || clipped || count < 5) return false;  // quads: SDL fills rectangles itself
   for (int i = 1; i < count; ++i)
     if (v[i].color != v[0].color) return false;
-  SDL_BlendMode mode = SDL_BLENDMODE_INVALID;
-  SDL_GetRenderDrawBlendMode(renderer, &mode);
-  // Uncovered layer pixels are transparent black: they leave the target
-  // alone only under these two modes.
-  if (mode != SDL_BLENDMODE_BLEND && mode != SDL_BLENDMODE_ADD) return false;
-  constexpr float kFar = 1 << 20;  // beyond this SDL's own integer arithmetic is not safe to mirror
+  if (layerBlend == LayerBlend::Unknown) layerBlend = ProbeLayerBlend();
+  if (layerBlend == LayerBlend::None) return false;
   fanXy.resize(static_cast<std::size_t>(count) * 2);
   for (int i = 0; i < count; ++i) {
-    const float x = v[i].x + 0.5f, y = v[i].y + 0.5f;
-    if (!(x > -kFar && x < kFar && y > -kFar && y < kFar)) return false;
-    fanXy[static_cast<std::size_t>(i) * 2] = x;
-    fanXy[static_cast<std::size_t>(i) * 2 + 1] = y;
+    fanXy[static_cast<std::size_t>(i) * 2] = v[i].x + 0.5f;
+    fanXy[static_cast<std::size_t>(i) * 2 + 1] = v[i].y + 0.5f;
   }
+  SDL_RenderFlush(renderer);
+  if (!BlendFan(fanXy.data(), count, v[0].color, layerBlend, Rows(back))) return false;
   ++fastDraws;
-  if (!CoverFan(fanXy.data(), count, width, height, fanCover)) return true;  // nothing to draw
-
-  int lw = 0, lh = 0;
-  if (fanLayer && (SDL_QueryTexture(fanLayer, nullptr, nullptr, &lw, &lh) != 0 || lw != width || lh != height))
-    DropFanLayer();
-  if (!fanLayer) {
-    fanLayer = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!fanLayer) return false;
-  }
-  SDL_SetTextureBlendMode(fanLayer, mode);
-  const FanCoverage& c = fanCover;
-  const SDL_Rect rect{c.left, c.top, c.width, c.height};
-  const Uint32 argb = v[0].color;  // ARGB8888 holds the colour value as it is
-  for (int pass = 1; pass <= c.maxCount; ++pass) {
-    void* pixels = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(fanLayer, &rect, &pixels, &pitch) != 0) return pass > 1;
-    for (int y = 0; y < c.height; ++y) {
-      Uint32* out = reinterpret_cast<Uint32*>(static_cast<Uint8*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch);
-      const std::uint8_t* in = c.count.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(c.width);
-      for (int x = 0; x < c.width; ++x) out[x] = in[x] >= pass ? argb : 0u;
-    }
-    SDL_UnlockTexture(fanLayer);
-    SDL_RenderCopy(renderer, fanLayer, &rect, &rect);
-  }
   return true;
+}
+
+LayerBlend SdlCanvas::Impl::ProbeLayerBlend() {
+  // Translucent layer pixels over page pixels whose channels differ in
+  // both directions, so every formula shows.
+  std::uint32_t layer[4] = {0xFE00FF00u, 0x80FF8001u, 0x01FFFFFFu, 0x7F1020F0u};
+  const std::uint32_t page[4] = {0xFFFF00FFu, 0x4000FFFEu, 0x00808080u, 0xFFF0F010u};
+  SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(layer, 4, 1, 32, 16, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* to = SDL_CreateRGBSurfaceWithFormat(0, 4, 1, 32, SDL_PIXELFORMAT_ARGB8888);
+  LayerBlend found = LayerBlend::None;
+  if (from && to && SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_BLEND) == 0) {
+    std::memcpy(to->pixels, page, sizeof page);
+    if (SDL_BlitSurface(from, nullptr, to, nullptr) == 0)
+      for (const LayerBlend how : {LayerBlend::Lanes, LayerBlend::Words}) {
+        bool same = true;
+        for (int i = 0; i < 4; ++i)
+          same = same && BlendLayerPixel(how, layer[i], page[i]) == static_cast<const std::uint32_t*>(to->pixels)[i];
+        if (same && found == LayerBlend::None) found = how;
+      }
+  }
+  SDL_FreeSurface(from);
+  SDL_FreeSurface(to);
+  return found;
 }
 
 bool SdlCanvas::Impl::DirectQuad(SdlPictureCopy& copy, const Vertex* v) {

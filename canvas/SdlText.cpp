@@ -32,10 +32,9 @@ void SdlText::DropCache() {
 
 void SdlText::CloseAll() {
   DropCache();
-  for (TTF_Font*& f : fonts_) {
+  for (TTF_Font* f : fonts_)
     if (f) TTF_CloseFont(f);
-    f = nullptr;
-  }
+  fonts_.clear();
 }
 
 int SdlText::PixelHeight(int points) {
@@ -43,12 +42,11 @@ int SdlText::PixelHeight(int points) {
   return static_cast<int>(std::lround(static_cast<double>(points) * 96.0 / 72.0));
 }
 
-void SdlText::OpenFonts() {
+void SdlText::OpenFonts(std::span<const FontSpec> fonts) {
   CloseAll();
-  for (std::size_t i = 0; ttfStarted_ && i < kFontCount; ++i) {
-    const FontSpec& entry = kFontTable[i];
-    const std::string path = platform::FindFontFile(std::string(kFontFace), entry.bold, false);
-    TTF_Font* font = path.empty() ? nullptr : TTF_OpenFont(path.c_str(), PixelHeight(entry.size));
+  for (const FontSpec& entry : fonts) {
+    const std::string path = ttfStarted_ ? platform::FindFontFile(std::string(entry.face), entry.bold, false) : "";
+    TTF_Font*& font = fonts_.emplace_back(path.empty() ? nullptr : TTF_OpenFont(path.c_str(), PixelHeight(entry.size)));
     if (!font) continue;
     // Synthesise bold only when no bold face was found.
     std::string lower = path;
@@ -56,12 +54,11 @@ void SdlText::OpenFonts() {
     int style = entry.bold && lower.find("bold") == std::string::npos ? TTF_STYLE_BOLD : TTF_STYLE_NORMAL;
     if (entry.underline) style |= TTF_STYLE_UNDERLINE;
     TTF_SetFontStyle(font, style);
-    fonts_[i] = font;
   }
 }
 
-void SdlText::Draw(SDL_Renderer* renderer, FontRole font, int x, int y, std::string_view utf8, std::uint32_t argb) {
-  TTF_Font* face = fonts_[static_cast<std::size_t>(font)];
+void SdlText::Draw(SDL_Renderer* renderer, FontId font, int x, int y, std::string_view utf8, std::uint32_t argb) {
+  TTF_Font* face = font < fonts_.size() ? fonts_[font] : nullptr;
   if (!renderer || utf8.empty() || !face) return;
   probe_.assign(1, static_cast<char>(font));
   probe_.append(utf8);

@@ -1,4 +1,4 @@
-// Text for the SDL canvas: the display's fonts (FontRoles.h) as SDL_ttf faces
+// Text for the SDL canvas: the fonts handed to Open as SDL_ttf faces
 // found by the platform's font look-up (platform/Fonts.h), and an LRU of
 // strings rasterised once in white and drawn with their colour as a
 // modulation, so a readout redrawn every frame is rasterised only when its
@@ -14,13 +14,15 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
-#include <array>
 #include <list>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
-#include "canvas/FontRoles.h"
+#include <span>
+#include <vector>
+
+#include "canvas/Canvas.h"
 
 namespace velmora {
 
@@ -32,8 +34,8 @@ class SdlText {
   SdlText& operator=(const SdlText&) = delete;
 
   // Opens every font of the table (again); a face that is not found draws nothing.
-  void OpenFonts();
-  void Draw(SDL_Renderer* renderer, FontRole font, int x, int y, std::string_view utf8, std::uint32_t argb);
+  void OpenFonts(std::span<const FontSpec> fonts);
+  void Draw(SDL_Renderer* renderer, FontId font, int x, int y, std::string_view utf8, std::uint32_t argb);
   // Drops the rasterised strings (their textures belong to the renderer).
   void DropCache();
   // Drops the strings and closes every font.
@@ -50,7 +52,7 @@ class SdlText {
   };
   std::size_t cacheSize_;
   bool ttfStarted_ = false;
-  std::array<TTF_Font*, kFontCount> fonts_{};
+  std::vector<TTF_Font*> fonts_;
   std::list<Entry> lru_;  // most recent first
   std::unordered_map<std::string, std::list<Entry>::iterator> index_;
   std::string probe_;  // the key looked up, its capacity kept between frames

@@ -4,7 +4,8 @@
 #
 #   scripts/cross-arm64.sh            build, then every test but the reliability runs
 #   scripts/cross-arm64.sh --subset   build what they need, then the end-to-end test, the
-#                                     artwork checksums, the telemetry scanner and the pages (CI)
+#                                     artwork checksums, the telemetry scanner, the pages and
+#                                     the software renderer's fast paths against SDL (CI)
 #   scripts/cross-arm64.sh --build    build what the package holds (scripts/package.sh)
 #
 # Installs what is missing, as setup.sh does: the arm64 architecture for
@@ -62,9 +63,9 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # test programs. Only these are built for it. A test of the subset in a
 # program missing here shows up as <program>_NOT_BUILT, or as a count that
 # differs from the native build's, and fails the run.
-subset_tests='^(VelmoraDemoEndToEnd|ArtworkChecksums|Telemetry|TcpStreamFramer|Calibration|FlightPage|TacticalPage|FrameCycle|Notation)'
+subset_tests='^(VelmoraDemoEndToEnd|ArtworkChecksums|Telemetry|TcpStreamFramer|Calibration|FlightPage|TacticalPage|FrameCycle|Notation|SdlFastPath)'
 subset_targets=(velmora velmora-send TelemetryTest TelemetryInputTest NotationTest FlightPageTest TacticalPageTest
-  FrameCycleTest)
+  FrameCycleTest SdlFastPathTest)
 # What the Debian package installs (cmake/Packaging.cmake); cpack then builds
 # nothing more (CMAKE_SKIP_INSTALL_ALL_DEPENDENCY).
 package_targets=(velmora velmora-send velmora-decode velmora-changelog)

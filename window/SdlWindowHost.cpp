@@ -165,7 +165,13 @@ void SdlWindowHost::ClientToBackBuffer(int x, int y, int backWidth, int backHeig
   const int tw = Sideways() ? backHeight : backWidth, th = Sideways() ? backWidth : backHeight;
   const IntBox box = PresentBox(tw, th, w, h);
   const int tx = box.w > 0 ? (x - box.x) * tw / box.w : x, ty = box.h > 0 ? (y - box.y) * th / box.h : y;
-  UnturnPoint(rotation_, backWidth, backHeight, tx, ty, bx, by);
+  // The page pixel that shows there, the turn undone.
+  switch (rotation_) {
+    case 90: bx = ty, by = backHeight - 1 - tx; return;
+    case 180: bx = backWidth - 1 - tx, by = backHeight - 1 - ty; return;
+    case 270: bx = backWidth - 1 - ty, by = tx; return;
+    default: bx = tx, by = ty; return;
+  }
 }
 
 }  // namespace velmora

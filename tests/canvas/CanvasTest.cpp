@@ -10,6 +10,7 @@
 
 #include "assets/ImageCatalogue.h"
 #include "canvas/RecordingCanvas.h"
+#include "pages/Fonts.h"
 
 namespace velmora {
 namespace {

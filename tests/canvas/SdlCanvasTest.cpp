@@ -17,6 +17,7 @@
 #include "assets/SdlImageDecoder.h"
 #include "canvas/SdlCanvas.h"
 #include "canvas/SdlText.h"
+#include "pages/Fonts.h"
 #include "window/SdlPngFile.h"
 
 namespace velmora {
@@ -54,7 +55,7 @@ class SdlPixels : public ::testing::Test {
     const PictureData pictures[] = {Solid("Bar", 40, 20, 255, 0, 0), Solid("Block", 30, 10, 0, 0, 0),
                                     Solid("Blue", 30, 10, 0, 0, 255)};
     std::string failed;
-    ASSERT_EQ(canvas->Open(1024, 650, pictures, failed), ScreenStatus::Ok);
+    ASSERT_EQ(canvas->Open(1024, 650, pictures, kFontTable, failed), ScreenStatus::Ok);
     EXPECT_EQ(failed, "");
     canvas->BeginFrame(kWhite);
   }
@@ -218,7 +219,7 @@ TEST_F(SdlPixels, AnUndecodedPictureIsNamedAndSkipped) {
     const PictureData pictures[] = {Solid("Bar", 40, 20, 255, 0, 0), PictureData{"Speed", 219, 213, 0, 0, {}},
                                     Solid("Blue", 30, 10, 0, 0, 255)};
     std::string failed;
-    ASSERT_EQ(canvas->Open(1024, 650, pictures, failed), ScreenStatus::Ok);
+    ASSERT_EQ(canvas->Open(1024, 650, pictures, kFontTable, failed), ScreenStatus::Ok);
     EXPECT_EQ(failed, "Speed");
     canvas->BeginFrame(kWhite);
     canvas->DrawPicture(1, 0, 0);

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "canvas/SdlCanvas.h"
-#include "canvas/SdlFanCoverage.h"
+#include "pages/Fonts.h"
 #include "window/SdlPngFile.h"
 
 namespace velmora {
@@ -71,7 +71,7 @@ Frame Render(const Scene& scene, SdlCanvasOptions options, const std::string& sa
   {
     SdlCanvas canvas(window, options);
     std::string failed;
-    if (canvas.Open(1024, 650, Pictures(), failed) != ScreenStatus::Ok || !canvas.IsSoftware()) {
+    if (canvas.Open(1024, 650, Pictures(), kFontTable, failed) != ScreenStatus::Ok || !canvas.IsSoftware()) {
       ADD_FAILURE() << "no software renderer";
     } else {
       Background(canvas);
@@ -195,37 +195,6 @@ TEST_F(SdlFastPath, CanvasDrawsMatchSdl) {
   EXPECT_GT(total[1] + total[2], 0) << "the copies must actually be drawn";
 }
 
-TEST(FanCoverage, CountsPixelCentresByTheTopLeftRule) {
-  FanCoverage c;
-  // A 4 × 3 rectangle as a fan of two triangles (vertex 4 repeats vertex 1):
-  // its shared diagonal gives no pixel twice, its right and bottom edges
-  // none at all.
-  const float rect[] = {10, 20, 14, 20, 14, 23, 10, 23, 14, 20};
-  ASSERT_TRUE(CoverFan(rect, 4, 100, 100, c));
-  int covered = 0;
-  for (int y = 0; y < c.height; ++y)
-    for (int x = 0; x < c.width; ++x) {
-      const int n = c.count[static_cast<std::size_t>(y * c.width + x)];
-      covered += n;
-      const bool inside = c.left + x >= 10 && c.left + x < 14 && c.top + y >= 20 && c.top + y < 23;
-      EXPECT_EQ(n, inside ? 1 : 0) << "pixel (" << c.left + x << ", " << c.top + y << ")";
-    }
-  EXPECT_EQ(covered, 12);
-  EXPECT_EQ(c.maxCount, 1);
-
-  // Clipped away entirely, flat, or too few points: nothing covered.
-  const float off[] = {-50, -50, -20, -50, -20, -20, -50, -20};
-  EXPECT_FALSE(CoverFan(off, 4, 100, 100, c));
-  const float flat[] = {0, 0, 10, 10, 20, 20};
-  EXPECT_FALSE(CoverFan(flat, 3, 100, 100, c));
-  EXPECT_FALSE(CoverFan(rect, 2, 100, 100, c));
-
-  // Two slices over the same ground count twice there.
-  const float fold[] = {0, 0, 10, 0, 10, 10, 10, 0};
-  ASSERT_TRUE(CoverFan(fold, 4, 100, 100, c));
-  EXPECT_EQ(c.maxCount, 2);
-}
-
 // The software canvas blends pictures into its page itself and presents it
 // itself; SDL doing both must give the very same bytes, in the page and in
 // the window (one window as tall as the page is wide divided by 1.6, as
@@ -261,7 +230,7 @@ TEST_F(SdlFastPath, PictureCopiesAreMadeOnDemandAndBounded) {
   {
     SdlCanvas canvas(window, SdlCanvasOptions{true, 16, true});
     std::string failed;
-    ASSERT_EQ(canvas.Open(300, 300, Pictures(), failed), ScreenStatus::Ok);
+    ASSERT_EQ(canvas.Open(300, 300, Pictures(), {}, failed), ScreenStatus::Ok);
     EXPECT_EQ(canvas.PictureCopies(), 0u);
     const auto opaqueTexel = [&](int x, int y) {  // an opaque texel drawn at (x, y) on black
       std::vector<std::uint32_t> out;

@@ -9,6 +9,7 @@
 
 #include "support/FakeWindow.h"
 #include "canvas/RecordingCanvas.h"
+#include "pages/Fonts.h"
 
 namespace velmora::testing {
 
