@@ -6,122 +6,71 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#define VELMORA_SSE2 1
-#endif
-#if defined(__GNUC__) && defined(__x86_64__)
-#include <immintrin.h>
-#define VELMORA_AVX2 1
-#endif
+#include <cstring>
 
 namespace velmora {
 
 namespace {
 
-// ---------------------------------------------------------------- copies
+// ---------------------------------------------------------------- rows
+
+// The row loops below are plain C++ for the compiler to vectorise (see
+// canvas/CMakeLists.txt); on x86-64 they are compiled once more for AVX2,
+// taken where the processor has it.
+#if defined(__GNUC__) && defined(__x86_64__)
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+template <auto Loop, class... Args>
+__attribute__((target("avx2"))) void OnAvx2(Args... args) {
+  Loop(args...);
+}
+#endif
+
+template <auto Loop, class... Args>
+void InWidestVectors(Args... args) {
+#if defined(__GNUC__) && defined(__x86_64__)
+  if (kHaveAvx2) return OnAvx2<Loop>(args...);
+#endif
+  Loop(args...);
+}
 
 // SDL's per-pixel alpha blitter for R G B A texels onto ARGB pixels: red
 // and blue blended together in one word, green apart, weights / 256; an
-// opaque texel replaces the pixel, a transparent one leaves it.
-inline std::uint32_t BlendPixel(std::uint32_t s, std::uint32_t d) {
-  const std::uint32_t alpha = s >> 24;
-  if (alpha == 0) return d;
+// opaque texel replaces the pixel, a transparent one leaves it. Every case
+// is computed and the answer picked by masks, so that a vector register
+// blends several pixels at once.
+[[gnu::always_inline]] inline std::uint32_t BlendPixel(std::uint32_t s, std::uint32_t d) {
+  const std::uint32_t alpha = s >> 24, sg = s & 0xFF00u, d1 = d & 0xFF00FFu, dg = d & 0xFF00u;
   std::uint32_t s1 = s & 0xFF00FFu;
   s1 = (s1 >> 16) | (s1 << 16);
-  s &= 0xFF00u;
-  if (alpha == 0xFF) return 0xFF000000u | s | s1;
-  std::uint32_t dalpha = d >> 24;
-  std::uint32_t d1 = d & 0xFF00FFu;
-  d1 = (d1 + ((s1 - d1) * alpha >> 8)) & 0xFF00FFu;
-  d &= 0xFF00u;
-  d = (d + ((s - d) * alpha >> 8)) & 0xFF00u;
-  dalpha = alpha + (dalpha * (alpha ^ 0xFFu) >> 8);
-  return d1 | d | (dalpha << 24);
+  const std::uint32_t blended = ((d1 + ((s1 - d1) * alpha >> 8)) & 0xFF00FFu) |
+                                ((dg + ((sg - dg) * alpha >> 8)) & 0xFF00u) |
+                                (alpha + ((d >> 24) * (alpha ^ 0xFFu) >> 8)) << 24;
+  const std::uint32_t opaque = 0u - (alpha == 0xFF), clear = 0u - (alpha == 0);
+  const std::uint32_t out = ((0xFF000000u | sg | s1) & opaque) | (blended & ~opaque);
+  return (d & clear) | (out & ~clear);
 }
 
-#ifdef VELMORA_SSE2
-// Low 32 bits of each lane's product.
-inline __m128i Mul32(__m128i a, __m128i b) {
-  const __m128i even = _mm_mul_epu32(a, b);
-  const __m128i odd = _mm_mul_epu32(_mm_srli_si128(a, 4), _mm_srli_si128(b, 4));
-  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                            _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+[[gnu::always_inline]] inline void BlendPixels(const std::uint32_t* __restrict src, std::uint32_t* __restrict dst, int n) {
+  for (int i = 0; i < n; ++i) dst[i] = BlendPixel(src[i], dst[i]);
 }
 
-// BlendPixel on four pixels at once, the same word arithmetic lane by lane.
-inline __m128i Blend4(__m128i s, __m128i d) {
-  const __m128i rb = _mm_set1_epi32(0xFF00FF), g = _mm_set1_epi32(0xFF00), ff = _mm_set1_epi32(0xFF);
-  const __m128i alpha = _mm_srli_epi32(s, 24);
-  __m128i s1 = _mm_and_si128(s, rb);
-  s1 = _mm_or_si128(_mm_srli_epi32(s1, 16), _mm_slli_epi32(s1, 16));
-  const __m128i sg = _mm_and_si128(s, g);
-  const __m128i opaque = _mm_or_si128(_mm_set1_epi32(static_cast<int>(0xFF000000u)), _mm_or_si128(sg, s1));
-  __m128i d1 = _mm_and_si128(d, rb);
-  d1 = _mm_and_si128(_mm_add_epi32(d1, _mm_srli_epi32(Mul32(_mm_sub_epi32(s1, d1), alpha), 8)), rb);
-  __m128i dg = _mm_and_si128(d, g);
-  dg = _mm_and_si128(_mm_add_epi32(dg, _mm_srli_epi32(Mul32(_mm_sub_epi32(sg, dg), alpha), 8)), g);
-  // Both factors below 256: the 16-bit product is the whole product.
-  const __m128i da = _mm_srli_epi32(d, 24);
-  const __m128i na = _mm_add_epi32(alpha, _mm_srli_epi32(_mm_mullo_epi16(da, _mm_xor_si128(alpha, ff)), 8));
-  const __m128i blended = _mm_or_si128(_mm_or_si128(d1, dg), _mm_slli_epi32(na, 24));
-  const __m128i isZero = _mm_cmpeq_epi32(alpha, _mm_setzero_si128());
-  const __m128i isFull = _mm_cmpeq_epi32(alpha, ff);
-  __m128i out = _mm_or_si128(_mm_and_si128(isFull, opaque), _mm_andnot_si128(isFull, blended));
-  out = _mm_or_si128(_mm_and_si128(isZero, d), _mm_andnot_si128(isZero, out));
-  return out;
-}
-#endif
+void BlendRow(const std::uint32_t* src, std::uint32_t* dst, int n) { InWidestVectors<BlendPixels>(src, dst, n); }
 
-#ifdef VELMORA_AVX2
-// Blend4 on eight pixels, where the processor has AVX2.
-__attribute__((target("avx2"))) int BlendRowAvx2(const std::uint32_t* src, std::uint32_t* dst, int n) {
-  const __m256i rb = _mm256_set1_epi32(0xFF00FF), g = _mm256_set1_epi32(0xFF00), ff = _mm256_set1_epi32(0xFF);
-  const __m256i zero = _mm256_setzero_si256(), top = _mm256_set1_epi32(static_cast<int>(0xFF000000u));
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-    const __m256i alpha = _mm256_srli_epi32(s, 24);
-    const __m256i isZero = _mm256_cmpeq_epi32(alpha, zero);
-    if (_mm256_movemask_epi8(isZero) == -1) continue;
-    __m256i* at = reinterpret_cast<__m256i*>(dst + i);
-    const __m256i d = _mm256_loadu_si256(at);
-    __m256i s1 = _mm256_and_si256(s, rb);
-    s1 = _mm256_or_si256(_mm256_srli_epi32(s1, 16), _mm256_slli_epi32(s1, 16));
-    const __m256i sg = _mm256_and_si256(s, g);
-    const __m256i opaque = _mm256_or_si256(top, _mm256_or_si256(sg, s1));
-    __m256i d1 = _mm256_and_si256(d, rb);
-    d1 = _mm256_and_si256(_mm256_add_epi32(d1, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(s1, d1), alpha), 8)), rb);
-    __m256i dg = _mm256_and_si256(d, g);
-    dg = _mm256_and_si256(_mm256_add_epi32(dg, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_sub_epi32(sg, dg), alpha), 8)), g);
-    const __m256i na = _mm256_add_epi32(
-        alpha, _mm256_srli_epi32(_mm256_mullo_epi32(_mm256_srli_epi32(d, 24), _mm256_xor_si256(alpha, ff)), 8));
-    const __m256i blended = _mm256_or_si256(_mm256_or_si256(d1, dg), _mm256_slli_epi32(na, 24));
-    __m256i out = _mm256_blendv_epi8(blended, opaque, _mm256_cmpeq_epi32(alpha, ff));
-    out = _mm256_blendv_epi8(out, d, isZero);
-    _mm256_storeu_si256(at, out);
-  }
-  return i;
+// SDL's linear mix of two rows: every byte alike, weights in 128ths; only
+// the bits of keep stay.
+[[gnu::always_inline]] inline void MixBytes(const std::uint8_t* __restrict a, const std::uint8_t* __restrict b, int f,
+                                            std::uint32_t keep, std::uint32_t* __restrict out, int n) {
+  auto* o = reinterpret_cast<std::uint8_t*>(out);
+  const auto fb = static_cast<std::uint16_t>(f), fa = static_cast<std::uint16_t>(128 - f);
+  std::uint8_t k[4];
+  std::memcpy(k, &keep, 4);
+  for (int i = 0; i < n; ++i, a += 4, b += 4, o += 4)
+#pragma GCC unroll 4
+    for (int c = 0; c < 4; ++c) o[c] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(a[c] * fa + b[c] * fb) >> 7) & k[c];
 }
 
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
-#endif
-
-void BlendRow(const std::uint32_t* src, std::uint32_t* dst, int n) {
-  int i = 0;
-#ifdef VELMORA_AVX2
-  if (kHaveAvx2) i = BlendRowAvx2(src, dst, n);
-#endif
-#ifdef VELMORA_SSE2
-  for (; i + 4 <= n; i += 4) {
-    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_srli_epi32(s, 24), _mm_setzero_si128())) == 0xFFFF) continue;
-    __m128i* out = reinterpret_cast<__m128i*>(dst + i);
-    _mm_storeu_si128(out, Blend4(s, _mm_loadu_si128(out)));
-  }
-#endif
-  for (; i < n; ++i) dst[i] = BlendPixel(src[i], dst[i]);
+void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t keep, std::uint32_t* out, int n) {
+  InWidestVectors<MixBytes>(reinterpret_cast<const std::uint8_t*>(a), reinterpret_cast<const std::uint8_t*>(b), f, keep, out, n);
 }
 
 // ---------------------------------------------------------------- triangles
@@ -352,32 +301,6 @@ void ScalerStart(int srcN, int dstN, int& start, int& step) {
   const std::int64_t lo = static_cast<std::int64_t>(step) * (half & 0xFFFF);
   const std::int64_t hi = static_cast<std::int64_t>(step) * (half >> 16);
   start = static_cast<int>(hi + ((lo + 0x8000) >> 16)) - (1 << 15);
-}
-
-void MixRow(const std::uint32_t* a, const std::uint32_t* b, int f, std::uint32_t keep, std::uint32_t* out, int n) {
-  int i = 0;
-#ifdef VELMORA_SSE2
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i fb = _mm_set1_epi16(static_cast<short>(f)), fa = _mm_set1_epi16(static_cast<short>(128 - f));
-  const __m128i mask = _mm_set1_epi32(static_cast<int>(keep));
-  for (; i + 4 <= n; i += 4) {
-    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-    const __m128i lo = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), fa),
-                                                    _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), fb)), 7);
-    const __m128i hi = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), fa),
-                                                    _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), fb)), 7);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_and_si128(_mm_packus_epi16(lo, hi), mask));
-  }
-#endif
-  for (; i < n; ++i) {
-    std::uint32_t v = 0;
-    for (int shift = 0; shift < 32; shift += 8) {
-      const std::uint32_t ca = (a[i] >> shift) & 0xFFu, cb = (b[i] >> shift) & 0xFFu;
-      v |= ((ca * static_cast<std::uint32_t>(128 - f) + cb * static_cast<std::uint32_t>(f)) >> 7) << shift;
-    }
-    out[i] = v & keep;
-  }
 }
 
 }  // namespace
