@@ -17,7 +17,7 @@
 #include "pages/QrCode.h"
 #include "canvas/Canvas.h"
 #include "pages/FrameCycle.h"
-#include "canvas/FontRoles.h"
+#include "pages/Fonts.h"
 
 namespace velmora {
 

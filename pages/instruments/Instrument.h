@@ -9,7 +9,7 @@
 
 #include "assets/ImageCatalogue.h"
 #include "canvas/Canvas.h"
-#include "canvas/FontRoles.h"
+#include "pages/Fonts.h"
 
 namespace velmora {
 
@@ -21,7 +21,7 @@ consteval PictureId PictureNamed(std::string_view name) {
 }
 
 // The colour a font writes in unless told otherwise.
-constexpr Argb FontColor(FontRole role) {
+constexpr Argb FontColor(FontId role) {
   const FontSpec& f = SpecOf(role);
   return MakeArgb(f.red, f.green, f.blue, f.alpha);
 }
