@@ -5,36 +5,36 @@
 #include <cstring>
 #include <utility>
 
-#include "canvas/SdlCanvasImpl.h"
+#include "canvas/SdlCanvas.h"
 
 namespace velmora {
 
-void SdlCanvas::Impl::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
+void SdlCanvas::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
   if (from->format->format == win->format->format) {
     SDL_SoftStretchLinear(from, &src, win, &dst);
     return;
   }
-  if (presentScaled && (presentScaled->w != dst.w || presentScaled->h != dst.h)) {
-    SDL_FreeSurface(presentScaled);
-    presentScaled = nullptr;
+  if (presentScaled_ && (presentScaled_->w != dst.w || presentScaled_->h != dst.h)) {
+    SDL_FreeSurface(presentScaled_);
+    presentScaled_ = nullptr;
   }
-  if (!presentScaled) {
-    presentScaled = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, from->format->format);
-    if (!presentScaled) return;
-    SDL_SetSurfaceBlendMode(presentScaled, SDL_BLENDMODE_NONE);
+  if (!presentScaled_) {
+    presentScaled_ = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, from->format->format);
+    if (!presentScaled_) return;
+    SDL_SetSurfaceBlendMode(presentScaled_, SDL_BLENDMODE_NONE);
   }
-  SDL_SoftStretchLinear(from, &src, presentScaled, nullptr);
+  SDL_SoftStretchLinear(from, &src, presentScaled_, nullptr);
   SDL_Rect whole{0, 0, dst.w, dst.h};
-  SDL_LowerBlit(presentScaled, &whole, win, &dst);
+  SDL_LowerBlit(presentScaled_, &whole, win, &dst);
 }
 
 // A plain copy at the same size, else a linear stretch, replacing every
 // pixel; a turned picture is turned into a kept surface first.
-void SdlCanvas::Impl::Present() {
-  SDL_Surface* win = SDL_GetWindowSurface(window);
+void SdlCanvas::PresentPage() {
+  SDL_Surface* win = SDL_GetWindowSurface(window_);
   if (!win) return;
-  if (rotation != 0 && PresentTurnedDirect(win)) {
-    SDL_UpdateWindowSurface(window);
+  if (rotation_ != 0 && PresentTurnedDirect(win)) {
+    SDL_UpdateWindowSurface(window_);
     return;
   }
   SDL_Surface* from = Turned();
@@ -59,52 +59,52 @@ void SdlCanvas::Impl::Present() {
     if (!direct || !StretchRowsLinear(Rows(from), Rows(win), format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u))
       StretchThroughSdl(from, win, src, dst);
   }
-  SDL_UpdateWindowSurface(window);
+  SDL_UpdateWindowSurface(window_);
 }
 
 // The rows mixed upright as for an upright window (into a kept buffer, when
 // the sizes differ), then turned straight into the window, instead of a turn
 // and SDL's two-way stretch.
-bool SdlCanvas::Impl::PresentTurnedDirect(SDL_Surface* win) {
+bool SdlCanvas::PresentTurnedDirect(SDL_Surface* win) {
   const Uint32 format = win->format->format;
-  if (SDL_MUSTLOCK(win) || (format != back->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
-  const bool sideways = IsSideways(rotation);
+  if (SDL_MUSTLOCK(win) || (format != back_->format->format && format != SDL_PIXELFORMAT_RGB888)) return false;
+  const bool sideways = IsSideways(rotation_);
   const int uw = sideways ? win->h : win->w, uh = sideways ? win->w : win->h;
-  if (uw != back->w) return false;
-  const IntBox box = PresentBox(sideways ? back->h : back->w, sideways ? back->w : back->h, win->w, win->h);
+  if (uw != back_->w) return false;
+  const IntBox box = PresentBox(sideways ? back_->h : back_->w, sideways ? back_->w : back_->h, win->w, win->h);
   if (box.w != win->w || box.h != win->h) return false;
   const std::uint32_t keep = format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u;
-  if (uh == back->h) return TurnPixels(Rows(back), Rows(win), rotation, keep);
-  if (upright && (upright->w != uw || upright->h != uh)) {
-    SDL_FreeSurface(upright);
-    upright = nullptr;
+  if (uh == back_->h) return TurnPixels(Rows(back_), Rows(win), rotation_, keep);
+  if (upright_ && (upright_->w != uw || upright_->h != uh)) {
+    SDL_FreeSurface(upright_);
+    upright_ = nullptr;
   }
-  if (!upright) upright = SDL_CreateRGBSurfaceWithFormat(0, uw, uh, 32, back->format->format);
-  return upright && StretchRowsLinear(Rows(back), Rows(upright)) &&
-         TurnPixels(Rows(upright), Rows(win), rotation, keep);
+  if (!upright_) upright_ = SDL_CreateRGBSurfaceWithFormat(0, uw, uh, 32, back_->format->format);
+  return upright_ && StretchRowsLinear(Rows(back_), Rows(upright_)) &&
+         TurnPixels(Rows(upright_), Rows(win), rotation_, keep);
 }
 
-SDL_Surface* SdlCanvas::Impl::Turned() {
-  if (rotation == 0) return back;
-  const bool sideways = IsSideways(rotation);
-  const int w = sideways ? back->h : back->w, h = sideways ? back->w : back->h;
-  if (turned && (turned->w != w || turned->h != h)) {
-    SDL_FreeSurface(turned);
-    turned = nullptr;
+SDL_Surface* SdlCanvas::Turned() {
+  if (rotation_ == 0) return back_;
+  const bool sideways = IsSideways(rotation_);
+  const int w = sideways ? back_->h : back_->w, h = sideways ? back_->w : back_->h;
+  if (turned_ && (turned_->w != w || turned_->h != h)) {
+    SDL_FreeSurface(turned_);
+    turned_ = nullptr;
   }
-  if (!turned) turned = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, back->format->format);
-  if (!turned) return nullptr;
-  TurnPixels(Rows(back), Rows(turned), rotation);
-  return turned;
+  if (!turned_) turned_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, back_->format->format);
+  if (!turned_) return nullptr;
+  TurnPixels(Rows(back_), Rows(turned_), rotation_);
+  return turned_;
 }
 
-bool SdlCanvas::Impl::PresentRect(SDL_FRect& dst) {
+bool SdlCanvas::PresentRect(SDL_FRect& dst) {
   int ow = 0, oh = 0;
-  if (SDL_GetRendererOutputSize(renderer, &ow, &oh) != 0) return false;
-  const bool sideways = IsSideways(rotation);
-  const int pw = sideways ? height : width, ph = sideways ? width : height;
+  if (SDL_GetRendererOutputSize(renderer_, &ow, &oh) != 0) return false;
+  const bool sideways = IsSideways(rotation_);
+  const int pw = sideways ? height_ : width_, ph = sideways ? width_ : height_;
   const IntBox box = PresentBox(pw, ph, ow, oh);
-  if (rotation == 0 && box.w == ow && box.h == oh) return false;
+  if (rotation_ == 0 && box.w == ow && box.h == oh) return false;
   // The unturned rectangle whose turn about its centre covers the box.
   const float cx = static_cast<float>(box.x) + static_cast<float>(box.w) / 2.0f;
   const float cy = static_cast<float>(box.y) + static_cast<float>(box.h) / 2.0f;
@@ -114,60 +114,54 @@ bool SdlCanvas::Impl::PresentRect(SDL_FRect& dst) {
 }
 
 void SdlCanvas::Present() {
-  Impl& d = *impl_;
-  if (d.renderer && d.back) {
-    SDL_RenderFlush(d.renderer);
-    d.Present();
+  if (renderer_ && back_) {
+    SDL_RenderFlush(renderer_);
+    PresentPage();
     return;
   }
-  if (!d.renderer || !d.target) return;
+  if (!renderer_ || !target_) return;
   // Present: the back buffer stretched over the window's client area. The
   // copy replaces every window pixel (no blending), so no clear before it.
-  SDL_SetRenderTarget(d.renderer, nullptr);
-  if (SDL_FRect dst; d.PresentRect(dst)) {
+  SDL_SetRenderTarget(renderer_, nullptr);
+  if (SDL_FRect dst; PresentRect(dst)) {
     // Turned, or in bars: the copy no longer covers every window pixel.
-    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
-    SDL_RenderClear(d.renderer);
-    SDL_RenderCopyExF(d.renderer, d.target, nullptr, &dst, static_cast<double>(d.rotation), nullptr, SDL_FLIP_NONE);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopyExF(renderer_, target_, nullptr, &dst, static_cast<double>(rotation_), nullptr, SDL_FLIP_NONE);
   } else {
-    SDL_RenderCopy(d.renderer, d.target, nullptr, nullptr);
+    SDL_RenderCopy(renderer_, target_, nullptr, nullptr);
   }
-  SDL_RenderPresent(d.renderer);
-  SDL_SetRenderTarget(d.renderer, d.target);
+  SDL_RenderPresent(renderer_);
+  SDL_SetRenderTarget(renderer_, target_);
 }
 
-void SdlCanvas::SetRotation(int degrees) {
-  impl_->rotation = IsSideways(degrees) || degrees == 180 ? degrees : 0;
-}
-int SdlCanvas::Rotation() const { return impl_->rotation; }
 
 bool SdlCanvas::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
-  Impl& d = *impl_;
-  if (!d.renderer || (!d.target && !d.back)) return false;
-  const int w = d.width, h = d.height;
+  if (!renderer_ || (!target_ && !back_)) return false;
+  const int w = width_, h = height_;
   const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
   // Unturned, straight into argb; turned, through a kept buffer.
-  std::vector<std::uint32_t>& out = d.rotation == 0 ? argb : d.unturned;
+  std::vector<std::uint32_t>& out = rotation_ == 0 ? argb : unturned_;
   out.resize(count);
-  if (d.back) {
-    SDL_RenderFlush(d.renderer);
+  if (back_) {
+    SDL_RenderFlush(renderer_);
     for (int y = 0; y < h; ++y)
       std::memcpy(out.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w),
-                  static_cast<const Uint8*>(d.back->pixels) + static_cast<std::ptrdiff_t>(y) * d.back->pitch,
+                  static_cast<const Uint8*>(back_->pixels) + static_cast<std::ptrdiff_t>(y) * back_->pitch,
                   static_cast<std::size_t>(w) * 4);
   } else {
-    SDL_Texture* previous = SDL_GetRenderTarget(d.renderer);
-    SDL_SetRenderTarget(d.renderer, d.target);
-    const int rc = SDL_RenderReadPixels(d.renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), w * 4);
-    SDL_SetRenderTarget(d.renderer, previous);
+    SDL_Texture* previous = SDL_GetRenderTarget(renderer_);
+    SDL_SetRenderTarget(renderer_, target_);
+    const int rc = SDL_RenderReadPixels(renderer_, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), w * 4);
+    SDL_SetRenderTarget(renderer_, previous);
     if (rc != 0) return false;
   }
   width = w;
   height = h;
-  if (d.rotation == 0) return true;
-  if (IsSideways(d.rotation)) std::swap(width, height);
+  if (rotation_ == 0) return true;
+  if (IsSideways(rotation_)) std::swap(width, height);
   argb.resize(count);
-  return TurnPixels(PixelRows{d.unturned.data(), w, h, w}, PixelRows{argb.data(), width, height, width}, d.rotation);
+  return TurnPixels(PixelRows{unturned_.data(), w, h, w}, PixelRows{argb.data(), width, height, width}, rotation_);
 }
 
 }  // namespace velmora

@@ -229,14 +229,9 @@ void DrawTriangle(const PixelRows& pic, const Corner& c0, const Corner& c1, cons
 }
 
 // SDL's blender for an ARGB layer onto the ARGB page in its two forms:
-// packed words (its C blitter: red and blue in one word, weights / 256)
-// and 16-bit lanes (its MMX blitter on x86).
-std::uint32_t BlendWords(std::uint32_t s, std::uint32_t d) {
-  const std::uint32_t alpha = s >> 24;
-  const std::uint32_t rb = ((d & 0xFF00FFu) + (((s & 0xFF00FFu) - (d & 0xFF00FFu)) * alpha >> 8)) & 0xFF00FFu;
-  const std::uint32_t g = ((d & 0xFF00u) + (((s & 0xFF00u) - (d & 0xFF00u)) * alpha >> 8)) & 0xFF00u;
-  return rb | g | ((alpha + ((d >> 24) * (alpha ^ 0xFFu) >> 8)) << 24);
-}
+// packed words (its C blitter: BlendPixel's arithmetic with red and blue in
+// place) and 16-bit lanes (its MMX blitter on x86).
+std::uint32_t SwapRedBlue(std::uint32_t c) { return (c & 0xFF00FF00u) | ((c >> 16) & 0xFFu) | ((c & 0xFFu) << 16); }
 
 // Each channel of v × f / 256, two channels to a word (no product
 // reaches the next channel's bits).
@@ -254,9 +249,8 @@ std::uint32_t BlendLanes(std::uint32_t s, std::uint32_t d) {
 }  // namespace
 
 std::uint32_t BlendLayerPixel(LayerBlend how, std::uint32_t s, std::uint32_t d) {
-  if ((s >> 24) == 0) return d;
-  if ((s >> 24) == 0xFF) return s;
-  return how == LayerBlend::Lanes ? BlendLanes(s, d) : BlendWords(s, d);
+  if (how != LayerBlend::Lanes) return BlendPixel(SwapRedBlue(s), d);
+  return (s >> 24) == 0 ? d : (s >> 24) == 0xFF ? s : BlendLanes(s, d);
 }
 
 bool BlendFan(const float* xy, int count, std::uint32_t argb, LayerBlend how, PixelRows page) {
@@ -279,13 +273,13 @@ bool BlendFan(const float* xy, int count, std::uint32_t argb, LayerBlend how, Pi
       }
     }
   };
-  const std::uint32_t alpha = argb >> 24;
+  const std::uint32_t alpha = argb >> 24, texel = SwapRedBlue(argb);
   if (alpha == 0xFF)
     fill([](std::uint32_t s, std::uint32_t) { return s; });
   else if (alpha != 0 && how == LayerBlend::Lanes)
     fill([](std::uint32_t s, std::uint32_t d) { return BlendLanes(s, d); });
   else if (alpha != 0)
-    fill([](std::uint32_t s, std::uint32_t d) { return BlendWords(s, d); });
+    fill([texel](std::uint32_t, std::uint32_t d) { return BlendPixel(texel, d); });
   return true;
 }
 

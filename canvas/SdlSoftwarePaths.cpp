@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "canvas/SdlCanvasImpl.h"
+#include "canvas/SdlCanvas.h"
 
 namespace velmora {
 
@@ -22,21 +22,11 @@ constexpr std::size_t kMaxTints = 2;
 
 }  // namespace
 
-SDL_Texture* SdlCanvas::Impl::MakeTexture(const SdlPicture& t, std::uint32_t colour, SDL_TextureAccess access) {
-  SDL_Texture* tex = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGBA32, access, t.texWidth, t.texHeight);
+SDL_Texture* SdlCanvas::MakeTexture(const SdlPicture& t, std::uint32_t colour, SDL_TextureAccess access) {
+  SDL_Texture* tex = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGBA32, access, t.texWidth, t.texHeight);
   if (!tex) return nullptr;
-  std::vector<std::uint8_t> staged;
-  void* pixels = nullptr;
-  int pitch = t.texWidth * 4;
-  if (access == SDL_TEXTUREACCESS_STREAMING) {
-    if (SDL_LockTexture(tex, nullptr, &pixels, &pitch) != 0) {
-      SDL_DestroyTexture(tex);
-      return nullptr;
-    }
-  } else {
-    staged.resize(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(t.texHeight));
-    pixels = staged.data();
-  }
+  const int pitch = t.texWidth * 4;
+  std::vector<std::uint8_t> staged(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(t.texHeight));
   // One table per texel byte, R G B A.
   const unsigned mod[4] = {(colour >> 16) & 0xFFu, (colour >> 8) & 0xFFu, colour & 0xFFu, colour >> 24};
   std::array<std::array<std::uint8_t, 256>, 4> table;
@@ -44,7 +34,7 @@ SDL_Texture* SdlCanvas::Impl::MakeTexture(const SdlPicture& t, std::uint32_t col
     for (unsigned v = 0; v < 256; ++v) table[c][v] = static_cast<std::uint8_t>(v * mod[c] / 255u);
   const std::size_t row = static_cast<std::size_t>(t.width) * 4, full = static_cast<std::size_t>(t.texWidth) * 4;
   for (int y = 0; y < t.texHeight; ++y) {
-    auto* out = static_cast<std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y) * pitch;
+    std::uint8_t* out = staged.data() + static_cast<std::ptrdiff_t>(y) * pitch;
     const std::size_t used = y < t.height ? row : 0;
     std::memset(out + used, 0, full - used);  // the transparent margin
     const std::uint8_t* in = t.texels.data() + static_cast<std::size_t>(y) * row;
@@ -55,16 +45,14 @@ SDL_Texture* SdlCanvas::Impl::MakeTexture(const SdlPicture& t, std::uint32_t col
         out[i] = table[0][in[0]], out[i + 1] = table[1][in[1]], out[i + 2] = table[2][in[2]], out[i + 3] = table[3][in[3]];
     }
   }
-  if (access == SDL_TEXTUREACCESS_STREAMING) {
-    SDL_UnlockTexture(tex);
-  } else if (SDL_UpdateTexture(tex, nullptr, staged.data(), pitch) != 0) {
+  if (SDL_UpdateTexture(tex, nullptr, staged.data(), pitch) != 0) {
     SDL_DestroyTexture(tex);
     return nullptr;
   }
   return tex;
 }
 
-void SdlCanvas::Impl::DestroyCopies(SdlPicture& t) {
+void SdlCanvas::DestroyCopies(SdlPicture& t) {
   if (t.plain.texture) SDL_DestroyTexture(t.plain.texture);
   t.plain.texture = nullptr;
   for (auto& c : t.tints) SDL_DestroyTexture(c.texture);
@@ -82,7 +70,7 @@ void SdlCanvas::Impl::DestroyCopies(SdlPicture& t) {
 // where a stretched picture is also filtered). The copy keeps the picture's
 // R G B A layout: an ARGB8888 copy would be blitted by a routine that
 // darkens bright texels by up to three steps.
-SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int count, bool& tinted) {
+SdlPictureCopy* SdlCanvas::CopyFor(SdlPicture& t, const Vertex* v, int count, bool& tinted) {
   tinted = false;
   if (!FastPaths()) return t.plain.texture ? &t.plain : nullptr;
   const std::uint32_t colour = v[0].color;
@@ -92,7 +80,7 @@ SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int cou
     for (auto& c : t.tints)
       if (c.colour == colour) {
         tinted = true;
-        ++fastDraws;
+        ++fastDraws_;
         return &c;
       }
     if (t.tints.size() < kMaxTints) {
@@ -100,7 +88,7 @@ SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int cou
       if (tex) {
         t.tints.push_back(SdlPictureCopy{tex, colour});
         tinted = true;
-        ++fastDraws;
+        ++fastDraws_;
         return &t.tints.back();
       }
     }
@@ -114,24 +102,24 @@ SdlPictureCopy* SdlCanvas::Impl::CopyFor(SdlPicture& t, const Vertex* v, int cou
 // a pie sector make that quadratic. On the canvas's own page the same pixels
 // are found row by row and blended straight in (BlendFan), with the blender
 // SDL would use, found once by letting SDL blend a few pixels.
-bool SdlCanvas::Impl::DrawFlatFan(const Vertex* v, int count) {
-  if (!back || clipped || count < 5) return false;  // quads: SDL fills rectangles itself
+bool SdlCanvas::DrawFlatFan(const Vertex* v, int count) {
+  if (!back_ || clipped_ || count < 5) return false;  // quads: SDL fills rectangles itself
   for (int i = 1; i < count; ++i)
     if (v[i].color != v[0].color) return false;
-  if (layerBlend == LayerBlend::Unknown) layerBlend = ProbeLayerBlend();
-  if (layerBlend == LayerBlend::None) return false;
-  fanXy.resize(static_cast<std::size_t>(count) * 2);
+  if (layerBlend_ == LayerBlend::Unknown) layerBlend_ = ProbeLayerBlend();
+  if (layerBlend_ == LayerBlend::None) return false;
+  fanXy_.resize(static_cast<std::size_t>(count) * 2);
   for (int i = 0; i < count; ++i) {
-    fanXy[static_cast<std::size_t>(i) * 2] = v[i].x + 0.5f;
-    fanXy[static_cast<std::size_t>(i) * 2 + 1] = v[i].y + 0.5f;
+    fanXy_[static_cast<std::size_t>(i) * 2] = v[i].x + 0.5f;
+    fanXy_[static_cast<std::size_t>(i) * 2 + 1] = v[i].y + 0.5f;
   }
-  SDL_RenderFlush(renderer);
-  if (!BlendFan(fanXy.data(), count, v[0].color, layerBlend, Rows(back))) return false;
-  ++fastDraws;
+  SDL_RenderFlush(renderer_);
+  if (!BlendFan(fanXy_.data(), count, v[0].color, layerBlend_, Rows(back_))) return false;
+  ++fastDraws_;
   return true;
 }
 
-LayerBlend SdlCanvas::Impl::ProbeLayerBlend() {
+LayerBlend SdlCanvas::ProbeLayerBlend() {
   // Translucent layer pixels over page pixels whose channels differ in
   // both directions, so every formula shows.
   std::uint32_t layer[4] = {0xFE00FF00u, 0x80FF8001u, 0x01FFFFFFu, 0x7F1020F0u};
@@ -154,7 +142,7 @@ LayerBlend SdlCanvas::Impl::ProbeLayerBlend() {
   return found;
 }
 
-bool SdlCanvas::Impl::DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
+bool SdlCanvas::DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
   QuadCorner c[4];
   for (int i = 0; i < 4; ++i) c[i] = QuadCorner{v[i].x + 0.5f, v[i].y + 0.5f, v[i].u, v[i].v};
   int tw = 0, th = 0;
@@ -165,13 +153,13 @@ bool SdlCanvas::Impl::DirectQuad(SdlPictureCopy& copy, const Vertex* v) {
   void* texels = nullptr;
   int pitch = 0;
   if (SDL_LockTexture(copy.texture, nullptr, &texels, &pitch) != 0) return false;
-  SDL_RenderFlush(renderer);
+  SDL_RenderFlush(renderer_);
   const PixelRows picture{static_cast<std::uint32_t*>(texels), tw, th, pitch / 4};
   bool done = true;
   if (route == QuadRoute::Copy)
-    BlendCopy(picture, src, Rows(back), dst.x, dst.y);
+    BlendCopy(picture, src, Rows(back_), dst.x, dst.y);
   else
-    done = BlendTriangles(picture, c, Rows(back));
+    done = BlendTriangles(picture, c, Rows(back_));
   SDL_UnlockTexture(copy.texture);
   return done;
 }
