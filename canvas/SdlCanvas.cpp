@@ -1,17 +1,14 @@
-// The canvas on SDL's renderer: opening it, the pictures' textures, frames,
-// the draws and rebuilding after a reset. Presenting lives in
-// SdlCanvasPresent, text in SdlText, the software renderer's fast paths in
-// SdlSoftwarePaths and SdlDirectBlits.
-//
-// Coordinates: the canvas puts the centre of pixel (i, j) at (i, j); SDL
-// puts it at (i + 0.5, j + 0.5). Every triangle vertex is moved by half a
-// pixel on the way in so both rasterise the same pixels (a tile drawn at
-// X − 0.5 .. X + W covers exactly columns X .. X+W−1).
+// The canvas on SDL's renderer: opening it, frames, the draws and rebuilding
+// after a reset. Coordinates: the canvas puts the centre of pixel (i, j) at
+// (i, j); SDL puts it at (i + 0.5, j + 0.5). Every triangle vertex is moved
+// by half a pixel on the way in so both rasterise the same pixels (a tile
+// drawn at X − 0.5 .. X + W covers exactly columns X .. X+W−1).
 #include "canvas/SdlCanvas.h"
 
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 
@@ -267,24 +264,13 @@ void SdlCanvas::Rect(bool filled, Argb color, float x, float y, float width, flo
   } else {
     p[0] = Map(x, y), p[1] = Map(x + width, y), p[2] = Map(x + width, y + height), p[3] = Map(x, y + height);
   }
-  if (filled) {
-    const std::uint32_t c = ScaledColor(color);
-    const Vertex v[4] = {{p[0].x, p[0].y, c, 0, 0}, {p[1].x, p[1].y, c, 0, 0}, {p[2].x, p[2].y, c, 0, 0},
-                         {p[3].x, p[3].y, c, 0, 0}};
-    DrawFan(-1, v, 4);
-    return;
-  }
+  if (filled) return FlatFan(color, p, 4);
   const SDL_FPoint points[5] = {{p[0].x, p[0].y}, {p[1].x, p[1].y}, {p[2].x, p[2].y}, {p[3].x, p[3].y}, {p[0].x, p[0].y}};
   DrawLines(color, points, 5);
 }
 
-void SdlCanvas::FillRect(Argb color, float x, float y, float width, float height) {
-  Rect(true, color, x, y, width, height);
-}
-
-void SdlCanvas::StrokeRect(Argb color, float x, float y, float width, float height) {
-  Rect(false, color, x, y, width, height);
-}
+void SdlCanvas::FillRect(Argb color, float x, float y, float w, float h) { Rect(true, color, x, y, w, h); }
+void SdlCanvas::StrokeRect(Argb color, float x, float y, float w, float h) { Rect(false, color, x, y, w, h); }
 
 void SdlCanvas::FillSector(Argb color, float cx, float cy, float radius, float fromAngle, float toAngle) {
   const CanvasPoint c = Map(cx, cy);
@@ -325,16 +311,10 @@ void SdlCanvas::Box(PixelBox b, bool filled, int thickness, Argb color) {
   // Corners are inclusive.
   int left = b.x1 + OriginX(), top = b.y1 + OriginY(), right = b.x2 + OriginX() + 1, bottom = b.y2 + OriginY() + 1;
   if (filled) fill(left, top, right, bottom);
-  int t = thickness;
-  if (t == 0) return;
-  if (t > 0) {
-    // Border outside the rectangle: grow it and draw inward.
-    left -= t;
-    top -= t;
-    right += t;
-    bottom += t;
-    t = -t;
-  }
+  if (thickness == 0) return;
+  // A border outside the rectangle: grown by it, then drawn inward.
+  if (thickness > 0) left -= thickness, top -= thickness, right += thickness, bottom += thickness;
+  const int t = -std::abs(thickness);
   fill(left, top, right, top - t);
   fill(left, top, left - t, bottom);
   fill(left, bottom + t, right, bottom);

@@ -9,20 +9,28 @@
 
 namespace velmora {
 
+namespace {
+
+// The kept surface s at that size, made anew when the size changed; null
+// when none can be made.
+SDL_Surface* Kept(SDL_Surface*& s, int w, int h, Uint32 format) {
+  if (s && (s->w != w || s->h != h)) {
+    SDL_FreeSurface(s);
+    s = nullptr;
+  }
+  if (!s) s = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, format);
+  return s;
+}
+
+}  // namespace
+
 void SdlCanvas::StretchThroughSdl(SDL_Surface* from, SDL_Surface* win, SDL_Rect src, SDL_Rect dst) {
   if (from->format->format == win->format->format) {
     SDL_SoftStretchLinear(from, &src, win, &dst);
     return;
   }
-  if (presentScaled_ && (presentScaled_->w != dst.w || presentScaled_->h != dst.h)) {
-    SDL_FreeSurface(presentScaled_);
-    presentScaled_ = nullptr;
-  }
-  if (!presentScaled_) {
-    presentScaled_ = SDL_CreateRGBSurfaceWithFormat(0, dst.w, dst.h, 32, from->format->format);
-    if (!presentScaled_) return;
-    SDL_SetSurfaceBlendMode(presentScaled_, SDL_BLENDMODE_NONE);
-  }
+  if (!Kept(presentScaled_, dst.w, dst.h, from->format->format)) return;
+  SDL_SetSurfaceBlendMode(presentScaled_, SDL_BLENDMODE_NONE);
   SDL_SoftStretchLinear(from, &src, presentScaled_, nullptr);
   SDL_Rect whole{0, 0, dst.w, dst.h};
   SDL_LowerBlit(presentScaled_, &whole, win, &dst);
@@ -75,12 +83,7 @@ bool SdlCanvas::PresentTurnedDirect(SDL_Surface* win) {
   if (box.w != win->w || box.h != win->h) return false;
   const std::uint32_t keep = format == SDL_PIXELFORMAT_RGB888 ? 0x00FFFFFFu : ~0u;
   if (uh == back_->h) return TurnPixels(Rows(back_), Rows(win), rotation_, keep);
-  if (upright_ && (upright_->w != uw || upright_->h != uh)) {
-    SDL_FreeSurface(upright_);
-    upright_ = nullptr;
-  }
-  if (!upright_) upright_ = SDL_CreateRGBSurfaceWithFormat(0, uw, uh, 32, back_->format->format);
-  return upright_ && StretchRowsLinear(Rows(back_), Rows(upright_)) &&
+  return Kept(upright_, uw, uh, back_->format->format) && StretchRowsLinear(Rows(back_), Rows(upright_)) &&
          TurnPixels(Rows(upright_), Rows(win), rotation_, keep);
 }
 
@@ -88,12 +91,7 @@ SDL_Surface* SdlCanvas::Turned() {
   if (rotation_ == 0) return back_;
   const bool sideways = IsSideways(rotation_);
   const int w = sideways ? back_->h : back_->w, h = sideways ? back_->w : back_->h;
-  if (turned_ && (turned_->w != w || turned_->h != h)) {
-    SDL_FreeSurface(turned_);
-    turned_ = nullptr;
-  }
-  if (!turned_) turned_ = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, back_->format->format);
-  if (!turned_) return nullptr;
+  if (!Kept(turned_, w, h, back_->format->format)) return nullptr;
   TurnPixels(Rows(back_), Rows(turned_), rotation_);
   return turned_;
 }
@@ -134,7 +132,6 @@ void SdlCanvas::Present() {
   SDL_RenderPresent(renderer_);
   SDL_SetRenderTarget(renderer_, target_);
 }
-
 
 bool SdlCanvas::ReadPixels(std::vector<std::uint32_t>& argb, int& width, int& height) {
   if (!renderer_ || (!target_ && !back_)) return false;

@@ -283,46 +283,23 @@ bool BlendFan(const float* xy, int count, std::uint32_t argb, LayerBlend how, Pi
   return true;
 }
 
-namespace {
-
 // ---------------------------------------------------------------- stretch
-
-// SDL's scaler set-up for one axis: first source position and step in
-// 16.16 fixed point.
-void ScalerStart(int srcN, int dstN, int& start, int& step) {
-  step = static_cast<int>((static_cast<std::uint32_t>(srcN) << 16) / static_cast<std::uint32_t>(dstN));
-  const std::int64_t half = 1 << 15;
-  const std::int64_t lo = static_cast<std::int64_t>(step) * (half & 0xFFFF);
-  const std::int64_t hi = static_cast<std::int64_t>(step) * (half >> 16);
-  start = static_cast<int>(hi + ((lo + 0x8000) >> 16)) - (1 << 15);
-}
-
-}  // namespace
 
 bool StretchRowsLinear(const PixelRows& src, PixelRows dst, std::uint32_t keep) {
   if (src.width != dst.width || src.width < 2 || src.height < 2 || dst.height < 1 || src.width > 0xFFFF ||
       src.height > 0xFFFF || dst.height > 0xFFFF)
     return false;
-  int pos = 0, step = 0;
-  ScalerStart(src.height, dst.height, pos, step);
-  // Rows SDL pads: before the first source row, and from the last pair on.
+  // SDL's scaler: the first source position and the step in 16.16 fixed
+  // point, the first half a step in.
+  const int step = static_cast<int>((static_cast<std::uint32_t>(src.height) << 16) / static_cast<std::uint32_t>(dst.height));
+  int pos = static_cast<int>((static_cast<std::int64_t>(step) * 0x8000 + 0x8000) >> 16) - 0x8000;
   for (int i = 0; i < dst.height; ++i, pos += step) {
-    std::uint32_t* out = dst.pixels + static_cast<std::ptrdiff_t>(i) * dst.pitch;
-    int row = 0, f = 0;
-    bool pair = true;
-    if (pos < 0) {
-      pair = false;
-    } else {
-      row = static_cast<int>(static_cast<std::uint32_t>(pos) >> 16);
-      if (row > src.height - 2) {
-        pair = false;
-        row = src.height - 1;
-      } else {
-        f = static_cast<int>((static_cast<std::uint32_t>(pos >> 9)) & 127u);
-      }
-    }
+    // SDL repeats a row before the first source row and from the last pair on.
+    const int row = pos < 0 ? 0 : std::min(static_cast<int>(static_cast<std::uint32_t>(pos) >> 16), src.height - 1);
+    const bool pair = pos >= 0 && row <= src.height - 2;
+    const int f = pair ? static_cast<int>((static_cast<std::uint32_t>(pos >> 9)) & 127u) : 0;
     const std::uint32_t* a = src.pixels + static_cast<std::ptrdiff_t>(row) * src.pitch;
-    MixRow(a, pair ? a + src.pitch : a, f, keep, out, dst.width);
+    MixRow(a, pair ? a + src.pitch : a, f, keep, dst.pixels + static_cast<std::ptrdiff_t>(i) * dst.pitch, dst.width);
   }
   return true;
 }
@@ -340,8 +317,7 @@ QuadRoute ClassifyQuad(const QuadCorner c[4], int texWidth, int texHeight, IntBo
   const int A = find([](float a, float b) { return a <= b; });
   const int B = find([](float a, float b) { return a >= b; });
   const int C = (k[0] != A && k[0] != B) ? k[0] : (k[1] != A && k[1] != B) ? k[1] : k[2];
-  const int prev[3] = {0, 1, 2};
-  const int C2 = (prev[0] != A && prev[0] != B) ? prev[0] : (prev[1] != A && prev[1] != B) ? prev[1] : prev[2];
+  const int C2 = (A != 0 && B != 0) ? 0 : (A != 1 && B != 1) ? 1 : 2;
   auto onRect = [&](int o) {
     return (c[A].x == c[o].x && c[B].y == c[o].y) || (c[A].y == c[o].y && c[B].x == c[o].x);
   };
@@ -416,36 +392,22 @@ bool TurnPixels(const PixelRows& src, PixelRows dst, int degrees, std::uint32_t 
   const bool sideways = IsSideways(degrees);
   const int w = src.width, h = src.height;
   if (dst.width != (sideways ? h : w) || dst.height != (sideways ? w : h)) return false;
-  auto row = [](const PixelRows& p, int y) { return p.pixels + static_cast<std::ptrdiff_t>(y) * p.pitch; };
-  if (!sideways) {
-    for (int y = 0; y < h; ++y) {
-      const std::uint32_t* s = row(src, y);
-      if (degrees == 180) {
-        std::uint32_t* d = row(dst, h - 1 - y) + (w - 1);
-        for (int x = 0; x < w; ++x) *d-- = s[x] & keep;
-      } else {
-        std::uint32_t* d = row(dst, y);
-        for (int x = 0; x < w; ++x) d[x] = s[x] & keep;
-      }
-    }
-    return true;
-  }
-  // A source row becomes a destination column (downwards at 90 degrees,
-  // upwards at 270): walk in tiles so both stay in the cache.
+  // Source pixel (x, y) lands at start + x·across + y·down of dst.
+  const std::ptrdiff_t p = dst.pitch;
+  std::ptrdiff_t start = 0, across = 1, down = p;
+  if (degrees == 90) start = h - 1, across = p, down = -1;
+  if (degrees == 180) start = (h - 1) * p + (w - 1), across = -1, down = -p;
+  if (degrees == 270) start = (w - 1) * p, across = -p, down = 1;
+  // In tiles, so that both a source row and a destination column stay in
+  // the cache when turned sideways.
   constexpr int kTile = 32;
-  const std::ptrdiff_t step = degrees == 90 ? dst.pitch : -static_cast<std::ptrdiff_t>(dst.pitch);
-  for (int y0 = 0; y0 < h; y0 += kTile) {
-    const int y1 = std::min(h, y0 + kTile);
-    for (int x0 = 0; x0 < w; x0 += kTile) {
-      const int x1 = std::min(w, x0 + kTile);
-      for (int y = y0; y < y1; ++y) {
-        const std::uint32_t* s = row(src, y);
-        // Where (x0, y) lands: (h - 1 - y, x0) turned right, (y, w - 1 - x0) turned left.
-        std::uint32_t* d = degrees == 90 ? row(dst, x0) + (h - 1 - y) : row(dst, w - 1 - x0) + y;
-        for (int x = x0; x < x1; ++x, d += step) *d = s[x] & keep;
+  for (int y0 = 0; y0 < h; y0 += kTile)
+    for (int x0 = 0; x0 < w; x0 += kTile)
+      for (int y = y0; y < std::min(h, y0 + kTile); ++y) {
+        const std::uint32_t* s = src.pixels + static_cast<std::ptrdiff_t>(y) * src.pitch;
+        std::uint32_t* d = dst.pixels + start + y * down + x0 * across;
+        for (int x = x0; x < std::min(w, x0 + kTile); ++x, d += across) *d = s[x] & keep;
       }
-    }
-  }
   return true;
 }
 

@@ -1,12 +1,9 @@
-// The software renderer's fast paths, used by the SDL canvas when it runs
-// on SDL's software renderer (and its fast paths are on):
-//   - a picture's SDL textures are made on demand: the plain copy once it is
-//     drawn unmodulated, and a copy with the vertex colour multiplied in for
-//     a draw in one colour, so SDL blits it unmodulated;
-//   - on the canvas's own page surface those copies are blended straight in
-//     (SdlDirectBlits) when SDL would copy them unstretched or as triangles,
-//     and so are flat-coloured fans (pie sectors), row by row.
-// On other renderers a picture has only its plain copy and none of this runs.
+// The SDL canvas's pictures, and its fast paths on SDL's software renderer:
+// a picture's textures are made on its first draw, in the colour it is drawn
+// with (so SDL blits it unmodulated), and blended straight into the page
+// (SdlDirectBlits) when SDL would copy them unstretched or as triangles, as
+// are flat-coloured fans (pie sectors). Elsewhere a picture has its plain
+// texture only.
 #include <cstddef>
 #include <cstring>
 
@@ -32,18 +29,15 @@ SDL_Texture* SdlCanvas::MakeTexture(const SdlPicture& t, std::uint32_t colour, S
   std::array<std::array<std::uint8_t, 256>, 4> table;
   for (std::size_t c = 0; c < 4; ++c)
     for (unsigned v = 0; v < 256; ++v) table[c][v] = static_cast<std::uint8_t>(v * mod[c] / 255u);
-  const std::size_t row = static_cast<std::size_t>(t.width) * 4, full = static_cast<std::size_t>(t.texWidth) * 4;
-  for (int y = 0; y < t.texHeight; ++y) {
+  const std::size_t row = static_cast<std::size_t>(t.width) * 4;
+  for (int y = 0; y < t.height; ++y) {  // the margin stays transparent black
     std::uint8_t* out = staged.data() + static_cast<std::ptrdiff_t>(y) * pitch;
-    const std::size_t used = y < t.height ? row : 0;
-    std::memset(out + used, 0, full - used);  // the transparent margin
     const std::uint8_t* in = t.texels.data() + static_cast<std::size_t>(y) * row;
-    if (used && colour == 0xFFFFFFFFu) {
+    if (colour == 0xFFFFFFFFu)
       std::memcpy(out, in, row);
-    } else if (used) {
+    else
       for (std::size_t i = 0; i < row; i += 4, in += 4)
         out[i] = table[0][in[0]], out[i + 1] = table[1][in[1]], out[i + 2] = table[2][in[2]], out[i + 3] = table[3][in[3]];
-    }
   }
   if (SDL_UpdateTexture(tex, nullptr, staged.data(), pitch) != 0) {
     SDL_DestroyTexture(tex);
