@@ -15,18 +15,14 @@ void Canvas::Save() {
 
 void Canvas::Restore() {
   if (depth_ == 0) throw std::logic_error("canvas restored more often than saved");
-  const bool clipWas = state_.clipped;
-  const PixelBox box = state_.clip;
+  const State was = state_;
   state_ = saved_[static_cast<std::size_t>(--depth_)];
-  if (clipWas != state_.clipped || (clipWas && (box.x1 != state_.clip.x1 || box.y1 != state_.clip.y1 ||
-                                                box.x2 != state_.clip.x2 || box.y2 != state_.clip.y2)))
-    ClipChanged();
+  if (was.clipped != state_.clipped || (was.clipped && !(was.clip == state_.clip))) ClipChanged();
 }
 
 void Canvas::Translate(int dx, int dy) {
   const CanvasPoint p = Map(static_cast<float>(dx), static_cast<float>(dy));
-  state_.x = p.x;
-  state_.y = p.y;
+  state_.x = p.x, state_.y = p.y;
 }
 
 void Canvas::Rotate(float degrees) {
@@ -47,8 +43,6 @@ void Canvas::Clip(PixelBox box) {
   ClipChanged();
 }
 
-int Canvas::OriginX() const { return static_cast<int>(std::lround(state_.x)); }
-int Canvas::OriginY() const { return static_cast<int>(std::lround(state_.y)); }
 
 CanvasPoint Canvas::Map(float x, float y) const {
   // Unturned, the origin is a whole pixel and the sum is exact.

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -34,6 +35,7 @@ struct PictureTurn {
 // Pixel rectangle, corners included.
 struct PixelBox {
   int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  bool operator==(const PixelBox&) const = default;
 };
 
 struct CanvasPoint {
@@ -85,8 +87,8 @@ class Canvas {
   // Only pixels inside the box (in the current coordinates, its corner
   // moved by the transform) are drawn until the matching Restore.
   void Clip(PixelBox box);
-  int OriginX() const;
-  int OriginY() const;
+  int OriginX() const { return static_cast<int>(std::lround(state_.x)); }
+  int OriginY() const { return static_cast<int>(std::lround(state_.y)); }
   float Angle() const { return state_.angle; }
   bool Clipped() const { return state_.clipped; }
   PixelBox ClipBox() const { return state_.clip; }
