@@ -38,9 +38,7 @@ struct PixelBox {
   bool operator==(const PixelBox&) const = default;
 };
 
-struct CanvasPoint {
-  float x = 0, y = 0;
-};
+struct CanvasPoint { float x = 0, y = 0; };
 
 // A font as a back end opens it at start-up: the face, its size in points,
 // style and first colour.
@@ -137,10 +135,7 @@ class Canvas {
 // the origin for the life of this object.
 class AtOrigin {
  public:
-  AtOrigin(Canvas& canvas, int x, int y) : canvas_(canvas) {
-    canvas_.Save();
-    canvas_.Translate(x, y);
-  }
+  AtOrigin(Canvas& canvas, int x, int y) : canvas_(canvas) { canvas_.Save(); canvas_.Translate(x, y); }
   ~AtOrigin() { canvas_.Restore(); }
   AtOrigin(const AtOrigin&) = delete;
   AtOrigin& operator=(const AtOrigin&) = delete;

@@ -49,12 +49,6 @@ ScreenStatus RecordingCanvas::Open(int width, int height, std::span<const Pictur
   return ScreenStatus::Ok;
 }
 
-void RecordingCanvas::BeginFrame(Argb clear) {
-  if (CanvasCall* c = Push(CanvasCall::Kind::Frame, 0, 0)) c->color = clear;
-}
-
-void RecordingCanvas::Present() { Push(CanvasCall::Kind::Present, 0, 0); }
-
 void RecordingCanvas::DrawPicture(PictureId picture, float x, float y, const PictureTurn& turn) {
   if (CanvasCall* c = Push(CanvasCall::Kind::Picture, x, y)) {
     const bool known = picture >= 0 && picture < static_cast<int>(kImageCatalogue.size());

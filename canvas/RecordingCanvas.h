@@ -51,8 +51,10 @@ class RecordingCanvas final : public Canvas {
                     std::string& failed) override;
   int Width() const override { return width_; }
   int Height() const override { return height_; }
-  void BeginFrame(Argb clear) override;
-  void Present() override;
+  void BeginFrame(Argb clear) override {
+    if (CanvasCall* c = Push(CanvasCall::Kind::Frame, 0, 0)) c->color = clear;
+  }
+  void Present() override { Push(CanvasCall::Kind::Present, 0, 0); }
   void DrawPicture(PictureId picture, float x, float y, const PictureTurn& turn = {}) override;
   void FillRect(Argb color, float x, float y, float width, float height) override;
   void StrokeRect(Argb color, float x, float y, float width, float height) override;

@@ -101,6 +101,7 @@ bool SdlCanvas::OpenRenderer(bool softwareOnly) {
     // Present presents it into the window surface.
     back_ = SDL_CreateRGBSurfaceWithFormat(0, width_, height_, 32, SDL_PIXELFORMAT_ARGB8888);
     if (back_) renderer_ = SDL_CreateSoftwareRenderer(back_);
+    layerBlend_ = ProbeLayerBlend();
   }
   if (!renderer_) return false;
   SDL_RendererInfo info{};

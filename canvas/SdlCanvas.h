@@ -183,7 +183,7 @@ class SdlCanvas final : public Canvas {
   // Flat fans blended straight into the page: their points, and SDL's
   // blender for them.
   std::vector<float> fanXy_;
-  LayerBlend layerBlend_ = LayerBlend::Unknown;
+  LayerBlend layerBlend_ = LayerBlend::None;
   std::size_t fastDraws_ = 0;
 
   std::array<CanvasPoint, kSectorPoints> sector_;

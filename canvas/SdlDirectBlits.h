@@ -23,13 +23,9 @@ struct PixelRows {
 
 // One corner as SDL receives it: position in SDL's pixel convention (pixel
 // i spans i .. i + 1) and texture coordinates.
-struct QuadCorner {
-  float x, y, u, v;
-};
+struct QuadCorner { float x, y, u, v; };
 
-struct IntBox {
-  int x = 0, y = 0, w = 0, h = 0;
-};
+struct IntBox { int x = 0, y = 0, w = 0, h = 0; };
 
 enum class QuadRoute {
   Copy,       // SDL copies src onto dst, same size, not mirrored: BlendCopy
@@ -54,7 +50,7 @@ bool BlendTriangles(const PixelRows& picture, const QuadCorner c[4], PixelRows b
 // SDL blends a flat layer onto an ARGB page with one of two blitters,
 // chosen by the processor it was built for (the canvas asks SDL which):
 // packed words (its C blitter) or 16-bit lanes (its MMX one, on x86).
-enum class LayerBlend { Unknown, None, Words, Lanes };
+enum class LayerBlend { None, Words, Lanes };
 std::uint32_t BlendLayerPixel(LayerBlend how, std::uint32_t layer, std::uint32_t page);
 
 // The fan of count (x, y) points (SDL's pixel convention, the hub first) in

@@ -97,11 +97,10 @@ SdlPictureCopy* SdlCanvas::CopyFor(SdlPicture& t, const Vertex* v, int count, bo
 // are found row by row and blended straight in (BlendFan), with the blender
 // SDL would use, found once by letting SDL blend a few pixels.
 bool SdlCanvas::DrawFlatFan(const Vertex* v, int count) {
-  if (!back_ || clipped_ || count < 5) return false;  // quads: SDL fills rectangles itself
+  // Quads SDL fills as rectangles itself.
+  if (!back_ || clipped_ || count < 5 || layerBlend_ == LayerBlend::None) return false;
   for (int i = 1; i < count; ++i)
     if (v[i].color != v[0].color) return false;
-  if (layerBlend_ == LayerBlend::Unknown) layerBlend_ = ProbeLayerBlend();
-  if (layerBlend_ == LayerBlend::None) return false;
   fanXy_.resize(static_cast<std::size_t>(count) * 2);
   for (int i = 0; i < count; ++i) {
     fanXy_[static_cast<std::size_t>(i) * 2] = v[i].x + 0.5f;

@@ -37,11 +37,6 @@ void SdlText::CloseAll() {
   fonts_.clear();
 }
 
-int SdlText::PixelHeight(int points) {
-  // Points at 96 pixels per inch, rounded to the nearest pixel.
-  return static_cast<int>(std::lround(static_cast<double>(points) * 96.0 / 72.0));
-}
-
 void SdlText::OpenFonts(std::span<const FontSpec> fonts) {
   CloseAll();
   for (const FontSpec& entry : fonts) {

@@ -14,6 +14,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <cmath>
 #include <list>
 #include <string>
 #include <string_view>
@@ -42,7 +43,7 @@ class SdlText {
   void CloseAll();
   std::size_t Rasterisations() const { return rasterisations_; }
   // Character height in pixels of a size in points at 96 pixels per inch.
-  static int PixelHeight(int points);
+  static int PixelHeight(int points) { return static_cast<int>(std::lround(points * 96.0 / 72.0)); }
 
  private:
   struct Entry {
