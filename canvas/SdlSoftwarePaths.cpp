@@ -11,13 +11,9 @@
 
 namespace velmora {
 
-namespace {
-
 // Modulated copies a picture may have; further colours take SDL's own
 // modulation on the plain copy, so an animated colour cannot fill memory.
 constexpr std::size_t kMaxTints = 2;
-
-}  // namespace
 
 SDL_Texture* SdlCanvas::MakeTexture(const SdlPicture& t, std::uint32_t colour, SDL_TextureAccess access) {
   SDL_Texture* tex = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGBA32, access, t.texWidth, t.texHeight);

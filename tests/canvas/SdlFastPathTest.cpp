@@ -195,6 +195,31 @@ TEST_F(SdlFastPath, CanvasDrawsMatchSdl) {
   EXPECT_GT(total[1] + total[2], 0) << "the copies must actually be drawn";
 }
 
+// A picture row blended straight in equals SDL's own blit of it, texel for
+// texel: every alpha, runs of eight transparent texels (skipped whole) and
+// runs where a single texel of eight, at each place, is not transparent.
+TEST(DirectBlits, BlendCopyEqualsSdlsBlit) {
+  std::vector<std::uint32_t> texels;  // R G B A bytes, as the canvas's copies hold them
+  for (std::uint32_t a = 0; a < 256; ++a) texels.push_back(a << 24 | (a * 7 & 0xFF) << 16 | (255 - a) << 8 | (a * 3 & 0xFF));
+  for (int place = 0; place < 9; ++place)
+    for (int k = 0; k < 8; ++k) texels.push_back(k == place ? 0x80FF4020u : 0x00FFFFFFu);
+  const int n = static_cast<int>(texels.size());
+  std::vector<std::uint32_t> ours(static_cast<std::size_t>(n) + 3), theirs;
+  for (int i = 0; i < n + 3; ++i) ours[static_cast<std::size_t>(i)] = 0x40000000u * static_cast<std::uint32_t>(i % 4) | 0x8040C0u * static_cast<std::uint32_t>(i % 3);
+  theirs = ours;
+  SDL_Surface* from = SDL_CreateRGBSurfaceWithFormatFrom(texels.data(), n, 1, 32, n * 4, SDL_PIXELFORMAT_RGBA32);
+  SDL_Surface* to = SDL_CreateRGBSurfaceWithFormatFrom(theirs.data() + 3, n, 1, 32, n * 4, SDL_PIXELFORMAT_ARGB8888);
+  ASSERT_TRUE(from && to) << SDL_GetError();
+  SDL_SetSurfaceBlendMode(from, SDL_BLENDMODE_BLEND);
+  ASSERT_EQ(SDL_BlitSurface(from, nullptr, to, nullptr), 0) << SDL_GetError();
+  SDL_FreeSurface(from);
+  SDL_FreeSurface(to);
+  // Three pixels in, so that the runs of eight start off the vector width.
+  BlendCopy(PixelRows{texels.data(), n, 1, n}, IntBox{0, 0, n, 1}, PixelRows{ours.data() + 3, n, 1, n}, 0, 0);
+  for (int i = 0; i < n + 3; ++i)
+    ASSERT_EQ(ours[static_cast<std::size_t>(i)], theirs[static_cast<std::size_t>(i)]) << "pixel " << i << std::hex << ", texel 0x" << texels[static_cast<std::size_t>(std::max(i - 3, 0))];
+}
+
 // The software canvas blends pictures into its page itself and presents it
 // itself; SDL doing both must give the very same bytes, in the page and in
 // the window (one window as tall as the page is wide divided by 1.6, as
