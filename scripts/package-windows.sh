@@ -87,8 +87,12 @@ done
 printf 'velmora: a line from an earlier run\r\n' >"$data/velmora.log"
 
 env -u WINEPATH "$wine64" "$programs/Uninstall.exe" /S || fail "the silent uninstall failed (status $?)"
-# The uninstaller runs from a copy of itself and returns at once: wait for it.
-for _ in $(seq 300); do [ -e "$programs" ] || break; sleep 0.1; done
+# The uninstaller runs from a copy of itself and returns at once: wait for it
+# to remove the program folder and both shortcuts, in whatever order it does.
+for _ in $(seq 300); do
+  [ -e "$programs" ] || [ -e "$startmenu/Velmora.lnk" ] || [ -e "$desktop/Velmora.lnk" ] || break
+  sleep 0.1
+done
 [ ! -e "$programs" ] || fail "$programs is still there: $(ls "$programs")"
 for link in "$startmenu/Velmora.lnk" "$desktop/Velmora.lnk"; do
   [ ! -e "$link" ] || fail "$link is still there"
