@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "panels/WindowsFile.h"
 #include "platform/Files.h"
 #include "tests/reliability/WriteFaults.h"
 
@@ -27,86 +26,69 @@ class ConfigFile : public ::testing::Test {
     return {std::istreambuf_iterator<char>(f), {}};
   }
   platform::TempDir temp_{"velmora-config-"};
-  const std::filesystem::path dir_ = temp_.path();
-  std::filesystem::path path_;
+  const std::filesystem::path dir_ = temp_.path(), path_ = dir_ / "config.txt";
 };
 
 // A rewrite that cannot be completed leaves the user's file as it was and
 // says which file and why; a direct rewrite (which would cut the file short
-// on a full disk) is only for a directory that takes no new file. The same
-// for config.txt and for windows.txt beside it.
+// on a full disk) is only for a directory that takes no new file.
 TEST_F(ConfigFile, EveryWriteFaultKeepsThePreviousBytesAndNamesTheReason) {
-  RememberedWindows windows;
-  windows.further.push_back(ParseWindowSetup("page=2,display=DELL,x=0,y=0,width=900,dim=40").setup);
-  struct Writer {
-    const char* file;
-    std::string old;
-    std::function<bool(const std::filesystem::path&, std::string*)> write;
-  } writers[] = {
-      {"config.txt", "1\r\n2\r\n640\r\n1\r\ntcp\r\n",
-       [](const std::filesystem::path& p, std::string* e) { return WriteConfigFile(p, WindowConfig{9, 9, 900, 2, "udp"}, e); }},
-      {kWindowsFileName, "window 1: dim=70\r\n",
-       [&](const std::filesystem::path& p, std::string* e) { return WriteFileSafely(p, FormatWindowsFile(windows), e); }},
+  const std::string old = "1\r\n2\r\n640\r\n1\r\ntcp\r\n";
+  struct Held {
+    std::optional<testing::ScopedMount> mount;
+    std::optional<testing::ScopedFileSizeLimit> limit;
   };
-  for (const Writer& w : writers) {
-    path_ = dir_ / w.file;
-    const std::string& old = w.old;
-    struct Held {
-      std::optional<testing::ScopedMount> mount;
-      std::optional<testing::ScopedFileSizeLimit> limit;
-    };
-    struct Fault {
-      const char* name;
-      int error;
-      // Puts the old file in place and the fault in force; the reason when it cannot.
-      std::function<std::string(Held&)> inflict;
-    };
-    const Fault faults[] = {
-        {"disk full", ENOSPC,
-         [&](Held& h) {
-           h.mount.emplace(testing::ScopedMount::Tmpfs(dir_, 64 << 10));
-           if (!h.mount->error().empty()) return h.mount->error();
-           Put(old);
-           testing::FillUp(dir_);
-           return std::string();
-         }},
-        {"file-size limit of 10 bytes", EFBIG,
-         [&](Held& h) {
-           Put(old);
-           h.limit.emplace(10);
-           return std::string();
-         }},
-        {"read-only file system", EROFS,
-         [&](Held& h) {
-           Put(old);
-           h.mount.emplace(testing::ScopedMount::ReadOnly(dir_));
-           return h.mount->error();
-         }},
-        {"read-only directory and file", EACCES,
-         [&](Held&) {
-           if (::geteuid() == 0) return std::string("root ignores permissions (the read-only mount stands in)");
-           Put(old);
-           ::chmod(dir_.c_str(), 0555);
-           ::chmod(path_.c_str(), 0444);
-           return std::string();
-         }},
-    };
-    for (const auto& f : faults) {
-      Held held;
-      if (std::string why = f.inflict(held); !why.empty()) {
-        std::printf("%s: not run here: %s\n", f.name, why.c_str());
-        continue;
-      }
-      std::string error;
-      EXPECT_FALSE(w.write(path_, &error)) << f.name;
-      held.limit.reset();
-      EXPECT_EQ(Slurp(), old) << f.name;
-      EXPECT_FALSE(std::filesystem::exists(dir_ / (std::string(w.file) + ".tmp"))) << f.name;
-      EXPECT_EQ(error, "cannot write " + path_.string() + ": " + std::strerror(f.error)) << f.name;
-      held.mount.reset();
-      ::chmod(dir_.c_str(), 0755);
-      std::filesystem::remove(path_);
+  struct Fault {
+    const char* name;
+    int error;
+    // Puts the old file in place and the fault in force; the reason when it cannot.
+    std::function<std::string(Held&)> inflict;
+  };
+  const Fault faults[] = {
+      {"disk full", ENOSPC,
+       [&](Held& h) {
+         h.mount.emplace(testing::ScopedMount::Tmpfs(dir_, 64 << 10));
+         if (!h.mount->error().empty()) return h.mount->error();
+         Put(old);
+         testing::FillUp(dir_);
+         return std::string();
+       }},
+      {"file-size limit of 10 bytes", EFBIG,
+       [&](Held& h) {
+         Put(old);
+         h.limit.emplace(10);
+         return std::string();
+       }},
+      {"read-only file system", EROFS,
+       [&](Held& h) {
+         Put(old);
+         h.mount.emplace(testing::ScopedMount::ReadOnly(dir_));
+         return h.mount->error();
+       }},
+      {"read-only directory and file", EACCES,
+       [&](Held&) {
+         if (::geteuid() == 0) return std::string("root ignores permissions (the read-only mount stands in)");
+         Put(old);
+         ::chmod(dir_.c_str(), 0555);
+         ::chmod(path_.c_str(), 0444);
+         return std::string();
+       }},
+  };
+  for (const auto& f : faults) {
+    Held held;
+    if (std::string why = f.inflict(held); !why.empty()) {
+      std::printf("%s: not run here: %s\n", f.name, why.c_str());
+      continue;
     }
+    std::string error;
+    EXPECT_FALSE(WriteConfigFile(path_, WindowConfig{9, 9, 900, 2, "udp"}, &error)) << f.name;
+    held.limit.reset();
+    EXPECT_EQ(Slurp(), old) << f.name;
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "config.txt.tmp")) << f.name;
+    EXPECT_EQ(error, "cannot write " + path_.string() + ": " + std::strerror(f.error)) << f.name;
+    held.mount.reset();
+    ::chmod(dir_.c_str(), 0755);
+    std::filesystem::remove(path_);
   }
 }
 
